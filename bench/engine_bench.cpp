@@ -1,0 +1,43 @@
+// Places Bar engine on the platform's registry store.
+#include "bench_util.h"
+#include "core/program_folder.h"
+#include "core/registry.h"
+#include "places/places_bar.h"
+#include "platform/platform.h"
+#ifndef _WIN32
+#include "platform/linux/file_registry.h"
+#endif
+
+using namespace varnel;
+
+int main() {
+    auto folder = bench::tempFolder("engine");
+    setProgramFolder(folder);
+#ifndef _WIN32
+    setRegistryBackend(std::make_unique<platform::FileRegistry>(folder / "HKEY_CURRENT_USER.reg"));
+#endif
+    for (const char* v : {"11.0", "12.0", "14.0"})
+        for (const char* p : {"Desktop", "MyDocuments", "Favorites", "MyComputer", "Recent"})
+            RegKeyCreatekey(HKEY_CURRENT_USER, std::string("Software\\Microsoft\\Office\\") + v +
+                                                   "\\Common\\Open Find\\Places\\StandardPlaces\\" + p);
+    Places = {"/home/user/Projects", "/srv/data", "/home/user/Photos/2008", "/tmp", "5"};
+
+    double cycle = bench::medianMicroseconds(50, [] {
+        std::int16_t update = 0;
+        setShortGroup(true, update);
+        setShortGroup(false, update);
+    });
+    bench::report("places_apply_remove_cycle_3_office_versions", cycle / 1000.0, "ms");
+
+    int i = 0;
+    double single = bench::medianMicroseconds(500, [&] {
+        RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "CurrentGroup",
+                          std::string("Group ") + std::to_string(i++ % 7));
+    });
+    bench::report("reg_key_createvalue", single, "us");
+
+    setRegistryBackend(nullptr);
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+    return 0;
+}

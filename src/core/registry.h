@@ -1,0 +1,42 @@
+#pragma once
+// The registry access layer: seven small procedures, each opening the key it
+// needs, doing one thing and closing the key again. Missing keys and values
+// are results, not failures.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <variant>
+
+#include "platform/registry_backend.h"
+
+namespace varnel {
+
+using platform::HKey;
+inline constexpr HKey HKEY_CURRENT_USER = platform::HKEY_CURRENT_USER_HANDLE;
+
+// The settings key and its two values.
+inline constexpr const char* kSettingsKey = "Software\\Varnel\\VarnelZize";
+inline constexpr const char* kSettingsParent = "Software\\Varnel";
+
+// A registry value as the procedures hand it over: a text (REG_SZ) or a
+// 32-bit signed number (REG_DWORD).
+using RegValue = std::variant<std::string, std::int32_t>;
+
+// The value as text: numbers in decimal, as the runtime would convert them.
+std::string regText(const RegValue& value);
+
+bool RegKeyExist(HKey root, const std::string& keyPath);
+RegValue RegKeyQuery(HKey root, const std::string& keyPath, const std::string& valueName);
+void RegKeyCreatevalue(HKey root, const std::string& keyPath, const std::string& valueName, const RegValue& value);
+bool RegKeyDeletkey(HKey root, const std::string& parentPath, const std::string& subKeyName);
+std::string RegKeyKeyvalue(HKey root, const std::string& keyPath, std::int32_t index);
+void RegKeyCreatekey(HKey root, const std::string& keyPath);
+void RegKeyDeletevalue(HKey root, const std::string& keyPath, const std::string& valueName);
+
+// The backend every procedure uses: the platform's current-user registry
+// unless one was installed (the tests point it at a store of their own).
+platform::RegistryBackend& registryBackend();
+void setRegistryBackend(std::unique_ptr<platform::RegistryBackend> backend);
+
+}  // namespace varnel

@@ -1,0 +1,182 @@
+#include "places/places_bar.h"
+
+#include "core/log.h"
+#include "core/numeric.h"
+#include "core/registry.h"
+#include "core/runtime_error.h"
+#include "core/text.h"
+#include "places/place_name.h"
+#include "platform/platform.h"
+
+namespace varnel {
+
+std::array<std::string, 5> Places;
+std::optional<std::vector<std::string>> OfficeVersions;
+std::vector<std::array<std::string, 5>> OfficeStandardPlaces;
+
+namespace {
+
+const std::string W = kPlacesBarKey;
+const std::string O = "Software\\Microsoft\\Office\\";
+
+std::string boolWord(bool b) { return b ? "True" : "False"; }
+
+std::string placesKey(const std::string& version) { return O + version + "\\Common\\Open Find\\Places"; }
+std::string standardPlacesKey(const std::string& version) {
+    return O + version + "\\Common\\Open Find\\Places\\StandardPlaces\\";
+}
+
+// The versions list as the Office steps walk it; an unsized list fails the
+// way indexing an undimensioned array does.
+const std::vector<std::string>& versions() {
+    if (!OfficeVersions) raiseError(err::SubscriptOutOfRange);
+    return *OfficeVersions;
+}
+
+// Runs one step; a failure is logged and traced, and the next step follows.
+template <typename Step>
+void step(Step&& body) {
+    try {
+        body();
+    } catch (...) {
+        CaughtError e = describeCurrentException();
+        LogError(errorLine("setShortGroup", e.number, e.description));
+        LogTrace("Fick error " + std::to_string(e.number) + " -- " + e.description);
+    }
+}
+
+void clearUserDefinedPlaces() {
+    for (const auto& v : versions()) {
+        if (v.empty()) continue;
+        const std::string user = placesKey(v) + "\\UserDefinedPlaces";
+        for (int j = 0; j <= 4; ++j) {
+            RegKeyDeletkey(HKEY_CURRENT_USER, user, "Place" + std::to_string(j));
+            LogTrace("Ta bort Software\\Microsoft\\Office\\" + v +
+                     "\\Common\\Open Find\\Places\\UserDefinedPlaces Place" + std::to_string(j));
+        }
+        LogTrace("Ta bortSoftware\\Microsoft\\Office\\" + v + "\\Common\\Open Find\\Places UserDefinedPlaces");
+        RegKeyDeletkey(HKEY_CURRENT_USER, placesKey(v), "UserDefinedPlaces");
+    }
+}
+
+}  // namespace
+
+void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
+    iUpdate = 0;
+    step([&] {
+        LogTrace("\r\nStartar med setOrDel = " + boolWord(setOrDel) + " iUpdate = " + std::to_string(iUpdate));
+    });
+    step([&] { LogTrace("start : Kör windows genvägarna"); });
+
+    // Windows part.
+    step([&] {
+        if (setOrDel) {
+            RegKeyCreatekey(HKEY_CURRENT_USER, W);
+            LogTrace("Uppdaterar " + W);
+            for (int i = 0; i <= 4; ++i) {
+                RegKeyCreatevalue(HKEY_CURRENT_USER, W, "place" + std::to_string(i), Places[i]);
+                LogTrace("Skapar " + W + " place" + std::to_string(i) + " " + Places[i]);
+            }
+        } else if (RegKeyExist(HKEY_CURRENT_USER, W)) {
+            RegKeyDeletkey(HKEY_CURRENT_USER, kPlacesBarParent, "PlacesBar");
+            LogTrace(std::string("Tar bort ") + kPlacesBarParent + " PlacesBar");
+        }
+    });
+
+    step([&] {
+        LogTrace("Stop : Kör windows genvägarna");
+        LogTrace("start : office genvägarna");
+        LogTrace("Kollar om office finns");
+    });
+
+    bool office = false;
+    step([&] { office = RegKeyExist(HKEY_CURRENT_USER, kOfficeRoot); });
+
+    if (office) {
+        // Find the versions: numeric sub-keys of the Office root.
+        step([&] {
+            LogTrace("Office finns");
+            LogTrace("Loopar fram alla office versioner");
+            for (std::int32_t k = 0;; ++k) {
+                std::string name = RegKeyKeyvalue(HKEY_CURRENT_USER, O, k);
+                if (name == "Not Found") break;
+                if (!isNumeric(name)) continue;
+                if (!OfficeVersions) OfficeVersions.emplace();
+                OfficeVersions->resize(static_cast<size_t>(k) + 1);
+                (*OfficeVersions)[static_cast<size_t>(k)] = name;
+                LogTrace("Office versioner " + name);
+            }
+        });
+
+        // Their first five standard places.
+        step([&] {
+            const auto& list = versions();
+            OfficeStandardPlaces.resize(list.size());
+            LogTrace("Loopar fram alla Standard places ");
+            for (size_t i = 0; i < list.size(); ++i) {
+                if (list[i].empty()) continue;
+                for (int j = 0; j <= 4; ++j) {
+                    std::string name = RegKeyKeyvalue(HKEY_CURRENT_USER, standardPlacesKey(list[i]), j);
+                    if (name == "Not Found") continue;
+                    OfficeStandardPlaces[i][static_cast<size_t>(j)] = name;
+                    LogTrace("Standard places " + name);
+                }
+            }
+        });
+
+        step([&] { clearUserDefinedPlaces(); });
+
+        // Hide (apply) or show again (remove) the standard places.
+        step([&] {
+            LogTrace("Fixar det som ska fixas om inte iUpdate är 1");
+            const auto& list = versions();
+            for (size_t i = 0; i < list.size() && i < OfficeStandardPlaces.size(); ++i) {
+                if (list[i].empty()) continue;
+                for (const std::string& s : OfficeStandardPlaces[i]) {
+                    if (s.empty()) continue;
+                    const std::string key = standardPlacesKey(list[i]) + s;
+                    if (setOrDel) {
+                        RegKeyCreatevalue(HKEY_CURRENT_USER, key, "Show", std::int32_t{0});
+                        LogTrace("Skapa " + s);
+                    } else {
+                        RegKeyDeletevalue(HKEY_CURRENT_USER, key, "Show");
+                        LogTrace("Tar bort " + s);
+                    }
+                }
+            }
+        });
+
+        step([&] { LogTrace("skapar allt annat som krävs med SetOrDel = " + boolWord(setOrDel)); });
+
+        step([&] {
+            if (!setOrDel) {
+                clearUserDefinedPlaces();
+                return;
+            }
+            const char sep = platform::placeSeparator();
+            for (const auto& v : versions()) {
+                if (v.empty()) continue;
+                LogTrace("skapar i office version " + v);
+                for (int j = 0; j <= 4; ++j) {
+                    std::string& place = Places[static_cast<size_t>(j)];
+                    if (platform::rewritesForwardSlashes()) place = replaceAll(place, "/", std::string(1, sep));
+                    const std::string name = placeDisplayName(place);
+                    const std::string key = placesKey(v) + "\\UserDefinedPlaces\\Place" + std::to_string(j);
+                    RegKeyCreatekey(HKEY_CURRENT_USER, key);
+                    LogTrace("Skapa UserDefinedPlaces\\Place" + std::to_string(j));
+                    const std::string traced = "Skapa Software\\Microsoft\\Office\\" + v +
+                                               "\\Common\\Open Find\\Places\\UserDefinedPlaces\\Place" +
+                                               std::to_string(j);
+                    LogTrace(traced + "Name " + name);
+                    LogTrace(traced + "Path " + place);
+                    RegKeyCreatevalue(HKEY_CURRENT_USER, key, "Name", name);
+                    RegKeyCreatevalue(HKEY_CURRENT_USER, key, "Path", place);
+                }
+            }
+        });
+    }
+
+    step([&] { LogTrace("Stop : office genvägarna"); });
+}
+
+}  // namespace varnel

@@ -1,0 +1,22 @@
+#include <system_error>
+
+#include "platform/linux/file_registry.h"
+#include "platform/platform.h"
+
+namespace varnel::platform {
+
+std::filesystem::path executablePath() {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::current_path() / "Varnel_Zize" : p;
+}
+
+std::unique_ptr<RegistryBackend> createRegistryBackend() {
+    return std::make_unique<FileRegistry>(FileRegistry::defaultFile());
+}
+
+char placeSeparator() { return '/'; }
+
+bool rewritesForwardSlashes() { return false; }
+
+}  // namespace varnel::platform

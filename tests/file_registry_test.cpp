@@ -1,0 +1,207 @@
+// The Linux registry store: a REGEDIT4 file shared by every process of the user.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+#include "core/registry.h"
+#include "platform/linux/file_registry.h"
+#include "support/test_env.h"
+
+using namespace varnel;
+using platform::FileRegistry;
+
+namespace {
+
+std::filesystem::path storeFile(const test::TestEnvironment& env) {
+    return env.path("registry/HKEY_CURRENT_USER.reg");
+}
+
+// Writes a store file the way a person or another program would: a new file
+// renamed into place.
+void replaceStore(const std::filesystem::path& file, const std::string& text) {
+    std::filesystem::create_directories(file.parent_path());
+    auto temp = file;
+    temp += ".edit";
+    std::ofstream(temp, std::ios::binary) << text;
+    std::filesystem::rename(temp, file);
+}
+
+bool parses(const std::string& text) {
+    platform::RegKeyNode root;
+    return platform::parseRegFile(text, root);
+}
+
+// Runs `body` in a child process with a store of its own on the same file.
+pid_t inChild(const std::filesystem::path& file, const std::function<void()>& body) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        setRegistryBackend(std::make_unique<FileRegistry>(file));
+        body();
+        ::_exit(0);
+    }
+    return pid;
+}
+
+}  // namespace
+
+TEST(RegistryStoreFile, IsWrittenInRegeditFormat) {
+    test::TestEnvironment env;
+    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "CurrentGroup", std::string("Q\"uote\\d"));
+    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Count", std::string("12"));
+    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\Empty");
+    EXPECT_EQ(env.readFile("registry/HKEY_CURRENT_USER.reg"),
+              "REGEDIT4\r\n\r\n"
+              "[HKEY_CURRENT_USER]\r\n\r\n"
+              "[HKEY_CURRENT_USER\\Software]\r\n\r\n"
+              "[HKEY_CURRENT_USER\\Software\\Empty]\r\n\r\n"
+              "[HKEY_CURRENT_USER\\Software\\Varnel]\r\n\r\n"
+              "[HKEY_CURRENT_USER\\Software\\Varnel\\VarnelZize]\r\n"
+              "\"CurrentGroup\"=\"Q\\\"uote\\\\d\"\r\n"
+              "\"Count\"=dword:0000000c\r\n\r\n");
+}
+
+TEST(RegistryStoreFile, KeepsValuesOfOtherTypesAndMakesParentKeys) {
+    test::TestEnvironment env;
+    const std::string text =
+        "REGEDIT4\n\n"
+        "; written by hand\n"
+        "[HKEY_CURRENT_USER\\Software\\Deep\\Down\\Here]\n"
+        "@=\"default\"\n"
+        "\"Path\"=hex(2):25,00,48,00,\\\n"
+        "  4f,00\n"
+        "\"Blob\"=hex:01,02,ff\n"
+        "\"Multi\"=hex(7):61,00,00,00\n";
+    replaceStore(storeFile(env), text);
+    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, "Software\\Deep"));
+    EXPECT_EQ(RegKeyKeyvalue(HKEY_CURRENT_USER, "Software\\Deep", 0), "Down");
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Deep\\Down\\Here", "")), "default");
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Deep\\Down\\Here", "Path")), "");
+
+    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Deep\\Down\\Here", "New", std::string("x"));
+    std::string written = env.readFile("registry/HKEY_CURRENT_USER.reg");
+    EXPECT_NE(written.find("\"Path\"=hex(2):25,00,48,00,4f,00\r\n"), std::string::npos);
+    EXPECT_NE(written.find("\"Blob\"=hex:01,02,ff\r\n"), std::string::npos);
+    EXPECT_NE(written.find("\"Multi\"=hex(7):61,00,00,00\r\n"), std::string::npos);
+    EXPECT_NE(written.find("[HKEY_CURRENT_USER\\Software\\Deep\\Down]\r\n"), std::string::npos);
+    EXPECT_NE(written.find("@=\"default\"\r\n"), std::string::npos);
+    EXPECT_FALSE(env.exists("Error.log"));
+}
+
+TEST(RegistryStoreFile, TextsThatAStringCannotHoldAreKeptAsBytes) {
+    test::TestEnvironment env;
+    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\T");
+    platform::HKey h = 0;
+    ASSERT_EQ(registryBackend().openKey(HKEY_CURRENT_USER, "Software\\T", &h), 0);
+    const std::string bytes("abc\0def\0", 8);
+    registryBackend().setValue(h, "v", platform::regtype::Sz, reinterpret_cast<const std::uint8_t*>(bytes.data()), 8);
+    registryBackend().closeKey(h);
+    // A fresh store reading the same file sees the same bytes.
+    setRegistryBackend(std::make_unique<FileRegistry>(storeFile(env)));
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\T", "v")), "abc");
+    EXPECT_NE(env.readFile("registry/HKEY_CURRENT_USER.reg").find("\"v\"=hex(1):61,62,63,00,64,65,66,00"),
+              std::string::npos);
+}
+
+TEST(RegistryStoreFile, ChangesOfAnotherProcessAreSeenAtTheNextCall) {
+    test::TestEnvironment env;
+    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language", std::string("English"));
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language")), "English");
+
+    // Edited by hand.
+    replaceStore(storeFile(env), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Varnel\\VarnelZize]\r\n"
+                                 "\"Language\"=\"Svenska\"\r\n");
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language")), "Svenska");
+
+    // Changed by another running program.
+    pid_t child = inChild(storeFile(env), [] {
+        RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language", std::string("Deutsch"));
+        RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\Varnel\\Other");
+    });
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language")), "Deutsch");
+    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, "Software\\Varnel\\Other"));
+}
+
+TEST(RegistryStoreFile, WritersInTwoProcessesLoseNothing) {
+    test::TestEnvironment env;
+    auto writer = [](const char* prefix) {
+        return [prefix] {
+            for (int i = 0; i < 100; ++i)
+                RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Both", prefix + std::to_string(i), std::string("v"));
+        };
+    };
+    pid_t a = inChild(storeFile(env), writer("a"));
+    pid_t b = inChild(storeFile(env), writer("b"));
+    int status = 0;
+    ::waitpid(a, &status, 0);
+    ::waitpid(b, &status, 0);
+    auto snapshot = test::registrySnapshot("Software\\Both");
+    EXPECT_EQ(snapshot.size(), 201u);
+}
+
+TEST(RegistryStoreFile, AWriterKilledMidWayLeavesAFileThatParses) {
+    test::TestEnvironment env;
+    const auto file = storeFile(env);
+    for (int round = 0; round < 5; ++round) {
+        pid_t child = inChild(file, [] {
+            const std::string big(4000, 'x');
+            for (int i = 0;; ++i)
+                RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Loop\\K" + std::to_string(i % 50), "v",
+                                  big + std::to_string(i));
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(30 + round * 17));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        ASSERT_FALSE(text.str().empty());
+        EXPECT_TRUE(parses(text.str())) << "round " << round;
+    }
+    EXPECT_FALSE(env.exists("Error.log"));
+}
+
+TEST(RegistryStoreFile, AnUnreadableFileIsKeptAsACopyAndWhatCouldBeReadIsUsed) {
+    test::TestEnvironment env;
+    replaceStore(storeFile(env), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Good]\r\n\"a\"=\"1x\"\r\n"
+                                 "this line is garbage\r\n\"b\"=dword:zz\r\n[HKEY_LOCAL_MACHINE\\X]\r\n\"c\"=\"d\"\r\n");
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Good", "a")), "1x");
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Good", "b")), "");
+    // Reading again does not report again.
+    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, "Software\\Good"));
+    auto log = test::crlfLines(env.readFile("Error.log"));
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].rfind("RegistryStore\t0\t\t", 0), 0u);
+
+    std::vector<std::filesystem::path> copies;
+    for (const auto& e : std::filesystem::directory_iterator(env.path("registry")))
+        if (e.path().filename().string().find(".unreadable-") != std::string::npos) copies.push_back(e.path());
+    ASSERT_EQ(copies.size(), 1u);
+    std::ifstream copy(copies[0], std::ios::binary);
+    std::stringstream copied;
+    copied << copy.rdbuf();
+    EXPECT_NE(copied.str().find("this line is garbage"), std::string::npos);
+
+    // The next change writes a clean file; the copy stays.
+    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Good", "e", std::string("f"));
+    EXPECT_TRUE(parses(env.readFile("registry/HKEY_CURRENT_USER.reg")));
+    EXPECT_TRUE(std::filesystem::exists(copies[0]));
+}
+
+TEST(RegistryStoreFile, FileThatIsNotARegistryExportStartsEmptyButIsKept) {
+    test::TestEnvironment env;
+    replaceStore(storeFile(env), "\x89PNG not a registry");
+    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, "Software"));
+    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\New");
+    int copies = 0;
+    for (const auto& e : std::filesystem::directory_iterator(env.path("registry")))
+        if (e.path().filename().string().find(".unreadable-") != std::string::npos) ++copies;
+    EXPECT_EQ(copies, 1);
+}

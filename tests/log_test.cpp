@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/log.h"
+#include "core/runtime_error.h"
+#include "support/test_env.h"
+
+using namespace varnel;
+
+TEST(Logs, ErrorLinesAreAppendedWithCrLfAndNothingElse) {
+    test::TestEnvironment env;
+    LogError("first\t0\t");
+    LogError("second\t5\tInvalid procedure call or argument");
+    EXPECT_EQ(env.readFile("Error.log"), "first\t0\t\r\nsecond\t5\tInvalid procedure call or argument\r\n");
+
+    // Deleting the log while running: the next line creates it again.
+    std::filesystem::remove(env.path("Error.log"));
+    LogError("third");
+    EXPECT_EQ(env.readFile("Error.log"), "third\r\n");
+}
+
+TEST(Logs, TraceIsWrittenOnlyWhileTraceOnIsSet) {
+    test::TestEnvironment env;
+    LogTrace("not written");
+    EXPECT_FALSE(env.exists("loggaren.log"));
+    TraceOn = true;
+    LogTrace("\r\nStartar");
+    LogTrace("Kör");
+    TraceOn = false;
+    LogTrace("not written either");
+    EXPECT_EQ(env.readFile("loggaren.log"), "\r\nStartar\r\nKör\r\n");
+}
+
+TEST(Logs, AnUnwritableLogNeverStopsTheCaller) {
+    test::TestEnvironment env;
+    // A folder where the log file should be: every write fails.
+    std::filesystem::create_directory(env.path("Error.log"));
+    EXPECT_NO_THROW(LogError("lost"));
+    TraceOn = true;
+    std::filesystem::create_directory(env.path("loggaren.log"));
+    EXPECT_NO_THROW(LogTrace("lost"));
+}
+
+TEST(Logs, GuardedStepWritesLabelNumberAndDescription) {
+    test::TestEnvironment env;
+    bool afterwards = false;
+    EXPECT_FALSE(guarded("RegKeyQuery", [] { raiseError(err::Overflow); }));
+    EXPECT_TRUE(guarded("RegKeyQuery", [&] { afterwards = true; }));
+    EXPECT_TRUE(afterwards);
+    EXPECT_EQ(env.readFile("Error.log"), "RegKeyQuery\t6\tOverflow\r\n");
+}
