@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/registry_backend.h"
 
@@ -21,5 +23,12 @@ char placeSeparator();
 // Whether places have "/" rewritten to the platform separator before they are
 // written into the Places Bar (Windows only: there "/" is a foreign separator).
 bool rewritesForwardSlashes();
+
+// The executable file names of the current user's running processes, the
+// running program included ("Varnel_Zize" on Linux, "Varnel_Zize.exe" on Windows).
+std::vector<std::string> runningProcessNames();
+
+// What follows a program's base name in its file name ("" or ".exe").
+const char* executableSuffix();
 
 }  // namespace varnel::platform

@@ -19,4 +19,6 @@ char placeSeparator() { return '/'; }
 
 bool rewritesForwardSlashes() { return false; }
 
+const char* executableSuffix() { return ""; }
+
 }  // namespace varnel::platform
