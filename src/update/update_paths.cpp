@@ -1,0 +1,26 @@
+#include "update/update_paths.h"
+
+#include "core/text.h"
+
+namespace varnel {
+
+std::string backupName(const std::string& relativePath) { return replaceAll(relativePath, "\\", "&"); }
+
+std::string restoredPath(const std::string& name) { return replaceAll(name, "&", "\\"); }
+
+bool isSafeRelativePath(const std::string& path) {
+    if (path.empty()) return false;
+    if (path.front() == '\\' || path.front() == '/') return false;
+    if (path.find(':') != std::string::npos) return false;  // drive letters, streams, URLs
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find_first_of("\\/", start);
+        if (end == std::string::npos) end = path.size();
+        std::string part = path.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..") return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+}  // namespace varnel
