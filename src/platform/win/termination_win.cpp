@@ -1,0 +1,9 @@
+// On Windows the system asks a program to end by closing its windows; the
+// hidden window titled after the program receives that request.
+#include "shell/close_channel.h"
+
+namespace varnel {
+
+void watchTerminationRequests(QObject*, std::function<void()>) {}
+
+}  // namespace varnel

@@ -1,0 +1,39 @@
+#pragma once
+// How one program asks another to close: the main program keeps a local
+// socket named after its window title in lower case ("varnel_zize") in the
+// user's runtime folder; a close request is one line "close" sent to it.
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QLocalServer;
+
+namespace varnel {
+
+// The socket's full path for a window title: the user's runtime folder
+// ($XDG_RUNTIME_DIR, else the temporary folder with the user id) + the title in lower case.
+QString closeChannelPath(const QString& title);
+
+// Listens for close requests and for the system asking the program to end
+// (termination signals); calls onClose for each, on the user-interface thread.
+class CloseListener : public QObject {
+public:
+    CloseListener(const QString& title, std::function<void()> onClose, QObject* parent = nullptr);
+    ~CloseListener() override;
+    bool isListening() const;
+
+private:
+    QLocalServer* server_;
+    std::function<void()> onClose_;
+};
+
+// Sends a close request to the program with that window title; false when
+// no such program listens.
+bool requestClose(const QString& title, int timeoutMs = 2000);
+
+// Calls onRequest on the user-interface thread when the operating system
+// asks the program to end (SIGTERM, SIGHUP, SIGINT where they exist).
+void watchTerminationRequests(QObject* context, std::function<void()> onRequest);
+
+}  // namespace varnel

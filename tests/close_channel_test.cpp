@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include "shell/close_channel.h"
+
+using namespace varnel;
+
+namespace {
+
+bool spinUntil(const std::function<bool()>& done, int ms = 3000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+}  // namespace
+
+TEST(CloseChannel, ARequestReachesTheListenerOfThatTitleOnly) {
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    EXPECT_EQ(closeChannelPath("Varnel_Zize"), runtime.path() + "/varnel_zize");
+    EXPECT_FALSE(requestClose("Varnel_Zize", 200));
+
+    int closes = 0;
+    {
+        CloseListener listener("Varnel_Zize", [&] { ++closes; });
+        ASSERT_TRUE(listener.isListening());
+        EXPECT_FALSE(requestClose("Another_Program", 200));
+        // The updater looks the window up as "Varnel_zize": titles ignore case.
+        EXPECT_TRUE(requestClose("Varnel_zize"));
+        EXPECT_TRUE(spinUntil([&] { return closes == 1; }));
+    }
+    EXPECT_FALSE(requestClose("Varnel_Zize", 200));
+    qunsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST(CloseChannel, TerminationSignalsRunTheSameRequest) {
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    int closes = 0;
+    CloseListener listener("Varnel_Zize", [&] { ++closes; });
+    ::raise(SIGTERM);
+    EXPECT_TRUE(spinUntil([&] { return closes == 1; }));
+    ::raise(SIGHUP);
+    EXPECT_TRUE(spinUntil([&] { return closes == 2; }));
+    qunsetenv("XDG_RUNTIME_DIR");
+}
