@@ -1,0 +1,108 @@
+#include "update/update_download.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QUrl>
+
+#include "core/log.h"
+#include "core/runtime_error.h"
+
+namespace varnel {
+
+UpdateDownload::UpdateDownload(Hooks hooks, QObject* parent)
+    : QObject(parent), hooks_(std::move(hooks)), network_(new QNetworkAccessManager(this)) {
+    network_->setCache(nullptr);
+}
+
+UpdateDownload::~UpdateDownload() { abandon(); }
+
+bool UpdateDownload::isRunning() const { return reply_ != nullptr; }
+
+void UpdateDownload::BeginDownload(const QString& url, const QString& destination) {
+    abandon();
+    destination_ = destination;
+    received_ = 0;
+    writeFailed_ = false;
+    try {
+        const QUrl target(url);
+        if (!target.isValid() || target.scheme().isEmpty()) raiseError(err::InvalidCall);
+        file_ = std::make_unique<QSaveFile>(destination);
+        if (!file_->open(QIODevice::WriteOnly)) raiseError(err::PathFileAccess);
+        QNetworkRequest request(target);
+        request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+        request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+        reply_ = network_->get(request);
+        reply_->setReadBufferSize(1 << 20);
+        connect(reply_, &QNetworkReply::downloadProgress, this, &UpdateDownload::onProgress);
+        connect(reply_, &QNetworkReply::readyRead, this, &UpdateDownload::onReadyRead);
+        connect(reply_, &QNetworkReply::finished, this, &UpdateDownload::onFinished);
+    } catch (...) {
+        file_.reset();
+        if (hooks_.showAlert) hooks_.showAlert(hooks_.downloadCancelledText ? hooks_.downloadCancelledText() : QString());
+        logCaught("BeginDownload");
+        if (hooks_.cancelUpdate) hooks_.cancelUpdate();
+        return;
+    }
+    if (hooks_.cancelRequested && hooks_.cancelRequested() && hooks_.cancelUpdate) hooks_.cancelUpdate();
+}
+
+void UpdateDownload::onProgress(qint64 received, qint64 total) {
+    if (total < 0) total = received;  // no length announced: what arrived is all we know
+    if (total == 0) return;
+    if (hooks_.cancelRequested && hooks_.cancelRequested()) {
+        abandon();
+        if (hooks_.cancelUpdate) hooks_.cancelUpdate();
+        return;
+    }
+    emit DownloadProgress(received, total, destination_);
+}
+
+void UpdateDownload::onReadyRead() {
+    if (!reply_ || !file_) return;
+    const QByteArray chunk = reply_->readAll();
+    received_ += chunk.size();
+    if (file_->write(chunk) != chunk.size()) writeFailed_ = true;
+}
+
+void UpdateDownload::onFinished() {
+    QNetworkReply* reply = reply_;
+    if (!reply) return;
+    onReadyRead();
+    reply_ = nullptr;
+    reply->deleteLater();
+
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const bool readFailed = reply->error() != QNetworkReply::NoError || status >= 400 || received_ == 0;
+    std::unique_ptr<QSaveFile> file = std::move(file_);
+    bool stored = false;
+    if (!readFailed && file && !writeFailed_) stored = file->commit();
+    else if (file) file->cancelWriting();
+    if (!readFailed && !stored)
+        LogError(errorLine("BeginDownload", err::PathFileAccess, "Path/File access error") + "\t" +
+                 destination_.toStdString());
+    if (!stored) {
+        // Nothing usable arrived: the destination keeps what it held.
+        emit DownloadError(destination_);
+        if (hooks_.showAlert) hooks_.showAlert(hooks_.cantConnectText ? hooks_.cantConnectText() : QString());
+        return;
+    }
+    emit DownloadComplete(received_, destination_);
+}
+
+void UpdateDownload::abandon() {
+    if (reply_) {
+        QNetworkReply* reply = reply_;
+        reply_ = nullptr;
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+    if (file_) {
+        file_->cancelWriting();
+        file_.reset();
+    }
+}
+
+}  // namespace varnel
