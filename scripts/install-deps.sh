@@ -9,7 +9,7 @@ packages=(
   libgtest-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth x11-utils xdotool trayer
-  imagemagick python3
+  imagemagick python3 curl
 )
 packages+=("$@")
 

@@ -5,6 +5,7 @@
 #include <QNetworkRequest>
 #include <QSaveFile>
 #include <QUrl>
+#include <vector>
 
 #include "core/log.h"
 #include "core/runtime_error.h"
@@ -61,9 +62,14 @@ void UpdateDownload::onProgress(qint64 received, qint64 total) {
 
 void UpdateDownload::onReadyRead() {
     if (!reply_ || !file_) return;
-    const QByteArray chunk = reply_->readAll();
-    received_ += chunk.size();
-    if (file_->write(chunk) != chunk.size()) writeFailed_ = true;
+    // One reusable buffer: large files stream through without growing memory.
+    static thread_local std::vector<char> buffer(1 << 20);
+    for (;;) {
+        const qint64 n = reply_->read(buffer.data(), static_cast<qint64>(buffer.size()));
+        if (n <= 0) break;
+        received_ += n;
+        if (file_->write(buffer.data(), n) != n) writeFailed_ = true;
+    }
 }
 
 void UpdateDownload::onFinished() {
