@@ -27,7 +27,7 @@ std::string groupName(int i) {
 // The shipped database with `count` groups, written in one transaction.
 void fillDatabase(const std::filesystem::path& folder, int count) {
     std::filesystem::create_directories(folder / "Db");
-    std::filesystem::copy_file(VARNEL_SHIPPED_DATABASE, folder / "Db" / "varnel.db");
+    std::filesystem::copy_file(VARNEL_EMPTY_DATABASE, folder / "Db" / "varnel.db");
     sqlite3* db = nullptr;
     sqlite3_open((folder / "Db" / "varnel.db").c_str(), &db);
     sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);

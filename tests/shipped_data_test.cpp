@@ -17,19 +17,21 @@ using Rows = std::vector<std::vector<std::string>>;
 namespace {
 
 TEST(ShippedDatabase, HoldsExactlyTheTwoTablesWithTextColumnsInOrder) {
-    const std::filesystem::path db = VARNEL_SHIPPED_DATABASE;
-    EXPECT_EQ(test::sqliteRows(db, "select type, name from sqlite_master order by name"),
-              (Rows{{"table", "tbl_Groups"}, {"table", "tbl_Update"}}));
-    EXPECT_EQ(test::sqliteRows(db, "select name, type from pragma_table_info('tbl_Groups') order by cid"),
-              (Rows{{"colName", "TEXT"},
-                    {"colPlace0", "TEXT"},
-                    {"colPlace1", "TEXT"},
-                    {"colPlace2", "TEXT"},
-                    {"colPlace3", "TEXT"},
-                    {"colPlace4", "TEXT"}}));
-    EXPECT_EQ(test::sqliteRows(db, "select name, type from pragma_table_info('tbl_Update') order by cid"),
-              (Rows{{"colFile", "TEXT"}, {"colVersion", "TEXT"}}));
-    EXPECT_TRUE(test::sqliteRows(db, "select * from tbl_Groups").empty());
+    for (const std::filesystem::path db : {VARNEL_PROGRAM_DATABASE, VARNEL_EMPTY_DATABASE}) {
+        SCOPED_TRACE(db.string());
+        EXPECT_EQ(test::sqliteRows(db, "select type, name from sqlite_master order by name"),
+                  (Rows{{"table", "tbl_Groups"}, {"table", "tbl_Update"}}));
+        EXPECT_EQ(test::sqliteRows(db, "select name, type from pragma_table_info('tbl_Groups') order by cid"),
+                  (Rows{{"colName", "TEXT"},
+                        {"colPlace0", "TEXT"},
+                        {"colPlace1", "TEXT"},
+                        {"colPlace2", "TEXT"},
+                        {"colPlace3", "TEXT"},
+                        {"colPlace4", "TEXT"}}));
+        EXPECT_EQ(test::sqliteRows(db, "select name, type from pragma_table_info('tbl_Update') order by cid"),
+                  (Rows{{"colFile", "TEXT"}, {"colVersion", "TEXT"}}));
+    }
+    EXPECT_TRUE(test::sqliteRows(VARNEL_EMPTY_DATABASE, "select * from tbl_Groups").empty());
 }
 
 class ShippedLanguage : public ::testing::TestWithParam<std::string> {};

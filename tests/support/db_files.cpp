@@ -8,7 +8,7 @@ namespace varnel::test {
 
 void installShippedDatabase(const std::filesystem::path& folder) {
     std::filesystem::create_directories(folder / "Db");
-    std::filesystem::copy_file(VARNEL_SHIPPED_DATABASE, folder / "Db" / "varnel.db",
+    std::filesystem::copy_file(VARNEL_EMPTY_DATABASE, folder / "Db" / "varnel.db",
                                std::filesystem::copy_options::overwrite_existing);
 }
 

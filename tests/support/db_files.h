@@ -8,7 +8,7 @@
 
 namespace varnel::test {
 
-// Copies the database the build ships into `folder`/Db/varnel.db.
+// Copies the empty database the build makes into `folder`/Db/varnel.db.
 void installShippedDatabase(const std::filesystem::path& folder);
 
 // Every row of a query, values as text (NULL as "<null>"), straight from SQLite.
