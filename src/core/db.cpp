@@ -1,0 +1,93 @@
+#include "core/db.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "core/log.h"
+#include "core/program_folder.h"
+#include "core/runtime_error.h"
+
+namespace varnel {
+
+DbTable DbResult;
+std::string DbStatus;
+
+namespace {
+
+// One statement against the program's database. `table` is the statement's
+// result; `error` is empty on success, else the reason: an opening failure
+// (not logged) or the library's message for the statement (logged under `label`).
+struct Run {
+    bool opened = false;
+    DbTable table;
+    std::string error;
+};
+
+class Connection {
+public:
+    explicit Connection(sqlite3* db) : db_(db) {}
+    ~Connection() {
+        if (db_) sqlite_close(db_);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    sqlite3* get() const { return db_; }
+
+private:
+    sqlite3* db_;
+};
+
+Run run(const std::string& label, const std::string& sql) {
+    Run r;
+    const std::filesystem::path file = programPath("Db\\varnel.db");
+    std::error_code ec;
+    if (!std::filesystem::exists(file, ec)) {
+        r.error = missingDatabaseText();
+        return r;
+    }
+    Connection db(sqlite_open(file.string(), r.error));
+    if (!db.get()) return r;
+    r.opened = true;
+    r.table = ags_sqlite_get_table(db.get(), sql, r.error);
+    if (!r.error.empty()) LogError(errorLine(label, 0, "") + "\t" + r.error);
+    return r;
+}
+
+}  // namespace
+
+std::string missingDatabaseText() { return "unable to open database file: Db\\varnel.db is missing"; }
+
+void dbExec(const std::string& sql, DbStatusUse status) {
+    guarded("dbExec", [&] {
+        Run r = run("dbExec", sql);
+        if (!r.error.empty() && status == DbStatusUse::Record) DbStatus = r.error;
+    });
+}
+
+void getDbData(const std::string& sql) {
+    try {
+        DbStatus.clear();
+        Run r = run("getDbData", sql);
+        if (r.opened) DbResult = std::move(r.table);
+        if (!r.error.empty())
+            DbStatus = r.error;
+        else if (ags_number_of_rows_from_last_call() < 1)
+            DbStatus = "empty";
+    } catch (...) {
+        // A half-read result must not pass for a good one.
+        CaughtError e = describeCurrentException();
+        LogError(errorLine("getDbData", e.number, e.description));
+        DbStatus = e.description;
+    }
+}
+
+std::string getOneColBack(const std::string& sql) {
+    std::string result;
+    guarded("getOneColBack", [&] {
+        Run r = run("getOneColBack", sql);
+        if (r.error.empty() && ags_number_of_rows_from_last_call() >= 1) result = r.table(1, 0);
+    });
+    return result;
+}
+
+}  // namespace varnel

@@ -1,0 +1,19 @@
+#pragma once
+// Turns the group table into what the user sees: the group list of the
+// editor and the tray, and the places of one group.
+
+#include <string>
+
+namespace varnel {
+
+// Refills the editor's group list and the tray's group submenu, the active
+// group's item greyed. False when there is no group or no database: then the
+// tray's group and folder submenus are disabled.
+bool LoadListFromDb();
+
+// Loads the group `name` into Places, the editor's place boxes and the tray's
+// folder submenu, and shows its name in the group list. For a name not in the
+// table only the folder submenu changes: it is emptied.
+void LoadFromDb(const std::string& name);
+
+}  // namespace varnel

@@ -1,0 +1,65 @@
+#include "lang/language_list.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "core/log.h"
+#include "core/program_folder.h"
+#include "core/text.h"
+#include "core/views.h"
+#include "lang/text_table.h"
+
+namespace varnel {
+
+std::vector<std::string> LanguageNames;
+
+namespace {
+
+const char* const kLabel = "checkForLanguageFiles update.exe";
+
+// Every plain, visible file of the Language folder, in name order without
+// regard to case. A missing folder holds no files.
+std::vector<std::string> listLanguageFolder() {
+    std::vector<std::string> names;
+    const std::filesystem::path folder = programPath("Language");
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folder, ec)) return names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        std::string name = entry.path().filename().string();
+        if (name.empty() || name[0] == '.' || !entry.is_regular_file(ec)) continue;
+        names.push_back(std::move(name));
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        int c = compareIgnoreCase(a, b);
+        return c != 0 ? c < 0 : a < b;
+    });
+    return names;
+}
+
+}  // namespace
+
+void checkForLanguageFiles() {
+    std::vector<std::string> files;
+    guarded(kLabel, [&] { files = listLanguageFolder(); });
+    MenuItemArrayView& items = trayMenu().Sublang();
+    guarded(kLabel, [&] { items.setPlaceholderVisible(true); });
+    guarded(kLabel, [&] { items.unloadItems(); });
+    size_t i = 0;
+    for (const std::string& file : files) {
+        // The list keeps its earlier entries until this listing overwrites or cuts them.
+        guarded(kLabel, [&] {
+            LanguageNames.resize(i + 1);
+            LanguageNames[i] = replaceAll(file, ".lang", "");
+        });
+        const int item = static_cast<int>(i) + 1;
+        guarded(kLabel, [&] { items.loadItem(item, LanguageNames.at(i), ""); });
+        guarded(kLabel, [&] {
+            if (LanguageNames.at(i) == CurrentLanguage) items.setItemEnabled(item, false);
+        });
+        ++i;
+    }
+    guarded(kLabel, [&] { items.setPlaceholderVisible(false); });
+}
+
+}  // namespace varnel

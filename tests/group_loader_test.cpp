@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/db.h"
+#include "core/group_loader.h"
+#include "core/registry.h"
+#include "core/sql_statements.h"
+#include "places/places_bar.h"
+#include "support/db_files.h"
+#include "support/recording_views.h"
+#include "support/test_env.h"
+
+using namespace varnel;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+class GroupLoading : public ::testing::Test {
+protected:
+    void SetUp() override { test::installShippedDatabase(env.folder()); }
+
+    void addGroup(const std::string& name, const std::array<std::string, 5>& places) {
+        dbExec(sqlAddGroup(name, places));
+    }
+    void setCurrentGroup(const RegValue& name) {
+        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", name);
+    }
+
+    test::TestEnvironment env;
+    test::RecordedViews views;
+};
+
+TEST_F(GroupLoading, ListShowsEveryGroupInTableOrderWithTheActiveOneGreyed) {
+    addGroup("Work", {"/w", "", "", "", ""});
+    addGroup("Home", {"/h", "", "", "", ""});
+    addGroup("Photos", {"/p", "", "", "", ""});
+    addGroup("Old", {"/o", "", "", "", ""});
+    setCurrentGroup(std::string("Home"));
+    ASSERT_TRUE(LoadListFromDb());
+    dbExec(sqlDeleteGroup("Old"));
+    views.comboAppList.items.push_back("left over");
+
+    EXPECT_TRUE(LoadListFromDb());
+    EXPECT_EQ(views.comboAppList.items, (Strings{"Work", "Home", "Photos"}));
+    EXPECT_EQ(views.tray.groups.captions(), (Strings{"Work", "Home", "Photos"}));
+    EXPECT_EQ(views.tray.groups.enabledStates(), (std::vector<bool>{true, false, true}));
+    EXPECT_FALSE(views.tray.groups.placeholderVisible);
+    EXPECT_TRUE(views.tray.set.enabled);
+    EXPECT_FALSE(env.exists("Error.log"));
+}
+
+TEST_F(GroupLoading, ActiveGroupWithNumericNameIsFoundToo) {
+    // A name of digits is stored as a number in the settings.
+    addGroup("2008", {"/p", "", "", "", ""});
+    addGroup("2009", {"/q", "", "", "", ""});
+    setCurrentGroup(std::string("2009"));
+    ASSERT_TRUE(std::holds_alternative<std::int32_t>(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")));
+    EXPECT_TRUE(LoadListFromDb());
+    EXPECT_EQ(views.tray.groups.enabledStates(), (std::vector<bool>{true, false}));
+}
+
+TEST_F(GroupLoading, EmptyTableDisablesTheTraySubmenus) {
+    views.comboAppList.items = {"stale"};
+    EXPECT_FALSE(LoadListFromDb());
+    EXPECT_TRUE(views.comboAppList.items.empty());
+    EXPECT_FALSE(views.tray.set.enabled);
+    EXPECT_FALSE(views.tray.folders.enabled);
+    EXPECT_FALSE(env.exists("Error.log"));
+}
+
+TEST_F(GroupLoading, MissingDatabaseIsAnEmptyListWithoutLogLine) {
+    std::filesystem::remove(env.path("Db/varnel.db"));
+    EXPECT_FALSE(LoadListFromDb());
+    EXPECT_FALSE(views.tray.set.enabled);
+    EXPECT_FALSE(views.tray.folders.enabled);
+    EXPECT_FALSE(env.exists("Error.log"));
+}
+
+TEST_F(GroupLoading, OneGroupFillsPlacesBoxesAndFolderSubmenu) {
+    addGroup("Work", {"/home/anna/Projects", "/", "/srv/data/", "/photos/2008", ""});
+    views.tray.openFolders.loadItem(1, "stale", "/stale");
+    views.tray.folders.enabled = false;
+
+    LoadFromDb("Work");
+    const std::array<std::string, 5> expected = {"/home/anna/Projects", "/", "/srv/data/", "/photos/2008", ""};
+    EXPECT_EQ(Places, expected);
+    EXPECT_EQ(views.txtpath.texts, expected);
+    EXPECT_EQ(views.tray.openFolders.captions(), (Strings{"Projects", "/", "", "2008/", ""}));
+    EXPECT_EQ(views.tray.openFolders.items[1].tag, "/home/anna/Projects");
+    EXPECT_EQ(views.tray.openFolders.items[4].tag, "/photos/2008");
+    EXPECT_FALSE(views.tray.openFolders.placeholderVisible);
+    EXPECT_TRUE(views.tray.folders.enabled);
+    EXPECT_EQ(views.comboAppList.text, "Work");
+}
+
+TEST_F(GroupLoading, UnknownGroupOnlyEmptiesTheFolderSubmenu) {
+    addGroup("Work", {"/w0", "/w1", "/w2", "/w3", "/w4"});
+    addGroup("O'Brien", {"/o0", "/o1", "/o2", "/o3", "/o4"});
+    LoadFromDb("O'Brien");
+    EXPECT_EQ(views.comboAppList.text, "O'Brien");
+
+    LoadFromDb("Nobody");
+    const std::array<std::string, 5> kept = {"/o0", "/o1", "/o2", "/o3", "/o4"};
+    EXPECT_EQ(Places, kept);
+    EXPECT_EQ(views.txtpath.texts, kept);
+    EXPECT_EQ(views.comboAppList.text, "O'Brien");
+    EXPECT_TRUE(views.tray.openFolders.items.empty());
+    EXPECT_TRUE(views.tray.openFolders.placeholderVisible);
+    EXPECT_EQ(DbStatus, "empty");
+}
+
+TEST(GroupLoadingWithoutWindows, CallsAreHarmless) {
+    test::TestEnvironment env;
+    test::installShippedDatabase(env.folder());
+    dbExec(sqlAddGroup("Work", {"/w0", "/w1", "/w2", "/w3", "/w4"}));
+    EXPECT_TRUE(LoadListFromDb());
+    LoadFromDb("Work");
+    EXPECT_EQ(Places[4], "/w4");
+    EXPECT_FALSE(env.exists("Error.log"));
+}
+
+}  // namespace

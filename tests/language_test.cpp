@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "lang/language_file.h"
+#include "lang/language_list.h"
+#include "lang/text_table.h"
+#include "support/recording_views.h"
+#include "support/test_env.h"
+
+using namespace varnel;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+const char* const kInvalidCall = "parseLanguageFile\t5\tInvalid procedure call or argument";
+
+class LanguageFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Texts = {};
+        CurrentLanguage.clear();
+        LanguageNames.clear();
+    }
+    void TearDown() override { Texts = {}; }
+
+    void writeLanguage(const std::string& name, const Strings& lines) {
+        std::string text;
+        for (const auto& line : lines) text += line + "\r\n";
+        env.writeFile("Language/" + name + ".lang", text);
+    }
+    Strings errorLog() const { return test::crlfLines(env.readFile("Error.log")); }
+
+    test::TestEnvironment env;
+};
+
+TEST_F(LanguageFiles, ReaderKeepsTheLineRules) {
+    writeLanguage("Test", {
+        "AddNew|Add new",             // the character in front of "|" joins the text
+        "Save |Spara | nu",           // later bars vanish, the blanks stay
+        "Change | Andra",             // a blank after the bar stays
+        "  Cancel \t \t|\tAvbryt\t ", // blanks and TABs around the key, TABs in the text
+        "addnew\t|lower case key",    // keys compare with case
+        "Exit\t|First",
+        "Exit\t|Second",              // the later line wins
+        "",
+        "Hide\t|Göm",
+        "Unknown\t|ignored",
+    });
+    parseLanguageFile("Test");
+    EXPECT_EQ(Texts.AddNew, "wAdd new");
+    EXPECT_EQ(Texts.Save, "Spara  nu");
+    EXPECT_EQ(Texts.Change, " Andra");
+    EXPECT_EQ(Texts.Cancel, "Avbryt");
+    EXPECT_EQ(Texts.Exit, "Second");
+    EXPECT_EQ(Texts.Hide, "Göm");
+    EXPECT_FALSE(env.exists("Error.log"));
+}
+
+TEST_F(LanguageFiles, LinesWithoutUsableBarAreLoggedAndChangeNothing) {
+    writeLanguage("Test", {
+        "Show\t|Visa",
+        "Show without bar",    // two failing steps
+        "   ",                 // blanks only: not an empty line
+        "|Text without key",   // one failing step
+        "Hide\t|Göm",
+    });
+    parseLanguageFile("Test");
+    EXPECT_EQ(Texts.Show, "Visa");
+    EXPECT_EQ(Texts.Hide, "Göm");
+    EXPECT_EQ(errorLog(), (Strings{kInvalidCall, kInvalidCall, kInvalidCall, kInvalidCall, kInvalidCall}));
+}
+
+TEST_F(LanguageFiles, MainProgramReadsAllKeysTheUpdaterAllButFolders) {
+    writeLanguage("Test", {"UpdateExe\t|Updating", "Folders\t|Mappar", "Help\t|Hjälp"});
+    parseLanguageFile("Test", LanguageKeys::Updater);
+    EXPECT_EQ(Texts.UpdateExe, "Updating");
+    EXPECT_EQ(Texts.Help, "Hjälp");
+    EXPECT_EQ(Texts.Folders, "");
+    parseLanguageFile("Test");
+    EXPECT_EQ(Texts.Folders, "Mappar");
+}
+
+TEST_F(LanguageFiles, MissingFileIsLoggedAndLeavesTheTable) {
+    Texts.Ok = "OK";
+    parseLanguageFile("Klingon");
+    parseLanguageFile("");
+    EXPECT_EQ(Texts.Ok, "OK");
+    EXPECT_EQ(errorLog(), (Strings{"parseLanguageFile\t53\tFile not found", "parseLanguageFile\t53\tFile not found"}));
+}
+
+TEST_F(LanguageFiles, SubmenuOffersEveryFileAndGreysTheCurrentLanguage) {
+    writeLanguage("English", {"Ok\t|OK"});
+    writeLanguage("Deutsch", {"Ok\t|OK"});
+    env.writeFile("Language/Readme.txt", "read me");
+    env.writeFile("Language/.hidden.lang", "");
+    std::filesystem::create_directories(env.path("Language/Old.lang"));
+    CurrentLanguage = "English";
+    test::RecordedViews views;
+    views.tray.languages.loadItem(1, "stale", "");
+
+    checkForLanguageFiles();
+    EXPECT_EQ(views.tray.languages.captions(), (Strings{"Deutsch", "English", "Readme.txt"}));
+    EXPECT_EQ(views.tray.languages.enabledStates(), (std::vector<bool>{true, false, true}));
+    EXPECT_FALSE(views.tray.languages.placeholderVisible);
+    EXPECT_EQ(LanguageNames, (Strings{"Deutsch", "English", "Readme.txt"}));
+
+    std::filesystem::remove(env.path("Language/Readme.txt"));
+    std::filesystem::remove(env.path("Language/Deutsch.lang"));
+    checkForLanguageFiles();
+    EXPECT_EQ(views.tray.languages.captions(), (Strings{"English"}));
+    EXPECT_EQ(LanguageNames, (Strings{"English"}));
+    EXPECT_FALSE(env.exists("Error.log"));
+}
+
+TEST_F(LanguageFiles, EmptyOrMissingFolderLeavesOnlyTheHiddenPlaceholder) {
+    test::RecordedViews views;
+    checkForLanguageFiles();
+    EXPECT_TRUE(views.tray.languages.items.empty());
+    EXPECT_FALSE(views.tray.languages.placeholderVisible);
+
+    std::filesystem::create_directories(env.path("Language"));
+    views.tray.languages.loadItem(1, "stale", "");
+    checkForLanguageFiles();
+    EXPECT_TRUE(views.tray.languages.items.empty());
+    EXPECT_FALSE(views.tray.languages.placeholderVisible);
+    EXPECT_FALSE(env.exists("Error.log"));
+}
+
+}  // namespace
