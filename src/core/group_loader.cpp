@@ -25,12 +25,13 @@ bool LoadListFromDb() {
         items.setPlaceholderVisible(true);
         items.unloadItems();
         const int last = static_cast<int>(DbResult.rows()) - 1;
+        // Read once: nothing in this loop can change the active group.
+        const std::string active = regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup"));
         for (int i = 1; i <= last; ++i) {
             const std::string& name = DbResult(i, 0);
             groupList().addItem(name, i - 1);
             items.loadItem(i, name, "");
-            if (regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")) == name)
-                items.setItemEnabled(i, false);
+            if (active == name) items.setItemEnabled(i, false);
         }
         items.setPlaceholderVisible(false);
         return true;
