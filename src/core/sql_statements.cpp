@@ -43,4 +43,16 @@ std::string sqlRecordFileVersion(const std::string& file, const std::string& ver
            "';";
 }
 
+std::string sqlEmptyVersionTable() { return "delete from tbl_update"; }
+
+std::string sqlEmptyGroupTable() { return "delete from tbl_groups"; }
+
+std::string sqlAddReleaseFile(const std::string& file) {
+    return "insert into tbl_Update (colFile, colVersion) values ('" + sqlQuoted(file) + "','1');";
+}
+
+std::string sqlAddTopLevelFile(const std::string& file) {
+    return "insert into tbl_Update (colFile, colVersion)values('" + sqlQuoted(file) + "','1');";
+}
+
 }  // namespace varnel

@@ -25,4 +25,11 @@ std::string sqlDeleteGroup(const std::string& name);
 std::string sqlReadFileVersion(const std::string& file);
 std::string sqlRecordFileVersion(const std::string& file, const std::string& version);
 
+// The release builder's statements: both tables emptied, then one row per
+// file; files of the release folder itself (top level) have their own spelling.
+std::string sqlEmptyVersionTable();
+std::string sqlEmptyGroupTable();
+std::string sqlAddReleaseFile(const std::string& file);
+std::string sqlAddTopLevelFile(const std::string& file);
+
 }  // namespace varnel

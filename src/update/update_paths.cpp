@@ -1,8 +1,15 @@
 #include "update/update_paths.h"
 
 #include "core/text.h"
+#include "platform/platform.h"
 
 namespace varnel {
+
+std::string mainProgramEntry() { return std::string("Varnel_Zize") + platform::executableSuffix(); }
+
+std::string updaterFileName() { return std::string("Varnel_Zize_Update") + platform::executableSuffix(); }
+
+std::string mainProgramTempEntry() { return "Temp\\" + mainProgramEntry(); }
 
 std::string backupName(const std::string& relativePath) { return replaceAll(relativePath, "\\", "&"); }
 

@@ -12,6 +12,22 @@ void installShippedDatabase(const std::filesystem::path& folder) {
                                std::filesystem::copy_options::overwrite_existing);
 }
 
+void sqliteExec(const std::filesystem::path& file, const std::string& sql) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        throw std::runtime_error("cannot open " + file.string());
+    }
+    char* message = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+        std::string text = message ? message : "error";
+        sqlite3_free(message);
+        sqlite3_close(db);
+        throw std::runtime_error(text);
+    }
+    sqlite3_close(db);
+}
+
 std::vector<std::vector<std::string>> sqliteRows(const std::filesystem::path& file, const std::string& sql) {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {

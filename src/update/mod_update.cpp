@@ -1,0 +1,166 @@
+#include "update/mod_update.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "core/db.h"
+#include "core/log.h"
+#include "core/program_folder.h"
+#include "core/runtime_error.h"
+#include "core/sql_statements.h"
+#include "core/sqlite_wrapper.h"
+#include "lang/text_table.h"
+#include "update/manifest.h"
+#include "update/update_paths.h"
+#include "update/version_order.h"
+
+namespace varnel {
+
+bool CancelDownload = false;
+std::vector<std::string> UpdateFiles;
+std::vector<std::string> UpdateVersions;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct NoWindow final : UpdateWindowView {
+    void showMessage(const std::string&) override {}
+    void hideMessage() override {}
+    void showStatus(const std::string&) override {}
+    void setCheckEnabled(bool) override {}
+    void setUpdateEnabled(bool) override {}
+    void setCancelEnabled(bool) override {}
+    void showAlert(const std::string&) override {}
+    void unload() override {}
+};
+
+std::function<UpdateWindowView*()>& windowLoader() {
+    static std::function<UpdateWindowView*()> loader;
+    return loader;
+}
+
+std::string readManifestFile() {
+    const fs::path file = programPath("Update.upd");
+    std::ifstream in(file, std::ios::binary);
+    if (!in) raiseError(err::FileNotFound);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+void setUpdateWindowLoader(std::function<UpdateWindowView*()> loader) { windowLoader() = std::move(loader); }
+
+UpdateWindowView& updateWindow() {
+    static NoWindow none;
+    if (windowLoader())
+        if (UpdateWindowView* window = windowLoader()()) return *window;
+    return none;
+}
+
+std::string refusedPathLine(const std::string& label, const std::string& path) {
+    return errorLine(label, err::PathFileAccess, "Path/File access error") + "\t" + path;
+}
+
+void readUpdateFile() {
+    Manifest manifest;
+    if (!guarded("readUpdateFile", [&] { manifest = parseManifest(readManifestFile()); })) return;
+
+    UpdateWindowView& window = updateWindow();
+    if (manifest.message) window.showMessage(*manifest.message);
+
+    std::vector<std::string> files, versions;
+    for (const ManifestEntry& entry : manifest.entries) {
+        if (!isSafeRelativePath(entry.file)) {
+            LogError(refusedPathLine("readUpdateFile", entry.file));
+            continue;
+        }
+        if (checkVersion(entry.file, entry.version)) {
+            files.push_back(entry.file);
+            versions.push_back(entry.version);
+        }
+    }
+
+    if (!files.empty()) {
+        UpdateFiles = std::move(files);
+        UpdateVersions = std::move(versions);
+        window.setUpdateEnabled(true);
+        window.showStatus(Texts.NewUpdatesAvalible);
+    } else {
+        window.setUpdateEnabled(false);
+        window.showStatus(Texts.NoNewUpdatesAvalible);
+        window.hideMessage();
+    }
+}
+
+bool checkVersion(const std::string& file, const std::string& version) {
+    const std::string sql = sqlReadFileVersion(file);
+    const fs::path database = programPath("Db\\varnel.db");
+    std::error_code ec;
+    if (!fs::exists(database, ec)) return false;
+
+    std::string error;
+    sqlite3* db = sqlite_open(database.string(), error);
+    DbTable table;
+    if (db) {
+        table = ags_sqlite_get_table(db, sql, error);
+        sqlite_close(db);
+    }
+    if (!error.empty()) {
+        DbStatus = error;
+        LogError(errorLine("getDbData", 0, "") + "\t" + error);
+        return false;
+    }
+    // A file the version table does not list is never offered.
+    if (table.rows() < 2 || table.columns() < 2) return false;
+    return versionComesBefore(table(1, 1), version);
+}
+
+void cancelUpdate() {
+    const char* label = "cancelUpdate";
+    UpdateWindowView& window = updateWindow();
+    window.setCancelEnabled(false);
+    window.setUpdateEnabled(false);
+    window.setCheckEnabled(true);
+
+    for (const std::string& waiting : {mainProgramTempEntry(), std::string(kDatabaseTempEntry)})
+        guarded(label, [&] {
+            const fs::path file = programPath(waiting);
+            if (fs::exists(file)) fs::remove(file);
+        });
+
+    window.showAlert(Texts.DownloadCancelled);
+
+    // Listed before anything moves, so a restored file is not met again.
+    std::vector<std::string> names;
+    guarded(label, [&] {
+        const fs::path temp = programPath("Temp");
+        std::error_code ec;
+        if (!fs::is_directory(temp, ec)) return;
+        for (const auto& entry : fs::directory_iterator(temp)) names.push_back(entry.path().filename().string());
+    });
+
+    for (const std::string& name : names) {
+        if (name.find('&') == std::string::npos) continue;
+        const std::string target = restoredPath(name);
+        if (!isSafeRelativePath(target)) {
+            LogError(refusedPathLine(label, name));
+            continue;
+        }
+        dbExec(sqlRecordFileVersion(target, "1"));
+        guarded(label, [&] {
+            const fs::path place = programPath(target);
+            fs::create_directories(place.parent_path());
+            // Takes the place of the partly or wholly downloaded replacement in one step.
+            fs::rename(programPath("Temp\\" + name), place);
+        });
+    }
+
+    window.unload();
+}
+
+}  // namespace varnel

@@ -1,0 +1,162 @@
+#include "updater/frm_main_update.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QProcess>
+#include <QScreen>
+#include <filesystem>
+
+#include "core/db.h"
+#include "core/events.h"
+#include "core/log.h"
+#include "core/program_folder.h"
+#include "core/registry.h"
+#include "core/runtime_error.h"
+#include "core/sql_statements.h"
+#include "lang/language_file.h"
+#include "lang/text_table.h"
+#include "update/update_paths.h"
+#include "updater/end_task.h"
+#include "updater/make_version.h"
+#include "updater/message_box.h"
+#include "updater/move_files.h"
+
+namespace varnel::updater {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kLoadLabel = "sLoader Update.exe";
+constexpr int kMainProgramPolls = 200000;
+
+QString usageText() {
+    return QStringLiteral("Avalible commands are:\r\n\r\nendmainapp\r\nmakeversion1\r\nmoveexedb\r\n\r\nVersion: %1.%2.%3")
+        .arg(VARNEL_VERSION_MAJOR)
+        .arg(VARNEL_VERSION_MINOR)
+        .arg(VARNEL_VERSION_REVISION);
+}
+
+bool mainProgramRunning() { return IsStarted(EndTask); }
+
+}  // namespace
+
+frmMain::frmMain(QString command)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      SkinImage(new QLabel(this)),
+      lblTitle(new QLabel(QStringLiteral("Varnel Zize Update"), this)),
+      lblInfo(new QLabel(this)),
+      lblDot(new QLabel(QStringLiteral("."), this)),
+      ExitPic(new QLabel(this)),
+      Text1(new QPlainTextEdit(this)),
+      tmrAnim(new QTimer(this)),
+      tmrWait(new QTimer(this)),
+      command_(std::move(command)) {
+    setFixedSize(250, 100);
+    SkinImage->setGeometry(0, 0, 250, 100);
+    lblTitle->setGeometry(7, 5, 200, 16);
+    lblInfo->setGeometry(9, 31, 225, 35);
+    lblInfo->setAlignment(Qt::AlignCenter);
+    lblInfo->setWordWrap(true);
+    lblDot->setGeometry(9, 66, 225, 16);
+    lblDot->setAlignment(Qt::AlignCenter);
+    ExitPic->setGeometry(226, 5, 19, 19);
+    Text1->hide();
+    tmrAnim->setInterval(100);
+    tmrWait->setInterval(2000);
+    tmrWait->setSingleShot(true);
+    connect(tmrAnim, &QTimer::timeout, this, &frmMain::tmrAnim_Timer);
+    connect(tmrWait, &QTimer::timeout, this, &frmMain::tmrWait_Timer);
+    tmrAnim->start();
+    Form_Load();
+}
+
+void frmMain::Form_Load() {
+    auto step = [](const auto& statement) { guarded(kLoadLabel, statement); };
+    step([&] {
+        const fs::path icon = programPath("build\\Icon\\Update.ico");
+        if (!fs::exists(icon)) raiseError(err::FileNotFound);
+        setWindowIcon(QIcon(QString::fromStdString(icon.string())));
+    });
+    step([&] {
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect s = screen->geometry();
+            move(s.x() + s.width() / 2 - 150, s.y() + s.height() / 2 - 75);
+        }
+    });
+    step([&] {
+        CurrentLanguage = regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "Language"));
+        parseLanguageFile(CurrentLanguage, LanguageKeys::Updater);
+    });
+    step([&] { lblInfo->setText(QString::fromStdString(Texts.UpdateExe)); });
+    tmrWait->start();
+}
+
+void frmMain::tmrAnim_Timer() {
+    letPendingEventsRun();
+    if (dots_ == 10) {
+        lblDot->setText(QStringLiteral("."));
+        dots_ = 0;
+    } else {
+        lblDot->setText(lblDot->text() + QLatin1Char('.'));
+        ++dots_;
+    }
+}
+
+void frmMain::tmrWait_Timer() {
+    sStarter();
+    tmrWait->stop();
+    QCoreApplication::quit();
+}
+
+void frmMain::sStarter() {
+    if (command_ == QLatin1String("makeversion1")) {
+        guarded(kLoadLabel, [] {
+            const fs::path manifest = programPath("Update.upd");
+            if (fs::exists(manifest)) fs::remove(manifest);
+        });
+        dbExec(sqlEmptyVersionTable(), DbStatusUse::Ignore);
+        dbExec(sqlEmptyGroupTable(), DbStatusUse::Ignore);
+        const std::string text = makeVersion();
+        Text1->setPlainText(QString::fromStdString(text));
+        messageBox(QStringLiteral("Upd file created"));
+        return;
+    }
+    if (command_ == QLatin1String("moveexedb")) {
+        Hooks hooks{mainProgramRunning, [](const std::string& text) { messageBox(QString::fromStdString(text)); },
+                    [this] { showNormal(); }};
+        if (moveFiles(hooks) == MoveOutcome::GaveUp) return;
+        for (int polls = 0; !fs::exists(programPath(mainProgramEntry()));) {
+            letPendingEventsRun();
+            if (++polls == kMainProgramPolls) {
+                messageBox(QStringLiteral("Cant restart varnel_Zize, Please try manually."));
+                return;
+            }
+        }
+        startMainProgram();
+    }
+}
+
+void frmMain::startMainProgram() {
+    const QString program = QString::fromStdString(programPath(mainProgramEntry()).string());
+    if (!QProcess::startDetached(program, {}, QString::fromStdString(programFolder().string())))
+        LogError(errorLine("Varnel_Zize_Update.exe - moveFiles", err::FileNotFound, "File not found") + "\t");
+}
+
+int runUpdater(const QString& command) {
+    processPendingEvents = [] { QCoreApplication::processEvents(); };
+    if (command == QLatin1String("endmainapp")) {
+        mainProgramRunning();
+        return 0;
+    }
+    if (command.isEmpty()) {
+        messageBox(usageText());
+        return 0;
+    }
+    frmMain window(command);
+    window.show();
+    return QApplication::exec();
+}
+
+}  // namespace varnel::updater

@@ -1,0 +1,18 @@
+// Varnel_Zize_Update: finishes an update the main program cannot finish
+// itself, ends a running main program, and builds a release's manifest.
+
+#include <QApplication>
+#include <QStringList>
+
+#include "updater/frm_main_update.h"
+
+int main(int argc, char** argv) {
+    // Wayland does not let a program place its own windows.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    // The command is the whole command line after the program's name.
+    QStringList words = QCoreApplication::arguments();
+    words.removeFirst();
+    return varnel::updater::runUpdater(words.join(QLatin1Char(' ')));
+}

@@ -1,0 +1,106 @@
+#include "updater/move_files.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "core/db.h"
+#include "core/events.h"
+#include "core/log.h"
+#include "core/program_folder.h"
+#include "core/runtime_error.h"
+#include "core/sql_statements.h"
+#include "platform/platform.h"
+#include "update/update_paths.h"
+
+namespace varnel::updater {
+
+int moveAttempts = 0;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kLabel = "Varnel_Zize_Update.exe - moveFiles";
+const char* const kLockedText = "Cant move files, Windows has them locked. try restart Varnel and run update again.";
+constexpr int kAttemptLimit = 200;
+
+void waitForMainProgramToEnd(const Hooks& hooks) {
+    while (hooks.IsStarted && hooks.IsStarted()) letPendingEventsRun();
+}
+
+// Replaces `place` by the file waiting at `waiting`, when one waits.
+void moveIntoPlace(const std::string& waiting, const std::string& place) {
+    const fs::path from = programPath(waiting);
+    if (!fs::exists(from)) return;
+    // Resolved before the move, so the file keeps the name the folder gave it.
+    const fs::path to = programPath(place);
+    fs::rename(from, to);
+}
+
+void moveOnce(const Hooks& hooks) {
+    waitForMainProgramToEnd(hooks);
+    moveIntoPlace(mainProgramTempEntry(), mainProgramEntry());
+    moveIntoPlace(kDatabaseTempEntry, kDatabaseEntry);
+}
+
+bool isLock(const CaughtError& e) { return e.number == err::PathFileAccess || e.number == err::PermissionDenied; }
+
+void giveUp(const Hooks& hooks) {
+    if (hooks.restoreWindow) hooks.restoreWindow();
+    if (hooks.messageBox) hooks.messageBox(kLockedText);
+    dbExec(sqlRecordFileVersion(mainProgramEntry(), "1"), DbStatusUse::Ignore);
+    dbExec(sqlRecordFileVersion(kDatabaseEntry, "1"), DbStatusUse::Ignore);
+    for (const std::string& waiting : {mainProgramTempEntry(), std::string(kDatabaseTempEntry)})
+        guarded(kLabel, [&] {
+            const fs::path file = programPath(waiting);
+            if (fs::exists(file)) fs::remove(file);
+        });
+}
+
+}  // namespace
+
+MoveOutcome moveFiles(const Hooks& hooks) {
+    CaughtError failure{0, ""};
+    try {
+        moveOnce(hooks);
+        return MoveOutcome::Moved;
+    } catch (...) {
+        failure = describeCurrentException();
+    }
+    // A file the ending main program still holds: try again until it lets go.
+    while (isLock(failure)) {
+        ++moveAttempts;
+        letPendingEventsRun();
+        if (moveAttempts >= kAttemptLimit) {
+            giveUp(hooks);
+            return MoveOutcome::GaveUp;
+        }
+        try {
+            moveOnce(hooks);
+            break;  // the lock cleared; the line below records the error that was met
+        } catch (...) {
+            failure = describeCurrentException();
+        }
+    }
+    LogError(errorLine(kLabel, failure.number, failure.description) + "\t");
+    return MoveOutcome::Moved;
+}
+
+bool IsStarted(const std::function<bool(const std::string& title)>& EndTask) {
+    const std::string mainProgram = mainProgramEntry();
+    std::vector<std::string> processes;
+    guarded("IsStarted", [&] { processes = platform::runningProcessNames(); });
+    int count = 0;
+    bool answer = false;
+    for (const std::string& name : processes) {
+        if (name == mainProgram) {
+            ++count;
+            if (!EndTask || !EndTask("Varnel_zize")) count = 0;
+        }
+        letPendingEventsRun();
+        if (count == 2) answer = true;
+    }
+    return answer;
+}
+
+}  // namespace varnel::updater

@@ -1,0 +1,37 @@
+#pragma once
+// The updater's part of an update: once the main program is gone, the new
+// main program file and database waiting in Temp take the places of the old
+// ones. A file still held by the ending main program is retried.
+
+#include <functional>
+#include <string>
+
+namespace varnel::updater {
+
+// What the updater's window and the platform do for these steps.
+struct Hooks {
+    // Asks every running main program to close (by its window title);
+    // true when one still runs. The wait repeats it until false.
+    std::function<bool()> IsStarted;
+    std::function<void(const std::string&)> messageBox;  // a standard box with OK
+    std::function<void()> restoreWindow;                 // the window back to normal size
+};
+
+// Repetitions of moveFiles so far; one count for the whole run.
+extern int moveAttempts;
+
+enum class MoveOutcome { Moved, GaveUp };
+
+// Moves Temp's main program file and database into place. Each replaces the
+// old file in one rename, so there is never a moment without it. A file
+// that stays locked through 199 repetitions gives up: the message box, both
+// versions back to '1' so the next check offers them again, the downloaded
+// copies deleted; the caller then ends without restarting the main program.
+MoveOutcome moveFiles(const Hooks& hooks);
+
+// The process list's answer for the main program: each running copy is asked
+// to close through EndTask (window title "Varnel_zize"); true only when two
+// copies were found with no failed close request between them.
+bool IsStarted(const std::function<bool(const std::string& title)>& EndTask);
+
+}  // namespace varnel::updater
