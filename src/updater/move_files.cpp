@@ -29,9 +29,13 @@ void waitForMainProgramToEnd(const Hooks& hooks) {
 }
 
 // Replaces `place` by the file waiting at `waiting`, when one waits.
-void moveIntoPlace(const std::string& waiting, const std::string& place) {
+void moveIntoPlace(const std::string& waiting, const std::string& place, bool program) {
     const fs::path from = programPath(waiting);
     if (!fs::exists(from)) return;
+    // A download arrives as plain data; the program must be able to start.
+    if (program)
+        fs::permissions(from, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                        fs::perm_options::add);
     // Resolved before the move, so the file keeps the name the folder gave it.
     const fs::path to = programPath(place);
     fs::rename(from, to);
@@ -39,8 +43,8 @@ void moveIntoPlace(const std::string& waiting, const std::string& place) {
 
 void moveOnce(const Hooks& hooks) {
     waitForMainProgramToEnd(hooks);
-    moveIntoPlace(mainProgramTempEntry(), mainProgramEntry());
-    moveIntoPlace(kDatabaseTempEntry, kDatabaseEntry);
+    moveIntoPlace(mainProgramTempEntry(), mainProgramEntry(), true);
+    moveIntoPlace(kDatabaseTempEntry, kDatabaseEntry, false);
 }
 
 bool isLock(const CaughtError& e) { return e.number == err::PathFileAccess || e.number == err::PermissionDenied; }
