@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Draws the skin image set under data/Build.
+"""Draws the skin image set under data/Build (and the one small picture the
+program compiles in, src/skin/resources/combo_arrow.png).
 
 Run from anywhere: /usr/bin/python3 data/skin/draw_skin.py
 Needs Debian's python3-pil and fonts-dejavu-core.
@@ -285,8 +286,8 @@ def draw_buttons():
         draw_cross(ImageDraw.Draw(img), (6 * SS, 6 * SS + dy, 12 * SS, 12 * SS + dy), (255, 255, 255, 255),
                    round(1.7 * SS))
         title.save(img, "Buttons/Exit%s.gif" % suffix)
-    for suffix, top, bottom, dy in (("", (76, 104, 142), (62, 88, 124), 0), ("_down", (40, 60, 88), (46, 68, 98), SS)):
-        img = title.face((20, 32, 50), top, bottom)
+    for suffix, top, bottom, dy in (("", (80, 109, 148), (64, 91, 128), 0), ("_down", (50, 73, 104), (56, 81, 114), SS)):
+        img = title.face((26, 40, 60), top, bottom)
         ImageDraw.Draw(img).rounded_rectangle((5 * SS, 11 * SS + dy, 13 * SS, 13 * SS - 1 + dy), radius=SS // 2,
                                               fill=(255, 255, 255, 255))
         title.save(img, "Buttons/Minimize%s.gif" % suffix)
@@ -335,10 +336,11 @@ def logo_mark(size):
     d = ImageDraw.Draw(img)
     m = s * 0.2
     draw_folder(d, (m, m * 1.15, s - m, s - m * 0.95), (255, 255, 255, 255), (214, 232, 250, 255))
-    # a bookmark ribbon: the folder is one of the kept places
-    bx = s - m * 1.9
-    d.polygon([(bx, m * 0.55), (bx + s * 0.16, m * 0.55), (bx + s * 0.16, m * 0.55 + s * 0.30),
-               (bx + s * 0.08, m * 0.55 + s * 0.23), (bx, m * 0.55 + s * 0.30)], fill=AMBER + (255,))
+    # a bookmark ribbon hanging over the folder's front: one of the kept places
+    top = m * 1.15 + (s - m * 0.95 - m * 1.15) * 0.22 - s * 0.02
+    bx, bw, bh = s - m - s * 0.26, s * 0.15, s * 0.30
+    d.polygon([(bx, top), (bx + bw, top), (bx + bw, top + bh), (bx + bw / 2, top + bh * 0.74), (bx, top + bh)],
+              fill=AMBER + (255,))
     return shrink(img, (size, size))
 
 
@@ -430,9 +432,10 @@ def icon_tray(size):
     draw_folder(d, (m, m * 2.2, s - m, s - m * 1.2), FRAME + (255,), FRAME + (255,))
     i = s * 0.12
     draw_folder(d, (i, i * 1.6, s - i, s - i * 0.75), AMBER + (255,), AMBER_DARK + (255,), (250, 214, 140, 255))
-    # three rows: one group, several places
-    for k in range(3):
-        y = s * (0.56 + k * 0.11)
+    # rows of places: three where there is room, two at 16 pixels
+    rows = 3 if size > 16 else 2
+    for k in range(rows):
+        y = s * (0.56 + k * (0.11 if rows == 3 else 0.16))
         d.line((s * 0.30, y, s * 0.70, y), fill=ACCENT_DARK + (255,), width=max(SS, round(s * 0.06)))
     return shrink(img, (size, size))
 
@@ -452,8 +455,19 @@ def draw_icons():
         save_ico([fn(32), fn(16)], out_path("Icon/%s.ico" % name))
 
 
+def draw_combo_arrow():
+    """The drop-down arrow of the group list, compiled into the program."""
+    size = (9, 5)
+    img = Image.new("RGBA", big(size), (0, 0, 0, 0))
+    ImageDraw.Draw(img).polygon([(0, 0), (9 * SS, 0), (4.5 * SS, 5 * SS)], fill=(90, 104, 124, 255))
+    path = os.path.join(os.path.dirname(os.path.dirname(HERE)), "src", "skin", "resources", "combo_arrow.png")
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    shrink(img, size).save(path)
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
+    draw_combo_arrow()
     draw_buttons()
     draw_main_window()
     draw_msg_box()
