@@ -228,3 +228,29 @@ TEST(SkinButtons, BrowseButtonLogsItsMethodFailuresTheOthersSkipThem) {
     EXPECT_EQ(env.readFile("Error.log"), "Browsbutt - mUpdown\t53\tFile not found\r\n");
     EXPECT_EQ(shown(browse), file("\\Build\\Buttons\\browse.gif"));
 }
+
+TEST(TightButt, DesignPropertiesLiveInTheCaptionLabel) {
+    test::TestEnvironment env;
+    test::copySkin(env);
+    QWidget host;
+    QFont hostFont = host.font();
+    hostFont.setPointSize(11);
+    host.setFont(hostFont);
+    TightButt button(&host);
+    EXPECT_EQ(button.Font().pointSize(), 11);  // the host's font until one is set
+    EXPECT_EQ(button.ForeColor(), host.palette().color(QPalette::ButtonText));
+
+    // The stored defaults (no name, size 0) leave the font as it is.
+    button.setFontName("");
+    button.setFontSize(0);
+    EXPECT_EQ(button.Font().pointSize(), 11);
+    button.setFontBold(true);
+    button.setFontUnderline(true);
+    button.setFontSize(8);
+    EXPECT_TRUE(button.txtButt->font().bold());
+    EXPECT_TRUE(button.txtButt->font().underline());
+    EXPECT_EQ(button.txtButt->font().pointSize(), 8);
+    EXPECT_FALSE(button.FontItalic());
+    button.setCaption("");
+    EXPECT_EQ(button.txtButt->text(), "");
+}
