@@ -32,5 +32,8 @@ bench: build
 	cmake --build $(BUILD_DIR) --target benchmarks -j $(JOBS)
 	@scripts/bench.sh $(BUILD_DIR)
 
+screenshots: configure
+	cmake --build $(BUILD_DIR) --target screenshots -j $(JOBS)
+
 clean:
 	rm -rf $(BUILD_DIR)
