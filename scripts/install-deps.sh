@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth x11-utils xdotool trayer
   imagemagick python3
+  g++-mingw-w64-x86-64-posix wine wine64
 )
 packages+=("$@")
 
