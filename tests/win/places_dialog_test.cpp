@@ -107,7 +107,8 @@ std::vector<std::string> regQuery(const std::string& key) {
     while (std::fgets(buffer, sizeof buffer, out)) {
         std::string line = buffer;
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        if (!line.empty()) lines.push_back(line);
+        // The key itself is listed by some versions of the tool and not by others.
+        if (!line.empty() && line != "HKEY_CURRENT_USER\\" + key) lines.push_back(line);
     }
     _pclose(out);
     return lines;
@@ -134,8 +135,7 @@ TEST(OpenDialog, ThePlacesBarShowsTheAppliedGroupAndItsOwnPlacesAfterTheRemove) 
                                                           specialFolderName(CSIDL_DRIVES), "Program Files"}));
 
     // Another program sees exactly what the apply wrote.
-    const std::string bar = "HKEY_CURRENT_USER\\" + std::string(kPlacesBarKey);
-    EXPECT_EQ(regQuery(kPlacesBarKey), (std::vector<std::string>{bar, "    place0    REG_SZ    C:\\windows",
+    EXPECT_EQ(regQuery(kPlacesBarKey), (std::vector<std::string>{"    place0    REG_SZ    C:\\windows",
                                                                  "    place1    REG_SZ    C:\\users",
                                                                  "    place2    REG_DWORD    0x5",
                                                                  "    place3    REG_DWORD    0x11",
