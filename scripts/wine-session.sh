@@ -15,6 +15,7 @@ done
 
 session="$(mktemp -d "${TMPDIR:-/tmp}/varnel-wine.XXXXXX")"
 export WINEPREFIX="$session/prefix"
+export HOME="${HOME:-$session}"
 export WINEARCH=win64
 export WINEDEBUG=-all
 # No Mono or Gecko installer prompts, no desktop menu entries for the host.
