@@ -137,6 +137,10 @@ TEST(PlacesBarApply, RemoveAfterApplyRestoresEverythingElse) {
         (std::find(before.begin(), before.end(), line) != before.end() ? kept : added).push_back(line);
     EXPECT_EQ(kept, before);
     EXPECT_EQ(added, (std::vector<std::string>{policies, policies + "\\comdlg32"}));
+    auto parent = std::find(after.begin(), after.end(), policies);
+    ASSERT_NE(parent, after.end());
+    ASSERT_NE(parent + 1, after.end());
+    EXPECT_EQ(*(parent + 1), policies + "\\comdlg32");
     EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
     EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, user_places("11.0")));
 
