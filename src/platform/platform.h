@@ -42,4 +42,9 @@ enum class CloseRequest {
 // to close, the way a user closing it would; does not wait for it.
 CloseRequest requestCloseWindow(const std::string& title);
 
+// Where the program whose window carries `title` listens for close requests
+// besides its window: a local socket in the user's runtime folder on Linux
+// (the title in lower case), a pipe of that name on Windows.
+std::string closeChannelName(const std::string& title);
+
 }  // namespace varnel::platform

@@ -61,4 +61,11 @@ CloseRequest requestCloseWindow(const std::string& title) {
     return PostMessageA(window, WM_CLOSE, 0, 0) ? CloseRequest::Sent : CloseRequest::WindowGone;
 }
 
+std::string closeChannelName(const std::string& title) {
+    std::string name = title;
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return name;
+}
+
 }  // namespace varnel::platform
