@@ -2,12 +2,14 @@
 # Both install what is missing, configure, build, then run.
 
 BUILD_DIR ?= build
+# The Windows cross build (mingw-w64), whose tests run under Wine.
+WIN_BUILD_DIR ?= build-win
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
 LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache,)
 
-.PHONY: all deps configure build test run bench screenshots clean
+.PHONY: all deps configure build test test-win run bench screenshots clean
 
 all: build
 
@@ -24,6 +26,10 @@ build: configure
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@scripts/test-win.sh $(WIN_BUILD_DIR)
+
+test-win: deps
+	@scripts/test-win.sh $(WIN_BUILD_DIR)
 
 run: build
 	@scripts/run.sh $(BUILD_DIR)/Varnel
@@ -32,5 +38,8 @@ bench: build
 	cmake --build $(BUILD_DIR) --target benchmarks -j $(JOBS)
 	@scripts/bench.sh $(BUILD_DIR)
 
+screenshots: configure
+	cmake --build $(BUILD_DIR) --target screenshots -j $(JOBS)
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(WIN_BUILD_DIR)

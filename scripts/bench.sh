@@ -7,3 +7,6 @@ for b in "$build"/bench/*_bench; do
   echo "# $(basename "$b")"
   "$b"
 done
+# The same engine on the Windows registry under Wine, beside the Linux store.
+echo "# wine_bench"
+"$(dirname "$0")/../bench/wine_bench.sh" "$build"

@@ -10,6 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth x11-utils xdotool trayer tigervnc-standalone-server
   imagemagick python3 curl
+  python3-pil fonts-dejavu-core
+  g++-mingw-w64-x86-64-posix wine wine64
 )
 packages+=("$@")
 

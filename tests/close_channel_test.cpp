@@ -24,18 +24,18 @@ TEST(CloseChannel, ARequestReachesTheListenerOfThatTitleOnly) {
     QTemporaryDir runtime;
     qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     EXPECT_EQ(closeChannelPath("Varnel_Zize"), runtime.path() + "/varnel_zize");
-    EXPECT_FALSE(requestClose("Varnel_Zize", 200));
+    EXPECT_FALSE(requestClose("Varnel_Zize"));
 
     int closes = 0;
     {
         CloseListener listener("Varnel_Zize", [&] { ++closes; });
         ASSERT_TRUE(listener.isListening());
-        EXPECT_FALSE(requestClose("Another_Program", 200));
+        EXPECT_FALSE(requestClose("Another_Program"));
         // The updater looks the window up as "Varnel_zize": titles ignore case.
         EXPECT_TRUE(requestClose("Varnel_zize"));
         EXPECT_TRUE(spinUntil([&] { return closes == 1; }));
     }
-    EXPECT_FALSE(requestClose("Varnel_Zize", 200));
+    EXPECT_FALSE(requestClose("Varnel_Zize"));
     qunsetenv("XDG_RUNTIME_DIR");
 }
 

@@ -128,12 +128,19 @@ TEST(PlacesBarApply, RemoveAfterApplyRestoresEverythingElse) {
 
     apply(false);
     auto after = test::registrySnapshot();
-    std::vector<std::string> expected = before;
+    // Everything that was there is there unchanged and in the same order; new
+    // are only the two parents of the PlacesBar key, without values. (Where
+    // they sit among the keys the system keeps is the store's enumeration order.)
     const std::string policies = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies";
-    auto pos = std::find(expected.begin(), expected.end(), "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer|Kept=REG_SZ:also");
-    ASSERT_NE(pos, expected.end());
-    expected.insert(pos + 1, {policies, policies + "\\comdlg32"});
-    EXPECT_EQ(after, expected);
+    std::vector<std::string> kept, added;
+    for (const auto& line : after)
+        (std::find(before.begin(), before.end(), line) != before.end() ? kept : added).push_back(line);
+    EXPECT_EQ(kept, before);
+    EXPECT_EQ(added, (std::vector<std::string>{policies, policies + "\\comdlg32"}));
+    auto parent = std::find(after.begin(), after.end(), policies);
+    ASSERT_NE(parent, after.end());
+    ASSERT_NE(parent + 1, after.end());
+    EXPECT_EQ(*(parent + 1), policies + "\\comdlg32");
     EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
     EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, user_places("11.0")));
 

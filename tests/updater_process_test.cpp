@@ -6,6 +6,7 @@
 #include "support/db_files.h"
 #include "support/program_folder_run.h"
 #include "support/test_env.h"
+#include "update/manifest.h"
 #include "update/update_paths.h"
 
 using namespace varnel;
@@ -32,8 +33,8 @@ TEST(UpdaterProgram, WithoutACommandItShowsTheUsageOnly) {
     test::TestEnvironment env;
     test::ProgramFolderRun run(env);
     EXPECT_EQ(run.runUpdater({}), 0);
-    EXPECT_EQ(run.boxes(), std::vector<std::string>{"Avalible commands are:\r\n\r\nendmainapp\r\nmakeversion1\r\n"
-                                                    "moveexedb\r\n\r\nVersion: 1.0.3"});
+    EXPECT_EQ(run.boxes(), std::vector<std::string>{"Varnel_Zize_Update|Avalible commands are:\\n\\nendmainapp\\n"
+                                                    "makeversion1\\nmoveexedb\\n\\nVersion: 1.0.3"});
     EXPECT_TRUE(run.standinLog().empty());
     EXPECT_FALSE(fs::exists(run.path("Error.log")));
 }
@@ -124,21 +125,35 @@ TEST(UpdaterProgram, MakeVersionBuildsTheReleaseTableAndManifest) {
     writeAll(run.path("Build/UpdateWindow.gif"), "gif");
     writeAll(run.path("Build/a/b/c/deep.txt"), "too deep");
 
+    std::string firstManifest;
+    std::vector<std::vector<std::string>> firstRows;
     for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
         EXPECT_EQ(run.runUpdater({"makeversion1"}), 0);
-        EXPECT_EQ(readAll(run.path("Update.upd")),
-                  "Build\\UpdateWindow.gif\t|\t1\r\n"
-                  "Db\\varnel.db\t|\t1\r\n"
-                  "Language\\English.lang\t|\t1\r\n" +
-                      mainProgramEntry() + "\t|\t1\r\n" + updaterFileName() + "\t|\t1\r\n\r\n");
-        EXPECT_EQ(test::sqliteRows(run.path("Db/varnel.db"), "select * from tbl_Update order by rowid"),
-                  (std::vector<std::vector<std::string>>{{"Build\\UpdateWindow.gif", "1"},
-                                                         {"Db\\varnel.db", "1"},
-                                                         {"Language\\English.lang", "1"},
-                                                         {mainProgramEntry(), "1"},
-                                                         {updaterFileName(), "1"}}));
+        const std::string manifest = readAll(run.path("Update.upd"));
+        // The skin's folders first, then Db and Language, then the folder's own files.
+        EXPECT_EQ(manifest.rfind("Build\\msgBox.gif\t|\t1\r\n", 0), 0u);
+        EXPECT_NE(manifest.find("Build\\UpdateWindow.gif\t|\t1\r\n"), std::string::npos);
+        EXPECT_EQ(manifest.find("deep.txt"), std::string::npos);  // four levels down
+        EXPECT_EQ(manifest.find("old manifest"), std::string::npos);
+        const std::string tail = "Db\\varnel.db\t|\t1\r\nLanguage\\English.lang\t|\t1\r\n" + mainProgramEntry() +
+                                 "\t|\t1\r\n" + updaterFileName() + "\t|\t1\r\n\r\n";
+        EXPECT_EQ(manifest.substr(manifest.size() - std::min(manifest.size(), tail.size())), tail);
+
+        const auto rows = test::sqliteRows(run.path("Db/varnel.db"), "select * from tbl_Update order by rowid");
+        const auto entries = parseManifest(manifest).entries;
+        ASSERT_EQ(rows.size(), entries.size());
+        for (size_t i = 0; i < rows.size(); ++i)
+            EXPECT_EQ(rows[i], (std::vector<std::string>{entries[i].file, "1"}));
         EXPECT_TRUE(test::sqliteRows(run.path("Db/varnel.db"), "select * from tbl_Groups").empty());
+        if (round == 0) {
+            firstManifest = manifest;
+            firstRows = rows;
+        } else {
+            EXPECT_EQ(manifest, firstManifest);
+            EXPECT_EQ(rows, firstRows);
+        }
     }
-    EXPECT_EQ(run.boxes(), (std::vector<std::string>{"Upd file created", "Upd file created"}));
+    EXPECT_EQ(run.boxes(), (std::vector<std::string>{"Varnel_Zize_Update|Upd file created", "Varnel_Zize_Update|Upd file created"}));
     EXPECT_FALSE(fs::exists(run.path("Error.log")));
 }

@@ -31,4 +31,20 @@ std::vector<std::string> runningProcessNames();
 // What follows a program's base name in its file name ("" or ".exe").
 const char* executableSuffix();
 
+// How a close request to another program's window went.
+enum class CloseRequest {
+    Sent,        // the window was found and asked to close
+    NoWindow,    // no top-level window carries the title
+    WindowGone,  // found, but gone before the request could be posted
+};
+
+// Asks the top-level window titled `title` (compared without regard to case)
+// to close, the way a user closing it would; does not wait for it.
+CloseRequest requestCloseWindow(const std::string& title);
+
+// Where the program whose window carries `title` listens for close requests
+// besides its window: a local socket in the user's runtime folder on Linux
+// (the title in lower case), a pipe of that name on Windows.
+std::string closeChannelName(const std::string& title);
+
 }  // namespace varnel::platform

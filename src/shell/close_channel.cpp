@@ -1,21 +1,14 @@
 #include "shell/close_channel.h"
 
-#include <QDir>
-#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QStandardPaths>
+
+#include "platform/platform.h"
 
 namespace varnel {
 
 QString closeChannelPath(const QString& title) {
-    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty() || !QDir(folder).exists()) {
-        folder = QDir::tempPath() + QStringLiteral("/varnel-") + qEnvironmentVariable("USER", QStringLiteral("user"));
-        QDir().mkpath(folder);
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    }
-    return folder + QLatin1Char('/') + title.toLower();
+    return QString::fromStdString(platform::closeChannelName(title.toStdString()));
 }
 
 CloseListener::CloseListener(const QString& title, std::function<void()> onClose, QObject* parent)
@@ -46,14 +39,8 @@ CloseListener::~CloseListener() { server_->close(); }
 
 bool CloseListener::isListening() const { return server_->isListening(); }
 
-bool requestClose(const QString& title, int timeoutMs) {
-    QLocalSocket socket;
-    socket.connectToServer(closeChannelPath(title));
-    if (!socket.waitForConnected(timeoutMs)) return false;
-    socket.write("close\n");
-    bool written = socket.waitForBytesWritten(timeoutMs);
-    socket.disconnectFromServer();
-    return written;
+bool requestClose(const QString& title) {
+    return platform::requestCloseWindow(title.toStdString()) == platform::CloseRequest::Sent;
 }
 
 }  // namespace varnel

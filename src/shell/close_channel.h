@@ -11,8 +11,7 @@ class QLocalServer;
 
 namespace varnel {
 
-// The socket's full path for a window title: the user's runtime folder
-// ($XDG_RUNTIME_DIR, else the temporary folder with the user id) + the title in lower case.
+// Where the listener for a window title listens (platform::closeChannelName).
 QString closeChannelPath(const QString& title);
 
 // Listens for close requests and for the system asking the program to end
@@ -30,7 +29,7 @@ private:
 
 // Sends a close request to the program with that window title; false when
 // no such program listens.
-bool requestClose(const QString& title, int timeoutMs = 2000);
+bool requestClose(const QString& title);
 
 // Calls onRequest on the user-interface thread when the operating system
 // asks the program to end (SIGTERM, SIGHUP, SIGINT where they exist).

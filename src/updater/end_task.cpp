@@ -1,22 +1,22 @@
 #include "updater/end_task.h"
 
-#include <QFileInfo>
+#include <QString>
 
 #include "core/events.h"
-#include "shell/close_channel.h"
-#include "updater/message_box.h"
+#include "platform/platform.h"
+#include "shell/system_message.h"
 
 namespace varnel::updater {
 
 bool EndTask(const std::string& title) {
-    const QString name = QString::fromStdString(title);
-    // The channel's socket file stands for the window: no file, no window.
-    if (!QFileInfo::exists(closeChannelPath(name))) return false;
-    if (requestClose(name)) {
-        letPendingEventsRun();
-        return true;
+    switch (platform::requestCloseWindow(title)) {
+    case platform::CloseRequest::NoWindow: return false;
+    case platform::CloseRequest::Sent: letPendingEventsRun(); return true;
+    case platform::CloseRequest::WindowGone: break;
     }
-    messageBox(QStringLiteral("EndTask: cannot terminate ") + name + QStringLiteral(" task"));
+    showSystemMessage(QStringLiteral("Varnel_Zize_Update"),
+                      QStringLiteral("EndTask: cannot terminate ") + QString::fromStdString(title) +
+                          QStringLiteral(" task"));
     return false;
 }
 

@@ -1,14 +1,14 @@
 #pragma once
-// Asking the main program to close by its window title: on Linux through its
-// close channel (a local socket named after the title, see close_channel.h).
+// Asking the main program to close by its window title (on Linux through
+// its close channel, see platform::requestCloseWindow).
 
 #include <string>
 
 namespace varnel::updater {
 
-// False when no program with that title listens. When one was there but the
-// request cannot reach it, shows "EndTask: cannot terminate <title> task"
-// and answers false.
+// False when no window carries the title. When one was found but is gone
+// before the request reaches it, shows "EndTask: cannot terminate <title>
+// task" and answers false.
 bool EndTask(const std::string& title);
 
 }  // namespace varnel::updater

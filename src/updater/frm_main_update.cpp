@@ -2,7 +2,7 @@
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QIcon>
+#include <QPixmap>
 #include <QProcess>
 #include <QScreen>
 #include <filesystem>
@@ -16,10 +16,12 @@
 #include "core/sql_statements.h"
 #include "lang/language_file.h"
 #include "lang/text_table.h"
+#include "shell/system_message.h"
+#include "skin/skin_picture.h"
+#include "skin/window_drag.h"
 #include "update/update_paths.h"
 #include "updater/end_task.h"
 #include "updater/make_version.h"
-#include "updater/message_box.h"
 #include "updater/move_files.h"
 
 namespace varnel::updater {
@@ -40,28 +42,34 @@ QString usageText() {
 
 bool mainProgramRunning() { return IsStarted(EndTask); }
 
+void messageBox(const QString& text) { showSystemMessage(QStringLiteral("Varnel_Zize_Update"), text); }
+
 }  // namespace
 
 frmMain::frmMain(QString command)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
-      SkinImage(new QLabel(this)),
-      lblTitle(new QLabel(QStringLiteral("Varnel Zize Update"), this)),
-      lblInfo(new QLabel(this)),
-      lblDot(new QLabel(QStringLiteral("."), this)),
-      ExitPic(new QLabel(this)),
+    : SkinWindow({kLoadLabel, QSize(250, 100), "\\Build\\MsgBox.gif", Placement::Unmoved, "\\build\\Icon\\Update.ico"}),
+      lblInfo(new SkinLabel(this)),
+      lblDot(new SkinLabel(this)),
+      ExitPic(new SkinLabel(this)),
       Text1(new QPlainTextEdit(this)),
       tmrAnim(new QTimer(this)),
       tmrWait(new QTimer(this)),
       command_(std::move(command)) {
-    setFixedSize(250, 100);
-    SkinImage->setGeometry(0, 0, 250, 100);
-    lblTitle->setGeometry(7, 5, 200, 16);
-    lblInfo->setGeometry(9, 31, 225, 35);
+    setWindowTitle(QStringLiteral("Varnel Zize Update"));
+    lblTitle->setText(QStringLiteral("Varnel Zize Update"));
+    lblInfo->setGeometry(9, 31, 225, 30);
     lblInfo->setAlignment(Qt::AlignCenter);
     lblInfo->setWordWrap(true);
-    lblDot->setGeometry(9, 66, 225, 16);
+    QPalette ink = lblInfo->palette();
+    ink.setColor(QPalette::WindowText, QColor(38, 50, 66));
+    lblInfo->setPalette(ink);
+    lblDot->setPalette(ink);
+    makeDragSurface(lblInfo);
+    lblDot->setGeometry(9, 62, 225, 20);
     lblDot->setAlignment(Qt::AlignCenter);
-    ExitPic->setGeometry(226, 5, 19, 19);
+    lblDot->setText(QStringLiteral("."));
+    lblDot->setReactsToMouse(false);
+    ExitPic->move(226, 5);
     Text1->hide();
     tmrAnim->setInterval(100);
     tmrWait->setInterval(2000);
@@ -73,11 +81,12 @@ frmMain::frmMain(QString command)
 }
 
 void frmMain::Form_Load() {
-    auto step = [](const auto& statement) { guarded(kLoadLabel, statement); };
+    auto step = [this](const auto& statement) { this->step(statement); };
+    sLoader();
+    // The close picture only shows; the updater cannot be stopped halfway.
     step([&] {
-        const fs::path icon = programPath("build\\Icon\\Update.ico");
-        if (!fs::exists(icon)) raiseError(err::FileNotFound);
-        setWindowIcon(QIcon(QString::fromStdString(icon.string())));
+        ExitPic->setPixmap(QPixmap::fromImage(loadSkinPicture("\\Build\\Buttons\\Exit.gif")));
+        ExitPic->adjustSize();
     });
     step([&] {
         if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -2,24 +2,22 @@
 // The updater's window: a waiting text and a row of moving dots while the
 // command of the command line runs, two seconds after loading.
 
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QString>
 #include <QTimer>
-#include <QWidget>
+
+#include "skin/skin_window.h"
 
 namespace varnel::updater {
 
-class frmMain : public QWidget {
+class frmMain : public SkinWindow {
     Q_OBJECT
 public:
     explicit frmMain(QString command);
 
-    QLabel* SkinImage;
-    QLabel* lblTitle;
-    QLabel* lblInfo;
-    QLabel* lblDot;
-    QLabel* ExitPic;
+    SkinLabel* lblInfo;
+    SkinLabel* lblDot;
+    SkinLabel* ExitPic;
     QPlainTextEdit* Text1;
     QTimer* tmrAnim;
     QTimer* tmrWait;
@@ -27,6 +25,10 @@ public:
     // Runs the command: makeversion1 builds the release, moveexedb moves the
     // waiting files into place and starts the main program.
     void sStarter();
+
+protected:
+    // The updater's labels are its own: the set-up writes no title.
+    void writeTexts() override {}
 
 private:
     void Form_Load();

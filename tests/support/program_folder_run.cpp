@@ -46,6 +46,7 @@ ProgramFolderRun::ProgramFolderRun(const TestEnvironment& env) : env_(env), fold
     fs::copy_file(VARNEL_UPDATER_PROGRAM, folder_ / updaterFileName());
     fs::copy_file(VARNEL_STANDIN_PROGRAM, folder_ / mainProgramEntry());
     fs::copy_file(fs::path(VARNEL_SHIPPED_LANGUAGES) / "English.lang", folder_ / "Language" / "English.lang");
+    fs::copy(VARNEL_SKIN_SOURCE_DIR, folder_ / "Build", fs::copy_options::recursive);
     env.writeFile("config/Varnel/HKEY_CURRENT_USER.reg",
                   "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Varnel\\VarnelZize]\r\n\"CurrentGroup\"=\"\"\r\n"
                   "\"Language\"=\"English\"\r\n\r\n");
@@ -53,7 +54,7 @@ ProgramFolderRun::ProgramFolderRun(const TestEnvironment& env) : env_(env), fold
     environment_ = QProcessEnvironment::systemEnvironment();
     environment_.insert("XDG_RUNTIME_DIR", QString::fromStdString(env.path("run").string()));
     environment_.insert("XDG_CONFIG_HOME", QString::fromStdString(env.path("config").string()));
-    environment_.insert("VARNEL_MESSAGE_BOX_LOG", QString::fromStdString(env.path("boxes.txt").string()));
+    environment_.insert("VARNEL_MESSAGE_LOG", QString::fromStdString(env.path("messages.log").string()));
     environment_.insert("QT_QPA_PLATFORM", "offscreen");
     savedRuntimeDir_ = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", env.path("run").string().c_str());
@@ -61,7 +62,7 @@ ProgramFolderRun::ProgramFolderRun(const TestEnvironment& env) : env_(env), fold
 
 ProgramFolderRun::~ProgramFolderRun() {
     // A stand-in that is still running is asked to go.
-    requestClose(QStringLiteral("Varnel_Zize"), 500);
+    requestClose(QStringLiteral("Varnel_Zize"));
     if (savedRuntimeDir_.isEmpty()) qunsetenv("XDG_RUNTIME_DIR");
     else qputenv("XDG_RUNTIME_DIR", savedRuntimeDir_);
 }
@@ -80,7 +81,7 @@ int ProgramFolderRun::runUpdater(const QStringList& arguments, int timeoutMs) co
 }
 
 std::vector<std::string> ProgramFolderRun::boxes() const {
-    return split(readText(env_.path("boxes.txt")), "\n--\n");
+    return split(readText(env_.path("messages.log")), "\n");
 }
 
 std::vector<std::string> ProgramFolderRun::standinLog() const {

@@ -28,7 +28,8 @@ public:
 
     // Runs the updater with a command line and waits for it to end; returns its exit code, -1 when it did not end.
     int runUpdater(const QStringList& arguments, int timeoutMs = 30000) const;
-    // The texts of the message boxes the programs showed, in order.
+    // The message boxes the programs showed, in order, as "title|text" with
+    // line breaks written "\n" (see shell/system_message.h).
     std::vector<std::string> boxes() const;
     // The lines of the stand-in's standin.log.
     std::vector<std::string> standinLog() const;

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Starts a Windows program under Wine: ctest's and CMake's launcher for the
+# cross build. Inside a wine session it shares that session's prefix;
+# started on its own it makes a session for just this program.
+set -euo pipefail
+if [ -z "${VARNEL_WINE_SESSION:-}" ]; then
+  exec "$(dirname "$0")/wine-session.sh" "$0" "$@"
+fi
+exec wine "$@"

@@ -1,0 +1,357 @@
+#include "editor/frm_main.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QSystemTrayIcon>
+#include <QThread>
+#include <QTimer>
+
+#include "core/db.h"
+#include "core/group_loader.h"
+#include "core/log.h"
+#include "core/registry.h"
+#include "core/sql_statements.h"
+#include "editor/sel_all.h"
+#include "lang/language_file.h"
+#include "lang/language_list.h"
+#include "lang/text_table.h"
+#include "places/places_bar.h"
+#include "places/settings_defaults.h"
+#include "shell/frm_tray.h"
+#include "shell/program.h"
+#include "skin/message_boxes.h"
+#include "skin/play_marker.h"
+#include "skin/skin_layout.h"
+#include "skin/skin_style.h"
+
+namespace varnel {
+
+std::array<std::string, 5> DraftPlaces;
+
+namespace {
+
+namespace ed = layout::editor;
+
+frmMain*& slot() {
+    static frmMain* editor = nullptr;
+    return editor;
+}
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+std::string s(const QString& q) { return q.toStdString(); }
+
+std::string currentGroup() { return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); }
+
+void applyPlaces(std::int16_t update) { setShortGroup(true, update); }
+
+}  // namespace
+
+frmMain& frmMain::instance() {
+    if (!slot()) {
+        slot() = new frmMain();
+        slot()->Form_Load();
+    }
+    return *slot();
+}
+
+frmMain* frmMain::loaded() { return slot(); }
+
+frmMain::frmMain()
+    : SkinWindow({"sLoader frmMain", QSize(401, 250), "\\Build\\window.gif", Placement::CentredOnScreen, "", false}) {
+    setEditorWindow(this);
+    setWindowTitle(QStringLiteral("Varnel Zize"));
+    setStyleSheet(skinStyleSheet());
+
+    comboAppList = new QComboBox(this);
+    comboAppList->setEditable(true);
+    comboAppList->setInsertPolicy(QComboBox::NoInsert);
+    comboAppList->setGeometry(ed::comboAppList);
+    comboAppList->setEditText(QStringLiteral("Select shortcutgroup"));
+    comboAppList->installEventFilter(this);
+    comboAppList->lineEdit()->installEventFilter(this);
+    connect(comboAppList, &QComboBox::activated, this, [this] { comboAppList_Click(); });
+
+    txtAddNew = new QLineEdit(QStringLiteral("New group name"), this);
+    txtAddNew->setGeometry(ed::comboAppList);
+    txtAddNew->installEventFilter(this);
+
+    for (int i = 0; i < 5; ++i) {
+        txtpath[i] = new QLineEdit(this);
+        txtpath[i]->setGeometry(ed::txtpath(i));
+        connect(txtpath[i], &QLineEdit::textChanged, this, [this, i] { txtpath_Change(i); });
+        BrowseButt[i] = new BrowsButt(this);
+        BrowseButt[i]->move(ed::BrowseButt(i));
+        connect(BrowseButt[i], &SkinButton::Click, this, [this, i] { BrowseButt_Click(i); });
+    }
+    for (int i = 0; i < 3; ++i) {
+        btnMain[i] = new TightButt(this);
+        btnMain[i]->move(ed::btnMainLeft, ed::btnMainTop[i]);
+        connect(btnMain[i], &SkinButton::Click, this, [this, i] { btnMain_Click(i); });
+    }
+    btnDustbin = new Btndustbin(this);
+    btnDustbin->move(ed::Btndustbin);
+    connect(btnDustbin, &SkinButton::Click, this, [this] { Btndustbin_Click(); });
+
+    imgPlay = new QLabel(this);
+    imgPlay->setPixmap(playMarkerPicture());
+    imgPlay->adjustSize();
+    imgPlay->move(ed::imgPlayLeft, ed::imgPlayTop[0]);
+    imgPlay->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    MiniMizeButt1 = new MiniMizeButt(this);
+    MiniMizeButt1->move(ed::MiniMizeButt1);
+    connect(MiniMizeButt1, &SkinButton::Click, this, [this] { MiniMizeButt1_Click(); });
+    ExitButt1 = new ExitButt(this);
+    ExitButt1->move(ed::ExitButt1);
+    connect(ExitButt1, &SkinButton::Click, this, [this] { ExitButt1_Click(); });
+
+    // A right click on the skin also opens the tray menu over the window.
+    connect(SkinImage, &SkinLabel::MouseDown, this, [](int button, int, float, float) {
+        if (button == 2) frmTray::instance().mPopupMenu()->popup(QCursor::pos());
+    });
+
+    setGroupListView(this);
+    setPlaceBoxesView(this);
+}
+
+void frmMain::Form_Load() {
+    const std::string label = "Main_err";
+    guarded(label, [] { InitSettings(); });
+    bool groups = false;
+    guarded(label, [&] {
+        frmTray::instance();  // its menus are filled from here on
+        groups = LoadListFromDb();
+    });
+    if (groups) {
+        std::string name;
+        guarded(label, [&] { btnMain_Click(1); });
+        guarded(label, [&] { name = currentGroup(); });
+        guarded(label, [&] { LoadFromDb(name); });
+        guarded(label, [&] { setText(name); });
+        guarded(label, [&] { applyPlaces(0); });
+    } else {
+        guarded(label, [&] { setText(Texts.SelectShortcutGroup); });
+        guarded(label, [&] { btnMain_Click(0); });
+        guarded(label, [&] { btnDustbin->setEnabled(false); });
+    }
+    guarded(label, [&] { CurrentLanguage = regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "Language")); });
+    guarded(label, [&] { parseLanguageFile(CurrentLanguage); });
+    guarded(label, [&] { checkForLanguageFiles(); });
+    guarded(label, [&] {
+        btnMain[0]->setCaption(q(Texts.AddNew));
+        btnMain[1]->setCaption(q(Texts.Change));
+        btnMain[2]->setCaption(q(Texts.Save));
+        txtAddNew->setText(q(Texts.NewGroupName));
+    });
+    guarded(label, [&] { frmTray::instance().initFrm(); });
+    guarded(label, [&] { Checkdustbin(); });
+    guarded(label, [&] { sLoader(); });
+    guarded(label, [&] { frmTray::instance().UpdateIcon(); });
+}
+
+void frmMain::writeTexts() {
+    SkinWindow::writeTexts();
+    txtAddNew->setGeometry(comboAppList->geometry());
+}
+
+bool frmMain::inAddMode() const { return !txtAddNew->isHidden(); }
+
+// ---- the view interfaces -------------------------------------------------------
+
+void frmMain::clear() {
+    comboAppList->clear();
+    comboAppList->setEditText(QString());
+}
+
+void frmMain::addItem(const std::string& name, int position) {
+    // Adding a name never changes the text shown in the list's box.
+    const QString text = comboAppList->currentText();
+    comboAppList->insertItem(position, q(name));
+    comboAppList->setEditText(text);
+}
+
+void frmMain::setText(const std::string& text) {
+    const int index = comboAppList->findText(q(text), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0) comboAppList->setCurrentIndex(index);
+    comboAppList->setEditText(q(text));
+}
+
+void frmMain::setText(int index, const std::string& text) {
+    if (index >= 0 && index < 5) txtpath[index]->setText(q(text));
+}
+
+// ---- events ----------------------------------------------------------------------
+
+void frmMain::btnMain_Click(int index) {
+    frmMsgBox::instance().PlaceMe();
+    frmMsgBoxAlert::instance().PlaceMe();
+    switch (index) {
+    case 0: addAction(); break;
+    case 1: changeAction(); break;
+    case 2: save(); break;
+    default: break;
+    }
+}
+
+void frmMain::addAction() {
+    for (int i = 0; i < 5; ++i) txtpath[i]->setText(q(DraftPlaces[i]));
+    for (auto* b : btnMain) b->setEnabled(true);
+    comboAppList->hide();
+    txtAddNew->show();
+    txtPathChange(true);
+    BrowseButtChange(true);
+    btnDustbin->setEnabled(false);
+    animPlay(0);
+    Checkdustbin();
+}
+
+void frmMain::changeAction() {
+    const std::string remembered = s(comboAppList->currentText());
+    if (!LoadListFromDb()) {
+        MsgText = Texts.EmptyDb;
+        std::int16_t update = 0;
+        setShortGroup(false, update);
+        frmMsgBoxAlert& box = frmMsgBoxAlert::instance();
+        box.sLoader();
+        box.showModal();
+        addAction();
+        return;
+    }
+    for (auto* b : btnMain) b->setEnabled(true);
+    comboAppList->show();
+    txtAddNew->hide();
+    txtPathChange(true);
+    BrowseButtChange(true);
+    for (int i = 0; i < 5; ++i) txtpath[i]->setText(q(Places[i]));
+    setText(remembered);
+    animPlay(1);
+    btnDustbin->setEnabled(false);
+    Checkdustbin();
+}
+
+void frmMain::save() {
+    const bool adding = comboAppList->isHidden();
+    const std::string newName = s(txtAddNew->text());
+    if (adding && (newName == Texts.NewGroupName || newName.empty())) return showAlert(Texts.FillName);
+    for (auto* box : txtpath)
+        if (box->text().isEmpty()) return showAlert(Texts.FillAllFields);
+    if (!getOneColBack(sqlNameTaken(newName)).empty()) return showAlert(Texts.NewNameExists);
+    if (!askQuestion(Texts.SaveTheChanges)) return;
+
+    std::array<std::string, 5> places;
+    for (int i = 0; i < 5; ++i) places[i] = s(txtpath[i]->text());
+    std::string name;
+    if (adding) {
+        name = newName;
+        dbExec(sqlAddGroup(name, places));
+        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", name);
+        frmTray::instance().UpdateIcon();
+        LoadListFromDb();
+        LoadFromDb(name);
+        applyPlaces(0);
+        DraftPlaces = {};
+        txtAddNew->setText(q(Texts.NewGroupName));
+    } else {
+        name = s(comboAppList->currentText());
+        dbExec(sqlChangeGroup(name, places, name));
+        if (currentGroup() == name) applyPlaces(1);
+    }
+    for (int i = 0; i < 5; ++i) Places[i] = s(txtpath[i]->text());
+    LoadListFromDb();
+    LoadFromDb(name);
+    if (currentGroup() == name) applyPlaces(1);
+    changeAction();
+}
+
+void frmMain::Btndustbin_Click() {
+    if (!askQuestion(Texts.Delete)) return;
+    dbExec(sqlDeleteGroup(s(comboAppList->currentText())));
+    LoadListFromDb();
+    LoadFromDb(currentGroup());
+    changeAction();
+}
+
+void frmMain::BrowseButt_Click(int index) {
+    if (!dialog_) dialog_ = std::make_unique<CdlgEx>();
+    dialog_->hOwner = this;
+    dialog_->flags = 16385;
+    dialog_->InitDir = QString();
+    dialog_->ShowFolder();
+    if (!dialog_->InitDir.isEmpty()) txtpath[index]->setText(dialog_->InitDir);
+}
+
+void frmMain::comboAppList_Click() {
+    LoadFromDb(s(comboAppList->currentText()));
+    Checkdustbin();
+}
+
+void frmMain::txtpath_Change(int index) {
+    if (inAddMode()) DraftPlaces[index] = s(txtpath[index]->text());
+}
+
+void frmMain::MiniMizeButt1_Click() { minimiseToTray(); }
+
+void frmMain::minimiseToTray() {
+    setWindowState(windowState() | Qt::WindowMinimized);
+    if (QSystemTrayIcon::isSystemTrayAvailable()) hide();
+}
+
+void frmMain::ExitButt1_Click() {
+    std::int16_t update = 0;
+    setShortGroup(false, update);
+    if (frmTray* tray = frmTray::loaded()) tray->deleteIcon();
+    endProgramNow(0);
+}
+
+void frmMain::Form_Terminate() {
+    std::int16_t update = 0;
+    setShortGroup(false, update);
+    if (frmTray* tray = frmTray::loaded()) tray->deleteIcon();
+}
+
+// ---- methods ---------------------------------------------------------------------
+
+void frmMain::Checkdustbin() { btnDustbin->setEnabled(s(comboAppList->currentText()) != currentGroup()); }
+
+void frmMain::animPlay(std::int16_t index) {
+    if (index != 0 && index != 1) return;
+    const int target = ed::imgPlayTop[index];
+    const int top = imgPlay->y();
+    const int step = top > target ? -1 : 1;
+    for (int y = top; y != target;) {
+        y += step;
+        imgPlay->move(imgPlay->x(), y);
+        if (isVisible()) imgPlay->repaint();
+        QThread::msleep(4);
+    }
+}
+
+void frmMain::txtPathChange(bool enabled) {
+    for (auto* box : txtpath) box->setEnabled(enabled);
+}
+
+void frmMain::BrowseButtChange(bool enabled) {
+    for (auto* b : BrowseButt) b->setEnabled(enabled);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == comboAppList || watched == comboAppList->lineEdit()) {
+        // Typing never changes the list's text: the box is locked while a key is down.
+        if (event->type() == QEvent::KeyPress) comboAppList->lineEdit()->setReadOnly(true);
+        if (event->type() == QEvent::KeyRelease) comboAppList->lineEdit()->setReadOnly(false);
+    } else if (watched == txtAddNew && event->type() == QEvent::FocusIn) {
+        // After the click that gave the focus has placed its cursor.
+        QTimer::singleShot(0, txtAddNew, [this] { SelAll(*txtAddNew); });
+    }
+    return SkinWindow::eventFilter(watched, event);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // The window system's close (a keyboard shortcut, a taskbar menu) hides
+    // the editor like its minimise button; the program goes on in the tray.
+    event->ignore();
+    minimiseToTray();
+}
+
+}  // namespace varnel

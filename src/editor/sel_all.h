@@ -1,0 +1,10 @@
+#pragma once
+
+class QLineEdit;
+
+namespace varnel {
+
+// Selects the whole text of a text box; an empty box is left alone.
+void SelAll(QLineEdit& box);
+
+}  // namespace varnel

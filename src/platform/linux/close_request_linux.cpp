@@ -1,0 +1,52 @@
+// Close requests on Linux: a program has no window to find by title, so the
+// main program listens on a local socket named after its title in lower
+// case, in the user's own runtime folder.
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "core/text.h"
+#include "platform/platform.h"
+
+namespace varnel::platform {
+
+std::string closeChannelName(const std::string& title) {
+    std::string folder;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::error_code ec;
+    if (runtime && *runtime && std::filesystem::is_directory(runtime, ec)) {
+        folder = runtime;
+    } else {
+        folder = (std::filesystem::temp_directory_path(ec) / ("varnel-" + std::to_string(::getuid()))).string();
+        ::mkdir(folder.c_str(), 0700);
+    }
+    return folder + "/" + toLowerAscii(title);
+}
+
+CloseRequest requestCloseWindow(const std::string& title) {
+    const std::string path = closeChannelName(title);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof(address.sun_path)) return CloseRequest::NoWindow;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return CloseRequest::NoWindow;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        const int error = errno;
+        ::close(fd);
+        // A socket file without a listener belongs to a program that is gone.
+        return error == ECONNREFUSED ? CloseRequest::WindowGone : CloseRequest::NoWindow;
+    }
+    static const char request[] = "close\n";
+    const bool sent = ::send(fd, request, sizeof request - 1, MSG_NOSIGNAL) == static_cast<ssize_t>(sizeof request - 1);
+    ::close(fd);
+    return sent ? CloseRequest::Sent : CloseRequest::WindowGone;
+}
+
+}  // namespace varnel::platform

@@ -1,0 +1,265 @@
+#include "shell/frm_tray.h"
+
+#include <QCursor>
+#include <QDesktopServices>
+#include <QUrl>
+
+#include "core/group_loader.h"
+#include "core/log.h"
+#include "core/maker.h"
+#include "core/registry.h"
+#include "core/text.h"
+#include "editor/frm_main.h"
+#include "lang/text_table.h"
+#include "places/places_bar.h"
+#include "shell/frm_splash.h"
+#include "shell/program.h"
+#include "skin/message_boxes.h"
+#include "skin/skin_picture.h"
+
+namespace varnel {
+
+namespace {
+
+frmTray*& slot() {
+    static frmTray* tray = nullptr;
+    return tray;
+}
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+std::string currentGroup() { return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); }
+
+}  // namespace
+
+QString trayToolTip() {
+    return QStringLiteral("Varnel - ") + q(trimBlanks(Texts.CurrentGroup)) + QStringLiteral(" : ") + q(currentGroup()) +
+           QStringLiteral(" ");
+}
+
+// ---- submenus built at run time ---------------------------------------------
+
+TrayItemArray::TrayItemArray(QMenu* menu, std::function<void(int, QAction*)> onClick)
+    : menu_(menu), placeholder_(menu->addAction(QStringLiteral("-"))), onClick_(std::move(onClick)) {
+    placeholder_->setEnabled(false);
+}
+
+void TrayItemArray::setPlaceholderVisible(bool visible) { placeholder_->setVisible(visible); }
+
+void TrayItemArray::unloadItems() {
+    for (QAction* a : items_) {
+        menu_->removeAction(a);
+        a->deleteLater();
+    }
+    items_.clear();
+}
+
+void TrayItemArray::loadItem(int index, const std::string& caption, const std::string& tag) {
+    if (index < 1) return;
+    if (static_cast<size_t>(index) > items_.size()) items_.resize(static_cast<size_t>(index), nullptr);
+    QAction*& slotAction = items_[static_cast<size_t>(index) - 1];
+    if (!slotAction) {
+        // Keep menu order by index: insert before the next loaded item.
+        QAction* before = nullptr;
+        for (size_t i = static_cast<size_t>(index); i < items_.size() && !before; ++i) before = items_[i];
+        slotAction = new QAction(menu_);
+        menu_->insertAction(before, slotAction);
+        QAction* self = slotAction;
+        QObject::connect(self, &QAction::triggered, menu_, [this, index, self] { onClick_(index, self); });
+    }
+    // "&" would become a keyboard accelerator in a menu caption.
+    slotAction->setText(q(caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    slotAction->setData(q(tag));
+    slotAction->setProperty("caption", q(caption));
+}
+
+std::string TrayItemArray::caption(int index) const {
+    QAction* a = item(index);
+    return a ? a->property("caption").toString().toStdString() : std::string();
+}
+
+void TrayItemArray::setItemEnabled(int index, bool enabled) {
+    if (QAction* a = item(index)) a->setEnabled(enabled);
+}
+
+QAction* TrayItemArray::item(int index) const {
+    if (index < 1 || static_cast<size_t>(index) > items_.size()) return nullptr;
+    return items_[static_cast<size_t>(index) - 1];
+}
+
+// ---- the tray window ----------------------------------------------------------
+
+frmTray& frmTray::instance() {
+    if (!slot()) {
+        slot() = new frmTray();
+        setTrayMenuView(slot());
+        slot()->initFrm();  // the form's own load
+    }
+    return *slot();
+}
+
+frmTray* frmTray::loaded() { return slot(); }
+
+void frmTray::unload() {
+    frmTray* tray = slot();
+    if (!tray) return;
+    setTrayMenuView(nullptr);
+    slot() = nullptr;
+    delete tray;
+}
+
+frmTray::frmTray() : menu_(std::make_unique<QMenu>(QStringLiteral("&VarnelMenu"))), icon_(new QSystemTrayIcon(this)) {
+    QMenu* m = menu_.get();
+    setMenu_ = m->addMenu(QStringLiteral("Set paths"));
+    mSetAction = setMenu_->menuAction();
+    setApp_ = std::make_unique<TrayItemArray>(setMenu_, [this](int i, QAction*) { setApp_Click(i); });
+    foldersMenu_ = m->addMenu(QStringLiteral("Folders"));
+    mFoldersAction = foldersMenu_->menuAction();
+    OpenFolders_ = std::make_unique<TrayItemArray>(foldersMenu_, [this](int i, QAction*) { OpenFolders_Click(i); });
+    m->addSeparator();  // sep12
+    maximera = m->addAction(QStringLiteral("Maximera"), [this] { maximera_Click(); });
+    Minimize = m->addAction(QStringLiteral("Minimera"), [this] { Minimize_Click(); });
+    m->addSeparator();  // sepp
+    mHelp = m->addAction(QStringLiteral("Help"), [this] { mHelp_Click(); });
+    mAbout = m->addAction(QStringLiteral("&About"), [this] { mAbout_Click(); });
+    m->addSeparator();  // sep13
+    mUpdate = m->addAction(QStringLiteral("Update"), [this] { mUpdate_Click(); });
+    m->addSeparator();  // mSep1
+    langMenu_ = m->addMenu(QStringLiteral("Language"));
+    mlang = langMenu_->menuAction();
+    Sublang_ = std::make_unique<TrayItemArray>(langMenu_, [this](int i, QAction*) { Sublang_Click(i); });
+    mExit = m->addAction(QStringLiteral("&Exit"), [this] { mExit_Click(); });
+    mSetItem_.attach(mSetAction);
+    mFoldersItem_.attach(mFoldersAction);
+
+    QObject::connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        switch (reason) {
+        case QSystemTrayIcon::DoubleClick: iconMessage(515); break;
+        case QSystemTrayIcon::Context: iconMessage(517); break;
+        case QSystemTrayIcon::MiddleClick: iconMessage(520); break;
+        default: iconMessage(514); break;
+        }
+    });
+}
+
+frmTray::~frmTray() { deleteIcon(); }
+
+void frmTray::initFrm() {
+    const std::string label = "FrmTray - initFrm";
+    guarded(label, [&] { icon_->setIcon(loadSkinIcon("\\build\\Icon\\Tray.ico")); });
+    guarded(label, [&] {
+        mSetAction->setText(q(Texts.SetPaths));
+        maximera->setText(q(Texts.Show));
+        Minimize->setText(q(Texts.Hide));
+        mAbout->setText(q(Texts.About));
+        mExit->setText(q(Texts.Exit));
+        mlang->setText(q(Texts.language));
+        mUpdate->setText(q(Texts.Update));
+        mHelp->setText(q(Texts.Help));
+        mFoldersAction->setText(q(Texts.Folders));
+    });
+    guarded(label, [&] { tip_ = trayToolTip(); });
+    // A second add of the same icon is refused by the shell; the tooltip of
+    // the editor's closing UpdateIcon is the one that counts.
+    guarded(label, [&] {
+        if (iconAdded_) return;
+        icon_->setToolTip(tip_);
+        icon_->show();
+        iconAdded_ = true;
+    });
+}
+
+void frmTray::UpdateIcon() {
+    tip_ = trayToolTip();
+    icon_->setToolTip(tip_);
+}
+
+int frmTray::OpenWebPage(const std::string& address, int) {
+    return QDesktopServices::openUrl(QUrl(q(address))) ? 42 : 2;
+}
+
+void frmTray::deleteIcon() {
+    icon_->hide();
+    iconAdded_ = false;
+}
+
+void frmTray::iconMessage(int code) {
+    // While a question or an alert waits for the user, the icon does nothing.
+    if (messageBoxShowing()) return;
+    if (code == 515) {
+        frmSplash::unloadIfLoaded();
+        if (updateWindowHooks().unloadForTray) updateWindowHooks().unloadForTray();
+        frmMain& editor = frmMain::instance();
+        if (editor.isVisible()) {
+            editor.hide();
+        } else {
+            editor.show();
+            editor.setWindowState(Qt::WindowNoState);
+            editor.raise();
+            editor.activateWindow();
+            editor.update();
+        }
+    } else if (code == 517) {
+        menu_->popup(QCursor::pos());
+    } else if (QWidget* editor = frmMain::loaded(); editor && editor->isVisible()) {
+        editor->activateWindow();
+    }
+}
+
+void frmTray::setApp_Click(int index) {
+    if (!setApp_->item(index)) return;
+    const std::string name = setApp_->caption(index);
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", name);
+    UpdateIcon();
+    LoadListFromDb();
+    LoadFromDb(name);
+    std::int16_t update = 1;
+    setShortGroup(true, update);
+}
+
+void frmTray::OpenFolders_Click(int index) {
+    QAction* a = OpenFolders_->item(index);
+    if (!a) return;
+    QDesktopServices::openUrl(QUrl::fromLocalFile(a->data().toString()));
+}
+
+void frmTray::showEditorNormal() {
+    frmMain& editor = frmMain::instance();
+    editor.show();
+    editor.setWindowState(Qt::WindowNoState);
+}
+
+void frmTray::maximera_Click() { showEditorNormal(); }
+
+void frmTray::Minimize_Click() { frmMain::instance().minimiseToTray(); }
+
+void frmTray::mHelp_Click() { OpenWebPage(kDownloadPage, 0); }
+
+void frmTray::mAbout_Click() {
+    showEditorNormal();
+    AboutMode = true;
+    frmSplash::showAbout();
+}
+
+void frmTray::mUpdate_Click() {
+    showEditorNormal();
+    if (updateWindowHooks().show) updateWindowHooks().show();
+}
+
+void frmTray::Sublang_Click(int index) {
+    if (!Sublang_->item(index)) return;
+    const std::string language = Sublang_->caption(index);
+    showEditorNormal();
+    if (askQuestion(Texts.ChangesRestart))
+        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", language);
+}
+
+void frmTray::mExit_Click() {
+    std::int16_t update = 0;
+    setShortGroup(false, update);
+    deleteIcon();
+    unload();
+    endProgramNow(0);
+}
+
+}  // namespace varnel

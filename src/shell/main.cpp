@@ -1,0 +1,93 @@
+// Varnel_Zize: the main program. It starts in its splash window; the group
+// editor's load does the rest of the start-up, and the program then lives in
+// the notification area until one of its ways out.
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QStringList>
+#include <QWidget>
+
+#include "core/events.h"
+#include "core/program_folder.h"
+#include "editor/frm_main.h"
+#include "places/places_bar.h"
+#include "shell/close_channel.h"
+#include "shell/frm_splash.h"
+#include "shell/frm_tray.h"
+#include "shell/program.h"
+#include "skin/skin_picture.h"
+
+using namespace varnel;
+
+namespace {
+
+// The program's own shut-down when something outside ends it: a close
+// request, a termination signal, the end of the desktop session. What the
+// program wrote into the Places Bar goes, and so does its icon.
+void closeFromOutside() {
+    static bool closing = false;
+    if (closing) return;
+    closing = true;
+    if (frmMain* editor = frmMain::loaded()) {
+        editor->Form_Terminate();
+    } else {
+        std::int16_t update = 0;
+        setShortGroup(false, update);
+        if (frmTray* tray = frmTray::loaded()) tray->deleteIcon();
+    }
+    endProgramNow(0);
+}
+
+// The hidden top-level window titled after the program: where the system
+// finds it by title and asks it to close.
+class CloseTarget : public QWidget {
+public:
+    CloseTarget() {
+        setWindowTitle(QStringLiteral("Varnel_Zize"));
+        setAttribute(Qt::WA_DontShowOnScreen);
+        winId();
+    }
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        event->ignore();
+        closeFromOutside();
+    }
+};
+
+// The whole argument text, as the program received it, without leading blanks.
+QString commandLine(const QStringList& arguments) {
+    QString text = arguments.mid(1).join(QLatin1Char(' '));
+    while (text.startsWith(QLatin1Char(' '))) text.remove(0, 1);
+    return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Wayland does not let a program place its windows; without a choice of
+    // the user's, run on XWayland so the windows keep their places.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Varnel_Zize"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Varnel Zize"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    processPendingEvents = [] { QCoreApplication::processEvents(); };
+    try {
+        QApplication::setWindowIcon(loadSkinIcon("\\build\\Icon\\Varnel.ico"));
+    } catch (...) {
+        // the splash window's own set-up reports a missing icon
+    }
+
+    frmSplash::startUp(commandLine(QApplication::arguments()));
+
+    // Only a copy that goes on running gets here.
+    CloseTarget closeTarget;
+    CloseListener listener(QStringLiteral("Varnel_Zize"), closeFromOutside);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, [](QSessionManager&) { closeFromOutside(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { closeFromOutside(); });
+    return app.exec();
+}

@@ -1,0 +1,11 @@
+#pragma once
+// The editor's marker `imgPlay`: a small arrow in the skin's accent colour
+// pointing at the active main button.
+
+#include <QPixmap>
+
+namespace varnel {
+
+QPixmap playMarkerPicture();
+
+}  // namespace varnel

@@ -1,0 +1,128 @@
+#include "skin/skin_button.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPixmap>
+
+#include "core/log.h"
+#include "skin/skin_picture.h"
+
+namespace varnel {
+
+SkinButton::SkinButton(const SkinButtonLook& look, QWidget* parent) : QWidget(parent), look_(look) {
+    SkinImage = new SkinLabel(this);
+    SkinImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    SkinImage->setGeometry(QRect(QPoint(0, 0), look_.designSize));
+    resize(look_.designSize);
+}
+
+void SkinButton::initApp() {
+    guarded(look_.initLabel, [&] { showPicture(look_.normal); });
+    // The control is exactly as large as its picture, whatever its host asks.
+    setFixedSize(SkinImage->size());
+    guarded(look_.initLabel, [&] {
+        // Cut once from the normal picture; pressed and disabled pictures share
+        // its outline.
+        const QRegion outline = TransPix(SkinImage->pixmap().toImage());
+        if (outline.isEmpty()) {
+            clearMask();
+        } else {
+            setMask(outline);
+        }
+    });
+    SkinImage->move(0, 0);
+}
+
+void SkinButton::reportMouseOf(SkinLabel* surface) {
+    connect(surface, &SkinLabel::MouseDown, this, [this](int button, int shift, float x, float y) {
+        emit MouseDown(button, shift, x, y);
+        mUpdown(true);
+    });
+    connect(surface, &SkinLabel::MouseUp, this, [this](int button, int shift, float x, float y) {
+        emit MouseUp(button, shift, x, y);
+        mUpdown(false);
+    });
+    connect(surface, &SkinLabel::Click, this, [this] { emit Click(); });
+}
+
+void SkinButton::mUpdown(bool down) {
+    methodStep([&] { showPicture(down ? look_.pressed : look_.normal); });
+}
+
+void SkinButton::CheckEnable(bool bEnabled) {
+    // The look is shown once here, also when the state did not change.
+    settingEnabled_ = true;
+    methodStep([&] { QWidget::setEnabled(bEnabled); });
+    settingEnabled_ = false;
+    showEnabledLook();
+}
+
+void SkinButton::showEnabledLook() {
+    methodStep([&] {
+        const char* picture = (!isEnabled() && look_.disabled) ? look_.disabled : look_.normal;
+        showPicture(picture);
+    });
+}
+
+void SkinButton::methodStep(const std::function<void()>& statement) {
+    if (look_.methodLabel) {
+        guarded(look_.methodLabel, statement);
+        return;
+    }
+    try {
+        statement();
+    } catch (...) {
+        // This control's methods skip a failing statement without a log line.
+    }
+}
+
+void SkinButton::showPicture(const char* relative) {
+    const QPixmap picture = QPixmap::fromImage(loadSkinPicture(relative));
+    SkinImage->setPixmap(picture);
+    SkinImage->resize(picture.size());
+}
+
+void SkinButton::changeEvent(QEvent* event) {
+    // Enabling through the host window or QWidget::setEnabled shows the look too.
+    if (event->type() == QEvent::EnabledChange && !settingEnabled_) showEnabledLook();
+    QWidget::changeEvent(event);
+}
+
+// Presses on parts of the picture that do not react stop here rather than
+// reaching the host window.
+void SkinButton::mousePressEvent(QMouseEvent* event) { event->accept(); }
+void SkinButton::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+
+BrowsButt::BrowsButt(QWidget* parent)
+    : SkinButton({"\\Build\\Buttons\\browse.gif", "\\Build\\Buttons\\browse_down.gif",
+                  "\\Build\\Buttons\\browse_disabled.gif", "initApp browseButt", "Browsbutt - mUpdown", QSize(26, 22)},
+                 parent) {
+    reportMouseOf(SkinImage);
+    initApp();
+}
+
+Btndustbin::Btndustbin(QWidget* parent)
+    : SkinButton({"\\Build\\Buttons\\dustbin.gif", "\\Build\\Buttons\\dustbin_down.gif",
+                  "\\Build\\Buttons\\dustbin_disabled.gif", "initApp btnDustbin", nullptr, QSize(26, 22)},
+                 parent) {
+    reportMouseOf(SkinImage);
+    initApp();
+}
+
+ExitButt::ExitButt(QWidget* parent)
+    : SkinButton({"\\Build\\Buttons\\Exit.gif", "\\Build\\Buttons\\Exit_down.gif", nullptr, "initApp Exitbutt",
+                  nullptr, QSize(18, 18)},
+                 parent) {
+    reportMouseOf(SkinImage);
+    initApp();
+}
+
+MiniMizeButt::MiniMizeButt(QWidget* parent)
+    : SkinButton({"\\Build\\Buttons\\Minimize.gif", "\\Build\\Buttons\\Minimize_down.gif", nullptr,
+                  "initApp MinimizeButt", nullptr, QSize(18, 18)},
+                 parent) {
+    reportMouseOf(SkinImage);
+    initApp();
+}
+
+}  // namespace varnel

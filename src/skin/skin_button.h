@@ -1,0 +1,99 @@
+#pragma once
+// Buttons drawn from skin pictures and cut to the outline of their normal
+// picture: a press on a transparent pixel goes to whatever lies beneath.
+// `SkinButton` is the image-only button; `BrowsButt`, `Btndustbin`,
+// `ExitButt` and `MiniMizeButt` only name their pictures and log labels.
+// The captioned `TightButt` (tight_butt.h) builds on it.
+
+#include <QSize>
+#include <QWidget>
+#include <functional>
+
+#include "skin/skin_label.h"
+
+namespace varnel {
+
+struct SkinButtonLook {
+    const char* normal;
+    const char* pressed;
+    const char* disabled;  // nullptr: the normal picture stays while disabled
+    const char* initLabel;  // error-log label of initApp
+    const char* methodLabel;  // label for mUpdown and CheckEnable; nullptr: failures are skipped silently
+    QSize designSize;  // the control's size when its picture is missing
+};
+
+class SkinButton : public QWidget {
+    Q_OBJECT
+public:
+    // The image surface, at 0, 0 and as large as the picture it shows.
+    SkinLabel* SkinImage;
+
+    // Loads the normal picture, sizes the control to it and cuts the outline.
+    // Runs once, from the constructor of each button class.
+    virtual void initApp();
+
+    // True shows the pressed picture, false the normal one.
+    virtual void mUpdown(bool down);
+
+    // Enables or disables the control and shows the matching picture.
+    void CheckEnable(bool bEnabled);
+
+    // The enabled state set on this control (its window's may be off too).
+    bool Enabled() const { return !testAttribute(Qt::WA_ForceDisabled); }
+    void setEnabled(bool enabled) { CheckEnable(enabled); }
+
+    const SkinButtonLook& look() const { return look_; }
+
+signals:
+    void Click();
+    void MouseDown(int Button, int Shift, float X, float Y);
+    void MouseUp(int Button, int Shift, float X, float Y);
+
+protected:
+    SkinButton(const SkinButtonLook& look, QWidget* parent);
+
+    // Wires a surface's mouse signals to this control's events and looks.
+    void reportMouseOf(SkinLabel* surface);
+
+    // Shows the look of the current enabled state.
+    virtual void showEnabledLook();
+
+    // One statement of mUpdown or CheckEnable, under the control's trap.
+    void methodStep(const std::function<void()>& statement);
+    // Loads a picture into SkinImage, which takes its size.
+    void showPicture(const char* relative);
+
+    void changeEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    SkinButtonLook look_;
+    bool settingEnabled_ = false;
+};
+
+class BrowsButt : public SkinButton {
+    Q_OBJECT
+public:
+    explicit BrowsButt(QWidget* parent = nullptr);
+};
+
+class Btndustbin : public SkinButton {
+    Q_OBJECT
+public:
+    explicit Btndustbin(QWidget* parent = nullptr);
+};
+
+class ExitButt : public SkinButton {
+    Q_OBJECT
+public:
+    explicit ExitButt(QWidget* parent = nullptr);
+};
+
+class MiniMizeButt : public SkinButton {
+    Q_OBJECT
+public:
+    explicit MiniMizeButt(QWidget* parent = nullptr);
+};
+
+}  // namespace varnel

@@ -1,0 +1,142 @@
+#include "skin/skin_window.h"
+
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QHideEvent>
+#include <QPixmap>
+#include <QScreen>
+
+#include "core/log.h"
+#include "skin/skin_picture.h"
+#include "skin/window_drag.h"
+
+namespace varnel {
+
+namespace {
+
+QPointer<QWidget>& editorSlot() {
+    static QPointer<QWidget> editor;
+    return editor;
+}
+
+// The whole screen, not the work area: the windows centre on the screen.
+QRect screenRect() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+}  // namespace
+
+void setEditorWindow(QWidget* editor) { editorSlot() = editor; }
+
+QWidget* editorWindow() { return editorSlot().data(); }
+
+QString mainWindowTitle() {
+    return QStringLiteral("Varnel Zize - ver %1.%2").arg(VARNEL_VERSION_MAJOR).arg(VARNEL_VERSION_MINOR);
+}
+
+QPoint placementFor(Placement rule, QSize size, QPoint current) {
+    const QRect screen = screenRect();
+    const QPoint onScreen(screen.x() + (screen.width() - size.width()) / 2,
+                          screen.y() + (screen.height() - size.height()) / 2);
+    const QWidget* editor = editorWindow();
+    // A hidden editor keeps its geometry, so boxes still follow its last place.
+    const QRect e = editor ? editor->geometry() : QRect();
+    const QPoint overEditor =
+        editor ? QPoint(e.x() + (e.width() - size.width()) / 2, e.y() + (e.height() - size.height()) / 2) : onScreen;
+    switch (rule) {
+    case Placement::CentredOnScreen: return onScreen;
+    case Placement::CentredOverEditor: return overEditor;
+    case Placement::BesideEditor: return overEditor + QPoint(pixelsFromTwips(150), pixelsFromTwips(150));
+    case Placement::Splash:
+        // Placed before its size is known: centres a 300 x 150 window.
+        return QPoint(screen.x() + screen.width() / 2 - 150, screen.y() + screen.height() / 2 - 75);
+    case Placement::Unmoved: return current;
+    }
+    return current;
+}
+
+SkinWindow::SkinWindow(SkinWindowSpec spec, QWidget* parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags | Qt::FramelessWindowHint), spec_(std::move(spec)) {
+    resize(spec_.size);
+
+    SkinImage = new SkinLabel(this);
+    SkinImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    SkinImage->setGeometry(QRect(QPoint(0, 0), spec_.size));
+
+    lblTitle = new SkinLabel(this);
+    lblTitle->setGeometry(7, 5, spec_.size.width() - 67, 19);
+    lblTitle->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QFont titleFont = lblTitle->font();
+    titleFont.setBold(true);
+    lblTitle->setFont(titleFont);
+    QPalette titlePalette = lblTitle->palette();
+    titlePalette.setColor(QPalette::WindowText, Qt::white);
+    lblTitle->setPalette(titlePalette);
+
+    if (spec_.placement == Placement::Splash) {
+        lblTitle->hide();
+    } else {
+        makeDragSurface(SkinImage);
+        makeDragSurface(lblTitle);
+    }
+}
+
+bool SkinWindow::step(const std::function<void()>& statement) { return guarded(spec_.logLabel, statement); }
+
+void SkinWindow::sLoader() {
+    if (spec_.placement == Placement::Splash) {
+        loadSplash();
+    } else {
+        loadWindow();
+    }
+}
+
+void SkinWindow::loadWindow() {
+    if (!spec_.icon.empty()) step([&] { setWindowIcon(loadSkinIcon(spec_.icon)); });
+    if (spec_.textsFirst) writeTexts();
+    step([&] { setFixedSize(spec_.size); });
+    // Unscaled from the top-left corner; a picture of another size is not stretched.
+    step([&] { SkinImage->setPixmap(QPixmap::fromImage(loadSkinPicture(spec_.picture))); });
+    step([&] { SkinImage->setGeometry(QRect(QPoint(0, 0), spec_.size)); });
+    if (!spec_.textsFirst) writeTexts();
+    step([&] { place(); });
+}
+
+void SkinWindow::loadSplash() {
+    if (!spec_.icon.empty()) step([&] { setWindowIcon(loadSkinIcon(spec_.icon)); });
+    step([&] { place(); });
+    step([&] { SkinImage->setPixmap(QPixmap::fromImage(loadSkinPicture(spec_.picture))); });
+    // The surface keeps its design size; the picture is not measured.
+    step([&] { setFixedSize(spec_.size); });
+    step([&] { SkinImage->setGeometry(QRect(QPoint(0, 0), spec_.size)); });
+}
+
+void SkinWindow::writeTexts() {
+    step([&] {
+        lblTitle->setText(mainWindowTitle());
+        setWindowTitle(lblTitle->text());
+    });
+}
+
+void SkinWindow::place() { move(placementFor(spec_.placement, spec_.size, pos())); }
+
+void SkinWindow::showModal() {
+    QPointer<SkinWindow> self(this);
+    QEventLoop loop;
+    connect(this, &SkinWindow::hidden, &loop, &QEventLoop::quit);
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    activateWindow();
+    if (isVisible()) loop.exec(QEventLoop::DialogExec);
+    if (self && !isVisible()) setWindowModality(Qt::NonModal);
+}
+
+void SkinWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    // Minimising also hides; only a real hide ends a modal showing.
+    if (!isVisible()) emit hidden();
+}
+
+}  // namespace varnel

@@ -1,0 +1,90 @@
+#pragma once
+// The frameless, fixed-size windows covered by a skin picture. A window class
+// derives from SkinWindow, creates its controls on top of SkinImage and
+// lblTitle, and calls sLoader() at the end of its load (and whenever it wants
+// the set-up again; running it twice gives the same result).
+
+#include <QPoint>
+#include <QPointer>
+#include <QSize>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "skin/skin_label.h"
+
+namespace varnel {
+
+enum class Placement {
+    CentredOnScreen,    // the group editor
+    CentredOverEditor,  // the message boxes, also while the editor is hidden
+    BesideEditor,       // the update window: centred over the editor, then 10 px right and down
+    Splash,             // centred for a 300 x 150 window, size from the skin surface's design size
+    Unmoved,            // the updater's window
+};
+
+struct SkinWindowSpec {
+    std::string logLabel;  // "sLoader frmMain"
+    QSize size;            // in pixels
+    std::string picture;   // "\\Build\\window.gif"
+    Placement placement = Placement::CentredOnScreen;
+    std::string icon;        // window icon, loaded first; empty for none
+    bool textsFirst = false;  // the message boxes write their texts before sizing
+};
+
+// The group editor window, over which boxes are centred. The editor registers
+// itself when it is created; nothing registered centres on the screen.
+void setEditorWindow(QWidget* editor);
+QWidget* editorWindow();
+
+// "Varnel Zize - ver " + major + "." + minor: the title of most windows.
+QString mainWindowTitle();
+
+// Where a window of `size` now at `current` goes by `rule`.
+QPoint placementFor(Placement rule, QSize size, QPoint current);
+
+class SkinWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit SkinWindow(SkinWindowSpec spec, QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::Window);
+
+    // The whole-window picture (the splash calls it pSkin) and the title.
+    SkinLabel* SkinImage;
+    SkinLabel* lblTitle;
+
+    // Size, skin picture, texts and placement; every statement guarded under
+    // the window's log label, so a missing picture costs one log line and the
+    // window keeps its size, title and place.
+    virtual void sLoader();
+
+    // Shows the window application-modal and returns when it is hidden,
+    // closed or destroyed.
+    void showModal();
+
+    const SkinWindowSpec& skinSpec() const { return spec_; }
+
+signals:
+    void hidden();
+
+protected:
+    // Step 3 of sLoader: the title and any texts of the window. The default
+    // writes mainWindowTitle() into lblTitle.
+    virtual void writeTexts();
+
+    // Runs one statement of sLoader under the window's log label.
+    bool step(const std::function<void()>& statement);
+
+    // Moves the window by its placement rule.
+    void place();
+
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void loadSplash();
+    void loadWindow();
+
+    SkinWindowSpec spec_;
+};
+
+}  // namespace varnel

@@ -1,0 +1,113 @@
+// The real main program, started as a person would start it.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include "core/registry.h"
+#include "places/places_bar.h"
+#include "shell/close_channel.h"
+#include "support/program_folder_copy.h"
+
+using namespace varnel;
+using test::ProgramFolderCopy;
+
+namespace {
+
+const std::string kW = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\comdlg32\\PlacesBar";
+
+bool placesBarWritten() { return RegKeyExist(HKEY_CURRENT_USER, kW); }
+
+void withOffice() {
+    RegKeyCreatekey(HKEY_CURRENT_USER,
+                    "Software\\Microsoft\\Office\\12.0\\Common\\Open Find\\Places\\StandardPlaces\\Desktop");
+}
+
+bool userPlacesWritten() {
+    return RegKeyExist(HKEY_CURRENT_USER,
+                       "Software\\Microsoft\\Office\\12.0\\Common\\Open Find\\Places\\UserDefinedPlaces\\Place0");
+}
+
+// A folder with one active group, ready to start.
+void prepare(ProgramFolderCopy& folder) {
+    withOffice();
+    folder.addGroup("Work", {"/home/work/a", "/home/work/b", "/srv/c", "/srv/d", "/tmp"}, true);
+}
+
+}  // namespace
+
+TEST(MainProgram, StartsAppliesTheActiveGroupAndRemovesItOnACloseRequest) {
+    ProgramFolderCopy folder;
+    prepare(folder);
+    auto program = folder.start("Varnel_Zize");
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return placesBarWritten() && userPlacesWritten(); }));
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place4")), "/tmp");
+    ASSERT_TRUE(requestClose("Varnel_zize"));
+    ASSERT_TRUE(program->waitForFinished(10000));
+    EXPECT_FALSE(placesBarWritten());
+    EXPECT_FALSE(userPlacesWritten());
+    EXPECT_FALSE(folder.env().exists("loggaren.log"));
+}
+
+TEST(MainProgram, TerminationSignalRemovesThePlacesBarEntries) {
+    ProgramFolderCopy folder;
+    prepare(folder);
+    auto program = folder.start("Varnel_Zize");
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return placesBarWritten(); }));
+    ::kill(static_cast<pid_t>(program->processId()), SIGTERM);
+    ASSERT_TRUE(program->waitForFinished(10000));
+    EXPECT_FALSE(placesBarWritten());
+    EXPECT_FALSE(userPlacesWritten());
+}
+
+TEST(MainProgram, ASecondCopyIsRefusedAndTheFirstGoesOn) {
+    ProgramFolderCopy folder;
+    prepare(folder);
+    auto first = folder.start("Varnel_Zize");
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return placesBarWritten(); }));
+    // The second copy may even ask to remove everything: it is refused first.
+    ASSERT_TRUE(folder.run("Varnel_Zize", {"deletereg"}));
+    EXPECT_EQ(folder.messages(), QStringList{"Varnel_Zize|Varnel_Zize allready started."});
+    EXPECT_EQ(first->state(), QProcess::Running);
+    EXPECT_TRUE(placesBarWritten());
+    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, kSettingsKey));
+    ASSERT_TRUE(requestClose("Varnel_Zize"));
+    ASSERT_TRUE(first->waitForFinished(10000));
+}
+
+TEST(MainProgram, DeleteregRemovesSettingsAndPlacesBarAndKeepsTheParentKey) {
+    ProgramFolderCopy folder;
+    prepare(folder);
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("Svenska"));
+    Places = {"/a", "/b", "/c", "/d", "/e"};
+    std::int16_t update = 0;
+    setShortGroup(true, update);
+    ASSERT_TRUE(placesBarWritten() && userPlacesWritten());
+
+    ASSERT_TRUE(folder.run("Varnel_Zize", {"deletereg"}));
+    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kSettingsKey));
+    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, kSettingsParent));
+    EXPECT_FALSE(placesBarWritten());
+    EXPECT_FALSE(userPlacesWritten());
+    EXPECT_TRUE(folder.messages().isEmpty());
+
+    // Again, with nothing left to delete: nothing fails.
+    ASSERT_TRUE(folder.run("Varnel_Zize", {"deletereg"}));
+    EXPECT_FALSE(folder.env().exists("Error.log"));
+}
+
+TEST(MainProgram, TheTraceSwitchIsOneExactWord) {
+    for (const auto& [args, traced] : {std::pair{QStringList{"loggaren"}, true}, {QStringList{"Loggaren"}, false},
+                                       {QStringList{"loggaren", "extra"}, false}}) {
+        ProgramFolderCopy folder;
+        prepare(folder);
+        auto program = folder.start("Varnel_Zize", args);
+        ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return placesBarWritten(); }));
+        ASSERT_TRUE(requestClose("Varnel_Zize"));
+        ASSERT_TRUE(program->waitForFinished(10000));
+        EXPECT_EQ(folder.env().exists("loggaren.log"), traced) << args.join(' ').toStdString();
+        if (traced) {
+            auto lines = test::crlfLines(folder.env().readFile("loggaren.log"));
+            EXPECT_NE(std::find(lines.begin(), lines.end(), "Startar med setOrDel = True iUpdate = 0"), lines.end());
+            EXPECT_NE(std::find(lines.begin(), lines.end(), "Startar med setOrDel = False iUpdate = 0"), lines.end());
+        }
+    }
+}

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTest>
+
+#include "skin/skin_picture.h"
+#include "skin/skin_window.h"
+#include "support/skin_files.h"
+#include "support/test_env.h"
+
+using namespace varnel;
+
+namespace {
+
+QRect screen() { return QGuiApplication::primaryScreen()->geometry(); }
+
+SkinWindowSpec editorSpec() {
+    return {"sLoader frmMain", {401, 250}, "\\Build\\window.gif", Placement::CentredOnScreen, {}, false};
+}
+
+void sendMouse(QWidget* target, QEvent::Type type, QPoint global, Qt::MouseButton button, Qt::MouseButtons held) {
+    QMouseEvent event(type, target->mapFromGlobal(global), global, button, held, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+}  // namespace
+
+TEST(SkinWindow, SetUpGivesSizePictureTitleAndPlaceAndRunsAgainTheSame) {
+    test::TestEnvironment env;
+    test::copySkin(env);
+    SkinWindow window(editorSpec());
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        window.sLoader();
+        EXPECT_EQ(window.size(), QSize(401, 250));
+        EXPECT_EQ(window.minimumSize(), window.maximumSize());
+        EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
+        EXPECT_EQ(window.SkinImage->geometry(), QRect(0, 0, 401, 250));
+        EXPECT_EQ(window.SkinImage->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+                  loadSkinPicture("\\Build\\window.gif").convertToFormat(QImage::Format_RGB32));
+        EXPECT_EQ(window.lblTitle->text(),
+                  QString("Varnel Zize - ver %1.%2").arg(VARNEL_VERSION_MAJOR).arg(VARNEL_VERSION_MINOR));
+        EXPECT_EQ(window.pos(), QPoint(screen().x() + (screen().width() - 401) / 2,
+                                       screen().y() + (screen().height() - 250) / 2));
+    }
+    EXPECT_FALSE(env.exists("Error.log"));
+}
+
+TEST(SkinWindow, AMissingPictureWritesOneLineAndTheWindowKeepsItsShape) {
+    test::TestEnvironment env;
+    SkinWindow window(editorSpec());
+    window.sLoader();
+    EXPECT_EQ(env.readFile("Error.log"), "sLoader frmMain\t53\tFile not found\r\n");
+    EXPECT_EQ(window.size(), QSize(401, 250));
+    EXPECT_FALSE(window.lblTitle->text().isEmpty());
+    EXPECT_EQ(window.pos().x(), screen().x() + (screen().width() - 401) / 2);
+}
+
+TEST(SkinWindow, PlacementRulesFollowTheEditorEvenWhenItIsHidden) {
+    test::TestEnvironment env;
+    test::copySkin(env);
+    QWidget editor;
+    editor.setGeometry(100, 80, 401, 250);
+    editor.show();
+    editor.hide();
+    setEditorWindow(&editor);
+
+    SkinWindow update({"sLoader frmUpdate", {401, 250}, "\\Build\\UpdateWindow.gif", Placement::BesideEditor, {}, false});
+    update.sLoader();
+    EXPECT_EQ(update.pos(), QPoint(110, 90));
+
+    SkinWindow box({"sLoader FrmMsgBox", {250, 100}, "\\Build\\msgBox.gif", Placement::CentredOverEditor, {}, false});
+    box.sLoader();
+    EXPECT_EQ(box.pos(), QPoint(100 + 75, 80 + 75));
+
+    SkinWindow updater({"sLoader Update.exe", {250, 100}, "\\Build\\MsgBox.gif", Placement::Unmoved, {}, false});
+    updater.move(33, 44);
+    updater.sLoader();
+    EXPECT_EQ(updater.pos(), QPoint(33, 44));
+
+    SkinWindow splash({"sLoader FrmSplash", {299, 147}, "\\build\\splash.gif", Placement::Splash,
+                       "\\build\\Icon\\Varnel.ico", false});
+    splash.sLoader();
+    EXPECT_EQ(splash.size(), QSize(299, 147));
+    EXPECT_EQ(splash.pos(), QPoint(screen().x() + screen().width() / 2 - 150, screen().y() + screen().height() / 2 - 75));
+    EXPECT_FALSE(splash.windowIcon().isNull());
+
+    // Without an editor the boxes centre on the screen.
+    setEditorWindow(nullptr);
+    box.sLoader();
+    EXPECT_EQ(box.pos(), QPoint(screen().x() + (screen().width() - 250) / 2,
+                                screen().y() + (screen().height() - 100) / 2));
+    EXPECT_FALSE(env.exists("Error.log"));
+}
+
+TEST(SkinWindow, PressingTheTitleOrPictureWithAnyButtonMovesTheWindow) {
+    test::TestEnvironment env;
+    test::copySkin(env);
+    SkinWindow window(editorSpec());
+    window.sLoader();
+    window.move(100, 100);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    const QPoint start = window.lblTitle->mapToGlobal(QPoint(20, 8));
+    sendMouse(window.lblTitle, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(window.lblTitle, QEvent::MouseMove, start + QPoint(30, 20), Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(window.pos(), QPoint(130, 120));
+    sendMouse(window.lblTitle, QEvent::MouseButtonRelease, start + QPoint(30, 20), Qt::LeftButton, Qt::NoButton);
+    sendMouse(window.lblTitle, QEvent::MouseMove, start + QPoint(90, 90), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(window.pos(), QPoint(130, 120));
+
+    const QPoint onPicture = window.SkinImage->mapToGlobal(QPoint(200, 150));
+    sendMouse(window.SkinImage, QEvent::MouseButtonPress, onPicture, Qt::RightButton, Qt::RightButton);
+    sendMouse(window.SkinImage, QEvent::MouseMove, onPicture - QPoint(50, 40), Qt::NoButton, Qt::RightButton);
+    sendMouse(window.SkinImage, QEvent::MouseButtonRelease, onPicture - QPoint(50, 40), Qt::RightButton, Qt::NoButton);
+    EXPECT_EQ(window.pos(), QPoint(80, 80));
+}
