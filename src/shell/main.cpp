@@ -16,6 +16,7 @@
 #include "shell/frm_tray.h"
 #include "shell/program.h"
 #include "skin/skin_picture.h"
+#include "update/frm_update.h"
 
 using namespace varnel;
 
@@ -81,6 +82,8 @@ int main(int argc, char** argv) {
     } catch (...) {
         // the splash window's own set-up reports a missing icon
     }
+
+    updateWindowHooks() = {showUpdateWindow, unloadUpdateWindowForTray};
 
     frmSplash::startUp(commandLine(QApplication::arguments()));
 

@@ -1,0 +1,333 @@
+#include "update/frm_update.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QPointer>
+#include <QProcess>
+#include <cstdint>
+#include <filesystem>
+
+#include "core/db.h"
+#include "core/log.h"
+#include "core/program_folder.h"
+#include "core/sql_statements.h"
+#include "lang/text_table.h"
+#include "places/places_bar.h"
+#include "shell/frm_tray.h"
+#include "shell/program.h"
+#include "skin/message_boxes.h"
+#include "skin/skin_layout.h"
+#include "skin/skin_style.h"
+#include "update/update_batch.h"
+#include "update/update_paths.h"
+
+namespace varnel {
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace ui = layout::update;
+
+QPointer<frmUpdate> loadedWindow;
+
+QString q(const std::string& text) { return QString::fromStdString(text); }
+QString filePath(const std::string& relative) { return q(programPath(relative).string()); }
+
+}  // namespace
+
+UpdaterHandOver& updaterHandOver() {
+    static UpdaterHandOver handOver{
+        [] {
+            std::int16_t update = 0;
+            setShortGroup(false, update);
+        },
+        [] {
+            if (frmTray* tray = frmTray::loaded()) tray->deleteIcon();
+        },
+        [](const QString& program, const QStringList& arguments) {
+            return QProcess::startDetached(program, arguments, q(programFolder().string()));
+        },
+        [] { endProgramNow(0); }};
+    return handOver;
+}
+
+frmUpdate& frmUpdate::instance() {
+    if (!loadedWindow) loadedWindow = new frmUpdate();
+    return *loadedWindow;
+}
+
+frmUpdate* frmUpdate::loaded() { return loadedWindow.data(); }
+
+frmUpdate::frmUpdate()
+    : SkinWindow({"sLoader frmUpdate", QSize(401, 250), "\\Build\\UpdateWindow.gif", Placement::BesideEditor}, nullptr,
+                 Qt::Dialog),
+      ExitButt1(new ExitButt(this)),
+      btnCheck(new TightButt(this)),
+      btnUpdate(new TightButt(this)),
+      btnCancel(new TightButt(this)),
+      lblUpdate(new SkinLabel(this)),
+      lblMessage(new SkinLabel(this)),
+      Timer1(new QTimer(this)) {
+    setStyleSheet(skinStyleSheet());
+    ExitButt1->move(ui::ExitButt1);
+    btnCheck->move(ui::btnCheck);
+    btnUpdate->move(ui::btnUpdate);
+    btnCancel->move(ui::btnCancel);
+    QPalette ink = lblUpdate->palette();
+    ink.setColor(QPalette::WindowText, skinInkColour());
+    lblUpdate->setPalette(ink);
+    lblUpdate->setGeometry(ui::lblUpdate);
+    QFont bold = lblUpdate->font();
+    bold.setBold(true);
+    lblUpdate->setFont(bold);
+    lblMessage->setPalette(ink);
+    lblMessage->setGeometry(ui::lblMessage);
+    lblMessage->setWordWrap(true);
+    lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblMessage->hide();
+    for (SkinLabel* label : {lblUpdate, lblMessage}) label->setReactsToMouse(false);
+
+    auto* label = new SkinLabel(this);
+    label->setPalette(ink);
+    label->setGeometry(ui::lblCurrentFilename);
+    label->setReactsToMouse(false);
+    auto* bar = new QProgressBar(this);
+    bar->setGeometry(ui::UpdateProgress);
+    bar->setTextVisible(false);
+    lblCurrentFilename.push_back(label);
+    UpdateProgress.push_back(bar);
+    ensureSlot(0);
+
+    Timer1->setInterval(500);
+    connect(Timer1, &QTimer::timeout, this, &frmUpdate::Timer1_Timer);
+    connect(btnCheck, &SkinButton::Click, this, &frmUpdate::btnCheck_Click);
+    connect(btnUpdate, &SkinButton::Click, this, &frmUpdate::btnUpdate_Click);
+    connect(btnCancel, &SkinButton::Click, this, &frmUpdate::btnCancel_Click);
+    connect(ExitButt1, &SkinButton::Click, this, &frmUpdate::ExitButt1_Click);
+    setUpdateWindowLoader([]() -> UpdateWindowView* { return &frmUpdate::instance(); });
+    Form_Load();
+}
+
+void frmUpdate::Form_Load() {
+    lastFileIndex = -1;
+    btnCancel->setEnabled(false);
+    btnCheck->setEnabled(true);
+    btnUpdate->setEnabled(false);
+    lblUpdate->hide();
+    btnCancel->setCaption(q(Texts.Cancel));
+    btnCheck->setCaption(q(Texts.Check));
+    btnUpdate->setCaption(q(Texts.Update));
+    lblCurrentFilename[0]->hide();
+    UpdateProgress[0]->hide();
+    savedProgressPos_ = UpdateProgress[0]->pos();
+    savedLabelPos_ = lblCurrentFilename[0]->pos();
+    sLoader();
+}
+
+void frmUpdate::writeTexts() {
+    step([&] {
+        lblTitle->setText(QStringLiteral("Varnel Zize ") + q(Texts.Update));
+        setWindowTitle(lblTitle->text());
+    });
+}
+
+void frmUpdate::ensureSlot(size_t i) {
+    while (lblCurrentFilename.size() <= i) {
+        auto* label = new SkinLabel(this);
+        label->setPalette(lblCurrentFilename[0]->palette());
+        label->setGeometry(QRect(savedLabelPos_, lblCurrentFilename[0]->size()));
+        label->setReactsToMouse(false);
+        auto* bar = new QProgressBar(this);
+        bar->setGeometry(QRect(savedProgressPos_, UpdateProgress[0]->size()));
+        bar->setTextVisible(false);
+        lblCurrentFilename.push_back(label);
+        UpdateProgress.push_back(bar);
+    }
+    while (UpdateDownload1.size() <= i) {
+        const size_t index = UpdateDownload1.size();
+        UpdateDownload::Hooks hooks{[] { return CancelDownload; },
+                                    [this] {
+                                        rolledBack_ = true;
+                                        cancelUpdate();
+                                    },
+                                    [](const QString& text) { ::varnel::showAlert(text.toStdString()); },
+                                    [] { return q(Texts.CantConnect); }, [] { return q(Texts.DownloadCancelled); }};
+        auto* download = new UpdateDownload(std::move(hooks), this);
+        connect(download, &UpdateDownload::DownloadProgress, this,
+                [this, index](qint64 read, qint64 total, const QString&) {
+                    UpdateDownload1_DownloadProgress(index, read, total);
+                });
+        connect(download, &UpdateDownload::DownloadComplete, this,
+                [this, index](qint64, const QString&) { UpdateDownload1_DownloadComplete(index); });
+        UpdateDownload1.push_back(download);
+        finished_.push_back(false);
+    }
+}
+
+void frmUpdate::btnCheck_Click() {
+    CancelDownload = false;
+    guarded("btnCheck", [] {
+        const fs::path manifest = programPath("update.upd");
+        if (fs::exists(manifest)) fs::remove(manifest);
+    });
+    lblCurrentFilename[0]->show();
+    UpdateProgress[0]->show();
+    lblCurrentFilename[0]->setText(QStringLiteral("Update.upd"));
+    finished_[0] = false;
+    UpdateDownload1[0]->BeginDownload(q(updateServerBase() + "Update.upd"), filePath("Update.upd"));
+    if (!loadedWindow) return;  // a download that could not start rolled back and closed the window
+    lblCurrentFilename[0]->hide();
+    UpdateProgress[0]->hide();
+    Timer1->start();
+}
+
+void frmUpdate::Timer1_Timer() {
+    if (!fs::exists(programPath("Update.upd"))) return;
+    Timer1->stop();
+    readUpdateFile();
+}
+
+void frmUpdate::btnUpdate_Click() {
+    btnCancel->setEnabled(true);
+    CancelDownload = false;
+    rolledBack_ = false;
+    btnCheck->setEnabled(false);
+    btnUpdate->setEnabled(false);
+    showStatus(Texts.Downloading);
+    downloadFiles();
+}
+
+void frmUpdate::btnCancel_Click() { CancelDownload = true; }
+
+void frmUpdate::ExitButt1_Click() {
+    CancelDownload = true;
+    unload();
+}
+
+void frmUpdate::downloadFiles() {
+    const std::string base = updateServerBase();
+    // Rolls back once, whether the loop or the downloader noticed the cancel first.
+    auto rollBack = [this] {
+        if (rolledBack_) return;
+        rolledBack_ = true;
+        cancelUpdate();
+    };
+    for (size_t i = 0; i < UpdateFiles.size(); ++i) {
+        const std::string file = UpdateFiles[i];
+        ensureSlot(i);
+        finished_[i] = false;
+        lblCurrentFilename[i]->show();
+        lblCurrentFilename[i]->raise();
+        UpdateProgress[i]->setValue(0);
+        UpdateProgress[i]->show();
+        UpdateProgress[i]->raise();
+        lblCurrentFilename[i]->setText(q(file));
+
+        const std::optional<std::string> destination = prepareDestination(file, restartNeeded);
+        if (CancelDownload) {
+            rollBack();
+            return;
+        }
+        if (!destination) {
+            lblCurrentFilename[i]->hide();
+            UpdateProgress[i]->hide();
+            continue;
+        }
+        UpdateDownload1[i]->BeginDownload(q(updateFileUrl(base, file)), filePath(*destination));
+        // Waits for the file, letting the download's events, the timer, the
+        // buttons and the alerts run meanwhile.
+        while (!finished_[i]) {
+            if (rolledBack_) return;
+            if (CancelDownload) {
+                rollBack();
+                return;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+        }
+        dropBackup(file);
+        lblCurrentFilename[i]->hide();
+        UpdateProgress[i]->hide();
+    }
+
+    if (!restartNeeded) {
+        showStatus(Texts.ChangesRestart);
+        return;
+    }
+    handOverToUpdater();
+}
+
+void frmUpdate::handOverToUpdater() {
+    ::varnel::showAlert(Texts.Restart);
+    UpdaterHandOver& handOver = updaterHandOver();
+    if (handOver.removePlacesBar) handOver.removePlacesBar();
+    if (handOver.removeTrayIcon) handOver.removeTrayIcon();
+    if (handOver.start) handOver.start(filePath(updaterFileName()), {QStringLiteral("moveexedb")});
+    if (handOver.endProgram) handOver.endProgram();
+}
+
+void frmUpdate::UpdateDownload1_DownloadProgress(size_t index, qint64 bytesRead, qint64 totalBytes) {
+    // A value above the maximum is ignored by the bar itself.
+    UpdateProgress[index]->setMaximum(static_cast<int>(std::min<qint64>(totalBytes, INT32_MAX)));
+    UpdateProgress[index]->setValue(static_cast<int>(std::min<qint64>(bytesRead, INT32_MAX)));
+}
+
+void frmUpdate::UpdateDownload1_DownloadComplete(size_t index) {
+    if (lblCurrentFilename[index]->text() != QLatin1String("Update.upd") && index < UpdateFiles.size()) {
+        dbExec(sqlRecordFileVersion(UpdateFiles[index], UpdateVersions[index]));
+        lastFileIndex = static_cast<int>(UpdateVersions.size()) - 1;
+    }
+    lblCurrentFilename[index]->setText(q(Texts.Finished));
+    finished_[index] = true;
+    if (static_cast<int>(index) == lastFileIndex) {
+        btnCancel->setEnabled(false);
+        btnUpdate->setEnabled(false);
+        // After a batch of a single file Check stays disabled.
+        if (index != 0) btnCheck->setEnabled(true);
+        ::varnel::showAlert(Texts.UpToDate);
+    }
+}
+
+void frmUpdate::showMessage(const std::string& text) {
+    lblMessage->setText(q(text));
+    lblMessage->show();
+}
+
+void frmUpdate::hideMessage() { lblMessage->hide(); }
+
+void frmUpdate::showStatus(const std::string& text) {
+    lblUpdate->setText(q(text));
+    lblUpdate->show();
+}
+
+void frmUpdate::setCheckEnabled(bool enabled) { btnCheck->setEnabled(enabled); }
+void frmUpdate::setUpdateEnabled(bool enabled) { btnUpdate->setEnabled(enabled); }
+void frmUpdate::setCancelEnabled(bool enabled) { btnCancel->setEnabled(enabled); }
+void frmUpdate::showAlert(const std::string& text) { ::varnel::showAlert(text); }
+
+void frmUpdate::unload() {
+    if (loadedWindow == this) loadedWindow = nullptr;
+    Timer1->stop();
+    hide();
+    deleteLater();
+}
+
+void frmUpdate::closeEvent(QCloseEvent* event) {
+    event->accept();
+    ExitButt1_Click();
+}
+
+void showUpdateWindow() {
+    frmUpdate& w = frmUpdate::instance();
+    w.setWindowState(Qt::WindowNoState);
+    w.showModal();
+}
+
+void unloadUpdateWindowForTray() {
+    frmUpdate* w = frmUpdate::loaded();
+    if (!w) return;
+    const bool downloading = w->isVisible() && w->btnCancel->Enabled();
+    w->unload();
+    if (downloading) CancelDownload = true;
+}
+
+}  // namespace varnel

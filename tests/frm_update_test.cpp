@@ -1,0 +1,311 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <functional>
+#include <set>
+
+#include "core/registry.h"
+#include "lang/text_table.h"
+#include "skin/message_boxes.h"
+#include "support/db_files.h"
+#include "support/http_server.h"
+#include "support/skin_files.h"
+#include "support/test_env.h"
+#include "update/frm_update.h"
+#include "update/update_paths.h"
+
+using namespace varnel;
+namespace fs = std::filesystem;
+
+namespace {
+
+bool spinUntil(const std::function<bool()>& done, int ms = 15000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+// Answers every alert box as a user would, keeping its text.
+class AlertAnswerer {
+public:
+    AlertAnswerer() {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            frmMsgBoxAlert* box = frmMsgBoxAlert::loaded();
+            if (!box || !box->isVisible()) return;
+            texts.push_back(box->lblMsg->text().toStdString());
+            if (onAlert) onAlert(texts.back());
+            emit box->btnOk->Click();
+        });
+        timer_.start();
+    }
+    std::vector<std::string> texts;
+    std::function<void(const std::string&)> onAlert;
+
+private:
+    QTimer timer_;
+};
+
+struct UpdateWindowTest : ::testing::Test {
+    test::TestEnvironment env;
+    std::unique_ptr<test::HttpServer> server;
+    AlertAnswerer alerts;
+    std::vector<std::string> handOverSteps;
+    UpdaterHandOver savedHandOver = updaterHandOver();
+
+    UpdateWindowTest() {
+        test::copySkin(env);
+        test::installShippedDatabase(env.folder());
+        Texts = {};
+        for (auto [member, key] : std::initializer_list<std::pair<std::string TextTable::*, const char*>>{
+                 {&TextTable::Check, "Check"},
+                 {&TextTable::Update, "Update"},
+                 {&TextTable::Cancel, "Cancel"},
+                 {&TextTable::Ok, "Ok"},
+                 {&TextTable::Finished, "Finished"},
+                 {&TextTable::UpToDate, "UpToDate"},
+                 {&TextTable::Restart, "Restart"},
+                 {&TextTable::CantConnect, "CantConnect"},
+                 {&TextTable::Downloading, "Downloading"},
+                 {&TextTable::ChangesRestart, "ChangesRestart"},
+                 {&TextTable::DownloadCancelled, "DownloadCancelled"},
+                 {&TextTable::NewUpdatesAvalible, "NewUpdatesAvalible"},
+                 {&TextTable::NoNewUpdatesAvalible, "NoNewUpdatesAvalible"}})
+            Texts.*member = key;
+        UpdateFiles.clear();
+        UpdateVersions.clear();
+        CancelDownload = false;
+        updaterHandOver().removePlacesBar = [this] { handOverSteps.push_back("places bar"); };
+        updaterHandOver().removeTrayIcon = [this] { handOverSteps.push_back("tray icon"); };
+        updaterHandOver().start = [this](const QString&, const QStringList& arguments) {
+            handOverSteps.push_back("start " + arguments.join(' ').toStdString());
+            return true;
+        };
+        updaterHandOver().endProgram = [this] { handOverSteps.push_back("end"); };
+    }
+    ~UpdateWindowTest() override {
+        if (frmUpdate* w = frmUpdate::loaded()) delete w;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        updaterHandOver() = savedHandOver;
+        Texts = {};
+    }
+
+    // The release on the test server, under the update server's path.
+    void publish(const std::string& file, const std::string& content) {
+        env.writeFile("server/VarnelUpdate/Zize/Update/" + file, content);
+    }
+    void startServer() {
+        server = std::make_unique<test::HttpServer>(env.path("server"));
+        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
+                          (server->baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
+    }
+    void installed(const std::string& file, const std::string& version) {
+        test::sqliteExec(env.path("Db/varnel.db"), "insert into tbl_Update values ('" + file + "','" + version + "');");
+    }
+    std::string versionOf(const std::string& file) {
+        auto rows = test::sqliteRows(env.path("Db/varnel.db"),
+                                     "select colVersion from tbl_Update where colFile = '" + file + "'");
+        return rows.empty() ? "<none>" : rows[0][0];
+    }
+    std::set<std::string> tempFiles() {
+        std::set<std::string> names;
+        if (fs::exists(env.path("Temp")))
+            for (const auto& e : fs::directory_iterator(env.path("Temp"))) names.insert(e.path().filename().string());
+        return names;
+    }
+
+    // Opens the window and presses Check; true once the manifest was read.
+    bool check() {
+        frmUpdate& w = frmUpdate::instance();
+        w.show();
+        emit w.btnCheck->Click();
+        return spinUntil([&] { return frmUpdate::loaded() && w.lblUpdate->isVisible(); });
+    }
+    // Presses Update; returns when the batch's loop has ended.
+    void update() { emit frmUpdate::instance().btnUpdate->Click(); }
+};
+
+// Three ordinary files at "2" over installed "1", in folders.
+struct ThreeFiles : UpdateWindowTest {
+    const std::vector<std::string> files{"Data\\a.txt", "Data\\Sub\\b.txt", "Language\\Extra.lang"};
+    const std::vector<std::string> paths{"Data/a.txt", "Data/Sub/b.txt", "Language/Extra.lang"};
+    ThreeFiles() {
+        std::string manifest;
+        for (size_t i = 0; i < files.size(); ++i) {
+            installed(files[i], "1");
+            env.writeFile(paths[i], "old " + std::to_string(i));
+            publish(paths[i], "new " + std::to_string(i));
+            manifest += files[i] + "\t|\t2\r\n";
+        }
+        publish("Update.upd", manifest);
+    }
+};
+
+}  // namespace
+
+TEST_F(UpdateWindowTest, CheckWithTheServerDown) {
+    startServer();
+    server.reset();  // nobody answers at that address any more
+    frmUpdate& w = frmUpdate::instance();
+    EXPECT_EQ(w.lblTitle->text(), "Varnel Zize Update");
+    EXPECT_TRUE(w.btnCheck->Enabled());
+    EXPECT_FALSE(w.btnUpdate->Enabled());
+    EXPECT_FALSE(w.btnCancel->Enabled());
+    w.show();
+    emit w.btnCheck->Click();
+    ASSERT_TRUE(spinUntil([&] { return !alerts.texts.empty(); }));
+    EXPECT_EQ(alerts.texts, std::vector<std::string>{"CantConnect"});
+    spinUntil([] { return false; }, 600);  // a timer tick or more
+    EXPECT_FALSE(w.btnUpdate->Enabled());
+    EXPECT_TRUE(w.Timer1->isActive());  // still waiting for a manifest
+    EXPECT_FALSE(w.lblUpdate->isVisible());
+    EXPECT_FALSE(env.exists("Update.upd"));
+}
+
+TEST_F(UpdateWindowTest, AManifestWithMessagesAndVersionsAroundNineAndTen) {
+    installed("Build\\UpdateWindow.gif", "9");
+    installed("Language\\English.lang", "10");
+    publish("Update.upd",
+            "Message\t|\tA new look\r\n"
+            "Build\\UpdateWindow.gif\t|\t10\r\n"
+            "Language\\English.lang\t|\t9\r\n"
+            "Message |  \r\n");
+    startServer();
+    ASSERT_TRUE(check());
+    frmUpdate& w = frmUpdate::instance();
+    EXPECT_EQ(w.lblUpdate->text(), "NewUpdatesAvalible");
+    EXPECT_TRUE(w.lblMessage->isVisible());
+    EXPECT_EQ(w.lblMessage->text(), "A new look");
+    EXPECT_TRUE(w.btnUpdate->Enabled());
+    EXPECT_EQ(UpdateFiles, std::vector<std::string>{"Language\\English.lang"});  // "10" comes before "9"
+    EXPECT_EQ(UpdateVersions, std::vector<std::string>{"9"});
+    EXPECT_EQ(server->requests(), "/VarnelUpdate/Zize/Update/Update.upd\n");
+    EXPECT_TRUE(alerts.texts.empty());
+}
+
+TEST_F(ThreeFiles, ABatchReplacesEachFileKeepingItsBackupMeanwhile) {
+    server = nullptr;
+    env.writeFile("server/.rules.json", R"({"/VarnelUpdate/Zize/Update/Data/Sub/b.txt": {"delay_ms": 400}})");
+    startServer();
+    ASSERT_TRUE(check());
+    frmUpdate& w = frmUpdate::instance();
+    // What Temp holds while the second file is on its way.
+    std::set<std::string> tempDuringSecond;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (frmUpdate::loaded() && w.lblCurrentFilename.size() > 1 && w.lblCurrentFilename[1]->isVisible() &&
+            w.lblCurrentFilename[1]->text() == "Data\\Sub\\b.txt")
+            tempDuringSecond = tempFiles();
+    });
+    watch.start(20);
+    update();
+    watch.stop();
+
+    EXPECT_EQ(tempDuringSecond, (std::set<std::string>{"Data&Sub&b.txt"}));
+    EXPECT_EQ(alerts.texts, std::vector<std::string>{"UpToDate"});
+    for (size_t i = 0; i < files.size(); ++i) {
+        EXPECT_EQ(env.readFile(paths[i]), "new " + std::to_string(i));
+        EXPECT_EQ(versionOf(files[i]), "2");
+    }
+    EXPECT_TRUE(tempFiles().empty());
+    EXPECT_EQ(w.lblUpdate->text(), "ChangesRestart");
+    EXPECT_TRUE(w.btnCheck->Enabled());
+    EXPECT_FALSE(w.btnUpdate->Enabled());
+    EXPECT_FALSE(w.btnCancel->Enabled());
+    EXPECT_TRUE(handOverSteps.empty());
+    EXPECT_FALSE(env.exists("Error.log"));
+}
+
+TEST_F(ThreeFiles, CancelBetweenTwoFilesRestoresFromTheBackups) {
+    server = nullptr;
+    env.writeFile("server/.rules.json", R"({"/VarnelUpdate/Zize/Update/Data/Sub/b.txt": {"delay_ms": 3000}})");
+    startServer();
+    ASSERT_TRUE(check());
+    frmUpdate& w = frmUpdate::instance();
+    // The user presses Cancel once the first file is in and the second is on its way.
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (frmUpdate::loaded() && tempFiles().count("Data&Sub&b.txt") && w.btnCancel->Enabled()) {
+            user.stop();
+            emit w.btnCancel->Click();
+        }
+    });
+    user.start(20);
+    update();
+
+    EXPECT_EQ(alerts.texts, std::vector<std::string>{"DownloadCancelled"});
+    EXPECT_EQ(frmUpdate::loaded(), nullptr);  // the window closed
+    EXPECT_EQ(env.readFile("Data/a.txt"), "new 0");
+    EXPECT_EQ(versionOf("Data\\a.txt"), "2");
+    EXPECT_EQ(env.readFile("Data/Sub/b.txt"), "old 1");  // back from its backup
+    EXPECT_EQ(versionOf("Data\\Sub\\b.txt"), "1");
+    EXPECT_EQ(env.readFile("Language/Extra.lang"), "old 2");
+    EXPECT_TRUE(tempFiles().empty());
+    EXPECT_TRUE(handOverSteps.empty());
+}
+
+TEST_F(ThreeFiles, AnHttpErrorIsAFailedReadAndCancelRestoresTheFile) {
+    server = nullptr;
+    env.writeFile("server/.rules.json", R"({"/VarnelUpdate/Zize/Update/Data/Sub/b.txt": {"status": 404}})");
+    startServer();
+    ASSERT_TRUE(check());
+    frmUpdate& w = frmUpdate::instance();
+    bool errorPageWritten = true;
+    alerts.onAlert = [&](const std::string& text) {
+        if (text != "CantConnect") return;
+        // The error page never becomes the file; the user gives up.
+        errorPageWritten = env.exists("Data/Sub/b.txt");
+        QTimer::singleShot(0, [&] { emit w.btnCancel->Click(); });
+    };
+    update();
+    EXPECT_EQ(alerts.texts, (std::vector<std::string>{"CantConnect", "DownloadCancelled"}));
+    EXPECT_FALSE(errorPageWritten);
+    EXPECT_EQ(env.readFile("Data/Sub/b.txt"), "old 1");
+    EXPECT_EQ(versionOf("Data\\Sub\\b.txt"), "1");
+    EXPECT_EQ(env.readFile("Data/a.txt"), "new 0");
+    EXPECT_TRUE(tempFiles().empty());
+}
+
+TEST_F(UpdateWindowTest, AManifestThatTriesToLeaveTheProgramFolder) {
+    installed("..\\evil.txt", "1");
+    installed("Data\\..\\..\\evil.txt", "1");
+    installed("Data\\good.txt", "1");
+    env.writeFile("../evil.txt", "keep me");
+    env.writeFile("Data/good.txt", "old");
+    publish("Update.upd", "..\\evil.txt\t|\t2\r\nData\\..\\..\\evil.txt\t|\t2\r\nData\\good.txt\t|\t2\r\n");
+    publish("Data/good.txt", "new");
+    startServer();
+    ASSERT_TRUE(check());
+    EXPECT_EQ(UpdateFiles, std::vector<std::string>{"Data\\good.txt"});
+    update();
+    EXPECT_EQ(alerts.texts, std::vector<std::string>{"UpToDate"});
+    EXPECT_EQ(env.readFile("Data/good.txt"), "new");
+    EXPECT_EQ(env.readFile("../evil.txt"), "keep me");
+    fs::remove(env.path("../evil.txt"));
+    EXPECT_EQ(server->requests().find("evil"), std::string::npos);
+    EXPECT_EQ(test::crlfLines(env.readFile("Error.log")),
+              (std::vector<std::string>{"readUpdateFile\t75\tPath/File access error\t..\\evil.txt",
+                                        "readUpdateFile\t75\tPath/File access error\tData\\..\\..\\evil.txt"}));
+}
+
+TEST_F(UpdateWindowTest, TheMainProgramAndDatabaseWaitInTempForTheUpdater) {
+    installed(mainProgramEntry(), "1");
+    installed("Db\\Varnel.db", "1");
+    env.writeFile(mainProgramEntry(), "running program");
+    publish(mainProgramEntry(), "new program");
+    publish("Db/Varnel.db", "new database");
+    publish("Update.upd", mainProgramEntry() + "\t|\t2\r\nDb\\Varnel.db\t|\t2\r\n");
+    startServer();
+    ASSERT_TRUE(check());
+    update();
+    EXPECT_EQ(alerts.texts, (std::vector<std::string>{"UpToDate", "Restart"}));
+    EXPECT_EQ(env.readFile(mainProgramEntry()), "running program");
+    EXPECT_EQ(env.readFile("Temp/" + mainProgramEntry()), "new program");
+    EXPECT_EQ(env.readFile("Temp/Varnel.db"), "new database");
+    EXPECT_EQ(versionOf(mainProgramEntry()), "2");
+    EXPECT_EQ(versionOf("Db\\Varnel.db"), "2");  // recorded in the old database, which the updater replaces
+    EXPECT_EQ(handOverSteps, (std::vector<std::string>{"places bar", "tray icon", "start moveexedb", "end"}));
+}
