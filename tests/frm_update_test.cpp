@@ -10,7 +10,9 @@
 #include "lang/text_table.h"
 #include "skin/message_boxes.h"
 #include "support/db_files.h"
+#include "core/program_folder.h"
 #include "support/http_server.h"
+#include "support/program_folder_run.h"
 #include "support/skin_files.h"
 #include "support/test_env.h"
 #include "update/frm_update.h"
@@ -308,4 +310,44 @@ TEST_F(UpdateWindowTest, TheMainProgramAndDatabaseWaitInTempForTheUpdater) {
     EXPECT_EQ(versionOf(mainProgramEntry()), "2");
     EXPECT_EQ(versionOf("Db\\Varnel.db"), "2");  // recorded in the old database, which the updater replaces
     EXPECT_EQ(handOverSteps, (std::vector<std::string>{"places bar", "tray icon", "start moveexedb", "end"}));
+}
+
+TEST_F(UpdateWindowTest, ANewMainProgramIsMovedIntoPlaceAndStartedByTheUpdater) {
+    // A program folder with the real updater; the main program is a stand-in
+    // that records its starts. This test process plays the running main program.
+    test::ProgramFolderRun run(env);
+    setProgramFolder(run.folder());
+    const QProcessEnvironment programs = run.environment();
+    std::vector<std::pair<const char*, QByteArray>> saved;
+    for (const char* name : {"XDG_CONFIG_HOME", "VARNEL_MESSAGE_LOG"}) {
+        saved.emplace_back(name, qgetenv(name));
+        qputenv(name, programs.value(name).toUtf8());
+    }
+    updaterHandOver().start = savedHandOver.start;
+
+    test::sqliteExec(run.path("Db/varnel.db"), "insert into tbl_Update values ('" + mainProgramEntry() + "','1');");
+    std::string newProgram = env.readFile("Varnel/" + mainProgramEntry()) + "\nversion 2\n";
+    publish(mainProgramEntry(), newProgram);
+    publish("Update.upd", mainProgramEntry() + "\t|\t2\r\n");
+    startServer();
+    ASSERT_TRUE(check());
+    update();
+    EXPECT_EQ(alerts.texts, (std::vector<std::string>{"UpToDate", "Restart"}));
+    EXPECT_EQ(handOverSteps, (std::vector<std::string>{"places bar", "tray icon", "end"}));
+
+    // The updater waits two seconds, moves the file and starts the new program.
+    ASSERT_TRUE(run.waitForStandinLog(1, 20000));
+    EXPECT_EQ(run.standinLog(), std::vector<std::string>{"started"});
+    EXPECT_EQ(env.readFile("Varnel/" + mainProgramEntry()), newProgram);
+    EXPECT_FALSE(fs::exists(run.path("Temp/" + mainProgramEntry())));
+    EXPECT_EQ(test::sqliteRows(run.path("Db/varnel.db"), "select colVersion from tbl_Update"),
+              (std::vector<std::vector<std::string>>{{"2"}}));
+    run.closeStandin();
+    EXPECT_TRUE(run.boxes().empty());
+    EXPECT_FALSE(fs::exists(run.path("Error.log")));
+
+    for (const auto& [name, value] : saved)
+        if (value.isEmpty()) qunsetenv(name);
+        else qputenv(name, value);
+    setProgramFolder(env.folder());
 }
