@@ -351,3 +351,32 @@ TEST_F(UpdateWindowTest, ANewMainProgramIsMovedIntoPlaceAndStartedByTheUpdater) 
         else qputenv(name, value);
     setProgramFolder(env.folder());
 }
+
+TEST_F(UpdateWindowTest, AFileOfTheProgramFolderItselfIsReplacedInPlaceAndStaysExecutable) {
+    installed(updaterFileName(), "1");
+    env.writeFile(updaterFileName(), "old updater");
+    fs::permissions(env.path(updaterFileName()), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    publish(updaterFileName(), "new updater");
+    publish("Update.upd", updaterFileName() + "\t|\t2\r\n");
+    env.writeFile("server/.rules.json",
+                  "{\"/VarnelUpdate/Zize/Update/" + updaterFileName() + "\": {\"delay_ms\": 300}}");
+    startServer();
+    ASSERT_TRUE(check());
+    // Its old copy stays where it is until the new one is complete: a backup
+    // under its plain name could never be brought back.
+    bool oldCopyInPlace = true;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (frmUpdate::loaded() && frmUpdate::loaded()->btnCancel->Enabled())
+            oldCopyInPlace = oldCopyInPlace && env.readFile(updaterFileName()) == "old updater";
+    });
+    watch.start(20);
+    update();
+    watch.stop();
+    EXPECT_TRUE(oldCopyInPlace);
+    EXPECT_EQ(alerts.texts, std::vector<std::string>{"UpToDate"});
+    EXPECT_EQ(env.readFile(updaterFileName()), "new updater");
+    EXPECT_NE(fs::status(env.path(updaterFileName())).permissions() & fs::perms::owner_exec, fs::perms::none);
+    EXPECT_TRUE(tempFiles().empty());
+    EXPECT_EQ(versionOf(updaterFileName()), "2");
+}
