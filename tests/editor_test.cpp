@@ -26,6 +26,16 @@ void typePlaces(frmMain& editor, const std::array<const char*, 5>& places) {
     for (int i = 0; i < 5; ++i) editor.txtpath[i]->setText(places[i]);
 }
 
+// "Work" (active, English texts) and a second group, then the editor's load.
+frmMain& loadWithTwoGroups(EditorFixture& f, const std::string& second, const std::string& prefix) {
+    f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
+    f.addGroup(second, {prefix + "1", prefix + "2", prefix + "3", prefix + "4", prefix + "5"});
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    f.loadEditor();
+    return frmMain::instance();
+}
+
 std::vector<std::vector<std::string>> groups(EditorFixture& f) {
     return test::sqliteRows(f.env().path("Db/varnel.db"), "select * from tbl_Groups");
 }
@@ -87,12 +97,7 @@ TEST(GroupEditor, SavingANewGroupMakesItTheActiveGroup) {
 
 TEST(GroupEditor, ChangingAGroupThatIsNotActiveLeavesThePlacesBarAlone) {
     EditorFixture f;
-    f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
-    f.addGroup("Home", {"/h1", "/h2", "/h3", "/h4", "/h5"});
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
-    f.loadEditor();
-    frmMain& editor = frmMain::instance();
+    frmMain& editor = loadWithTwoGroups(f, "Home", "/h");
     ASSERT_FALSE(editor.inAddMode());
     EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")), "/w1");
     const auto before = test::registrySnapshot();
@@ -116,12 +121,7 @@ TEST(GroupEditor, ChangingAGroupThatIsNotActiveLeavesThePlacesBarAlone) {
 
 TEST(GroupEditor, DeletingAGroupAsksFirst) {
     EditorFixture f;
-    f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
-    f.addGroup("Old", {"/o1", "/o2", "/o3", "/o4", "/o5"});
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
-    f.loadEditor();
-    frmMain& editor = frmMain::instance();
+    frmMain& editor = loadWithTwoGroups(f, "Old", "/o");
     editor.comboAppList->setCurrentIndex(1);
     editor.comboAppList_Click();
     f.answerQuestions({false, true});
@@ -185,11 +185,7 @@ TEST(GroupEditor, TypingIntoTheGroupListNeverChangesItsText) {
 
 TEST(TrayMenu, SwitchingGroupsAndLanguages) {
     EditorFixture f;
-    f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
-    f.addGroup("Home", {"/h1", "/h2", "/h3", "/h4", "/h5"});
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
-    f.loadEditor();
+    loadWithTwoGroups(f, "Home", "/h");
     frmTray& tray = frmTray::instance();
     EXPECT_EQ(tray.toolTip(), "Varnel - Current group : Work ");
     EXPECT_FALSE(tray.groupItems().item(1)->isEnabled());  // the active group
