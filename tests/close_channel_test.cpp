@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <thread>
 
 #include "shell/close_channel.h"
 
@@ -48,5 +49,21 @@ TEST(CloseChannel, TerminationSignalsRunTheSameRequest) {
     EXPECT_TRUE(spinUntil([&] { return closes == 1; }));
     ::raise(SIGHUP);
     EXPECT_TRUE(spinUntil([&] { return closes == 2; }));
+    qunsetenv("XDG_RUNTIME_DIR");
+}
+
+TEST(CloseChannel, OtherRequestsGetOneLineAnswers) {
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    int closes = 0;
+    CloseListener listener("Varnel_Zize", [&] { ++closes; });
+    listener.setQueryHandler([](const QString& request) { return request == "tooltip" ? QString("Varnel - x : Work ") : QString(); });
+    QString answer;
+    // The answer comes from this thread's event loop: ask from another one.
+    std::thread asker([&] { answer = queryProgram("Varnel_Zize", "tooltip"); });
+    EXPECT_TRUE(spinUntil([&] { return !answer.isEmpty(); }));
+    asker.join();
+    EXPECT_EQ(answer, "Varnel - x : Work ");
+    EXPECT_EQ(closes, 0);
     qunsetenv("XDG_RUNTIME_DIR");
 }

@@ -205,3 +205,23 @@ TEST(RegistryStoreFile, FileThatIsNotARegistryExportStartsEmptyButIsKept) {
         if (e.path().filename().string().find(".unreadable-") != std::string::npos) ++copies;
     EXPECT_EQ(copies, 1);
 }
+
+TEST(RegistryStoreFile, ReadersNeverSeeAHalfWrittenFile) {
+    test::TestEnvironment env;
+    const std::string padding(20000, 'p');
+    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Busy", "v", "start" + padding);
+    pid_t writer = inChild(storeFile(env), [&] {
+        for (int i = 0; i < 400; ++i)
+            RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Busy\\K" + std::to_string(i % 7), "v",
+                              std::to_string(i) + padding);
+    });
+    int torn = 0;
+    for (int i = 0; i < 400; ++i) {
+        const std::string v = regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Busy", "v"));
+        if (v != "start" + padding) ++torn;
+    }
+    int status = 0;
+    ::waitpid(writer, &status, 0);
+    EXPECT_EQ(torn, 0);
+    EXPECT_FALSE(env.exists("Error.log")) << env.readFile("Error.log");
+}

@@ -57,6 +57,16 @@ frmMain& frmMain::instance() {
 
 frmMain* frmMain::loaded() { return slot(); }
 
+void frmMain::unload() {
+    frmMain* editor = slot();
+    if (!editor) return;
+    slot() = nullptr;
+    setGroupListView(nullptr);
+    setPlaceBoxesView(nullptr);
+    setEditorWindow(nullptr);
+    delete editor;
+}
+
 frmMain::frmMain()
     : SkinWindow({"sLoader frmMain", QSize(401, 250), "\\Build\\window.gif", Placement::CentredOnScreen, "", false}) {
     setEditorWindow(this);

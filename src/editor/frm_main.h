@@ -27,6 +27,8 @@ public:
     // The editor, created and loaded (Form_Load) at its first use.
     static frmMain& instance();
     static frmMain* loaded();
+    // Destroys the editor (the program's end; tests start afresh with it).
+    static void unload();
 
     QComboBox* comboAppList;
     QLineEdit* txtAddNew;

@@ -23,9 +23,16 @@ CloseListener::CloseListener(const QString& title, std::function<void()> onClose
         while (QLocalSocket* socket = server_->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-                if (socket->readAll().contains("close")) {
-                    socket->disconnectFromServer();
-                    if (onClose_) onClose_();
+                while (socket->canReadLine()) {
+                    const QString request = QString::fromUtf8(socket->readLine()).trimmed();
+                    if (request == QLatin1String("close")) {
+                        socket->disconnectFromServer();
+                        if (onClose_) onClose_();
+                        return;
+                    }
+                    const QString answer = onQuery_ ? onQuery_(request) : QString();
+                    socket->write(answer.toUtf8().replace('\n', ' ') + '\n');
+                    socket->flush();
                 }
             });
         }
@@ -38,6 +45,21 @@ CloseListener::CloseListener(const QString& title, std::function<void()> onClose
 CloseListener::~CloseListener() { server_->close(); }
 
 bool CloseListener::isListening() const { return server_->isListening(); }
+
+QString queryProgram(const QString& title, const QString& request, int timeoutMs) {
+    QLocalSocket socket;
+    socket.connectToServer(closeChannelPath(title));
+    if (!socket.waitForConnected(timeoutMs)) return {};
+    socket.write(request.toUtf8() + '\n');
+    socket.waitForBytesWritten(timeoutMs);
+    QByteArray answer;
+    for (;;) {
+        answer += socket.readAll();
+        if (answer.endsWith('\n') || !socket.waitForReadyRead(timeoutMs)) break;
+    }
+    socket.disconnectFromServer();
+    return QString::fromUtf8(answer).chopped(answer.endsWith('\n') ? 1 : 0);
+}
 
 bool requestClose(const QString& title) {
     return platform::requestCloseWindow(title.toStdString()) == platform::CloseRequest::Sent;

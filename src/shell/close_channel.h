@@ -22,10 +22,19 @@ public:
     ~CloseListener() override;
     bool isListening() const;
 
+    // Answers other requests than "close" (one line each) with one line;
+    // the main program reports its tray tooltip this way.
+    void setQueryHandler(std::function<QString(const QString& request)> handler) { onQuery_ = std::move(handler); }
+
 private:
     QLocalServer* server_;
     std::function<void()> onClose_;
+    std::function<QString(const QString&)> onQuery_;
 };
+
+// Sends one request line to the program with that window title and returns
+// its one-line answer; empty when it does not answer.
+QString queryProgram(const QString& title, const QString& request, int timeoutMs = 3000);
 
 // Sends a close request to the program with that window title; false when
 // no such program listens.

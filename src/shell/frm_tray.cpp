@@ -215,6 +215,8 @@ void frmTray::setApp_Click(int index) {
     LoadFromDb(name);
     std::int16_t update = 1;
     setShortGroup(true, update);
+    // The editor now shows the active group: it must not offer to delete it.
+    if (frmMain* editor = frmMain::loaded()) editor->Checkdustbin();
 }
 
 void frmTray::OpenFolders_Click(int index) {

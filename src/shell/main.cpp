@@ -90,6 +90,10 @@ int main(int argc, char** argv) {
     // Only a copy that goes on running gets here.
     CloseTarget closeTarget;
     CloseListener listener(QStringLiteral("Varnel_Zize"), closeFromOutside);
+    listener.setQueryHandler([](const QString& request) {
+        if (request == QLatin1String("tooltip") && frmTray::loaded()) return frmTray::loaded()->toolTip();
+        return QString();
+    });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, [](QSessionManager&) { closeFromOutside(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { closeFromOutside(); });
     return app.exec();

@@ -41,9 +41,10 @@ QProcessEnvironment ProgramFolderCopy::processEnvironment() const {
     return e;
 }
 
-std::unique_ptr<QProcess> ProgramFolderCopy::start(const QString& program, const QStringList& arguments) const {
+std::unique_ptr<QProcess> ProgramFolderCopy::start(const QString& program, const QStringList& arguments,
+                                                   std::optional<QProcessEnvironment> environment) const {
     auto p = std::make_unique<QProcess>();
-    p->setProcessEnvironment(processEnvironment());
+    p->setProcessEnvironment(environment ? *environment : processEnvironment());
     p->setWorkingDirectory(QString::fromStdString(env_.folder().string()));
     p->setProgram(QString::fromStdString(env_.path(program.toStdString()).string()));
     p->setArguments(arguments);

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "support/test_env.h"
 
@@ -26,7 +27,8 @@ public:
     QProcessEnvironment processEnvironment() const;
 
     // Starts a program of the folder ("Varnel_Zize") with one argument text.
-    std::unique_ptr<QProcess> start(const QString& program, const QStringList& arguments = {}) const;
+    std::unique_ptr<QProcess> start(const QString& program, const QStringList& arguments = {},
+                                    std::optional<QProcessEnvironment> environment = std::nullopt) const;
     // Runs it to its end; false when it did not end within the time.
     bool run(const QString& program, const QStringList& arguments, int timeoutMs = 15000) const;
 

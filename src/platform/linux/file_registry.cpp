@@ -1,6 +1,7 @@
 #include "platform/linux/file_registry.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -321,17 +322,26 @@ void FileRegistry::refresh() {
 }
 
 void FileRegistry::load() {
+    // A writer reuses the file a reader may still have open (see save), so
+    // reading happens under a shared lock unless this store holds the lock.
+    const bool shared = !lockedExclusive_ && openLockFile();
+    if (shared) ::flock(lockFd_, LOCK_SH);
     FileIdentity id = currentIdentity();
+    std::string text;
+    if (id.exists) {
+        std::ifstream in(file_, std::ios::binary);
+        std::stringstream buffer;
+        buffer << in.rdbuf();
+        text = buffer.str();
+    }
+    if (shared) ::flock(lockFd_, LOCK_UN);
+
     everLoaded_ = true;
     loaded_ = id;
     root_.values.clear();
     root_.subKeys.clear();
     if (!id.exists) return;
-
-    std::ifstream in(file_, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    if (parseRegFile(buffer.str(), root_)) return;
+    if (parseRegFile(text, root_)) return;
 
     // Keep the unreadable file as it is; the next change writes what could be read.
     std::time_t now = std::time(nullptr);
@@ -346,40 +356,48 @@ void FileRegistry::load() {
 }
 
 long FileRegistry::save() {
-    std::filesystem::path temp = file_;
-    temp += ".tmp-" + std::to_string(::getpid());
-    std::string text = formatRegFile(root_);
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // The new text goes into the swap file beside the store (only ever
+    // written under the lock), which then trades places with the store in
+    // one step: readers see the old file or the new one, never a part. The
+    // swap file keeps the previous version, and reusing it spares the file
+    // system a new file per change.
+    std::filesystem::path swap = file_;
+    swap += ".swap";
+    const std::string text = formatRegFile(root_);
+    int fd = ::open(swap.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return regerr::AccessDenied;
-    const char* p = text.data();
-    size_t left = text.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
+    size_t done = 0;
+    while (done < text.size()) {
+        ssize_t n = ::pwrite(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
         if (n <= 0) {
             ::close(fd);
-            ::unlink(temp.c_str());
             return regerr::WriteFault;
         }
-        p += n;
-        left -= static_cast<size_t>(n);
+        done += static_cast<size_t>(n);
     }
+    const bool sized = ::ftruncate(fd, static_cast<off_t>(text.size())) == 0;
     ::close(fd);
-    if (::rename(temp.c_str(), file_.c_str()) != 0) {
-        ::unlink(temp.c_str());
+    if (!sized) return regerr::WriteFault;
+    if (::renameat2(AT_FDCWD, swap.c_str(), AT_FDCWD, file_.c_str(), RENAME_EXCHANGE) != 0 &&
+        ::rename(swap.c_str(), file_.c_str()) != 0)  // no store yet, or a file system that cannot exchange
         return regerr::AccessDenied;
-    }
     loaded_ = currentIdentity();
     return regerr::Success;
 }
 
-long FileRegistry::mutate(const std::function<long(bool& changed)>& change) {
+bool FileRegistry::openLockFile() {
     if (lockFd_ < 0) {
         std::error_code ec;
         std::filesystem::create_directories(file_.parent_path(), ec);
         lockFd_ = ::open(lockFile_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     }
-    const int lockFd = lockFd_;
+    return lockFd_ >= 0;
+}
+
+long FileRegistry::mutate(const std::function<long(bool& changed)>& change) {
+    const int lockFd = openLockFile() ? lockFd_ : -1;
     if (lockFd >= 0) ::flock(lockFd, LOCK_EX);
+    lockedExclusive_ = true;
     refresh();
     bool changed = false;
     long rc = change(changed);
@@ -392,6 +410,7 @@ long FileRegistry::mutate(const std::function<long(bool& changed)>& change) {
             rc = saved;
         }
     }
+    lockedExclusive_ = false;
     if (lockFd >= 0) ::flock(lockFd, LOCK_UN);
     return rc;
 }

@@ -2,9 +2,9 @@
 // The current user's hive kept in a REGEDIT4 file.
 //
 // The file is the truth: every call first re-reads it when another process
-// has replaced it since the last look, and every change is written to a
-// temporary file that is renamed over the old one while an advisory lock on
-// a lock file beside it is held. Key and value names compare without regard
+// has replaced it since the last look, and every change is written to a swap
+// file that then trades places with the store, while an advisory lock on a
+// lock file beside it is held (readers take it shared). Key and value names compare without regard
 // to case and keep the case they were created with; sub-keys enumerate in
 // case-insensitive name order.
 
@@ -82,6 +82,7 @@ private:
     void load();
     long save();
     long mutate(const std::function<long(bool& changed)>& change);
+    bool openLockFile();
 
     bool resolveHandle(HKey key, Path& path) const;
     RegKeyNode* find(const Path& path);
@@ -95,6 +96,7 @@ private:
     std::map<HKey, Path> handles_;
     HKey nextHandle_ = 0x1000;
     int lockFd_ = -1;
+    bool lockedExclusive_ = false;
 };
 
 }  // namespace varnel::platform

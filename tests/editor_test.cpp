@@ -1,0 +1,234 @@
+// The group editor and the tray, loaded in this process on the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "core/db.h"
+#include "core/registry.h"
+#include "editor/frm_main.h"
+#include "editor/sel_all.h"
+#include "lang/text_table.h"
+#include "places/places_bar.h"
+#include "shell/frm_tray.h"
+#include "support/db_files.h"
+#include "support/editor_fixture.h"
+
+using namespace varnel;
+using test::EditorFixture;
+
+namespace {
+
+const std::string kW = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\comdlg32\\PlacesBar";
+
+std::string currentGroup() { return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); }
+
+void typePlaces(frmMain& editor, const std::array<const char*, 5>& places) {
+    for (int i = 0; i < 5; ++i) editor.txtpath[i]->setText(places[i]);
+}
+
+// "Work" (active, English texts) and a second group, then the editor's load.
+frmMain& loadWithTwoGroups(EditorFixture& f, const std::string& second, const std::string& prefix) {
+    f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
+    f.addGroup(second, {prefix + "1", prefix + "2", prefix + "3", prefix + "4", prefix + "5"});
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    f.loadEditor();
+    return frmMain::instance();
+}
+
+std::vector<std::vector<std::string>> groups(EditorFixture& f) {
+    return test::sqliteRows(f.env().path("Db/varnel.db"), "select * from tbl_Groups");
+}
+
+}  // namespace
+
+TEST(GroupEditor, StartsInAddModeWithoutGroupsAndRefusesIncompleteInput) {
+    EditorFixture f;
+    f.loadEditor();
+    frmMain& editor = frmMain::instance();
+    ASSERT_TRUE(editor.inAddMode());
+    EXPECT_EQ(editor.txtAddNew->text().toStdString(), Texts.NewGroupName);
+    EXPECT_FALSE(editor.btnDustbin->Enabled());
+    EXPECT_EQ(currentGroup(), "");
+
+    editor.btnMain_Click(2);  // the untouched "New group name"
+    editor.txtAddNew->clear();
+    editor.btnMain_Click(2);  // no name
+    editor.txtAddNew->setText("   ");  // blanks only are a name
+    editor.btnMain_Click(2);
+    EXPECT_EQ(f.boxes(), (std::vector<std::string>{"!" + Texts.FillName, "!" + Texts.FillName, "!" + Texts.FillAllFields}));
+
+    f.addGroup("Work", {"/a", "/b", "/c", "/d", "/e"});
+    editor.txtAddNew->setText("Work");
+    typePlaces(editor, {"/1", "/2", "/3", "/4", "/5"});
+    f.clearBoxes();
+    editor.btnMain_Click(2);
+    EXPECT_EQ(f.boxes(), (std::vector<std::string>{"!" + Texts.NewNameExists}));
+    EXPECT_EQ(groups(f).size(), 1u);
+    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
+}
+
+TEST(GroupEditor, SavingANewGroupMakesItTheActiveGroup) {
+    EditorFixture f;
+    f.loadEditor();
+    frmMain& editor = frmMain::instance();
+    editor.txtAddNew->setText("O'Brien's files");
+    typePlaces(editor, {"/home/ob/a", "/home/ob/b", "/srv/c", "/srv/d", "/tmp"});
+
+    f.answerQuestions({false});
+    editor.btnMain_Click(2);  // declined: nothing happens
+    EXPECT_TRUE(groups(f).empty());
+    EXPECT_TRUE(editor.inAddMode());
+
+    f.answerQuestions({true});
+    editor.btnMain_Click(2);
+    EXPECT_EQ(groups(f), (std::vector<std::vector<std::string>>{
+                             {"O'Brien's files", "/home/ob/a", "/home/ob/b", "/srv/c", "/srv/d", "/tmp"}}));
+    EXPECT_EQ(currentGroup(), "O'Brien's files");
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place4")), "/tmp");
+    EXPECT_EQ(frmTray::instance().toolTip().toStdString(), "Varnel - " + Texts.CurrentGroup + " : O'Brien's files ");
+    EXPECT_FALSE(editor.inAddMode());
+    EXPECT_EQ(editor.comboAppList->currentText().toStdString(), "O'Brien's files");
+    EXPECT_EQ(editor.txtAddNew->text().toStdString(), Texts.NewGroupName);
+    EXPECT_EQ(DraftPlaces, (std::array<std::string, 5>{}));
+    EXPECT_FALSE(editor.btnDustbin->Enabled());  // the active group cannot be deleted
+    EXPECT_EQ(frmTray::instance().groupItems().caption(1), "O'Brien's files");
+}
+
+TEST(GroupEditor, ChangingAGroupThatIsNotActiveLeavesThePlacesBarAlone) {
+    EditorFixture f;
+    frmMain& editor = loadWithTwoGroups(f, "Home", "/h");
+    ASSERT_FALSE(editor.inAddMode());
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")), "/w1");
+    const auto before = test::registrySnapshot();
+
+    editor.comboAppList->setCurrentIndex(1);
+    editor.comboAppList_Click();
+    EXPECT_EQ(editor.txtpath[0]->text(), "/h1");
+    EXPECT_TRUE(editor.btnDustbin->Enabled());
+    editor.txtpath[0]->setText("/h1-new");
+    f.answerQuestions({true});
+    editor.btnMain_Click(2);
+    EXPECT_EQ(groups(f)[1], (std::vector<std::string>{"Home", "/h1-new", "/h2", "/h3", "/h4", "/h5"}));
+    EXPECT_EQ(test::registrySnapshot(), before);
+    EXPECT_EQ(currentGroup(), "Work");
+
+    // Selecting the active group greys the dustbin again.
+    editor.comboAppList->setCurrentIndex(0);
+    editor.comboAppList_Click();
+    EXPECT_FALSE(editor.btnDustbin->Enabled());
+}
+
+TEST(GroupEditor, DeletingAGroupAsksFirst) {
+    EditorFixture f;
+    frmMain& editor = loadWithTwoGroups(f, "Old", "/o");
+    editor.comboAppList->setCurrentIndex(1);
+    editor.comboAppList_Click();
+    f.answerQuestions({false, true});
+    editor.Btndustbin_Click();
+    EXPECT_EQ(groups(f).size(), 2u);
+    editor.Btndustbin_Click();
+    EXPECT_EQ(groups(f).size(), 1u);
+    EXPECT_EQ(f.boxes(), (std::vector<std::string>{"?" + Texts.Delete, "?" + Texts.Delete}));
+    EXPECT_EQ(editor.comboAppList->count(), 1);
+    EXPECT_EQ(editor.comboAppList->currentText(), "Work");
+}
+
+TEST(GroupEditor, ChangeWithAnEmptyDatabaseRemovesThePlacesBarAndReturnsToAddMode) {
+    EditorFixture f;
+    f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    f.loadEditor();
+    frmMain& editor = frmMain::instance();
+    ASSERT_TRUE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    dbExec("delete from tbl_Groups");
+    editor.btnMain_Click(1);
+    EXPECT_EQ(f.boxes(), (std::vector<std::string>{"!" + Texts.EmptyDb}));
+    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    EXPECT_TRUE(editor.inAddMode());
+    EXPECT_FALSE(frmTray::instance().mSetAction->isEnabled());
+}
+
+TEST(GroupEditor, DraftPlacesSurviveATripToChangeMode) {
+    EditorFixture f;
+    f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    f.loadEditor();
+    frmMain& editor = frmMain::instance();
+    editor.btnMain_Click(0);
+    typePlaces(editor, {"/n1", "/n2", "", "", ""});
+    editor.btnMain_Click(1);
+    EXPECT_EQ(editor.txtpath[0]->text(), "/w1");
+    editor.btnMain_Click(0);
+    EXPECT_EQ(editor.txtpath[0]->text(), "/n1");
+    EXPECT_EQ(editor.txtpath[1]->text(), "/n2");
+    EXPECT_EQ(editor.txtpath[2]->text(), "");
+}
+
+TEST(GroupEditor, TypingIntoTheGroupListNeverChangesItsText) {
+    EditorFixture f;
+    f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    f.loadEditor();
+    frmMain& editor = frmMain::instance();
+    editor.show();
+    QTest::keyClicks(editor.comboAppList->lineEdit(), "xyz");
+    QTest::keyClick(editor.comboAppList->lineEdit(), Qt::Key_Backspace);
+    EXPECT_EQ(editor.comboAppList->currentText(), "Work");
+
+    QLineEdit box("New group name");
+    SelAll(box);
+    EXPECT_EQ(box.selectionStart(), 0);
+    EXPECT_EQ(box.selectedText().size(), 14);
+}
+
+TEST(TrayMenu, SwitchingGroupsAndLanguages) {
+    EditorFixture f;
+    loadWithTwoGroups(f, "Home", "/h");
+    frmTray& tray = frmTray::instance();
+    EXPECT_EQ(tray.toolTip(), "Varnel - Current group : Work ");
+    EXPECT_FALSE(tray.groupItems().item(1)->isEnabled());  // the active group
+    EXPECT_TRUE(tray.groupItems().item(2)->isEnabled());
+    EXPECT_EQ(tray.folderItems().item(3)->data().toString(), "/w3");
+
+    tray.setApp_Click(2);
+    EXPECT_EQ(currentGroup(), "Home");
+    EXPECT_EQ(tray.toolTip(), "Varnel - Current group : Home ");
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")), "/h1");
+    EXPECT_FALSE(tray.groupItems().item(2)->isEnabled());
+    EXPECT_FALSE(frmMain::instance().btnDustbin->Enabled());
+
+    // The language takes effect at the next start, and only when confirmed.
+    int deutsch = 0;
+    for (int i = 1; i <= tray.languageItems().upperBound(); ++i)
+        if (tray.languageItems().caption(i) == "Deutsch") deutsch = i;
+    ASSERT_GT(deutsch, 0);
+    f.answerQuestions({false, true});
+    tray.Sublang_Click(deutsch);
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "Language")), "English");
+    tray.Sublang_Click(deutsch);
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "Language")), "Deutsch");
+    EXPECT_EQ(tray.mExit->text(), "Exit");
+}
+
+TEST(TrayMenu, DoubleClickTogglesTheEditorUnlessABoxIsOpen) {
+    EditorFixture f;
+    f.loadEditor();
+    frmMain& editor = frmMain::instance();
+    frmTray& tray = frmTray::instance();
+    editor.show();
+    tray.iconMessage(515);
+    EXPECT_FALSE(editor.isVisible());
+    tray.iconMessage(515);
+    EXPECT_TRUE(editor.isVisible());
+
+    // While an alert waits, the icon does nothing.
+    bool visibleDuringAlert = true;
+    QTimer::singleShot(50, [&] {
+        tray.iconMessage(515);
+        visibleDuringAlert = editor.isVisible();
+    });
+    editor.btnMain_Click(2);  // "FillName"
+    EXPECT_TRUE(visibleDuringAlert);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// A program folder with database, languages and skin, and the main
+// program's windows loaded in this process on Qt's offscreen platform. The
+// skinned question and alert boxes are answered by the test.
+
+#include <QTimer>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "support/test_env.h"
+
+namespace varnel::test {
+
+class EditorFixture {
+public:
+    EditorFixture();
+    ~EditorFixture();
+
+    TestEnvironment& env() { return env_; }
+
+    // The next questions get these answers (true = OK), in order.
+    void answerQuestions(std::initializer_list<bool> answers);
+    // The messages of every box shown so far, in order ("?" questions, "!" alerts).
+    const std::vector<std::string>& boxes() const { return boxes_; }
+    void clearBoxes() { boxes_.clear(); }
+
+    // Adds a group straight into the database.
+    void addGroup(const std::string& name, const std::array<std::string, 5>& places) const;
+    // Loads the editor (its load runs the start-up).
+    void loadEditor();
+
+private:
+    void answerShownBoxes();
+
+    TestEnvironment env_;
+    QTimer answerer_;
+    std::deque<bool> answers_;
+    std::vector<std::string> boxes_;
+};
+
+}  // namespace varnel::test

@@ -1,0 +1,128 @@
+// The whole program on a real X server with a notification area: a person
+// switches the active group from the tray menu.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+
+#include "core/registry.h"
+#include "shell/close_channel.h"
+#include "support/program_folder_copy.h"
+
+using namespace varnel;
+using test::ProgramFolderCopy;
+
+namespace {
+
+const std::string kW = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\comdlg32\\PlacesBar";
+
+// A helper program on the test's display, stopped with the test.
+struct Helper {
+    QProcess process;
+    Helper(const QString& program, const QStringList& args, const QProcessEnvironment& env) {
+        process.setProcessEnvironment(env);
+        process.setProgram(program);
+        process.setArguments(args);
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice());
+        process.start();
+        process.waitForStarted(5000);
+    }
+    ~Helper() {
+        process.terminate();
+        if (!process.waitForFinished(3000)) {
+            process.kill();
+            process.waitForFinished(3000);
+        }
+    }
+};
+
+QString run(const QString& program, const QStringList& args, const QProcessEnvironment& env) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    p.waitForFinished(10000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+int freeDisplay() {
+    for (int n = 90; n < 190; ++n)
+        if (!QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) &&
+            !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+            return n;
+    return -1;
+}
+
+}  // namespace
+
+TEST(TrayEndToEnd, SwitchingTheGroupFromTheTrayMenuAppliesItAndRenamesTheTooltip) {
+    ProgramFolderCopy folder;
+    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\Microsoft\\Office\\12.0\\Common\\Open Find\\Places\\StandardPlaces\\Desktop");
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    folder.addGroup("Work", {"/home/work/a", "/home/work/b", "/srv/c", "/srv/d", "/tmp"}, true);
+    folder.addGroup("Music", {"/music/rock", "/music/jazz", "/music/folk", "/music/new", "/music/old"}, false);
+
+    const int display = freeDisplay();
+    ASSERT_GT(display, 0);
+    QProcessEnvironment env = folder.processEnvironment();
+    env.insert("DISPLAY", QStringLiteral(":%1").arg(display));
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.remove("WAYLAND_DISPLAY");
+
+    Helper xvfb("Xvfb", {QStringLiteral(":%1").arg(display), "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, env);
+    ASSERT_TRUE(ProgramFolderCopy::waitFor(
+        [&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)); }, 10000));
+    Helper tray("trayer", {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
+                           "--SetDockType", "true"},
+                env);
+    QString trayWindow;
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
+        trayWindow = run("xdotool", {"search", "--onlyvisible", "--class", "trayer"}, env).section('\n', 0, 0);
+        return !trayWindow.isEmpty();
+    }, 10000));
+
+    auto program = folder.start("Varnel_Zize", {}, env);
+    ASSERT_EQ(program->state(), QProcess::Running);
+
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")) == "/home/work/a"; }));
+    QString tip;
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
+        tip = queryProgram("Varnel_Zize", "tooltip");
+        return tip == "Varnel - Current group : Work ";
+    })) << tip.toStdString();
+
+    // The icon sits in the notification area; its menu opens with the right button.
+    const QString geometry = run("xdotool", {"getwindowgeometry", "--shell", trayWindow}, env);
+    int x = 0, y = 0, w = 0, h = 0;
+    for (const QString& line : geometry.split('\n')) {
+        if (line.startsWith("X=")) x = line.mid(2).toInt();
+        if (line.startsWith("Y=")) y = line.mid(2).toInt();
+        if (line.startsWith("WIDTH=")) w = line.mid(6).toInt();
+        if (line.startsWith("HEIGHT=")) h = line.mid(7).toInt();
+    }
+    ASSERT_GT(w, 0);
+    const QString cx = QString::number(x + w / 2), cy = QString::number(y + h / 2);
+    // Groups > the first enabled item (the active group is greyed) > choose it.
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
+        run("xdotool", {"mousemove", cx, cy, "click", "3"}, env);
+        QThread::msleep(600);
+        run("xdotool", {"key", "Down", "Right"}, env);
+        QThread::msleep(400);
+        run("xdotool", {"key", "Return"}, env);
+        QThread::msleep(400);
+        return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")) == "Music";
+    }, 20000));
+
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([] { return regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")) == "/music/rock"; }));
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER,
+                                  "Software\\Microsoft\\Office\\12.0\\Common\\Open Find\\Places\\UserDefinedPlaces\\Place4",
+                                  "Name")),
+              "old");
+    EXPECT_EQ(queryProgram("Varnel_Zize", "tooltip"), "Varnel - Current group : Music ");
+
+    ASSERT_TRUE(requestClose("Varnel_Zize"));
+    ASSERT_TRUE(program->waitForFinished(10000));
+    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    EXPECT_FALSE(folder.env().exists("Error.log")) << folder.env().readFile("Error.log");
+}
