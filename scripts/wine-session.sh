@@ -54,9 +54,22 @@ export DISPLAY=":$(head -n1 "$session/display")"
 
 # One server for the whole command, so that every program started under it
 # shares the prefix without paying Wine's start-up again.
-mkdir -p "$WINEPREFIX"
-wineserver -p
-if ! wineboot -i >"$session/wineboot.log" 2>&1; then
+# Creating a prefix now and then fails on a busy machine ("could not load
+# kernel32.dll"); a fresh attempt from an empty folder goes through.
+created=""
+for attempt in 1 2 3; do
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  wineserver -p
+  if wineboot -i >"$session/wineboot.log" 2>&1 && wine cmd /c exit 0 >>"$session/wineboot.log" 2>&1; then
+    created=yes
+    break
+  fi
+  echo "wine-session: creating the Wine prefix failed (attempt $attempt)" >&2
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+done
+if [ -z "$created" ]; then
   cat "$session/wineboot.log" >&2
   echo "wine-session: creating the Wine prefix failed" >&2
   exit 2
