@@ -111,3 +111,28 @@ TEST(MainProgram, TheTraceSwitchIsOneExactWord) {
         }
     }
 }
+
+TEST(MainProgram, TheUpdaterClosesTheRunningProgramAndStartsTheNewOne) {
+    ProgramFolderCopy folder;
+    prepare(folder);
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    auto running = folder.start("Varnel_Zize");
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return placesBarWritten(); }));
+
+    // A downloaded new version waits in Temp, as the update window leaves it.
+    const std::string newProgram = folder.env().readFile("Varnel_Zize") + "version 2";
+    folder.env().writeFile("Temp/Varnel_Zize", newProgram);
+    ASSERT_TRUE(folder.run("Varnel_Zize_Update", {"moveexedb"}, 30000));
+    ASSERT_TRUE(running->waitForFinished(10000));  // the old copy was asked to close
+
+    EXPECT_EQ(folder.env().readFile("Varnel_Zize"), newProgram);
+    EXPECT_FALSE(folder.env().exists("Temp/Varnel_Zize"));
+    // The new copy runs and has applied the active group again.
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return !queryProgram("Varnel_Zize", "tooltip").isEmpty(); }));
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([] { return placesBarWritten(); }));
+    EXPECT_EQ(queryProgram("Varnel_Zize", "tooltip"), "Varnel - Current group : Work ");
+    ASSERT_TRUE(requestClose("Varnel_Zize"));
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([] { return !placesBarWritten(); }));
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([] { return queryProgram("Varnel_Zize", "tooltip", 200).isEmpty(); }));
+    EXPECT_TRUE(folder.messages().isEmpty()) << folder.messages().join('\n').toStdString();
+}
