@@ -16,7 +16,7 @@ namespace {
 
 QRect screen() { return QGuiApplication::primaryScreen()->geometry(); }
 
-SkinWindowSpec editorSpec() {
+SkinWindowSetup editorSpec() {
     return {"sLoader frmMain", {401, 250}, "\\Build\\window.gif", Placement::CentredOnScreen, {}, false};
 }
 

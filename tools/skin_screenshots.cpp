@@ -44,8 +44,8 @@ void save(const QPixmap& picture, const QString& name) {
 // A window whose texts the preview writes itself.
 class Preview : public SkinWindow {
 public:
-    Preview(SkinWindowSpec spec, std::function<void(Preview&)> texts)
-        : SkinWindow(std::move(spec)), texts_(std::move(texts)) {
+    Preview(SkinWindowSetup setup, std::function<void(Preview&)> texts)
+        : SkinWindow(std::move(setup)), texts_(std::move(texts)) {
         setStyleSheet(skinStyleSheet());
     }
 

@@ -23,7 +23,7 @@ frmSplash*& slot() {
     return splash;
 }
 
-SkinWindowSpec splashSpec() {
+SkinWindowSetup splashSetup() {
     return {"sLoader FrmSplash", QSize(299, 147), "\\build\\splash.gif", Placement::Splash, "\\build\\Icon\\Varnel.ico",
             false};
 }
@@ -34,7 +34,7 @@ QString frmSplash::versionText() {
     return QStringLiteral("Ver. %1 - rev.%2").arg(VARNEL_VERSION_MAJOR).arg(VARNEL_VERSION_REVISION);
 }
 
-frmSplash::frmSplash(const QString& commandLine) : SkinWindow(splashSpec()), commandLine_(commandLine) {
+frmSplash::frmSplash(const QString& commandLine) : SkinWindow(splashSetup()), commandLine_(commandLine) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QStringLiteral("Varnel Zize"));
     Label1 = new SkinLabel(this);

@@ -56,16 +56,16 @@ QPoint placementFor(Placement rule, QSize size, QPoint current) {
     return current;
 }
 
-SkinWindow::SkinWindow(SkinWindowSpec spec, QWidget* parent, Qt::WindowFlags flags)
-    : QWidget(parent, flags | Qt::FramelessWindowHint), spec_(std::move(spec)) {
-    resize(spec_.size);
+SkinWindow::SkinWindow(SkinWindowSetup setup, QWidget* parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags | Qt::FramelessWindowHint), setup_(std::move(setup)) {
+    resize(setup_.size);
 
     SkinImage = new SkinLabel(this);
     SkinImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    SkinImage->setGeometry(QRect(QPoint(0, 0), spec_.size));
+    SkinImage->setGeometry(QRect(QPoint(0, 0), setup_.size));
 
     lblTitle = new SkinLabel(this);
-    lblTitle->setGeometry(7, 5, spec_.size.width() - 67, 19);
+    lblTitle->setGeometry(7, 5, setup_.size.width() - 67, 19);
     lblTitle->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     QFont titleFont = lblTitle->font();
     titleFont.setBold(true);
@@ -74,7 +74,7 @@ SkinWindow::SkinWindow(SkinWindowSpec spec, QWidget* parent, Qt::WindowFlags fla
     titlePalette.setColor(QPalette::WindowText, Qt::white);
     lblTitle->setPalette(titlePalette);
 
-    if (spec_.placement == Placement::Splash) {
+    if (setup_.placement == Placement::Splash) {
         lblTitle->hide();
     } else {
         makeDragSurface(SkinImage);
@@ -82,10 +82,10 @@ SkinWindow::SkinWindow(SkinWindowSpec spec, QWidget* parent, Qt::WindowFlags fla
     }
 }
 
-bool SkinWindow::step(const std::function<void()>& statement) { return guarded(spec_.logLabel, statement); }
+bool SkinWindow::step(const std::function<void()>& statement) { return guarded(setup_.logLabel, statement); }
 
 void SkinWindow::sLoader() {
-    if (spec_.placement == Placement::Splash) {
+    if (setup_.placement == Placement::Splash) {
         loadSplash();
     } else {
         loadWindow();
@@ -93,23 +93,23 @@ void SkinWindow::sLoader() {
 }
 
 void SkinWindow::loadWindow() {
-    if (!spec_.icon.empty()) step([&] { setWindowIcon(loadSkinIcon(spec_.icon)); });
-    if (spec_.textsFirst) writeTexts();
-    step([&] { setFixedSize(spec_.size); });
+    if (!setup_.icon.empty()) step([&] { setWindowIcon(loadSkinIcon(setup_.icon)); });
+    if (setup_.textsFirst) writeTexts();
+    step([&] { setFixedSize(setup_.size); });
     // Unscaled from the top-left corner; a picture of another size is not stretched.
-    step([&] { SkinImage->setPixmap(QPixmap::fromImage(loadSkinPicture(spec_.picture))); });
-    step([&] { SkinImage->setGeometry(QRect(QPoint(0, 0), spec_.size)); });
-    if (!spec_.textsFirst) writeTexts();
+    step([&] { SkinImage->setPixmap(QPixmap::fromImage(loadSkinPicture(setup_.picture))); });
+    step([&] { SkinImage->setGeometry(QRect(QPoint(0, 0), setup_.size)); });
+    if (!setup_.textsFirst) writeTexts();
     step([&] { place(); });
 }
 
 void SkinWindow::loadSplash() {
-    if (!spec_.icon.empty()) step([&] { setWindowIcon(loadSkinIcon(spec_.icon)); });
+    if (!setup_.icon.empty()) step([&] { setWindowIcon(loadSkinIcon(setup_.icon)); });
     step([&] { place(); });
-    step([&] { SkinImage->setPixmap(QPixmap::fromImage(loadSkinPicture(spec_.picture))); });
+    step([&] { SkinImage->setPixmap(QPixmap::fromImage(loadSkinPicture(setup_.picture))); });
     // The surface keeps its design size; the picture is not measured.
-    step([&] { setFixedSize(spec_.size); });
-    step([&] { SkinImage->setGeometry(QRect(QPoint(0, 0), spec_.size)); });
+    step([&] { setFixedSize(setup_.size); });
+    step([&] { SkinImage->setGeometry(QRect(QPoint(0, 0), setup_.size)); });
 }
 
 void SkinWindow::writeTexts() {
@@ -119,7 +119,7 @@ void SkinWindow::writeTexts() {
     });
 }
 
-void SkinWindow::place() { move(placementFor(spec_.placement, spec_.size, pos())); }
+void SkinWindow::place() { move(placementFor(setup_.placement, setup_.size, pos())); }
 
 void SkinWindow::showModal() {
     QPointer<SkinWindow> self(this);

@@ -24,7 +24,7 @@ enum class Placement {
     Unmoved,            // the updater's window
 };
 
-struct SkinWindowSpec {
+struct SkinWindowSetup {
     std::string logLabel;  // "sLoader frmMain"
     QSize size;            // in pixels
     std::string picture;   // "\\Build\\window.gif"
@@ -47,7 +47,7 @@ QPoint placementFor(Placement rule, QSize size, QPoint current);
 class SkinWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit SkinWindow(SkinWindowSpec spec, QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::Window);
+    explicit SkinWindow(SkinWindowSetup setup, QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::Window);
 
     // The whole-window picture (the splash calls it pSkin) and the title.
     SkinLabel* SkinImage;
@@ -62,7 +62,7 @@ public:
     // closed or destroyed.
     void showModal();
 
-    const SkinWindowSpec& skinSpec() const { return spec_; }
+    const SkinWindowSetup& skinSetup() const { return setup_; }
 
 signals:
     void hidden();
@@ -84,7 +84,7 @@ private:
     void loadSplash();
     void loadWindow();
 
-    SkinWindowSpec spec_;
+    SkinWindowSetup setup_;
 };
 
 }  // namespace varnel
