@@ -2,22 +2,15 @@
 #include <signal.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <thread>
 
 #include "shell/close_channel.h"
+#include "support/spin.h"
 
 using namespace varnel;
 
 namespace {
-
-bool spinUntil(const std::function<bool()>& done, int ms = 3000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 }  // namespace
 
@@ -34,7 +27,7 @@ TEST(CloseChannel, ARequestReachesTheListenerOfThatTitleOnly) {
         EXPECT_FALSE(requestClose("Another_Program"));
         // The updater looks the window up as "Varnel_zize": titles ignore case.
         EXPECT_TRUE(requestClose("Varnel_zize"));
-        EXPECT_TRUE(spinUntil([&] { return closes == 1; }));
+        EXPECT_TRUE(test::spinUntil([&] { return closes == 1; }));
     }
     EXPECT_FALSE(requestClose("Varnel_Zize"));
     qunsetenv("XDG_RUNTIME_DIR");
@@ -46,9 +39,9 @@ TEST(CloseChannel, TerminationSignalsRunTheSameRequest) {
     int closes = 0;
     CloseListener listener("Varnel_Zize", [&] { ++closes; });
     ::raise(SIGTERM);
-    EXPECT_TRUE(spinUntil([&] { return closes == 1; }));
+    EXPECT_TRUE(test::spinUntil([&] { return closes == 1; }));
     ::raise(SIGHUP);
-    EXPECT_TRUE(spinUntil([&] { return closes == 2; }));
+    EXPECT_TRUE(test::spinUntil([&] { return closes == 2; }));
     qunsetenv("XDG_RUNTIME_DIR");
 }
 
@@ -61,7 +54,7 @@ TEST(CloseChannel, OtherRequestsGetOneLineAnswers) {
     QString answer;
     // The answer comes from this thread's event loop: ask from another one.
     std::thread asker([&] { answer = queryProgram("Varnel_Zize", "tooltip"); });
-    EXPECT_TRUE(spinUntil([&] { return !answer.isEmpty(); }));
+    EXPECT_TRUE(test::spinUntil([&] { return !answer.isEmpty(); }));
     asker.join();
     EXPECT_EQ(answer, "Varnel - x : Work ");
     EXPECT_EQ(closes, 0);

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <functional>
 #include <set>
@@ -17,18 +16,12 @@
 #include "support/test_env.h"
 #include "update/frm_update.h"
 #include "update/update_paths.h"
+#include "support/spin.h"
 
 using namespace varnel;
 namespace fs = std::filesystem;
 
 namespace {
-
-bool spinUntil(const std::function<bool()>& done, int ms = 15000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 // Answers every alert box as a user would, keeping its text.
 class AlertAnswerer {
@@ -124,7 +117,7 @@ struct UpdateWindowTest : ::testing::Test {
         frmUpdate& w = frmUpdate::instance();
         w.show();
         emit w.btnCheck->Click();
-        return spinUntil([&] { return frmUpdate::loaded() && w.lblUpdate->isVisible(); });
+        return test::spinUntil([&] { return frmUpdate::loaded() && w.lblUpdate->isVisible(); });
     }
     // Presses Update; returns when the batch's loop has ended.
     void update() { emit frmUpdate::instance().btnUpdate->Click(); }
@@ -158,9 +151,9 @@ TEST_F(UpdateWindowTest, CheckWithTheServerDown) {
     EXPECT_FALSE(w.btnCancel->Enabled());
     w.show();
     emit w.btnCheck->Click();
-    ASSERT_TRUE(spinUntil([&] { return !alerts.texts.empty(); }));
+    ASSERT_TRUE(test::spinUntil([&] { return !alerts.texts.empty(); }));
     EXPECT_EQ(alerts.texts, std::vector<std::string>{"CantConnect"});
-    spinUntil([] { return false; }, 600);  // a timer tick or more
+    test::spinUntil([] { return false; }, 600);  // a timer tick or more
     EXPECT_FALSE(w.btnUpdate->Enabled());
     EXPECT_TRUE(w.Timer1->isActive());  // still waiting for a manifest
     EXPECT_FALSE(w.lblUpdate->isVisible());

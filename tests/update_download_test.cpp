@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QSignalSpy>
 
 #include "support/http_server.h"
 #include "support/test_env.h"
 #include "update/update_download.h"
+#include "support/spin.h"
 
 using namespace varnel;
 
@@ -23,13 +23,6 @@ struct Recorder {
                 [] { return QStringLiteral("DownloadCancelled"); }};
     }
 };
-
-bool spinUntil(const std::function<bool()>& done, int ms = 10000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 int filesIn(const std::filesystem::path& folder) {
     int n = 0;
@@ -55,7 +48,7 @@ TEST(UpdateDownload, WritesExactlyTheBytesServedAndReportsProgress) {
     QSignalSpy complete(&download, &UpdateDownload::DownloadComplete);
     const QString dest = QString::fromStdString(env.path("prog/Big.gif").string());
     download.BeginDownload(server.baseUrl() + "Build/Big.gif", dest);
-    ASSERT_TRUE(spinUntil([&] { return complete.count() == 1; }));
+    ASSERT_TRUE(test::spinUntil([&] { return complete.count() == 1; }));
     EXPECT_EQ(env.readFile("prog/Big.gif"), payload);
     EXPECT_EQ(complete[0][0].toLongLong(), 300000);
     EXPECT_EQ(complete[0][1].toString(), dest);
@@ -64,7 +57,7 @@ TEST(UpdateDownload, WritesExactlyTheBytesServedAndReportsProgress) {
     EXPECT_EQ(filesIn(env.path("prog")), 1);  // no temporary file left beside it
 
     download.BeginDownload(server.baseUrl() + "NoLength.txt", QString::fromStdString(env.path("prog/n.txt").string()));
-    ASSERT_TRUE(spinUntil([&] { return complete.count() == 2; }));
+    ASSERT_TRUE(test::spinUntil([&] { return complete.count() == 2; }));
     EXPECT_EQ(env.readFile("prog/n.txt"), "abc");
     EXPECT_TRUE(rec.alerts.isEmpty());
 }
@@ -83,7 +76,7 @@ TEST(UpdateDownload, AFailedReadNeverTouchesTheDestination) {
         QSignalSpy error(&download, &UpdateDownload::DownloadError);
         QSignalSpy complete(&download, &UpdateDownload::DownloadComplete);
         download.BeginDownload(server.baseUrl() + name, dest);
-        ASSERT_TRUE(spinUntil([&] { return error.count() == 1; })) << name;
+        ASSERT_TRUE(test::spinUntil([&] { return error.count() == 1; })) << name;
         EXPECT_EQ(complete.count(), 0) << name;
         EXPECT_EQ(env.readFile("prog/file.txt"), "old copy") << name;
         EXPECT_EQ(rec.alerts, QStringList{"CantConnect"}) << name;
@@ -102,7 +95,7 @@ TEST(UpdateDownload, NoServerIsAFailedRead) {
     UpdateDownload download(rec.hooks());
     QSignalSpy error(&download, &UpdateDownload::DownloadError);
     download.BeginDownload(base + "Update.upd", QString::fromStdString(env.path("Update.upd").string()));
-    ASSERT_TRUE(spinUntil([&] { return error.count() == 1; }));
+    ASSERT_TRUE(test::spinUntil([&] { return error.count() == 1; }));
     EXPECT_FALSE(env.exists("Update.upd"));
     EXPECT_EQ(rec.alerts, QStringList{"CantConnect"});
 }
@@ -118,8 +111,8 @@ TEST(UpdateDownload, ACancelledDownloadRollsBackAndStops) {
     QSignalSpy complete(&download, &UpdateDownload::DownloadComplete);
     download.BeginDownload(server.baseUrl() + "slow.bin", QString::fromStdString(env.path("prog/slow.bin").string()));
     rec.cancel = true;  // the user pressed Cancel
-    ASSERT_TRUE(spinUntil([&] { return rec.cancelUpdates >= 1; }));
-    spinUntil([] { return false; }, 300);
+    ASSERT_TRUE(test::spinUntil([&] { return rec.cancelUpdates >= 1; }));
+    test::spinUntil([] { return false; }, 300);
     EXPECT_EQ(complete.count(), 0);
     EXPECT_FALSE(download.isRunning());
     EXPECT_EQ(env.readFile("prog/slow.bin"), "old");

@@ -1,8 +1,8 @@
 #include "support/program_folder_copy.h"
 
+#include "support/spin.h"
+
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 #include <fstream>
 #include <sstream>
 
@@ -76,14 +76,7 @@ void ProgramFolderCopy::addGroup(const std::string& name, const std::array<std::
 }
 
 bool ProgramFolderCopy::waitFor(const std::function<bool()>& condition, int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(20);
-    }
-    return true;
+    return spinUntil(condition, timeoutMs);
 }
 
 }  // namespace varnel::test

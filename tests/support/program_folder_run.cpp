@@ -1,9 +1,9 @@
 #include "support/program_folder_run.h"
 
+#include "support/spin.h"
+
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QProcess>
-#include <QThread>
 #include <fstream>
 #include <sstream>
 
@@ -89,13 +89,7 @@ std::vector<std::string> ProgramFolderRun::standinLog() const {
 }
 
 bool ProgramFolderRun::waitForStandinLog(size_t lines, int timeoutMs) const {
-    QElapsedTimer t;
-    t.start();
-    while (standinLog().size() < lines && t.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents();
-        QThread::msleep(20);
-    }
-    return standinLog().size() >= lines;
+    return spinUntil([&] { return standinLog().size() >= lines; }, timeoutMs);
 }
 
 void ProgramFolderRun::closeStandin() const {
