@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include "core/db.h"
 #include "core/registry.h"
 #include "places/places_bar.h"
 #include "shell/close_channel.h"
 #include "support/program_folder_copy.h"
+#include "update/update_paths.h"
 
 using namespace varnel;
 using test::ProgramFolderCopy;
@@ -135,4 +137,15 @@ TEST(MainProgram, TheUpdaterClosesTheRunningProgramAndStartsTheNewOne) {
     EXPECT_TRUE(ProgramFolderCopy::waitFor([] { return !placesBarWritten(); }));
     EXPECT_TRUE(ProgramFolderCopy::waitFor([] { return queryProgram("Varnel_Zize", "tooltip", 200).isEmpty(); }));
     EXPECT_TRUE(folder.messages().isEmpty()) << folder.messages().join('\n').toStdString();
+}
+
+TEST(Release, TheBuiltFolderShipsTheDatabaseUnderItsUpdateName) {
+    ProgramFolderCopy folder;
+    ASSERT_TRUE(std::filesystem::exists(folder.env().path("Db/Varnel.db")));
+    ASSERT_TRUE(folder.run("Varnel_Zize_Update", {"makeversion1"}, 30000));
+    // The release's database is the one the updater moves into place.
+    const std::string manifest = folder.env().readFile("Update.upd");
+    EXPECT_NE(manifest.find(std::string(kDatabaseEntry) + "\t|\t1\r\n"), std::string::npos) << manifest;
+    EXPECT_EQ(getOneColBack("select count(*) from tbl_Update where colFile = '" + std::string(kDatabaseEntry) + "';"),
+              "1");
 }

@@ -99,7 +99,7 @@ void readUpdateFile() {
 
 bool checkVersion(const std::string& file, const std::string& version) {
     const std::string sql = sqlReadFileVersion(file);
-    const fs::path database = programPath("Db\\varnel.db");
+    const fs::path database = programPath(kGroupDatabaseFile);
     std::error_code ec;
     if (!fs::exists(database, ec)) return false;
 
