@@ -443,3 +443,31 @@ INSTANTIATE_TEST_SUITE_P(Closes, ClosingDuringABatch,
                              }
                              return "";
                          });
+
+TEST_F(UpdateWindowTest, NamesNeedingEncodingAnExecutableInAFolderAndAMarkupMessage) {
+    installed("Build\\a#b c%.gif", "1");
+    installed("Tools\\run.sh", "1");
+    env.writeFile("Build/a#b c%.gif", "old picture");
+    env.writeFile("Tools/run.sh", "old script");
+    fs::permissions(env.path("Tools/run.sh"), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    publish("Build/a#b c%.gif", "new picture");
+    publish("Tools/run.sh", "new script");
+    publish("Update.upd", "Message|<b>Read</b> me\r\nTools\\run.sh\t|\t2\r\nBuild\\a#b c%.gif\t|\t2\r\n");
+    startServer();
+    ASSERT_TRUE(check());
+    frmUpdate& w = frmUpdate::instance();
+    EXPECT_EQ(w.lblMessage->text(), "<b>Read</b> me");
+    EXPECT_EQ(w.lblMessage->textFormat(), Qt::PlainText);
+    // A file the server does not have: the user gives up.
+    alerts.onAlert = [&](const std::string& text) {
+        if (text == "CantConnect") QTimer::singleShot(0, [&] { emit w.btnCancel->Click(); });
+    };
+    update();
+    EXPECT_EQ(alerts.texts, std::vector<std::string>{"UpToDate"});
+    EXPECT_NE(server->requests().find("/VarnelUpdate/Zize/Update/Build/a#b c%.gif\n"), std::string::npos);
+    EXPECT_EQ(env.readFile("Build/a#b c%.gif"), "new picture");
+    EXPECT_EQ(env.readFile("Tools/run.sh"), "new script");
+    EXPECT_EQ(fs::status(env.path("Tools/run.sh")).permissions(),
+              fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    EXPECT_TRUE(tempFiles().empty());
+}

@@ -83,6 +83,8 @@ frmUpdate::frmUpdate()
     lblMessage->setPalette(ink);
     lblMessage->setGeometry(ui::lblMessage);
     lblMessage->setWordWrap(true);
+    // The server's text, shown as written, never as markup.
+    lblMessage->setTextFormat(Qt::PlainText);
     lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblMessage->hide();
     for (SkinLabel* label : {lblUpdate, lblMessage}) label->setReactsToMouse(false);
