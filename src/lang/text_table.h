@@ -11,6 +11,14 @@ struct TextTable {
         SetPaths, Show, Hide, About, Exit, Update, BrowseTitle, SelectShortcutGroup, language, FillAllFields,
         FillName, EmptyDb, NewUpdatesAvalible, NoNewUpdatesAvalible, DownloadCancelled, Check, Finished, UpToDate,
         Restart, CantConnect, Downloading, CurrentGroup, ChangesRestart, UpdateExe, NewNameExists, Help, Folders;
+    // Keys newer than the oldest language files: a file without them leaves
+    // the English text.
+    std::string StartAtLogin = "Start at login";
+    std::string NoTray =
+        "No notification area was found on this desktop. Varnel Zize goes on in its window: "
+        "right-click it for the menu.";
+    std::string UpdateByPackage =
+        "This Varnel Zize is installed for all users and is updated by the package manager, not online.";
 };
 
 // The table of the running program, empty until the language file is read,
