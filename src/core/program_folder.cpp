@@ -26,9 +26,14 @@ std::string_view firstComponent(std::string_view relative) {
     return relative.substr(0, relative.find_first_of("\\/"));
 }
 
-bool isWrittenEntry(std::string_view relative) {
+// What the program only reads: the programs, the language files and the
+// skin. Everything else (database, logs, Temp, manifest, and whatever the
+// program may come to write) belongs to the user.
+bool isShippedEntry(std::string_view relative) {
     const std::string first(firstComponent(relative));
-    for (const char* entry : {"Db", "Temp", "Error.log", "loggaren.log", "Update.upd"})
+    for (const std::string& entry : {std::string("Language"), std::string("Build"),
+                                    std::string("Varnel_Zize") + platform::executableSuffix(),
+                                    std::string("Varnel_Zize_Update") + platform::executableSuffix()})
         if (equalsIgnoreCase(first, entry)) return true;
     return false;
 }
@@ -117,7 +122,7 @@ std::filesystem::path resolveCaseInsensitive(const std::filesystem::path& base, 
 }
 
 std::filesystem::path programPath(std::string_view relative) {
-    if (isWrittenEntry(relative) && !programFolderWritable())
+    if (!programFolderWritable() && !isShippedEntry(relative))
         return resolveCaseInsensitive(platform::userDataFolder(), relative);
     return resolveCaseInsensitive(programFolder(), relative);
 }

@@ -13,9 +13,9 @@ const std::filesystem::path& programFolder();
 void setProgramFolder(const std::filesystem::path& folder);
 
 // Whether the program may write into its own folder. A system-wide install
-// may not: what the program writes (the group database, the logs, Temp, the
-// manifest) then lives in the user's data folder instead, and everything
-// else (languages, skin) is still read from the program folder.
+// may not: everything but the programs, the language files and the skin (the
+// group database, the logs, Temp, the manifest) then lives in the user's data
+// folder instead.
 bool programFolderWritable();
 // The folder the program writes into: the program folder, or the user's
 // data folder when the program folder is read-only.
@@ -29,8 +29,8 @@ void prepareDataFolder();
 // optional leading separator. A component that does not exist with the
 // letter case written is looked up without regard to case, so "Db\\Varnel.db"
 // and "db\\varnel.db" find the same file. Components that exist in no case
-// are kept as written. The written entries ("Db", "Temp", the logs and the
-// manifest) resolve below dataFolder().
+// are kept as written. Below a read-only program folder, everything but the
+// programs, "Language" and "Build" resolves below dataFolder().
 std::filesystem::path programPath(std::string_view relative);
 
 // The same lookup below any folder.

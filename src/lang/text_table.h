@@ -14,11 +14,8 @@ struct TextTable {
     // Keys newer than the oldest language files: a file without them leaves
     // the English text.
     std::string StartAtLogin = "Start at login";
-    std::string NoTray =
-        "No notification area was found on this desktop. Varnel Zize goes on in its window: "
-        "right-click it for the menu.";
-    std::string UpdateByPackage =
-        "This Varnel Zize is installed for all users and is updated by the package manager, not online.";
+    std::string NoTray = "No notification area: right-click this window for the menu.";
+    std::string UpdateByPackage = "Installed for all users: the package manager updates it.";
 };
 
 // The table of the running program, empty until the language file is read,
