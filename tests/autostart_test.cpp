@@ -42,6 +42,13 @@ TEST(StartAtLogin, TheTrayItemWritesAndRemovesTheAutostartEntry) {
     EXPECT_FALSE(tray.mAutostart->isChecked());
     tray.mAutostart->trigger();
     EXPECT_TRUE(QFile::exists(entry));
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("Hidden=true\n");
+    file.close();
+    emit tray.mPopupMenu()->aboutToShow();
+    EXPECT_FALSE(tray.mAutostart->isChecked());
+    tray.mAutostart->trigger();  // on again: the entry is written afresh
+    EXPECT_TRUE(autostartEnabled());
     tray.mAutostart->trigger();
     EXPECT_FALSE(tray.mAutostart->isChecked());
     EXPECT_FALSE(QFile::exists(entry));

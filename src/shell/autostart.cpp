@@ -42,7 +42,8 @@ bool autostartEnabled() {
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return false;
     while (!file.atEnd()) {
         const QByteArray line = file.readLine().trimmed();
-        if (line.startsWith("Hidden=") && line.mid(7).trimmed() == "true") return false;
+        // Desktops switch an entry off without removing it.
+        if (line == "Hidden=true" || line == "X-GNOME-Autostart-enabled=false") return false;
     }
     return true;
 }
