@@ -10,7 +10,7 @@ JOBS ?= $(shell nproc)
 LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache,)
 
 # Where `make install` puts the program: per user by default; PREFIX=/usr/local
-# or /opt/varnel-zize (with sudo) for every user of the machine.
+# (with sudo) for every user of the machine, whose menus look there too.
 PREFIX ?= $(HOME)/.local
 
 .PHONY: all deps configure build test test-win run bench screenshots install uninstall deb clean
