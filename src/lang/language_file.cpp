@@ -23,7 +23,7 @@ struct Key {
     std::string TextTable::*text;
 };
 
-// In the order the reader tests them. "Folders" comes last: the updater's reader stops before it.
+// In the order the reader tests them. The updater's reader stops before "Folders".
 const Key kKeys[] = {
     {"AddNew", &TextTable::AddNew},
     {"Change", &TextTable::Change},
@@ -61,7 +61,11 @@ const Key kKeys[] = {
     {"NewNameExists", &TextTable::NewNameExists},
     {"Help", &TextTable::Help},
     {"Folders", &TextTable::Folders},
+    {"StartAtLogin", &TextTable::StartAtLogin},
+    {"NoTray", &TextTable::NoTray},
+    {"UpdateByPackage", &TextTable::UpdateByPackage},
 };
+const size_t kUpdaterKeyCount = 35;
 
 std::string readWholeFile(const std::filesystem::path& path) {
     std::error_code ec;
@@ -105,7 +109,7 @@ void parseLanguageFile(const std::string& languageName, LanguageKeys keys) {
     std::string content;
     if (!guarded(kLabel, [&] { content = readWholeFile(programPath("language\\" + languageName + ".lang")); }))
         return;
-    const size_t keyCount = std::size(kKeys) - (keys == LanguageKeys::Updater ? 1 : 0);
+    const size_t keyCount = keys == LanguageKeys::Updater ? kUpdaterKeyCount : std::size(kKeys);
 
     for (const std::string& line : splitLines(content)) {
         if (line.empty()) continue;
