@@ -1,6 +1,8 @@
 // The Linux registry store: a REGEDIT4 file shared by every process of the user.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -126,6 +128,37 @@ TEST(RegistryStoreFile, ChangesOfAnotherProcessAreSeenAtTheNextCall) {
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language")), "Deutsch");
     EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, "Software\\Varnel\\Other"));
+}
+
+TEST(RegistryStoreFile, AChangeOfAnotherProcessIsSeenWhenTheFileLooksUnchanged) {
+    test::TestEnvironment env;
+    const auto file = storeFile(env);
+    const std::string key = "Software\\Varnel\\VarnelZize";
+    RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Home"));
+    struct stat before {};
+    ASSERT_EQ(::stat(file.c_str(), &before), 0);
+
+    // Two saves of the same size bring the first file back through the swap
+    // file; a file system with coarse time stamps gives them the same time.
+    pid_t child = inChild(file, [&] {
+        RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Work"));
+        RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Play"));
+    });
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+    struct stat after {};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    ASSERT_EQ(after.st_ino, before.st_ino);
+    ASSERT_EQ(after.st_size, before.st_size);
+
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")), "Play");
+    // This process's next change must not write its old view back.
+    RegKeyCreatevalue(HKEY_CURRENT_USER, key, "Language", std::string("Svenska"));
+    setRegistryBackend(std::make_unique<FileRegistry>(file));
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")), "Play");
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "Language")), "Svenska");
 }
 
 TEST(RegistryStoreFile, WritersInTwoProcessesLoseNothing) {

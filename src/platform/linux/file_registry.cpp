@@ -313,19 +313,28 @@ FileRegistry::FileIdentity FileRegistry::currentIdentity() const {
     id.inode = st.st_ino;
     id.size = static_cast<std::uintmax_t>(st.st_size);
     id.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    id.changes = changeCount();
     return id;
 }
 
+std::uint64_t FileRegistry::changeCount() const {
+    std::uint64_t count = 0;
+    if (lockFd_ < 0 || ::pread(lockFd_, &count, sizeof count, 0) != static_cast<ssize_t>(sizeof count)) return 0;
+    return count;
+}
+
 void FileRegistry::refresh() {
-    if (everLoaded_ && currentIdentity() == loaded_) return;
-    load();
+    // Writers bump the counter and replace the file under the exclusive
+    // lock; looking at both under the shared lock sees both or neither.
+    const bool shared = !lockedExclusive_ && openLockFile();
+    if (shared) ::flock(lockFd_, LOCK_SH);
+    if (!everLoaded_ || currentIdentity() != loaded_) load();
+    if (shared) ::flock(lockFd_, LOCK_UN);
 }
 
 void FileRegistry::load() {
-    // A writer reuses the file a reader may still have open (see save), so
-    // reading happens under a shared lock unless this store holds the lock.
-    const bool shared = !lockedExclusive_ && openLockFile();
-    if (shared) ::flock(lockFd_, LOCK_SH);
+    // Called under the lock (see refresh and mutate): a writer reuses the
+    // file a reader may still have open (see save).
     FileIdentity id = currentIdentity();
     std::string text;
     if (id.exists) {
@@ -334,7 +343,6 @@ void FileRegistry::load() {
         buffer << in.rdbuf();
         text = buffer.str();
     }
-    if (shared) ::flock(lockFd_, LOCK_UN);
 
     everLoaded_ = true;
     loaded_ = id;
@@ -378,6 +386,12 @@ long FileRegistry::save() {
     const bool sized = ::ftruncate(fd, static_cast<off_t>(text.size())) == 0;
     ::close(fd);
     if (!sized) return regerr::WriteFault;
+    // Counted before the swap: a reader that sees the new count and the old
+    // file merely reads once more.
+    if (lockFd_ >= 0) {
+        const std::uint64_t count = changeCount() + 1;
+        [[maybe_unused]] ssize_t n = ::pwrite(lockFd_, &count, sizeof count, 0);
+    }
     if (::renameat2(AT_FDCWD, swap.c_str(), AT_FDCWD, file_.c_str(), RENAME_EXCHANGE) != 0 &&
         ::rename(swap.c_str(), file_.c_str()) != 0)  // no store yet, or a file system that cannot exchange
         return regerr::AccessDenied;

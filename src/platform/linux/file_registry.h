@@ -4,9 +4,11 @@
 // The file is the truth: every call first re-reads it when another process
 // has replaced it since the last look, and every change is written to a swap
 // file that then trades places with the store, while an advisory lock on a
-// lock file beside it is held (readers take it shared). Key and value names compare without regard
-// to case and keep the case they were created with; sub-keys enumerate in
-// case-insensitive name order.
+// lock file beside it is held (readers take it shared). The lock file also
+// counts the changes, so that a reader notices another process's change even
+// where the replaced file looks the same (same inode, size and time stamp).
+// Key and value names compare without regard to case and keep the case they
+// were created with; sub-keys enumerate in case-insensitive name order.
 
 #include <filesystem>
 #include <functional>
@@ -74,10 +76,12 @@ private:
         bool exists = false;
         std::uintmax_t device = 0, inode = 0, size = 0;
         std::int64_t mtimeNs = 0;
+        std::uint64_t changes = 0;  // the counter in the lock file
         bool operator==(const FileIdentity&) const = default;
     };
 
     FileIdentity currentIdentity() const;
+    std::uint64_t changeCount() const;
     void refresh();
     void load();
     long save();
