@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "core/registry.h"
@@ -135,30 +137,39 @@ TEST(RegistryStoreFile, AChangeOfAnotherProcessIsSeenWhenTheFileLooksUnchanged) 
     const auto file = storeFile(env);
     const std::string key = "Software\\Varnel\\VarnelZize";
     RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Home"));
-    struct stat before {};
-    ASSERT_EQ(::stat(file.c_str(), &before), 0);
 
     // Two saves of the same size bring the first file back through the swap
     // file; a file system with coarse time stamps gives them the same time.
-    pid_t child = inChild(file, [&] {
-        RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Work"));
-        RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Play"));
-    });
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    const timespec times[2] = {before.st_atim, before.st_mtim};
-    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
-    struct stat after {};
-    ASSERT_EQ(::stat(file.c_str(), &after), 0);
-    ASSERT_EQ(after.st_ino, before.st_ino);
-    ASSERT_EQ(after.st_size, before.st_size);
+    auto changedTwiceElsewhere = [&](const std::string& second) {
+        struct stat before {};
+        ASSERT_EQ(::stat(file.c_str(), &before), 0);
+        pid_t child = inChild(file, [&] {
+            RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Work"));
+            RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", second);
+        });
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+        struct stat after {};
+        ASSERT_EQ(::stat(file.c_str(), &after), 0);
+        ASSERT_EQ(after.st_ino, before.st_ino);
+        ASSERT_EQ(after.st_size, before.st_size);
+    };
 
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")), "Play");
-    // This process's next change must not write its old view back.
+    // This process's next change must not write its old view back, be it a
+    // single value or a batch, such as applying the Places Bar.
+    changedTwiceElsewhere("Play");
     RegKeyCreatevalue(HKEY_CURRENT_USER, key, "Language", std::string("Svenska"));
-    setRegistryBackend(std::make_unique<FileRegistry>(file));
     EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")), "Play");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "Language")), "Svenska");
+    changedTwiceElsewhere("Rest");
+    {
+        RegistryChangeBatch changes;
+        RegKeyCreatevalue(HKEY_CURRENT_USER, key, "Language", std::string("Deutsch"));
+    }
+    setRegistryBackend(std::make_unique<FileRegistry>(file));
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")), "Rest");
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "Language")), "Deutsch");
 }
 
 TEST(RegistryStoreFile, WritersInTwoProcessesLoseNothing) {
@@ -257,4 +268,42 @@ TEST(RegistryStoreFile, ReadersNeverSeeAHalfWrittenFile) {
     ::waitpid(writer, &status, 0);
     EXPECT_EQ(torn, 0);
     EXPECT_FALSE(env.exists("Error.log")) << env.readFile("Error.log");
+}
+
+TEST(RegistryStoreFile, ANewFileIsOnDiskBeforeItReplacesTheStore) {
+    test::TestEnvironment env;
+    const auto file = storeFile(env);
+    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language", std::string("English"));
+    const std::string trace = env.path("trace").string();
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execlp("strace", "strace", "-f", "-qq", "-y", "-e", "trace=fsync,fdatasync,rename,renameat2", "-o",
+                 trace.c_str(), VARNEL_STORE_PROBE, file.c_str(), "Software\\Varnel\\VarnelZize", "Language",
+                 "Svenska", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "strace " << status;
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language")), "Svenska");
+
+    // The swap file's data is flushed before it trades places with the
+    // store, and the folder after, so that a power cut finds one whole file.
+    std::vector<std::string> calls;
+    std::istringstream lines(env.readFile("trace"));
+    for (std::string line; std::getline(lines, line);) calls.push_back(line);
+    auto at = [&](auto&& match) {
+        return std::find_if(calls.begin(), calls.end(), match) - calls.begin();
+    };
+    const auto swap = at([](const std::string& c) { return c.find("rename") != std::string::npos; });
+    ASSERT_LT(swap, static_cast<long>(calls.size())) << env.readFile("trace");
+    const auto dataFlush = at([](const std::string& c) {
+        return c.find("sync(") != std::string::npos && c.find(".reg.swap>") != std::string::npos;
+    });
+    EXPECT_LT(dataFlush, swap) << env.readFile("trace");
+    const std::string folder = "<" + file.parent_path().string() + ">";
+    const auto folderFlush = std::find_if(calls.begin() + swap, calls.end(), [&](const std::string& c) {
+        return c.find("fsync(") != std::string::npos && c.find(folder) != std::string::npos;
+    });
+    EXPECT_NE(folderFlush, calls.end()) << env.readFile("trace");
 }

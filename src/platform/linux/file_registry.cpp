@@ -324,6 +324,8 @@ std::uint64_t FileRegistry::changeCount() const {
 }
 
 void FileRegistry::refresh() {
+    // A batch holds the lock since it began: nobody else has written.
+    if (batchDepth_ > 0 && everLoaded_) return;
     // Writers bump the counter and replace the file under the exclusive
     // lock; looking at both under the shared lock sees both or neither.
     const bool shared = !lockedExclusive_ && openLockFile();
@@ -383,7 +385,9 @@ long FileRegistry::save() {
         }
         done += static_cast<size_t>(n);
     }
-    const bool sized = ::ftruncate(fd, static_cast<off_t>(text.size())) == 0;
+    // On disk before it replaces the store: a power cut must find the old
+    // file or the new one, never an empty one.
+    const bool sized = ::ftruncate(fd, static_cast<off_t>(text.size())) == 0 && ::fdatasync(fd) == 0;
     ::close(fd);
     if (!sized) return regerr::WriteFault;
     // Counted before the swap: a reader that sees the new count and the old
@@ -395,6 +399,12 @@ long FileRegistry::save() {
     if (::renameat2(AT_FDCWD, swap.c_str(), AT_FDCWD, file_.c_str(), RENAME_EXCHANGE) != 0 &&
         ::rename(swap.c_str(), file_.c_str()) != 0)  // no store yet, or a file system that cannot exchange
         return regerr::AccessDenied;
+    // The swap itself: the folder's entries.
+    const int folder = ::open(file_.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
     loaded_ = currentIdentity();
     return regerr::Success;
 }
@@ -408,25 +418,61 @@ bool FileRegistry::openLockFile() {
     return lockFd_ >= 0;
 }
 
-long FileRegistry::mutate(const std::function<long(bool& changed)>& change) {
-    const int lockFd = openLockFile() ? lockFd_ : -1;
-    if (lockFd >= 0) ::flock(lockFd, LOCK_EX);
+void FileRegistry::lockExclusive() {
+    if (openLockFile()) ::flock(lockFd_, LOCK_EX);
     lockedExclusive_ = true;
+}
+
+void FileRegistry::unlock() {
+    lockedExclusive_ = false;
+    if (lockFd_ >= 0) ::flock(lockFd_, LOCK_UN);
+}
+
+long FileRegistry::writeChanges() {
+    const long saved = save();
+    if (saved != regerr::Success) {
+        LogError(errorLine("RegistryStore", 75, "Path/File access error") + "\t" + file_.string() +
+                 " could not be written");
+        load();  // the change did not reach the file: forget it
+    }
+    return saved;
+}
+
+long FileRegistry::mutate(const std::function<long(bool& changed)>& change) {
+    if (batchDepth_ > 0) {
+        bool changed = false;
+        const long rc = change(changed);
+        batchChanged_ = batchChanged_ || changed;
+        return rc;
+    }
+    lockExclusive();
     refresh();
     bool changed = false;
     long rc = change(changed);
     if (changed) {
-        long saved = save();
-        if (saved != regerr::Success) {
-            LogError(errorLine("RegistryStore", 75, "Path/File access error") + "\t" + file_.string() +
-                     " could not be written");
-            load();  // the change did not reach the file: forget it
-            rc = saved;
-        }
+        const long saved = writeChanges();
+        if (saved != regerr::Success) rc = saved;
     }
-    lockedExclusive_ = false;
-    if (lockFd >= 0) ::flock(lockFd, LOCK_UN);
+    unlock();
     return rc;
+}
+
+void FileRegistry::beginChanges() {
+    if (batchDepth_ > 0) {
+        ++batchDepth_;
+        return;
+    }
+    lockExclusive();
+    refresh();
+    batchDepth_ = 1;
+    batchChanged_ = false;
+}
+
+void FileRegistry::endChanges() {
+    if (batchDepth_ == 0 || --batchDepth_ > 0) return;
+    if (batchChanged_) writeChanges();
+    batchChanged_ = false;
+    unlock();
 }
 
 FileRegistry::Path FileRegistry::split(const std::string& subKey) { return splitKeyPath(subKey); }
@@ -475,9 +521,9 @@ long FileRegistry::createKey(HKey root, const std::string& subKey, HKey* result)
     Path path;
     if (!resolveHandle(root, path)) return regerr::InvalidHandle;
     Path sub = split(subKey);
-    refresh();
     Path full = path;
     full.insert(full.end(), sub.begin(), sub.end());
+    refresh();
     // Most calls open a key that is already there: no change, no lock.
     long rc = find(full) ? regerr::Success : mutate([&](bool& changed) {
         RegKeyNode* base = find(path);

@@ -7,6 +7,8 @@
 // lock file beside it is held (readers take it shared). The lock file also
 // counts the changes, so that a reader notices another process's change even
 // where the replaced file looks the same (same inode, size and time stamp).
+// A new file is flushed to disk before it replaces the store, and a batch of
+// changes (beginChanges, endChanges) is written once.
 // Key and value names compare without regard to case and keep the case they
 // were created with; sub-keys enumerate in case-insensitive name order.
 
@@ -68,6 +70,8 @@ public:
     long closeKey(HKey key) override;
     long enumValue(HKey key, std::uint32_t index, std::string* name, std::uint32_t* type,
                    std::vector<std::uint8_t>* data) override;
+    void beginChanges() override;
+    void endChanges() override;
 
 private:
     using Path = std::vector<std::string>;
@@ -85,8 +89,11 @@ private:
     void refresh();
     void load();
     long save();
+    long writeChanges();
     long mutate(const std::function<long(bool& changed)>& change);
     bool openLockFile();
+    void lockExclusive();
+    void unlock();
 
     bool resolveHandle(HKey key, Path& path) const;
     RegKeyNode* find(const Path& path);
@@ -101,6 +108,8 @@ private:
     HKey nextHandle_ = 0x1000;
     int lockFd_ = -1;
     bool lockedExclusive_ = false;
+    int batchDepth_ = 0;
+    bool batchChanged_ = false;
 };
 
 }  // namespace varnel::platform
