@@ -1,6 +1,7 @@
 // The Linux registry store: a REGEDIT4 file shared by every process of the user.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -268,6 +269,50 @@ TEST(RegistryStoreFile, ReadersNeverSeeAHalfWrittenFile) {
     ::waitpid(writer, &status, 0);
     EXPECT_EQ(torn, 0);
     EXPECT_FALSE(env.exists("Error.log")) << env.readFile("Error.log");
+}
+
+TEST(RegistryStoreFile, AStoreThatCannotBeReadIsLeftAlone) {
+    test::TestEnvironment env;
+    const auto file = storeFile(env);
+    const std::string key = "Software\\Varnel\\VarnelZize";
+
+    // Something else where the file should be: the program goes on from memory.
+    std::filesystem::create_directories(file / "kept");
+    RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Home"));
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")), "Home");
+    EXPECT_TRUE(std::filesystem::is_directory(file / "kept"));
+    auto log = test::crlfLines(env.readFile("Error.log"));
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].rfind("RegistryStore\t75\t", 0), 0u) << log[0];
+    std::filesystem::remove_all(file);
+    std::filesystem::remove(env.path("Error.log"));
+
+    // A store left behind by a run under sudo: another user's file.
+    if (::getuid() != 0) GTEST_SKIP() << "needs root to write the store as another user";
+    replaceStore(file, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Varnel\\VarnelZize]\r\n\"CurrentGroup\"=\"Home\"\r\n");
+    const std::string before = env.readFile("registry/HKEY_CURRENT_USER.reg");
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    for (const auto& folder : {env.folder(), file.parent_path()})
+        std::filesystem::permissions(folder, std::filesystem::perms::all);
+    pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(126);
+        setRegistryBackend(std::make_unique<FileRegistry>(file));
+        const bool unread = regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")).empty();
+        RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Work"));
+        const bool kept = regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")) == "Work";
+        ::_exit(unread && kept ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(env.readFile("registry/HKEY_CURRENT_USER.reg"), before);
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u);
+    log = test::crlfLines(env.readFile("Error.log"));
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].rfind("RegistryStore\t75\t", 0), 0u) << log[0];
 }
 
 TEST(RegistryStoreFile, ANewFileIsOnDiskBeforeItReplacesTheStore) {

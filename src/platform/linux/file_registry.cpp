@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -330,8 +331,42 @@ void FileRegistry::refresh() {
     // lock; looking at both under the shared lock sees both or neither.
     const bool shared = !lockedExclusive_ && openLockFile();
     if (shared) ::flock(lockFd_, LOCK_SH);
-    if (!everLoaded_ || currentIdentity() != loaded_) load();
+    // An unreadable store is tried again each time: its owner may mend it.
+    if (!everLoaded_ || unreadable_ || currentIdentity() != loaded_) load();
     if (shared) ::flock(lockFd_, LOCK_UN);
+}
+
+std::string FileRegistry::readStore(const FileIdentity& id, std::string& text) const {
+    if (!id.exists) {
+        struct stat st {};
+        // Missing is fine; a folder that may not be looked into is not.
+        if (::stat(file_.c_str(), &st) != 0 && errno != ENOENT && errno != ENOTDIR) return std::strerror(errno);
+        return {};
+    }
+    const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    struct stat st {};
+    std::string failure;
+    if (::fstat(fd, &st) != 0) {
+        failure = std::strerror(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        failure = "it is not a file";
+    } else {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n > 0) {
+                text.append(buffer, static_cast<size_t>(n));
+            } else if (n == 0) {
+                break;
+            } else if (errno != EINTR) {
+                failure = std::strerror(errno);
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    return failure;
 }
 
 void FileRegistry::load() {
@@ -339,15 +374,19 @@ void FileRegistry::load() {
     // file a reader may still have open (see save).
     FileIdentity id = currentIdentity();
     std::string text;
-    if (id.exists) {
-        std::ifstream in(file_, std::ios::binary);
-        std::stringstream buffer;
-        buffer << in.rdbuf();
-        text = buffer.str();
-    }
-
+    const std::string failure = readStore(id, text);
     everLoaded_ = true;
     loaded_ = id;
+    if (!failure.empty()) {
+        // Perhaps another user's file (a run under sudo): replacing it would
+        // lose that user's settings. Whatever was known stays in memory.
+        if (!unreadable_)
+            LogError(errorLine("RegistryStore", 75, "Path/File access error") + "\t" + file_.string() +
+                     " cannot be read (" + failure + "); the settings live in memory and the file is left as it is");
+        unreadable_ = true;
+        return;
+    }
+    unreadable_ = false;
     root_.values.clear();
     root_.subKeys.clear();
     if (!id.exists) return;
@@ -429,6 +468,7 @@ void FileRegistry::unlock() {
 }
 
 long FileRegistry::writeChanges() {
+    if (unreadable_) return regerr::Success;  // left alone: the changes live in memory
     const long saved = save();
     if (saved != regerr::Success) {
         LogError(errorLine("RegistryStore", 75, "Path/File access error") + "\t" + file_.string() +

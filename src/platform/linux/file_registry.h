@@ -8,7 +8,9 @@
 // counts the changes, so that a reader notices another process's change even
 // where the replaced file looks the same (same inode, size and time stamp).
 // A new file is flushed to disk before it replaces the store, and a batch of
-// changes (beginChanges, endChanges) is written once.
+// changes (beginChanges, endChanges) is written once. A store that is there
+// but cannot be read is never written over: the process keeps its settings
+// in memory.
 // Key and value names compare without regard to case and keep the case they
 // were created with; sub-keys enumerate in case-insensitive name order.
 
@@ -88,6 +90,7 @@ private:
     std::uint64_t changeCount() const;
     void refresh();
     void load();
+    std::string readStore(const FileIdentity& id, std::string& text) const;
     long save();
     long writeChanges();
     long mutate(const std::function<long(bool& changed)>& change);
@@ -108,6 +111,7 @@ private:
     HKey nextHandle_ = 0x1000;
     int lockFd_ = -1;
     bool lockedExclusive_ = false;
+    bool unreadable_ = false;  // there, but not readable: never written over
     int batchDepth_ = 0;
     bool batchChanged_ = false;
 };
