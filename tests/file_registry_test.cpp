@@ -315,6 +315,43 @@ TEST(RegistryStoreFile, AStoreThatCannotBeReadIsLeftAlone) {
     EXPECT_EQ(log[0].rfind("RegistryStore\t75\t", 0), 0u) << log[0];
 }
 
+TEST(RegistryStoreFile, NamesTheFileCannotHoldAreRefused) {
+    test::TestEnvironment env;
+    const auto file = storeFile(env);
+    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\Bad\r\n[HKEY_CURRENT_USER\\Injected]\r\n;");
+    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Good", "a\nb", std::string("v"));
+    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Good", "c", std::string("d"));
+    // The Windows registry's limits: 255 characters a name, 512 levels.
+    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\" + std::string(255, 'n'));
+    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\" + std::string(256, 'l'));
+    std::string deep = "Software";
+    for (int level = 2; level <= 512; ++level) deep += "\\k";
+    RegKeyCreatekey(HKEY_CURRENT_USER, deep);
+    RegKeyCreatekey(HKEY_CURRENT_USER, deep + "\\deeper");
+
+    setRegistryBackend(std::make_unique<FileRegistry>(file));
+    EXPECT_TRUE(parses(env.readFile("registry/HKEY_CURRENT_USER.reg")));
+    EXPECT_EQ(test::registrySnapshot("Software\\Good"),
+              (std::vector<std::string>{"Software\\Good", "Software\\Good|c=REG_SZ:d"}));
+    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, "Injected"));
+    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, "Software\\" + std::string(255, 'n')));
+    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, "Software\\" + std::string(256, 'l')));
+    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, deep));
+    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, deep + "\\deeper"));
+    auto log = test::crlfLines(env.readFile("Error.log"));
+    ASSERT_EQ(log.size(), 4u);
+    for (const auto& line : log) EXPECT_EQ(line.rfind("RegistryStore\t5\t", 0), 0u) << line;
+
+    // A crafted store with a deeper key: that key is not read, and the file
+    // does not grow with the square of its depth.
+    std::string crafted = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software";
+    for (int level = 0; level < 3000; ++level) crafted += "\\k";
+    replaceStore(file, crafted + "]\r\n\"v\"=\"1\"\r\n");
+    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, "Software\\k"));
+    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\After");
+    EXPECT_LT(std::filesystem::file_size(file), 1000u);
+}
+
 TEST(RegistryStoreFile, ANewFileIsOnDiskBeforeItReplacesTheStore) {
     test::TestEnvironment env;
     const auto file = storeFile(env);

@@ -25,6 +25,23 @@ namespace {
 
 constexpr const char* kRootName = "HKEY_CURRENT_USER";
 
+// What the Windows registry allows, and what keeps the file (which repeats
+// every key's whole path) from growing with the square of a key's depth.
+constexpr size_t kMaxKeyDepth = 512;
+constexpr size_t kMaxKeyNameLength = 255;
+
+bool hasLineBreak(const std::string& name) { return name.find_first_of("\r\n") != std::string::npos; }
+
+// Why a key path below the root cannot be kept, or "" when it can.
+std::string keyPathProblem(const std::vector<std::string>& parts) {
+    if (parts.size() > kMaxKeyDepth) return "deeper than 512 levels";
+    for (const auto& part : parts) {
+        if (part.size() > kMaxKeyNameLength) return "a name longer than 255 characters";
+        if (hasLineBreak(part)) return "a line break in a name";
+    }
+    return {};
+}
+
 // ---- REGEDIT4 text --------------------------------------------------------
 
 std::string escapeString(const std::string& s) {
@@ -257,6 +274,10 @@ bool parseRegFile(const std::string& text, RegKeyNode& root) {
                 continue;
             }
             parts.erase(parts.begin());
+            if (!keyPathProblem(parts).empty()) {
+                ok = false;
+                continue;
+            }
             current = ensurePath(root, parts);
             continue;
         }
@@ -515,6 +536,15 @@ void FileRegistry::endChanges() {
     unlock();
 }
 
+// Names that the file cannot hold are refused, as Windows refuses what
+// exceeds its limits; the caller sees an invalid parameter.
+bool FileRegistry::refuse(const std::string& what, const std::string& problem) {
+    if (problem.empty()) return false;
+    LogError(errorLine("RegistryStore", 5, "Invalid procedure call or argument") + "\t" + what + " refused: " +
+             problem);
+    return true;
+}
+
 FileRegistry::Path FileRegistry::split(const std::string& subKey) { return splitKeyPath(subKey); }
 
 bool FileRegistry::resolveHandle(HKey key, Path& path) const {
@@ -563,6 +593,7 @@ long FileRegistry::createKey(HKey root, const std::string& subKey, HKey* result)
     Path sub = split(subKey);
     Path full = path;
     full.insert(full.end(), sub.begin(), sub.end());
+    if (refuse("a new key", keyPathProblem(full))) return regerr::InvalidParameter;
     refresh();
     // Most calls open a key that is already there: no change, no lock.
     long rc = find(full) ? regerr::Success : mutate([&](bool& changed) {
@@ -621,6 +652,7 @@ long FileRegistry::setValue(HKey key, const std::string& name, std::uint32_t typ
                             std::uint32_t size) {
     Path path;
     if (!resolveHandle(key, path)) return regerr::InvalidHandle;
+    if (refuse("a value name", hasLineBreak(name) ? "a line break in it" : "")) return regerr::InvalidParameter;
     refresh();
     if (RegKeyNode* node = find(path)) {
         RegValueData* v = node->findValue(name);

@@ -10,7 +10,8 @@
 // A new file is flushed to disk before it replaces the store, and a batch of
 // changes (beginChanges, endChanges) is written once. A store that is there
 // but cannot be read is never written over: the process keeps its settings
-// in memory.
+// in memory. Names the file cannot hold (line breaks, beyond the Windows
+// registry's 512 levels and 255-character names) are refused.
 // Key and value names compare without regard to case and keep the case they
 // were created with; sub-keys enumerate in case-insensitive name order.
 
@@ -97,6 +98,7 @@ private:
     bool openLockFile();
     void lockExclusive();
     void unlock();
+    static bool refuse(const std::string& what, const std::string& problem);
 
     bool resolveHandle(HKey key, Path& path) const;
     RegKeyNode* find(const Path& path);
