@@ -4,6 +4,7 @@
 #include <QLocalSocket>
 
 #include "platform/platform.h"
+#include "platform/termination.h"
 
 namespace varnel {
 
@@ -39,7 +40,7 @@ CloseListener::CloseListener(const QString& title, std::function<void()> onClose
             });
         }
     });
-    watchTerminationRequests(this, [this] {
+    platform::watchTerminationRequests(this, [this] {
         if (onClose_) onClose_();
     });
 }
