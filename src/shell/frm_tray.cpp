@@ -7,7 +7,7 @@
 #include "core/group_loader.h"
 #include "core/log.h"
 #include "core/maker.h"
-#include "core/registry.h"
+#include "core/setting_text.h"
 #include "core/text.h"
 #include "editor/frm_main.h"
 #include "lang/text_table.h"
@@ -28,7 +28,7 @@ frmTray*& slot() {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-std::string currentGroup() { return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); }
+std::string currentGroup() { return readSettingText("CurrentGroup"); }
 
 }  // namespace
 
@@ -209,7 +209,7 @@ void frmTray::iconMessage(int code) {
 void frmTray::setApp_Click(int index) {
     if (!setApp_->item(index)) return;
     const std::string name = setApp_->caption(index);
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", name);
+    writeSettingText("CurrentGroup", name);
     UpdateIcon();
     LoadListFromDb();
     LoadFromDb(name);
@@ -253,7 +253,7 @@ void frmTray::Sublang_Click(int index) {
     const std::string language = Sublang_->caption(index);
     showEditorNormal();
     if (askQuestion(Texts.ChangesRestart))
-        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", language);
+        writeSettingText("Language", language);
 }
 
 void frmTray::mExit_Click() {
