@@ -9,6 +9,7 @@ packages=(
   libgtest-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth x11-utils x11-xserver-utils xdotool trayer tigervnc-standalone-server
+  dbus-daemon haskell-gtk-sni-tray-utils
   imagemagick python3 curl
   python3-pil fonts-dejavu-core
   g++-mingw-w64-x86-64-posix wine wine64

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QThread>
+#include <memory>
 
 #include "core/registry.h"
 #include "shell/close_channel.h"
@@ -52,6 +53,52 @@ int freeDisplay() {
             !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
             return n;
     return -1;
+}
+
+// The display's viewable windows of the program, by size: the editor is
+// 401 x 250, the splash and About box 299 x 147.
+QStringList shownWindows(const QProcessEnvironment& env) {
+    QStringList sizes;
+    const QString ids = run("xdotool", {"search", "--onlyvisible", "--name", "^Varnel Zize"}, env);
+    for (const QString& id : ids.split('\n', Qt::SkipEmptyParts)) {
+        const QString g = run("xdotool", {"getwindowgeometry", "--shell", id}, env);
+        QString w, h;
+        for (const QString& line : g.split('\n')) {
+            if (line.startsWith("WIDTH=")) w = line.mid(6);
+            if (line.startsWith("HEIGHT=")) h = line.mid(7);
+        }
+        sizes << w + "x" + h;
+    }
+    sizes.sort();
+    return sizes;
+}
+
+const QString kEditor = "401x250", kAbout = "299x147";
+
+// An X server of the test's own, the program folder's environment pointed at it.
+struct Display {
+    int number = freeDisplay();
+    QProcessEnvironment env;
+    std::unique_ptr<Helper> xvfb;
+    explicit Display(const ProgramFolderCopy& folder) : env(folder.processEnvironment()) {
+        env.insert("DISPLAY", QStringLiteral(":%1").arg(number));
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("DBUS_SESSION_BUS_ADDRESS");
+        xvfb = std::make_unique<Helper>(
+            "Xvfb", QStringList{QStringLiteral(":%1").arg(number), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+            env);
+    }
+    bool up() const {
+        return number > 0 && ProgramFolderCopy::waitFor(
+                                 [&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)); }, 10000);
+    }
+};
+
+void click(const QProcessEnvironment& env, int x, int y, int times) {
+    run("xdotool", {"mousemove", QString::number(x), QString::number(y), "click", "--repeat", QString::number(times),
+                    "--delay", "60", "1"},
+        env);
 }
 
 }  // namespace
@@ -125,4 +172,102 @@ TEST(TrayEndToEnd, SwitchingTheGroupFromTheTrayMenuAppliesItAndRenamesTheTooltip
     ASSERT_TRUE(program->waitForFinished(10000));
     EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
     EXPECT_FALSE(folder.env().exists("Error.log")) << folder.env().readFile("Error.log");
+}
+
+TEST(TrayEndToEnd, TheIconStillAnswersWhileAboutIsOpen) {
+    ProgramFolderCopy folder;
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    folder.addGroup("Work", {"/w/a", "/w/b", "/w/c", "/w/d", "/w/e"}, true);
+    Display display(folder);
+    ASSERT_TRUE(display.up());
+    const QProcessEnvironment& env = display.env;
+    Helper tray("trayer", {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
+                           "--SetDockType", "true"},
+                env);
+    QString trayWindow;
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
+        trayWindow = run("xdotool", {"search", "--onlyvisible", "--class", "trayer"}, env).section('\n', 0, 0);
+        return !trayWindow.isEmpty();
+    }, 10000));
+    auto program = folder.start("Varnel_Zize", {}, env);
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }));
+
+    int x = 0, y = 0, w = 0, h = 0;
+    for (const QString& line : run("xdotool", {"getwindowgeometry", "--shell", trayWindow}, env).split('\n')) {
+        if (line.startsWith("X=")) x = line.mid(2).toInt();
+        if (line.startsWith("Y=")) y = line.mid(2).toInt();
+        if (line.startsWith("WIDTH=")) w = line.mid(6).toInt();
+        if (line.startsWith("HEIGHT=")) h = line.mid(7).toInt();
+    }
+    ASSERT_GT(w, 0);
+    const int cx = x + w / 2, cy = y + h / 2;
+    // Menu > About (Groups, Folders, Show, Hide, Help, About).
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
+        run("xdotool", {"mousemove", QString::number(cx), QString::number(cy), "click", "3"}, env);
+        QThread::msleep(600);
+        run("xdotool", {"key", "Down", "Down", "Down", "Down", "Down", "Down", "Return"}, env);
+        QThread::msleep(600);
+        return shownWindows(env).contains(kAbout);
+    }, 20000));
+
+    // A double click on the icon closes About and hides the editor.
+    click(env, cx, cy, 2);
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env).isEmpty(); }, 5000)) << shownWindows(env).join(' ').toStdString();
+    click(env, cx, cy, 2);
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }, 5000));
+
+    ASSERT_TRUE(requestClose("Varnel_Zize"));
+    ASSERT_TRUE(program->waitForFinished(10000));
+}
+
+TEST(TrayEndToEnd, OnAStatusNotifierTrayASingleClickDoesTheDoubleClicksWork) {
+    ProgramFolderCopy folder;
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    folder.addGroup("Work", {"/w/a", "/w/b", "/w/c", "/w/d", "/w/e"}, true);
+    Display display(folder);
+    ASSERT_TRUE(display.up());
+    QProcessEnvironment env = display.env;
+
+    // A session bus of the test's own, with a StatusNotifierItem host on it.
+    QProcess bus;
+    bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    ASSERT_TRUE(bus.waitForReadyRead(10000));
+    env.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromUtf8(bus.readLine()).trimmed());
+    {
+        Helper host("gtk-sni-tray-standalone", {"--watcher", "--top", "--beginning", "--size", "30"}, env);
+        ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
+            return !run("xdotool", {"search", "--onlyvisible", "--name", "gtk-sni-tray-standalone"}, env).isEmpty();
+        }, 10000));
+        QThread::msleep(500);
+        auto program = folder.start("Varnel_Zize", {}, env);
+        ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }));
+
+        // The host reports each click as one activation: one click hides, the next shows.
+        ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
+            click(env, 15, 15, 1);
+            return ProgramFolderCopy::waitFor([&] { return shownWindows(env).isEmpty(); }, 1500);
+        }, 10000));
+        QThread::msleep(800);  // past the host's own double-click time
+        click(env, 15, 15, 1);
+        EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }, 5000))
+            << shownWindows(env).join(' ').toStdString();
+
+        // The host draws the program's menu itself: About from there, and a
+        // click on the icon closes it again and hides the editor.
+        ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
+            run("xdotool", {"mousemove", "15", "15", "click", "3"}, env);
+            QThread::msleep(800);
+            run("xdotool", {"key", "Down", "Down", "Down", "Down", "Down", "Down", "Return"}, env);
+            QThread::msleep(800);
+            return shownWindows(env).contains(kAbout);
+        }, 20000));
+        click(env, 15, 15, 1);
+        EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env).isEmpty(); }, 5000))
+            << shownWindows(env).join(' ').toStdString();
+
+        ASSERT_TRUE(requestClose("Varnel_Zize"));
+        ASSERT_TRUE(program->waitForFinished(10000));
+    }
+    bus.terminate();
+    bus.waitForFinished(3000);
 }

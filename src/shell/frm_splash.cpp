@@ -68,7 +68,7 @@ void frmSplash::showAbout() {
     auto* splash = new frmSplash(QString());
     slot() = splash;
     splash->Form_Load();
-    splash->showModal();
+    splash->showModal(ModalScope::Editor);
 }
 
 frmSplash* frmSplash::loaded() { return slot(); }

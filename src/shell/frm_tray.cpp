@@ -14,6 +14,7 @@
 #include "places/places_bar.h"
 #include "shell/frm_splash.h"
 #include "shell/program.h"
+#include "shell/tray_clicks.h"
 #include "skin/message_boxes.h"
 #include "skin/skin_picture.h"
 
@@ -132,14 +133,23 @@ frmTray::frmTray() : menu_(std::make_unique<QMenu>(QStringLiteral("&VarnelMenu")
     mSetItem_.attach(mSetAction);
     mFoldersItem_.attach(mFoldersAction);
 
-    QObject::connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        switch (reason) {
-        case QSystemTrayIcon::DoubleClick: iconMessage(515); break;
-        case QSystemTrayIcon::Context: iconMessage(517); break;
-        case QSystemTrayIcon::MiddleClick: iconMessage(520); break;
-        default: iconMessage(514); break;
-        }
-    });
+    // Where no double click can arrive, the single click does its work, so
+    // the editor, About and the update window stay within reach of the icon.
+    // Such a host also draws the menu itself from what the program publishes.
+    const bool singleClickActivates = !trayReportsDoubleClicks();
+    if (singleClickActivates) icon_->setContextMenu(menu_.get());
+    QObject::connect(icon_, &QSystemTrayIcon::activated, this,
+                     [this, singleClickActivates](QSystemTrayIcon::ActivationReason reason) {
+                         switch (reason) {
+                         case QSystemTrayIcon::DoubleClick: iconMessage(515); break;
+                         case QSystemTrayIcon::Context:
+                             if (!singleClickActivates) iconMessage(517);
+                             break;
+                         case QSystemTrayIcon::MiddleClick: iconMessage(520); break;
+                         case QSystemTrayIcon::Trigger: iconMessage(singleClickActivates ? 515 : 514); break;
+                         default: iconMessage(514); break;
+                         }
+                     });
 }
 
 frmTray::~frmTray() { deleteIcon(); }
