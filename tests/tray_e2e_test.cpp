@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QMap>
+#include <QPoint>
+#include <QRect>
 #include <QProcess>
 #include <QThread>
+#include <functional>
 #include <memory>
 
 #include "core/registry.h"
@@ -55,25 +59,35 @@ int freeDisplay() {
     return -1;
 }
 
-// The display's viewable windows of the program, by size: the editor is
-// 401 x 250, the splash and About box 299 x 147.
+// A window's place and size on the display.
+QRect geometryOf(const QString& window, const QProcessEnvironment& env) {
+    QMap<QString, int> v;
+    for (const QString& line : run("xdotool", {"getwindowgeometry", "--shell", window}, env).split('\n'))
+        v[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+    return QRect(v["X"], v["Y"], v["WIDTH"], v["HEIGHT"]);
+}
+
+// The display's viewable windows of the program, by size: the editor and
+// the update window are 401 x 250, the splash and About box 299 x 147.
 QStringList shownWindows(const QProcessEnvironment& env) {
     QStringList sizes;
     const QString ids = run("xdotool", {"search", "--onlyvisible", "--name", "^Varnel Zize"}, env);
     for (const QString& id : ids.split('\n', Qt::SkipEmptyParts)) {
-        const QString g = run("xdotool", {"getwindowgeometry", "--shell", id}, env);
-        QString w, h;
-        for (const QString& line : g.split('\n')) {
-            if (line.startsWith("WIDTH=")) w = line.mid(6);
-            if (line.startsWith("HEIGHT=")) h = line.mid(7);
-        }
-        sizes << w + "x" + h;
+        const QRect g = geometryOf(id, env);
+        sizes << QStringLiteral("%1x%2").arg(g.width()).arg(g.height());
     }
     sizes.sort();
     return sizes;
 }
 
 const QString kEditor = "401x250", kAbout = "299x147";
+
+// The first whole line a helper prints (a display number, a bus address).
+QString firstLine(QProcess& helper) {
+    ProgramFolderCopy::waitFor([&] { return helper.canReadLine() || (helper.waitForReadyRead(100) && helper.canReadLine()); },
+                               10000);
+    return helper.canReadLine() ? QString::fromUtf8(helper.readLine()).trimmed() : QString();
+}
 
 // An X server of the test's own on a display number it chose itself (other
 // suites start theirs at the same time), the program folder's environment
@@ -84,8 +98,8 @@ struct Display {
     explicit Display(const ProgramFolderCopy& folder) : env(folder.processEnvironment()) {
         xvfb.setStandardErrorFile(QProcess::nullDevice());
         xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-        const int number = xvfb.waitForReadyRead(10000) ? QString::fromUtf8(xvfb.readLine()).trimmed().toInt() : -1;
-        env.insert("DISPLAY", QStringLiteral(":%1").arg(number));
+        const QString number = firstLine(xvfb);
+        env.insert("DISPLAY", ":" + (number.isEmpty() ? QStringLiteral("-1") : number));
         env.insert("QT_QPA_PLATFORM", "xcb");
         env.remove("WAYLAND_DISPLAY");
         env.remove("DBUS_SESSION_BUS_ADDRESS");
@@ -97,10 +111,24 @@ struct Display {
     bool up() const { return env.value("DISPLAY") != ":-1"; }
 };
 
-void click(const QProcessEnvironment& env, int x, int y, int times) {
-    run("xdotool", {"mousemove", QString::number(x), QString::number(y), "click", "--repeat", QString::number(times),
-                    "--delay", "60", "1"},
+void click(const QProcessEnvironment& env, QPoint at, int times) {
+    run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "--repeat",
+                    QString::number(times), "--delay", "60", "1"},
         env);
+}
+
+// Opens the icon's menu and chooses its item `item` (0 = Groups, 5 = About,
+// 6 = Update) with the keyboard, until `opened` holds.
+bool chooseFromMenu(const QProcessEnvironment& env, QPoint icon, int item, const std::function<bool()>& opened) {
+    return ProgramFolderCopy::waitFor([&] {
+        run("xdotool", {"mousemove", QString::number(icon.x()), QString::number(icon.y()), "click", "3"}, env);
+        QThread::msleep(700);
+        QStringList keys{"key"};
+        for (int i = 0; i <= item; ++i) keys << "Down";
+        run("xdotool", keys << "Return", env);
+        QThread::msleep(700);
+        return opened();
+    }, 20000);
 }
 
 }  // namespace
@@ -194,39 +222,20 @@ TEST(TrayEndToEnd, TheIconStillAnswersWhileAboutOrTheUpdateWindowIsOpen) {
     auto program = folder.start("Varnel_Zize", {}, env);
     ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }));
 
-    int x = 0, y = 0, w = 0, h = 0;
-    for (const QString& line : run("xdotool", {"getwindowgeometry", "--shell", trayWindow}, env).split('\n')) {
-        if (line.startsWith("X=")) x = line.mid(2).toInt();
-        if (line.startsWith("Y=")) y = line.mid(2).toInt();
-        if (line.startsWith("WIDTH=")) w = line.mid(6).toInt();
-        if (line.startsWith("HEIGHT=")) h = line.mid(7).toInt();
-    }
-    ASSERT_GT(w, 0);
-    const int cx = x + w / 2, cy = y + h / 2;
-    // Menu > About (Groups, Folders, Show, Hide, Help, About).
-    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
-        run("xdotool", {"mousemove", QString::number(cx), QString::number(cy), "click", "3"}, env);
-        QThread::msleep(600);
-        run("xdotool", {"key", "Down", "Down", "Down", "Down", "Down", "Down", "Return"}, env);
-        QThread::msleep(600);
-        return shownWindows(env).contains(kAbout);
-    }, 20000));
+    const QPoint icon = geometryOf(trayWindow, env).center();
+    ASSERT_FALSE(icon.isNull());
+    ASSERT_TRUE(chooseFromMenu(env, icon, 5, [&] { return shownWindows(env).contains(kAbout); }));
 
     // A double click on the icon closes About and hides the editor.
-    click(env, cx, cy, 2);
-    EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env).isEmpty(); }, 5000)) << shownWindows(env).join(' ').toStdString();
-    click(env, cx, cy, 2);
+    click(env, icon, 2);
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env).isEmpty(); }, 5000))
+        << shownWindows(env).join(' ').toStdString();
+    click(env, icon, 2);
     EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }, 5000));
 
-    // The same for the update window (as large as the editor, beside it).
-    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
-        run("xdotool", {"mousemove", QString::number(cx), QString::number(cy), "click", "3"}, env);
-        QThread::msleep(600);
-        run("xdotool", {"key", "Down", "Down", "Down", "Down", "Down", "Down", "Down", "Return"}, env);
-        QThread::msleep(600);
-        return shownWindows(env) == QStringList{kEditor, kEditor};
-    }, 20000));
-    click(env, cx, cy, 2);
+    // The same for the update window, as large as the editor.
+    ASSERT_TRUE(chooseFromMenu(env, icon, 6, [&] { return shownWindows(env) == QStringList{kEditor, kEditor}; }));
+    click(env, icon, 2);
     EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env).isEmpty(); }, 5000))
         << shownWindows(env).join(' ').toStdString();
 
@@ -245,8 +254,9 @@ TEST(TrayEndToEnd, OnAStatusNotifierTrayASingleClickDoesTheDoubleClicksWork) {
     // A session bus of the test's own, with a StatusNotifierItem host on it.
     QProcess bus;
     bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
-    ASSERT_TRUE(bus.waitForReadyRead(10000));
-    env.insert("DBUS_SESSION_BUS_ADDRESS", QString::fromUtf8(bus.readLine()).trimmed());
+    const QString address = firstLine(bus);
+    ASSERT_FALSE(address.isEmpty());
+    env.insert("DBUS_SESSION_BUS_ADDRESS", address);
     env.insert("NO_AT_BRIDGE", "1");  // no accessibility bus for the host
     {
         Helper host("gtk-sni-tray-standalone", {"--watcher", "--top", "--beginning", "--size", "30"}, env);
@@ -258,25 +268,20 @@ TEST(TrayEndToEnd, OnAStatusNotifierTrayASingleClickDoesTheDoubleClicksWork) {
         ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }));
 
         // The host reports each click as one activation: one click hides, the next shows.
+        const QPoint icon(15, 15);
         ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
-            click(env, 15, 15, 1);
+            click(env, icon, 1);
             return ProgramFolderCopy::waitFor([&] { return shownWindows(env).isEmpty(); }, 1500);
         }, 10000));
         QThread::msleep(800);  // past the host's own double-click time
-        click(env, 15, 15, 1);
+        click(env, icon, 1);
         EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }, 5000))
             << shownWindows(env).join(' ').toStdString();
 
         // The host draws the program's menu itself: About from there, and a
         // click on the icon closes it again and hides the editor.
-        ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
-            run("xdotool", {"mousemove", "15", "15", "click", "3"}, env);
-            QThread::msleep(800);
-            run("xdotool", {"key", "Down", "Down", "Down", "Down", "Down", "Down", "Return"}, env);
-            QThread::msleep(800);
-            return shownWindows(env).contains(kAbout);
-        }, 20000));
-        click(env, 15, 15, 1);
+        ASSERT_TRUE(chooseFromMenu(env, icon, 5, [&] { return shownWindows(env).contains(kAbout); }));
+        click(env, icon, 1);
         EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env).isEmpty(); }, 5000))
             << shownWindows(env).join(' ').toStdString();
 
