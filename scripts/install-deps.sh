@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth x11-utils x11-xserver-utils xdotool trayer tigervnc-standalone-server
   imagemagick python3 curl strace
+  dbus-daemon haskell-gtk-sni-tray-utils
   python3-pil fonts-dejavu-core
   desktop-file-utils appstream lintian dpkg-dev
   g++-mingw-w64-x86-64-posix wine wine64

@@ -57,11 +57,14 @@ Run run(const std::string& label, const std::string& sql) {
 
 std::string missingDatabaseText() { return "unable to open database file: Db\\varnel.db is missing"; }
 
-void dbExec(const std::string& sql, DbStatusUse status) {
+bool dbExec(const std::string& sql, DbStatusUse status) {
+    bool ran = false;
     guarded("dbExec", [&] {
         Run r = run("dbExec", sql);
         if (!r.error.empty() && status == DbStatusUse::Record) DbStatus = r.error;
+        ran = r.error.empty();
     });
+    return ran;
 }
 
 void getDbData(const std::string& sql) {

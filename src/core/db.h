@@ -25,7 +25,8 @@ extern std::string DbStatus;
 enum class DbStatusUse { Record, Ignore };
 
 // Runs a statement that returns nothing. On success DbStatus stays as it was.
-void dbExec(const std::string& sql, DbStatusUse status = DbStatusUse::Record);
+// False when the statement did not run (no database, refused, failed).
+bool dbExec(const std::string& sql, DbStatusUse status = DbStatusUse::Record);
 
 // Runs a query into DbResult and DbStatus.
 void getDbData(const std::string& sql);

@@ -342,7 +342,7 @@ void frmUpdate::closeEvent(QCloseEvent* event) {
 void showUpdateWindow() {
     frmUpdate& w = frmUpdate::instance();
     w.setWindowState(Qt::WindowNoState);
-    w.showModal();
+    w.showModal(SkinWindow::ModalScope::Editor);
 }
 
 void unloadUpdateWindowForTray() {
