@@ -60,8 +60,14 @@ const Key kKeys[] = {
     {"UpdateExe", &TextTable::UpdateExe},
     {"NewNameExists", &TextTable::NewNameExists},
     {"Help", &TextTable::Help},
+    {"UpdateNotVerified", &TextTable::UpdateNotVerified},
     {"Folders", &TextTable::Folders},
 };
+
+// Keys newer than the language files already installed: their English text
+// stands until the file names its own.
+const Key kNewerKeys[] = {{"UpdateNotVerified", &TextTable::UpdateNotVerified}};
+const char* const kEnglishFallbacks[] = {"The update could not be verified."};
 
 std::string readWholeFile(const std::filesystem::path& path) {
     std::error_code ec;
@@ -102,6 +108,7 @@ size_t previousCharacter(const std::string& s, size_t pos) {
 }  // namespace
 
 void parseLanguageFile(const std::string& languageName, LanguageKeys keys) {
+    for (size_t k = 0; k < std::size(kNewerKeys); ++k) Texts.*(kNewerKeys[k].text) = kEnglishFallbacks[k];
     std::string content;
     if (!guarded(kLabel, [&] { content = readWholeFile(programPath("language\\" + languageName + ".lang")); }))
         return;

@@ -10,7 +10,8 @@ struct TextTable {
     std::string AddNew, Change, Save, Delete, NewGroupName, SaveTheChanges, DeleteCurrentGroup, Cancel, Ok,
         SetPaths, Show, Hide, About, Exit, Update, BrowseTitle, SelectShortcutGroup, language, FillAllFields,
         FillName, EmptyDb, NewUpdatesAvalible, NoNewUpdatesAvalible, DownloadCancelled, Check, Finished, UpToDate,
-        Restart, CantConnect, Downloading, CurrentGroup, ChangesRestart, UpdateExe, NewNameExists, Help, Folders;
+        Restart, CantConnect, Downloading, CurrentGroup, ChangesRestart, UpdateExe, NewNameExists, Help, Folders,
+        UpdateNotVerified;
 };
 
 // The table of the running program, empty until the language file is read,
