@@ -16,6 +16,7 @@
 #include "shell/frm_tray.h"
 #include "shell/program.h"
 #include "skin/skin_picture.h"
+#include "update/compiled_release_key.h"
 #include "update/frm_update.h"
 
 using namespace varnel;
@@ -77,6 +78,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Varnel Zize"));
     QApplication::setQuitOnLastWindowClosed(false);
     processPendingEvents = [] { QCoreApplication::processEvents(); };
+    setReleaseKey(compiledReleaseKey());
     try {
         QApplication::setWindowIcon(loadSkinIcon("\\build\\Icon\\Varnel.ico"));
     } catch (...) {
