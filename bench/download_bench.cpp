@@ -1,5 +1,6 @@
-// Downloading one 100 MB file from a local server: the update downloader
-// against curl on the same file, and the downloader's peak memory growth.
+// Downloading one 100 MB file from a local server: the update downloader,
+// checking the file's SHA-256 as a signed release asks, against curl on the
+// same file, and the downloader's peak memory growth.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -8,6 +9,7 @@
 #include "bench_util.h"
 #include "core/program_folder.h"
 #include "support/http_server.h"
+#include "update/release_signature.h"
 #include "update/update_download.h"
 
 using namespace varnel;
@@ -35,6 +37,7 @@ int main(int argc, char** argv) {
         std::string block(1 << 20, 'v');
         for (int i = 0; i < 100; ++i) out << block;
     }
+    const Sha256Digest digest = sha256OfFile(folder / "server" / "big.bin").value();
     test::HttpServer server(folder / "server");
     const QString url = server.baseUrl() + "big.bin";
     const QString dest = QString::fromStdString((folder / "big.bin").string());
@@ -44,7 +47,8 @@ int main(int argc, char** argv) {
         UpdateDownload download({});
         QObject::connect(&download, &UpdateDownload::DownloadComplete, [&] { done = true; });
         QObject::connect(&download, &UpdateDownload::DownloadError, [&] { done = failed = true; });
-        download.BeginDownload(url, dest);
+        download.BeginDownload(url, dest,
+                               std::make_unique<DownloadDigestCheck>("big.bin", digest, [&] { failed = true; }));
         while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         if (failed || std::filesystem::file_size(folder / "big.bin") != static_cast<std::uintmax_t>(size)) {
             std::fprintf(stderr, "download failed\n");
