@@ -39,7 +39,7 @@ private:
 
 Run run(const std::string& label, const std::string& sql) {
     Run r;
-    const std::filesystem::path file = programPath("Db\\varnel.db");
+    const std::filesystem::path file = programPath(kGroupDatabaseFile);
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
         r.error = missingDatabaseText();

@@ -11,6 +11,7 @@
 #include "core/program_folder.h"
 #include "editor/frm_main.h"
 #include "places/places_bar.h"
+#include "places/single_instance.h"
 #include "shell/close_channel.h"
 #include "shell/frm_splash.h"
 #include "shell/frm_tray.h"
@@ -18,6 +19,7 @@
 #include "skin/skin_picture.h"
 #include "update/compiled_release_key.h"
 #include "update/frm_update.h"
+#include "update/leftover_backups.h"
 
 using namespace varnel;
 
@@ -79,6 +81,11 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     processPendingEvents = [] { QCoreApplication::processEvents(); };
     setReleaseKey(compiledReleaseKey());
+    // A copy that died during a download left old program files in Temp;
+    // they go back before anything reads the program folder. Not while
+    // another copy runs: its download may be under way (and this copy is
+    // refused anyway).
+    if (!IsStarted()) restoreLeftoverBackups();
     try {
         QApplication::setWindowIcon(loadSkinIcon("\\build\\Icon\\Varnel.ico"));
     } catch (...) {

@@ -86,6 +86,8 @@ frmUpdate::frmUpdate()
     lblMessage->setPalette(ink);
     lblMessage->setGeometry(ui::lblMessage);
     lblMessage->setWordWrap(true);
+    // The server's text, shown as written, never as markup.
+    lblMessage->setTextFormat(Qt::PlainText);
     lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblMessage->hide();
     for (SkinLabel* label : {lblUpdate, lblMessage}) label->setReactsToMouse(false);
@@ -206,10 +208,28 @@ void frmUpdate::btnCancel_Click() { CancelDownload = true; }
 
 void frmUpdate::ExitButt1_Click() {
     CancelDownload = true;
+    // During a batch closing is Cancel: the download loop rolls the batch
+    // back and then closes the window. Deleting the window under the loop
+    // would leave it reading freed memory.
+    if (batchRunning_) {
+        closeRequested_ = true;
+        return;
+    }
     unload();
 }
 
 void frmUpdate::downloadFiles() {
+    batchRunning_ = true;
+    closeRequested_ = false;
+    unloadPending_ = false;
+    downloadBatch();
+    batchRunning_ = false;
+    // The window stayed for the loop; a close during the batch takes effect now.
+    if (unloadPending_) deleteLater();
+    else if (closeRequested_) unload();
+}
+
+void frmUpdate::downloadBatch() {
     const std::string base = updateServerBase();
     // Rolls back once, whether the loop or the downloader noticed the cancel first.
     auto rollBack = [this] {
@@ -319,11 +339,14 @@ void frmUpdate::unload() {
     if (loadedWindow == this) loadedWindow = nullptr;
     Timer1->stop();
     hide();
-    deleteLater();
+    if (batchRunning_) unloadPending_ = true;
+    else deleteLater();
 }
 
 void frmUpdate::closeEvent(QCloseEvent* event) {
-    event->accept();
+    // During a batch the window stays until the roll-back closes it.
+    if (batchRunning_) event->ignore();
+    else event->accept();
     ExitButt1_Click();
 }
 
@@ -337,8 +360,8 @@ void unloadUpdateWindowForTray() {
     frmUpdate* w = frmUpdate::loaded();
     if (!w) return;
     const bool downloading = w->isVisible() && w->btnCancel->Enabled();
-    w->unload();
-    if (downloading) CancelDownload = true;
+    if (downloading) w->ExitButt1_Click();
+    else w->unload();
 }
 
 }  // namespace varnel
