@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-utils x11-xserver-utils xdotool trayer tigervnc-standalone-server
   imagemagick python3 curl
   python3-pil fonts-dejavu-core
+  desktop-file-utils appstream lintian dpkg-dev
   g++-mingw-w64-x86-64-posix wine wine64
 )
 packages+=("$@")

@@ -92,6 +92,18 @@ TEST_F(LanguageFiles, AFileOlderThanTheVerificationTextReadsWithTheEnglishOne) {
     EXPECT_TRUE(errorLog().empty());
 }
 
+TEST_F(LanguageFiles, AnOlderFileWithoutTheNewerKeysLeavesTheirEnglishText) {
+    Texts = {};
+    writeLanguage("Old", {"Exit\t|Avsluta"});
+    parseLanguageFile("Old");
+    EXPECT_EQ(Texts.StartAtLogin, "Start at login");
+    writeLanguage("New", {"StartAtLogin\t|Starta vid inloggning"});
+    parseLanguageFile("New");
+    EXPECT_EQ(Texts.StartAtLogin, "Starta vid inloggning");
+    parseLanguageFile("New", LanguageKeys::Updater);
+    EXPECT_TRUE(errorLog().empty());
+}
+
 TEST_F(LanguageFiles, MissingFileIsLoggedAndLeavesTheTable) {
     Texts.Ok = "OK";
     parseLanguageFile("Klingon");

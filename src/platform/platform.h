@@ -14,6 +14,10 @@ namespace varnel::platform {
 // The full path of the running program file.
 std::filesystem::path executablePath();
 
+// Where the program keeps what it writes when its own folder is read-only
+// (a system-wide install): $XDG_DATA_HOME/Varnel on Linux.
+std::filesystem::path userDataFolder();
+
 // The current user's registry.
 std::unique_ptr<RegistryBackend> createRegistryBackend();
 

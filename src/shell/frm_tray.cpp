@@ -7,11 +7,13 @@
 #include "core/group_loader.h"
 #include "core/log.h"
 #include "core/maker.h"
+#include "core/program_folder.h"
 #include "core/registry.h"
 #include "core/text.h"
 #include "editor/frm_main.h"
 #include "lang/text_table.h"
 #include "places/places_bar.h"
+#include "shell/autostart.h"
 #include "shell/frm_splash.h"
 #include "shell/program.h"
 #include "skin/message_boxes.h"
@@ -128,6 +130,11 @@ frmTray::frmTray() : menu_(std::make_unique<QMenu>(QStringLiteral("&VarnelMenu")
     langMenu_ = m->addMenu(QStringLiteral("Language"));
     mlang = langMenu_->menuAction();
     Sublang_ = std::make_unique<TrayItemArray>(langMenu_, [this](int i, QAction*) { Sublang_Click(i); });
+    mAutostart = m->addAction(QStringLiteral("Start at login"));
+    mAutostart->setCheckable(true);
+    QObject::connect(mAutostart, &QAction::triggered, this, [this](bool checked) { mAutostart_Click(checked); });
+    // The entry is the user's file: show what it says now, whoever changed it.
+    QObject::connect(m, &QMenu::aboutToShow, this, [this] { mAutostart->setChecked(autostartEnabled()); });
     mExit = m->addAction(QStringLiteral("&Exit"), [this] { mExit_Click(); });
     mSetItem_.attach(mSetAction);
     mFoldersItem_.attach(mFoldersAction);
@@ -157,6 +164,7 @@ void frmTray::initFrm() {
         mUpdate->setText(q(Texts.Update));
         mHelp->setText(q(Texts.Help));
         mFoldersAction->setText(q(Texts.Folders));
+        mAutostart->setText(q(Texts.StartAtLogin));
     });
     guarded(label, [&] { tip_ = trayToolTip(); });
     // A second add of the same icon is refused by the shell; the tooltip of
@@ -245,6 +253,11 @@ void frmTray::mAbout_Click() {
 
 void frmTray::mUpdate_Click() {
     showEditorNormal();
+    // A system-wide install cannot replace its own files: its package manager updates it.
+    if (!programFolderWritable()) {
+        showAlert(Texts.UpdateByPackage);
+        return;
+    }
     if (updateWindowHooks().show) updateWindowHooks().show();
 }
 
@@ -254,6 +267,11 @@ void frmTray::Sublang_Click(int index) {
     showEditorNormal();
     if (askQuestion(Texts.ChangesRestart))
         RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", language);
+}
+
+void frmTray::mAutostart_Click(bool checked) {
+    setAutostart(checked);
+    mAutostart->setChecked(autostartEnabled());
 }
 
 void frmTray::mExit_Click() {

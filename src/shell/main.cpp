@@ -13,9 +13,11 @@
 #include "places/places_bar.h"
 #include "places/single_instance.h"
 #include "shell/close_channel.h"
+#include "shell/command_line.h"
 #include "shell/frm_splash.h"
 #include "shell/frm_tray.h"
 #include "shell/program.h"
+#include "shell/tray_notice.h"
 #include "skin/skin_picture.h"
 #include "update/compiled_release_key.h"
 #include "update/frm_update.h"
@@ -69,6 +71,13 @@ QString commandLine(const QStringList& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Options speak to the copy that runs; they need no display.
+    if (argc > 1 && argv[1][0] == '-') {
+        QCoreApplication client(argc, argv);
+        const QStringList arguments = QCoreApplication::arguments().mid(1);
+        if (isCommandForRunningCopy(arguments)) return runCommandForRunningCopy(arguments);
+    }
+
     // Wayland does not let a program place its windows; without a choice of
     // the user's, run on XWayland so the windows keep their places.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
@@ -93,6 +102,8 @@ int main(int argc, char** argv) {
     }
 
     updateWindowHooks() = {showUpdateWindow, unloadUpdateWindowForTray};
+    // A system-wide install writes into the user's data folder.
+    prepareDataFolder();
 
     frmSplash::startUp(commandLine(QApplication::arguments()));
 
@@ -101,8 +112,13 @@ int main(int argc, char** argv) {
     CloseListener listener(QStringLiteral("Varnel_Zize"), closeFromOutside);
     listener.setQueryHandler([](const QString& request) {
         if (request == QLatin1String("tooltip") && frmTray::loaded()) return frmTray::loaded()->toolTip();
-        return QString();
+        // The command line's --quit ends the program as the tray's Exit does.
+        return answerCommand(request, [] {
+            if (frmTray* tray = frmTray::loaded()) tray->mExit_Click();
+            closeFromOutside();
+        });
     });
+    reportMissingTrayOnce(&app);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, [](QSessionManager&) { closeFromOutside(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { closeFromOutside(); });
     return app.exec();
