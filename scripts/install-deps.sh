@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache
   libsqlite3-dev sqlite3
+  libsodium-dev libssl-dev
   libgtest-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth x11-utils x11-xserver-utils xdotool trayer tigervnc-standalone-server

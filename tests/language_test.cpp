@@ -81,6 +81,17 @@ TEST_F(LanguageFiles, MainProgramReadsAllKeysTheUpdaterAllButFolders) {
     EXPECT_EQ(Texts.Folders, "Mappar");
 }
 
+TEST_F(LanguageFiles, AFileOlderThanTheVerificationTextReadsWithTheEnglishOne) {
+    writeLanguage("Ny", {"UpdateNotVerified\t|Kunde inte verifieras"});
+    writeLanguage("Gammal", {"Ok\t|OK"});
+    parseLanguageFile("Ny");
+    EXPECT_EQ(Texts.UpdateNotVerified, "Kunde inte verifieras");
+    parseLanguageFile("Gammal", LanguageKeys::Updater);
+    EXPECT_EQ(Texts.UpdateNotVerified, "The update could not be verified.");
+    EXPECT_EQ(Texts.Ok, "OK");
+    EXPECT_TRUE(errorLog().empty());
+}
+
 TEST_F(LanguageFiles, AnOlderFileWithoutTheNewerKeysLeavesTheirEnglishText) {
     Texts = {};
     writeLanguage("Old", {"Exit\t|Avsluta"});

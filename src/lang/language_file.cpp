@@ -64,8 +64,11 @@ const Key kKeys[] = {
     {"StartAtLogin", &TextTable::StartAtLogin},
     {"NoTray", &TextTable::NoTray},
     {"UpdateByPackage", &TextTable::UpdateByPackage},
+    {"UpdateNotVerified", &TextTable::UpdateNotVerified},
 };
 const size_t kUpdaterKeyCount = 35;
+// The keys after "Folders" are newer than the oldest language files.
+const size_t kFirstNewerKey = 36;
 
 std::string readWholeFile(const std::filesystem::path& path) {
     std::error_code ec;
@@ -106,6 +109,10 @@ size_t previousCharacter(const std::string& s, size_t pos) {
 }  // namespace
 
 void parseLanguageFile(const std::string& languageName, LanguageKeys keys) {
+    // A file without the newer keys shows their English text, never the
+    // previous language's.
+    static const TextTable english;
+    for (size_t k = kFirstNewerKey; k < std::size(kKeys); ++k) Texts.*(kKeys[k].text) = english.*(kKeys[k].text);
     std::string content;
     if (!guarded(kLabel, [&] { content = readWholeFile(programPath("language\\" + languageName + ".lang")); }))
         return;

@@ -16,6 +16,7 @@ struct TextTable {
     std::string StartAtLogin = "Start at login";
     std::string NoTray = "No notification area: right-click this window for the menu.";
     std::string UpdateByPackage = "Installed for all users: the package manager updates it.";
+    std::string UpdateNotVerified = "The update could not be verified.";
 };
 
 // The table of the running program, empty until the language file is read,

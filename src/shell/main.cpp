@@ -19,6 +19,7 @@
 #include "shell/program.h"
 #include "shell/tray_notice.h"
 #include "skin/skin_picture.h"
+#include "update/compiled_release_key.h"
 #include "update/frm_update.h"
 #include "update/leftover_backups.h"
 
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Varnel Zize"));
     QApplication::setQuitOnLastWindowClosed(false);
     processPendingEvents = [] { QCoreApplication::processEvents(); };
+    setReleaseKey(compiledReleaseKey());
     // A copy that died during a download left old program files in Temp;
     // they go back before anything reads the program folder. Not while
     // another copy runs: its download may be under way (and this copy is

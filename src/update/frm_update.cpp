@@ -18,8 +18,11 @@
 #include "skin/message_boxes.h"
 #include "skin/skin_layout.h"
 #include "skin/skin_style.h"
+#include "update/release_check.h"
+#include "update/release_signature.h"
 #include "update/update_batch.h"
 #include "update/update_paths.h"
+#include "update/verified_release.h"
 
 namespace varnel {
 
@@ -176,7 +179,9 @@ void frmUpdate::btnCheck_Click() {
     UpdateProgress[0]->show();
     lblCurrentFilename[0]->setText(QStringLiteral("Update.upd"));
     finished_[0] = false;
-    UpdateDownload1[0]->BeginDownload(q(updateServerBase() + "Update.upd"), filePath("Update.upd"));
+    // With a release key the manifest arrives only together with its proof.
+    if (releaseKey()) startReleaseCheck(this, updateServerBase());
+    else UpdateDownload1[0]->BeginDownload(q(updateServerBase() + "Update.upd"), filePath("Update.upd"));
     if (!loadedWindow) return;  // a download that could not start rolled back and closed the window
     lblCurrentFilename[0]->hide();
     UpdateProgress[0]->hide();
@@ -253,7 +258,12 @@ void frmUpdate::downloadBatch() {
             UpdateProgress[i]->hide();
             continue;
         }
-        UpdateDownload1[i]->BeginDownload(q(updateFileUrl(base, file)), filePath(*destination));
+        // A file that is not the release's own stops the batch as Cancel does.
+        UpdateDownload1[i]->BeginDownload(q(updateFileUrl(base, file)), filePath(*destination),
+                                          downloadCheckFor(file, [] {
+                                              ::varnel::showAlert(Texts.UpdateNotVerified);
+                                              CancelDownload = true;
+                                          }));
         // Waits for the file, letting the download's events, the timer, the
         // buttons and the alerts run meanwhile.
         while (!finished_[i]) {
@@ -277,6 +287,7 @@ void frmUpdate::downloadBatch() {
 }
 
 void frmUpdate::handOverToUpdater() {
+    saveVerifiedReleaseForUpdater();
     ::varnel::showAlert(Texts.Restart);
     UpdaterHandOver& handOver = updaterHandOver();
     if (handOver.removePlacesBar) handOver.removePlacesBar();
