@@ -10,7 +10,7 @@ file(STRINGS "${MANIFEST}" files)
 set(folders)
 foreach(file IN LISTS files)
   # The user's groups: only a person decides to throw them away.
-  if(file MATCHES "/varnel-zize/Db/varnel.db$" AND EXISTS "${file}")
+  if(file MATCHES "/varnel-zize/Db/[Vv]arnel.db$" AND EXISTS "${file}")
     message(STATUS "Kept the group database: ${file}")
     continue()
   endif()

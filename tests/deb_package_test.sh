@@ -13,7 +13,7 @@ fi
 deb=$(ls "$out"/*.deb)
 echo "built $(basename "$deb")"
 contents=$(dpkg-deb -c "$deb")
-for path in './usr/lib/varnel-zize/Varnel_Zize' './usr/lib/varnel-zize/Db/varnel.db' \
+for path in './usr/lib/varnel-zize/Varnel_Zize' './usr/lib/varnel-zize/Db/Varnel.db' \
             './usr/lib/varnel-zize/Language/English.lang' './usr/bin/Varnel_Zize -> ../lib/varnel-zize/Varnel_Zize' \
             './usr/share/applications/se.varnelzize.VarnelZize.desktop'; do
   printf '%s\n' "$contents" | grep -qF " $path" || { echo "missing from the package: $path"; exit 1; }

@@ -60,7 +60,7 @@ TEST(DesktopInstall, InstallsTheProgramFolderLauncherAndDesktopFilesThatPassThei
 
     EXPECT_TRUE(fs::is_symlink(prefix / "bin/Varnel_Zize"));
     EXPECT_EQ(fs::canonical(prefix / "bin/Varnel_Zize"), fs::canonical(prefix / "lib/varnel-zize/Varnel_Zize"));
-    for (const char* file : {"Varnel_Zize_Update", "Db/varnel.db", "Language/English.lang", "Language/Deutsch.lang",
+    for (const char* file : {"Varnel_Zize_Update", "Db/Varnel.db", "Language/English.lang", "Language/Deutsch.lang",
                              "Build/splash.gif", "Build/Icon/Tray.ico"})
         EXPECT_TRUE(fs::exists(prefix / "lib/varnel-zize" / file)) << file;
     for (const char* size : {"16x16", "32x32", "48x48", "128x128", "256x256"})
@@ -81,9 +81,9 @@ TEST(DesktopInstall, InstallsTheProgramFolderLauncherAndDesktopFilesThatPassThei
     EXPECT_EQ(meta.status, 0) << meta.out.toStdString();
 
     // Installing again keeps the groups the user made in a per-user install.
-    folder.env().writeFile("prefix/lib/varnel-zize/Db/varnel.db", "the user's groups");
+    folder.env().writeFile("prefix/lib/varnel-zize/Db/Varnel.db", "the user's groups");
     ASSERT_TRUE(install(prefix));
-    EXPECT_EQ(folder.env().readFile("prefix/lib/varnel-zize/Db/varnel.db"), "the user's groups");
+    EXPECT_EQ(folder.env().readFile("prefix/lib/varnel-zize/Db/Varnel.db"), "the user's groups");
 }
 
 TEST(DesktopInstall, ReadOnlyProgramFolderRunsFromTheUserDataFolderAndObeysTheCommandLine) {
@@ -119,7 +119,7 @@ TEST(DesktopInstall, ReadOnlyProgramFolderRunsFromTheUserDataFolderAndObeysTheCo
 
     // First start: the shipped, empty database is copied into the user's folder.
     auto program = start();
-    EXPECT_TRUE(fs::exists(data / "Varnel/Db/varnel.db"));
+    EXPECT_TRUE(fs::exists(data / "Varnel/Db/Varnel.db"));
     EXPECT_EQ(command({"--list"}).status, 0);
     EXPECT_EQ(command({"--quit"}).status, 0);
     ASSERT_TRUE(program->waitForFinished(10000));
@@ -127,7 +127,7 @@ TEST(DesktopInstall, ReadOnlyProgramFolderRunsFromTheUserDataFolderAndObeysTheCo
     // The user's groups live there from now on.
     folder.addGroup("Work", {"/srv/work", "/srv/b", "/srv/c", "/srv/d", "/srv/e"}, true);
     folder.addGroup("Home", {"/home/h", "/home/i", "/home/j", "/home/k", "/home/l"}, false);
-    fs::copy_file(folder.env().path("Db/varnel.db"), data / "Varnel/Db/varnel.db",
+    fs::copy_file(folder.env().path("Db/Varnel.db"), data / "Varnel/Db/Varnel.db",
                   fs::copy_options::overwrite_existing);
     program = start();
     ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return placesBar0() == "/srv/work"; }));

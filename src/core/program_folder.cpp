@@ -68,16 +68,16 @@ void prepareDataFolder() {
     const std::filesystem::path data = dataFolder();
     std::error_code ec;
     std::filesystem::create_directories(data / "Db", ec);
-    const std::filesystem::path database = resolveCaseInsensitive(data, "Db\\varnel.db");
+    const std::filesystem::path database = resolveCaseInsensitive(data, "Db\\Varnel.db");
     if (std::filesystem::exists(database, ec)) return;
     // Copied beside and renamed, so a start that is cut short leaves no half a database.
-    const std::filesystem::path partial = data / "Db" / "varnel.db.part";
-    if (std::filesystem::copy_file(resolveCaseInsensitive(programFolder(), "Db\\varnel.db"), partial,
+    const std::filesystem::path partial = data / "Db" / "Varnel.db.part";
+    if (std::filesystem::copy_file(resolveCaseInsensitive(programFolder(), "Db\\Varnel.db"), partial,
                                    std::filesystem::copy_options::overwrite_existing, ec)) {
         // The shipped file may be read-only for everyone; the user's copy is the user's to change.
         std::filesystem::permissions(partial, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
                                      std::filesystem::perm_options::add, ec);
-        std::filesystem::rename(partial, data / "Db" / "varnel.db", ec);
+        std::filesystem::rename(partial, data / "Db" / "Varnel.db", ec);
     }
 }
 
