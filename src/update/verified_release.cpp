@@ -7,6 +7,7 @@
 
 #include "core/db.h"
 #include "core/events.h"
+#include "core/file_bytes.h"
 #include "core/log.h"
 #include "core/program_folder.h"
 #include "core/sql_statements.h"
@@ -30,23 +31,10 @@ const char* const kSavedManifest = "Temp\\Update.upd";
 const char* const kSavedSums = "Temp\\Update.sums";
 const char* const kSavedSignature = "Temp\\Update.sig";
 
-std::optional<std::string> readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
+// Inside a guard: a file that cannot be saved is logged there.
 void writeFile(const fs::path& file, const std::string& bytes) {
-    fs::path partial = file;
-    partial += ".new";
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        out << bytes;
-        if (!out.flush()) throw fs::filesystem_error("cannot write", partial, std::make_error_code(std::errc::io_error));
-    }
-    fs::rename(partial, file);
+    if (!replaceFileBytes(file, bytes))
+        throw fs::filesystem_error("cannot write", file, std::make_error_code(std::errc::io_error));
 }
 
 void removeSavedRelease() {
@@ -56,9 +44,9 @@ void removeSavedRelease() {
 
 // Why the waiting files may not replace the installed ones; empty when they may.
 std::string refusalReason(const std::vector<std::pair<std::string, std::string>>& waiting) {
-    const std::optional<std::string> manifest = readFile(programPath(kSavedManifest));
-    const std::optional<std::string> sums = readFile(programPath(kSavedSums));
-    const std::optional<std::string> signature = readFile(programPath(kSavedSignature));
+    const std::optional<std::string> manifest = readFileBytes(programPath(kSavedManifest));
+    const std::optional<std::string> sums = readFileBytes(programPath(kSavedSums));
+    const std::optional<std::string> signature = readFileBytes(programPath(kSavedSignature));
     if (!manifest || !sums || !signature) return "no verified release beside the files in Temp";
     std::string why;
     const std::optional<VerifiedRelease> release = verifyRelease(*manifest, *sums, *signature, *releaseKey(), why);

@@ -5,6 +5,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "core/file_bytes.h"
 #include "core/log.h"
 #include "core/program_folder.h"
 #include "update/manifest.h"
@@ -15,27 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::optional<std::string> readFile(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool writeFile(const fs::path& file, const std::string& bytes) {
-    fs::path partial = file;
-    partial += ".new";
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        out << bytes;
-        if (!out.flush()) return false;
-    }
-    std::error_code ec;
-    fs::rename(partial, file, ec);
-    return !ec;
-}
-
 bool isInside(const fs::path& file, const fs::path& folder) {
     std::error_code ec;
     const fs::path f = fs::weakly_canonical(fs::absolute(file), ec), d = fs::weakly_canonical(folder, ec);
@@ -45,7 +25,7 @@ bool isInside(const fs::path& file, const fs::path& folder) {
 
 // Why the release could not be signed; empty when Update.sums and Update.sig are written.
 std::string sign(const SecretKey& key) {
-    const std::optional<std::string> manifest = readFile(programPath("Update.upd"));
+    const std::optional<std::string> manifest = readFileBytes(programPath("Update.upd"));
     if (!manifest) return "Update.upd cannot be read";
     std::string sums;
     for (const ManifestEntry& entry : parseManifest(*manifest).entries) {
@@ -53,8 +33,8 @@ std::string sign(const SecretKey& key) {
         if (!digest) return entry.file + " cannot be read";
         sums += sumsLine(*digest, entry.file);
     }
-    if (!writeFile(programPath(kSumsFile), sums) ||
-        !writeFile(programPath(kSignatureFile), signRelease(*manifest, sums, key)))
+    if (!replaceFileBytes(programPath(kSumsFile), sums) ||
+        !replaceFileBytes(programPath(kSignatureFile), signRelease(*manifest, sums, key)))
         return "Update.sums and Update.sig cannot be written";
     return {};
 }
