@@ -12,6 +12,7 @@ packages=(
   imagemagick python3 curl
   python3-pil fonts-dejavu-core
   g++-mingw-w64-x86-64-posix wine wine64
+  clang libclang-rt-14-dev
 )
 packages+=("$@")
 
