@@ -13,6 +13,7 @@ packages=(
   python3-pil fonts-dejavu-core
   g++-mingw-w64-x86-64-posix wine wine64
   clang libclang-rt-14-dev
+  e2fsprogs mount
 )
 packages+=("$@")
 
