@@ -9,7 +9,7 @@ packages=(
   libgtest-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth x11-utils x11-xserver-utils xdotool trayer tigervnc-standalone-server
-  imagemagick python3 curl
+  imagemagick python3 curl strace
   python3-pil fonts-dejavu-core
   g++-mingw-w64-x86-64-posix wine wine64
   clang libclang-rt-14-dev

@@ -61,6 +61,11 @@ std::filesystem::path programPath(std::string_view relative) {
     return resolveCaseInsensitive(programFolder(), relative);
 }
 
-std::string programBaseName() { return platform::executablePath().stem().string(); }
+std::string programBaseName() {
+    const std::filesystem::path file = platform::executablePath().filename();
+    // Only where program files carry an extension is there one to cut off:
+    // "Varnel_Zize.v2" on Linux is a whole name.
+    return *platform::executableSuffix() ? file.stem().string() : file.string();
+}
 
 }  // namespace varnel

@@ -23,7 +23,8 @@ std::filesystem::path programPath(std::string_view relative);
 // The same lookup below any folder.
 std::filesystem::path resolveCaseInsensitive(const std::filesystem::path& base, std::string_view relative);
 
-// The running program's file name without folder and extension ("Varnel_Zize").
+// The running program's file name without folder and extension ("Varnel_Zize");
+// the whole file name where the platform gives programs no extension.
 std::string programBaseName();
 
 }  // namespace varnel

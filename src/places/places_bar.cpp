@@ -62,6 +62,8 @@ void clearUserDefinedPlaces() {
 }  // namespace
 
 void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
+    // Some sixty changes: one flushed write of the store instead of one each.
+    RegistryChangeBatch changes;
     iUpdate = 0;
     step([&] {
         LogTrace("\r\nStartar med setOrDel = " + boolWord(setOrDel) + " iUpdate = " + std::to_string(iUpdate));
@@ -176,6 +178,7 @@ void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
         });
     }
 
+    changes.finish();
     step([&] { LogTrace("Stop : office genvägarna"); });
 }
 

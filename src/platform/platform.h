@@ -44,7 +44,8 @@ CloseRequest requestCloseWindow(const std::string& title);
 
 // Where the program whose window carries `title` listens for close requests
 // besides its window: a local socket in the user's runtime folder on Linux
-// (the title in lower case), a pipe of that name on Windows.
+// (the title in lower case), a pipe of that name on Windows. Empty, with an
+// error-log line, when there is no place that only this user can reach.
 std::string closeChannelName(const std::string& title);
 
 }  // namespace varnel::platform
