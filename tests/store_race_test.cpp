@@ -22,7 +22,7 @@ using namespace varnel;
 namespace {
 
 constexpr int kWriters = 3;
-constexpr int kChangesEach = 1000;
+constexpr int kChangesEach = 500;
 constexpr int kValuesEach = 4;
 const char* const kKey = "Software\\Race";
 
