@@ -197,7 +197,7 @@ TEST(CrashTest, KilledWhileApplyingAndRemovingThePlacesBar) {
         runAndKill([&] {
             setRegistryBackend(std::make_unique<CountingStore>(file, progress));
             switchGroupsForever();
-        }, 8000);
+        }, 15000);
         const long begun = progress->begun, done = progress->done;
         ASSERT_TRUE(done == begun || done == begun - 1);
         changes += done;
