@@ -60,6 +60,8 @@ std::string printable(std::string_view text) {
 void fail(std::string_view what, std::string_view detail) {
     std::fprintf(stderr, "\n*** %.*s\n", static_cast<int>(what.size()), what.data());
     if (!detail.empty()) std::fprintf(stderr, "    \"%s\"\n", printable(detail).c_str());
+    std::error_code ec;
+    std::filesystem::remove_all(scratchFolder(), ec);  // abort skips the exit handlers
     std::abort();
 }
 
