@@ -297,7 +297,7 @@ TEST(CrashTest, KilledWhileChangingGroupsAndWhileTheUpdaterMovesANewDatabase) {
                 dbExec(stepStatement(k));
                 progress->done = k;
             }
-        }, 8000);
+        }, 25000);
         const long begun = progress->begun, done = progress->done;
 
         // Every tenth kill is followed at once (a hot journal may still lie
