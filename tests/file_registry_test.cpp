@@ -161,10 +161,10 @@ TEST(RegistryStoreFile, AChangeOfAnotherProcessIsSeenWhenTheFileLooksUnchanged) 
 
     // This process's next change must not write its old view back, be it a
     // single value or a batch, such as applying the Places Bar.
-    changedTwiceElsewhere("Play");
+    ASSERT_NO_FATAL_FAILURE(changedTwiceElsewhere("Play"));
     RegKeyCreatevalue(HKEY_CURRENT_USER, key, "Language", std::string("Svenska"));
     EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")), "Play");
-    changedTwiceElsewhere("Rest");
+    ASSERT_NO_FATAL_FAILURE(changedTwiceElsewhere("Rest"));
     {
         RegistryChangeBatch changes;
         RegKeyCreatevalue(HKEY_CURRENT_USER, key, "Language", std::string("Deutsch"));
