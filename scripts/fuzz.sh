@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 build="${1:-build-san}"
 seconds="${2:-60}"
 shift 2 || shift $#
-scripts/test-san.sh "$build" -R '^fuzz\.' >/dev/null || true  # builds the targets (and tells nothing yet)
+SAN_BUILD_ONLY=1 scripts/test-san.sh "$build" >/dev/null
 
 found=0
 while read -r name binary options; do
@@ -24,8 +24,10 @@ while read -r name binary options; do
     -artifact_prefix="$work/findings/" "$work/new" "$corpus" 2>"$work/log" || true
   grep -E '^(stat::number_of_executed_units|Done|#[0-9]+.*DONE)' "$work/log" | tail -2 || true
   # shellcheck disable=SC2086
-  "$binary" $options -merge=1 "$corpus" "$work/new" 2>"$work/merge.log" >/dev/null || true
-  for crash in "$work"/findings/*; do
+  "$binary" $options -merge=1 -artifact_prefix="$work/findings/merge-" "$corpus" "$work/new" \
+    2>"$work/merge.log" >/dev/null || true
+  # (merge-* are the same inputs met again while merging)
+  for crash in "$work"/findings/{crash,leak,timeout,oom,slow-unit}-*; do
     [ -e "$crash" ] || continue
     cp "$crash" "$corpus/"
     echo "   finding kept as $corpus/$(basename "$crash") (see $work/log)"

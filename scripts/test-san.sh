@@ -4,6 +4,7 @@
 # and runs all of it there, the fuzz targets over their corpora included.
 # A finding in any process, the programs a test starts included, fails the run.
 #   scripts/test-san.sh [BUILD_DIR] [ctest options...]
+# With SAN_BUILD_ONLY=1 it only configures and builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build-san}"
@@ -15,6 +16,7 @@ if [ ! -f "$build/build.ninja" ]; then
     "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -gline-tables-only -DNDEBUG" -DVARNEL_SANITIZE=ON "${launcher[@]}"
 fi
 cmake --build "$build" -j "$(nproc)"
+[ "${SAN_BUILD_ONLY:-0}" = 1 ] && exit 0
 
 # Every process writes its findings beside the build, whoever started it and
 # whatever its exit code was taken for.
