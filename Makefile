@@ -4,6 +4,12 @@
 BUILD_DIR ?= build
 # The Windows cross build (mingw-w64), whose tests run under Wine.
 WIN_BUILD_DIR ?= build-win
+# The suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# built with clang, with the fuzz targets.
+SAN_BUILD_DIR ?= build-san
+# `make fuzz`: seconds per fuzz target, and which targets (all when empty).
+FUZZ_TIME ?= 60
+FUZZ_TARGETS ?=
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
@@ -13,7 +19,7 @@ LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_CXX_COMPILER_LAU
 # (with sudo) for every user of the machine, whose menus look there too.
 PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps configure build test test-win run bench screenshots install uninstall deb clean
+.PHONY: all deps configure build test test-san test-win fuzz run bench screenshots install uninstall deb clean
 
 all: build
 
@@ -30,7 +36,14 @@ build: configure
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@scripts/test-san.sh $(SAN_BUILD_DIR)
 	@scripts/test-win.sh $(WIN_BUILD_DIR)
+
+test-san: deps
+	@scripts/test-san.sh $(SAN_BUILD_DIR)
+
+fuzz: deps
+	@scripts/fuzz.sh $(SAN_BUILD_DIR) $(FUZZ_TIME) $(FUZZ_TARGETS)
 
 test-win: deps
 	@scripts/test-win.sh $(WIN_BUILD_DIR)
@@ -57,4 +70,4 @@ deb: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD_DIR) $(WIN_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(WIN_BUILD_DIR) $(SAN_BUILD_DIR)

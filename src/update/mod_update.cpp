@@ -131,7 +131,10 @@ void cancelUpdate() {
     // gone the row goes back to '1', so that the next check offers it again.
     const std::pair<std::string, std::string> waitingFiles[] = {{mainProgramTempEntry(), mainProgramEntry()},
                                                                 {kDatabaseTempEntry, kDatabaseEntry}};
-    for (const auto& [waiting, entry] : waitingFiles) {
+    for (const auto& files : waitingFiles) {
+        // Named copies: a lambda may not capture a structured binding (clang).
+        const std::string& waiting = files.first;
+        const std::string& entry = files.second;
         bool removed = false;
         guarded(label, [&] {
             const fs::path file = programPath(waiting);
