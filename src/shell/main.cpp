@@ -9,6 +9,7 @@
 
 #include "core/events.h"
 #include "core/program_folder.h"
+#include "desktop_places/install.h"
 #include "editor/frm_main.h"
 #include "places/places_bar.h"
 #include "shell/close_channel.h"
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
     }
 
     updateWindowHooks() = {showUpdateWindow, unloadUpdateWindowForTray};
+    installDesktopPlaces();
 
     frmSplash::startUp(commandLine(QApplication::arguments()));
 
