@@ -12,6 +12,9 @@ packages=(
   imagemagick python3 curl
   python3-pil fonts-dejavu-core
   g++-mingw-w64-x86-64-posix wine wine64
+  # The real file dialogs the desktop places test reads: GTK 3 through
+  # Python, KDE's places model (KIO, about 150 MB installed).
+  python3-gi gir1.2-gtk-3.0 libkf5kio-dev
 )
 packages+=("$@")
 

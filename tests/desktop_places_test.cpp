@@ -73,16 +73,12 @@ public:
         home_ = QString::fromStdString(folder.env().path("home").string());
         QDir().mkpath(home_);
         env_ = folder.processEnvironment();
-        env_.insert("HOME", home_);
-        env_.insert("XDG_DATA_HOME", home_ + "/.local/share");
-        env_.insert("XDG_STATE_HOME", home_ + "/.local/state");
         env_.insert("XDG_CACHE_HOME", home_ + "/.cache");
         env_.insert("QT_QPA_PLATFORM", "xcb");
         env_.insert("NO_AT_BRIDGE", "1");
         env_.insert("GTK_A11Y", "none");
         env_.insert("GSETTINGS_BACKEND", "memory");
         env_.remove("WAYLAND_DISPLAY");
-        env_.remove("WINEPREFIX");
         QDir().mkpath(home_ + "/.local/share");
     }
 
