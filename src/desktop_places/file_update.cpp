@@ -3,13 +3,33 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <cstdio>
 
 namespace varnel::desktop {
 
 namespace {
 bool sameSnapshot(const FileSnapshot& a, const FileSnapshot& b) { return a.exists == b.exists && a.bytes == b.bytes; }
 }  // namespace
+
+bool replaceFile(const QString& path, const QByteArray& bytes, const std::function<bool()>& stillCurrent) {
+    // A list kept behind a symbolic link (a dotfiles folder) stays there.
+    const QFileInfo info(path);
+    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    QTemporaryFile out(target + QStringLiteral(".XXXXXX"));
+    out.setAutoRemove(false);
+    if (!out.open()) return false;
+    const bool written = out.write(bytes) == bytes.size() && out.flush();
+    if (QFile::exists(target)) out.setPermissions(QFile::permissions(target));
+    else out.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    out.close();
+    if (written && (!stillCurrent || stillCurrent()) && std::rename(QFile::encodeName(out.fileName()).constData(), QFile::encodeName(target).constData()) == 0)
+        return true;
+    QFile::remove(out.fileName());
+    return false;
+}
 
 FileSnapshot readSnapshot(const QString& path) {
     FileSnapshot snap;
@@ -31,17 +51,12 @@ bool updateFile(const QString& path, const std::function<std::optional<FileChang
             return QFile::remove(path);
         }
         if (before.exists && next->bytes == before.bytes) return true;
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QSaveFile out(path);
-        if (!out.open(QIODevice::WriteOnly) || out.write(next->bytes) != next->bytes.size()) return false;
         // The last look before the rename: a writer that came in between wins,
         // and we start over from its content.
-        if (!sameSnapshot(readSnapshot(path), before)) {
-            out.cancelWriting();
-            out.commit();
-            continue;
-        }
-        if (out.commit()) return true;
+        bool current = true;
+        if (replaceFile(path, next->bytes, [&] { return current = sameSnapshot(readSnapshot(path), before); }))
+            return true;
+        if (current) return false;
     }
     return false;
 }

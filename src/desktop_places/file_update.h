@@ -23,6 +23,12 @@ struct FileChange {
     bool remove = false;
 };
 
+// Writes the bytes beside the file and renames them over it. No sync to disk:
+// the lists change at every group switch, and a rename that replaces a file
+// is ordered after its data by the file systems in use.
+// `stillCurrent`, when given, is asked just before the rename; false gives up.
+bool replaceFile(const QString& path, const QByteArray& bytes, const std::function<bool()>& stillCurrent = {});
+
 // `change` may run more than once (once per attempt). False when the file
 // could not be written or kept changing under us.
 bool updateFile(const QString& path, const std::function<std::optional<FileChange>(const FileSnapshot&)>& change);
