@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 #include <QUrl>
@@ -62,10 +63,18 @@ QByteArray readAll(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
-// The sidebars as the dialogs show them: "label<TAB>url" lines.
+// The sidebars as the dialogs show them: "label<TAB>url" lines; Wine's
+// places bar as its captions.
 struct Sidebars {
-    QStringList gtk, qt, kde;
+    QStringList gtk, qt, kde, wine;
 };
+
+// Under scripts/wine-session.sh the test has a Wine prefix of its own, and
+// reads Wine's Open dialog too.
+bool withWine() {
+    return !qEnvironmentVariableIsEmpty("VARNEL_WINE_SESSION") && !qEnvironmentVariableIsEmpty("WINEPREFIX") &&
+           !QString(VARNEL_WINE_PROBE).isEmpty();
+}
 
 class Desktop {
 public:
@@ -79,6 +88,7 @@ public:
         env_.insert("GTK_A11Y", "none");
         env_.insert("GSETTINGS_BACKEND", "memory");
         env_.remove("WAYLAND_DISPLAY");
+        if (withWine()) env_.insert("WINEPREFIX", qEnvironmentVariable("WINEPREFIX"));
         QDir().mkpath(home_ + "/.local/share");
     }
 
@@ -99,7 +109,20 @@ public:
             p.waitForFinished(20000);
             s.kde = lines(QString::fromUtf8(p.readAllStandardOutput()));
         }
+        if (withWine()) s.wine = wine();
         return s;
+    }
+
+    QStringList wine() {
+        // A Windows program's text output ends its lines with CR LF.
+        QStringList captions = lines(run("wine", {VARNEL_WINE_PROBE}, env_, 60000));
+        for (QString& c : captions) c = c.trimmed();
+        return captions;
+    }
+
+    // Wine's part runs beside the program's events: wait for it.
+    bool wineShows(const QStringList& captions) {
+        return !withWine() || ProgramFolderCopy::waitFor([&] { return wine() == captions; }, 90000);
     }
 
 private:
@@ -174,6 +197,12 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     ASSERT_TRUE(QFile::exists(qtFile));
     const QByteArray gtkOriginal = readAll(gtkFile), kdeOriginal = readAll(kdeFile);
     ASSERT_EQ(before.gtk.size() > 0, true);
+    if (withWine()) ASSERT_FALSE(before.wine.isEmpty());
+    auto captions = [](const QStringList& folders) {
+        QStringList names;
+        for (const QString& f : folders) names << QFileInfo(f).fileName();
+        return names;
+    };
 
     Helper tray("trayer", {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
                            "--SetDockType", "true"},
@@ -187,6 +216,8 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     auto program = folder.start("Varnel_Zize", {}, desktop.env());
     ASSERT_EQ(program->state(), QProcess::Running);
     ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains("/work/2008 2008"); }));
+
+    EXPECT_TRUE(desktop.wineShows(captions(work))) << desktop.wine().join('|').toStdString();
 
     // Applied: the five folders, after the user's own entries; the one the
     // user had already is there once, with the user's label.
@@ -226,6 +257,7 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
         return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")) == "Music";
     }, 30000));
     ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains("/music/live live"); }));
+    EXPECT_TRUE(desktop.wineShows(captions(music))) << desktop.wine().join('|').toStdString();
     Sidebars switched = desktop.read();
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(shown(switched.gtk, music[i]), 1) << music[i].toStdString();
@@ -247,6 +279,7 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     EXPECT_EQ(text(ended.gtk), text(before.gtk));
     EXPECT_EQ(text(ended.qt), text(before.qt));
     EXPECT_EQ(text(ended.kde), text(before.kde));
+    EXPECT_TRUE(desktop.wineShows(before.wine)) << desktop.wine().join('|').toStdString();
 
     // Killed outright, then started again: the group once, in every list.
     program = folder.start("Varnel_Zize", {}, desktop.env());
@@ -255,6 +288,7 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     ASSERT_TRUE(program->waitForFinished(15000));
     program = folder.start("Varnel_Zize", {}, desktop.env());
     ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return queryProgram("Varnel_Zize", "tooltip").contains("Music"); }));
+    EXPECT_TRUE(desktop.wineShows(captions(music))) << desktop.wine().join('|').toStdString();
     Sidebars again = desktop.read();
     for (const QString& f : music) {
         EXPECT_EQ(shown(again.gtk, f), 1) << f.toStdString();
@@ -266,5 +300,6 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     EXPECT_EQ(readAll(gtkFile), gtkOriginal);
     EXPECT_EQ(readAll(kdeFile), kdeOriginal);
     EXPECT_EQ(text(desktop.read().qt), text(before.qt));
+    EXPECT_TRUE(desktop.wineShows(before.wine)) << desktop.wine().join('|').toStdString();
     EXPECT_FALSE(folder.env().exists("Error.log")) << folder.env().readFile("Error.log");
 }
