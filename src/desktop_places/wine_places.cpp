@@ -8,6 +8,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include "desktop_places/file_update.h"
+
 #include <signal.h>
 
 namespace varnel::desktop {
@@ -55,8 +57,14 @@ WinePlaces::~WinePlaces() {
     if (process_) process_->disconnect(this);
 }
 
+namespace {
+// A prefix exists once Wine made its C: drive; its registry files can lag
+// behind, held in memory by a running wineserver.
+bool prefixExists(const QString& prefix) { return QFileInfo(prefix + QStringLiteral("/drive_c")).isDir(); }
+}  // namespace
+
 bool WinePlaces::present() const {
-    return QFileInfo::exists(prefix_ + QStringLiteral("/system.reg")) &&
+    return prefixExists(prefix_) &&
            !QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty();
 }
 
@@ -146,7 +154,10 @@ void WinePlaces::step() {
             const qsizetype body = before.indexOf(QLatin1Char('['));
             if (body >= 0) restore += before.mid(body);
             QFile::remove(saved);
-            if (!writeRegFile(restoreFile(), restore)) target_.reset();
+            // The prefix the restore belongs to, should $WINEPREFIX differ next time.
+            if (!replaceFile(restoreFile() + QStringLiteral(".prefix"), QFile::encodeName(prefix_)) ||
+                !writeRegFile(restoreFile(), restore))
+                target_.reset();
         });
         return;
     }
@@ -165,15 +176,24 @@ void WinePlaces::step() {
 // Putting the user's key back must also work on the way out, when the program
 // ends right after: a process of its own does it, after any Wine run of ours.
 void WinePlaces::restoreDetached() {
+    QFile prefixFile(restoreFile() + QStringLiteral(".prefix"));
+    const QString prefix = prefixFile.open(QIODevice::ReadOnly) ? QFile::decodeName(prefixFile.readAll()) : prefix_;
+    // A prefix that is gone has nothing to restore (and Wine would create it anew).
+    if (!prefixExists(prefix)) {
+        QFile::remove(restoreFile());
+        prefixFile.remove();
+        return;
+    }
     const QString wait = process_ ? QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 0.2; done; ").arg(process_->processId())
                                   : QString();
     if (process_) process_->disconnect(this), process_ = nullptr;
-    const QString script = wait + QStringLiteral("[ -f \"$1\" ] || exit 0; wine regedit /s \"$1\" && rm -f \"$1\"");
+    const QString script =
+        wait + QStringLiteral("[ -f \"$1\" ] || exit 0; wine regedit /s \"$1\" && rm -f \"$1\" \"$1.prefix\"");
     QProcess detached;
     detached.setProgram(QStringLiteral("/bin/sh"));
     detached.setArguments({QStringLiteral("-c"), script, QStringLiteral("sh"), restoreFile()});
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("WINEPREFIX"), prefix_);
+    env.insert(QStringLiteral("WINEPREFIX"), prefix);
     env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
     detached.setProcessEnvironment(env);
     detached.setStandardOutputFile(QProcess::nullDevice());
