@@ -9,7 +9,11 @@ JOBS ?= $(shell nproc)
 
 LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache,)
 
-.PHONY: all deps configure build test test-win run bench screenshots clean
+# Where `make install` puts the program: per user by default; PREFIX=/usr/local
+# (with sudo) for every user of the machine, whose menus look there too.
+PREFIX ?= $(HOME)/.local
+
+.PHONY: all deps configure build test test-win run bench screenshots install uninstall deb clean
 
 all: build
 
@@ -40,6 +44,17 @@ bench: build
 
 screenshots: configure
 	cmake --build $(BUILD_DIR) --target screenshots -j $(JOBS)
+
+install: build
+	cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+# Removes what the last `make install` from this build folder put there.
+uninstall:
+	cmake -DMANIFEST=$(BUILD_DIR)/install_manifest.txt -P packaging/uninstall.cmake
+
+# The Debian package, into $(BUILD_DIR).
+deb: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR) $(WIN_BUILD_DIR)

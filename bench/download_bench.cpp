@@ -1,5 +1,6 @@
-// Downloading one 100 MB file from a local server: the update downloader
-// against curl on the same file, and the downloader's peak memory growth.
+// Downloading one 100 MB file from a local server: the update downloader,
+// checking the file's SHA-256 as a signed release asks, against curl on the
+// same file, and the downloader's peak memory growth.
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -8,6 +9,7 @@
 #include "bench_util.h"
 #include "core/program_folder.h"
 #include "support/http_server.h"
+#include "update/release_signature.h"
 #include "update/update_download.h"
 
 using namespace varnel;
@@ -35,16 +37,18 @@ int main(int argc, char** argv) {
         std::string block(1 << 20, 'v');
         for (int i = 0; i < 100; ++i) out << block;
     }
+    const Sha256Digest digest = sha256OfFile(folder / "server" / "big.bin").value();
     test::HttpServer server(folder / "server");
     const QString url = server.baseUrl() + "big.bin";
     const QString dest = QString::fromStdString((folder / "big.bin").string());
 
-    auto ourRun = [&] {
+    auto ourRun = [&](bool checked) {
         bool done = false, failed = false;
         UpdateDownload download({});
         QObject::connect(&download, &UpdateDownload::DownloadComplete, [&] { done = true; });
         QObject::connect(&download, &UpdateDownload::DownloadError, [&] { done = failed = true; });
-        download.BeginDownload(url, dest);
+        download.BeginDownload(
+            url, dest, checked ? std::make_unique<DownloadDigestCheck>("big.bin", digest, [&] { failed = true; }) : nullptr);
         while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         if (failed || std::filesystem::file_size(folder / "big.bin") != static_cast<std::uintmax_t>(size)) {
             std::fprintf(stderr, "download failed\n");
@@ -54,20 +58,23 @@ int main(int argc, char** argv) {
     auto curlRun = [&] {
         QProcess::execute("curl", {"-s", "-o", QString::fromStdString((folder / "curl.bin").string()), url});
     };
-    // Alternate the two so that a busy machine weighs on both alike.
+    // Alternate them so that a busy machine weighs on all alike.
     const long rssBefore = statusKb("VmRSS:");
-    std::vector<double> oursTimes, curlTimes;
-    for (int round = 0; round < 5; ++round) {
-        oursTimes.push_back(bench::medianMicroseconds(1, ourRun));
+    std::vector<double> oursTimes, uncheckedTimes, curlTimes;
+    for (int round = 0; round < 7; ++round) {
+        oursTimes.push_back(bench::medianMicroseconds(1, [&] { ourRun(true); }));
         curlTimes.push_back(bench::medianMicroseconds(1, curlRun));
+        uncheckedTimes.push_back(bench::medianMicroseconds(1, [&] { ourRun(false); }));
     }
     const long peakGrowthKb = statusKb("VmHWM:") - rssBefore;
-    std::sort(oursTimes.begin(), oursTimes.end());
-    std::sort(curlTimes.begin(), curlTimes.end());
-    const double ours = oursTimes[2], curl = curlTimes[2];
     const double mb = static_cast<double>(size) / (1 << 20);
-    const double oursRate = mb / (ours / 1e6), curlRate = mb / (curl / 1e6);
+    auto rate = [&](std::vector<double>& times) {
+        std::sort(times.begin(), times.end());
+        return mb / (times[times.size() / 2] / 1e6);
+    };
+    const double oursRate = rate(oursTimes), uncheckedRate = rate(uncheckedTimes), curlRate = rate(curlTimes);
     bench::report("download_100MB_update_downloader", oursRate, "MB/s");
+    bench::report("download_100MB_update_downloader_without_sha256_check", uncheckedRate, "MB/s");
     bench::report("download_100MB_curl", curlRate, "MB/s");
     bench::report("download_100MB_ratio_to_curl", 100.0 * oursRate / curlRate, "%");
     bench::report("download_100MB_peak_memory_growth", peakGrowthKb / 1024.0, "MB");

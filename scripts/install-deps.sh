@@ -6,11 +6,14 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config ccache
   libsqlite3-dev sqlite3
+  libsodium-dev libssl-dev
   libgtest-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   xvfb xauth x11-utils x11-xserver-utils xdotool trayer tigervnc-standalone-server
-  imagemagick python3 curl
+  imagemagick python3 curl strace
+  dbus-daemon haskell-gtk-sni-tray-utils
   python3-pil fonts-dejavu-core
+  desktop-file-utils appstream lintian dpkg-dev
   g++-mingw-w64-x86-64-posix wine wine64
   # The real file dialogs the desktop places test reads: GTK 3 through
   # Python, KDE's places model (KIO, about 150 MB installed).

@@ -1,15 +1,24 @@
 // The group editor and the tray, loaded in this process on the offscreen platform.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QMimeData>
 #include <QTest>
+#include <QThread>
 
 #include "core/db.h"
+#include "core/events.h"
 #include "core/registry.h"
+#include "core/runtime_error.h"
 #include "editor/frm_main.h"
 #include "editor/sel_all.h"
 #include "lang/text_table.h"
 #include "places/places_bar.h"
+#include "places/settings_defaults.h"
+#include "platform/linux/file_registry.h"
+#include "shell/frm_splash.h"
 #include "shell/frm_tray.h"
+#include "shell/program.h"
 #include "support/db_files.h"
 #include "support/editor_fixture.h"
 
@@ -134,6 +143,95 @@ TEST(GroupEditor, DeletingAGroupAsksFirst) {
     EXPECT_EQ(editor.comboAppList->currentText(), "Work");
 }
 
+TEST(GroupEditor, EachModeActsOnlyOnWhatItShows) {
+    EditorFixture f;
+    frmMain& editor = loadWithTwoGroups(f, "Home", "/h");
+    editor.comboAppList->setCurrentIndex(1);
+    editor.comboAppList_Click();
+    ASSERT_TRUE(editor.btnDustbin->Enabled());
+
+    // Add mode: the hidden list still names "Home", which the dustbin must not offer.
+    editor.btnMain_Click(0);
+    EXPECT_FALSE(editor.btnDustbin->Enabled());
+    f.answerQuestions({true});
+    editor.Btndustbin_Click();
+    EXPECT_EQ(groups(f).size(), 2u);
+
+    // A name typed in add mode and left there does not stop a change of another group.
+    editor.txtAddNew->setText("Work");
+    editor.btnMain_Click(1);
+    ASSERT_EQ(editor.comboAppList->currentText(), "Home");
+    editor.txtpath[4]->setText("/h5-new");
+    editor.btnMain_Click(2);
+    EXPECT_EQ(f.boxes(), (std::vector<std::string>{"?" + Texts.SaveTheChanges}));
+    EXPECT_EQ(groups(f)[1], (std::vector<std::string>{"Home", "/h1", "/h2", "/h3", "/h4", "/h5-new"}));
+}
+
+TEST(GroupEditor, AStatementTheDatabaseRefusesIsReportedAndChangesNothing) {
+    EditorFixture f;
+    frmMain& editor = loadWithTwoGroups(f, "Home", "/h");
+    for (const char* op : {"insert", "update", "delete"})
+        test::sqliteExec(f.env().path("Db/varnel.db"), std::string("create trigger refuse_") + op + " before " + op +
+                                                           " on tbl_Groups begin select raise(abort, 'disk full'); end;");
+    const auto settingsBefore = test::registrySnapshot();
+    const QString tipBefore = frmTray::instance().toolTip();
+    const auto rowsBefore = groups(f);
+
+    editor.btnMain_Click(0);
+    editor.txtAddNew->setText("Never stored");
+    typePlaces(editor, {"/n1", "/n2", "/n3", "/n4", "/n5"});
+    f.answerQuestions({true});
+    editor.btnMain_Click(2);
+    EXPECT_EQ(f.boxes().back().substr(0, 1), "!");
+    EXPECT_NE(f.boxes().back().find("disk full"), std::string::npos);
+    EXPECT_TRUE(editor.inAddMode());  // what was typed is still there to try again
+    EXPECT_EQ(editor.txtAddNew->text(), "Never stored");
+
+    // Changing the active group: the Places Bar keeps what the database holds.
+    editor.btnMain_Click(1);
+    editor.txtpath[0]->setText("/w1-new");
+    f.answerQuestions({true});
+    editor.btnMain_Click(2);
+    EXPECT_EQ(Places[0], "/w1");
+
+    editor.comboAppList->setCurrentIndex(1);
+    editor.comboAppList_Click();
+    f.answerQuestions({true});
+    editor.Btndustbin_Click();
+    EXPECT_EQ(editor.comboAppList->count(), 2);
+
+    EXPECT_EQ(f.boxes().size(), 6u);  // three questions, three alerts
+    EXPECT_EQ(test::registrySnapshot(), settingsBefore);
+    EXPECT_EQ(frmTray::instance().toolTip(), tipBefore);
+    EXPECT_EQ(groups(f), rowsBefore);
+}
+
+TEST(GroupEditor, GroupNamesReachTheSettingsAsTheyWereTyped) {
+    EditorFixture f;
+    f.loadEditor();
+    frmMain& editor = frmMain::instance();
+    for (const char* name : {"007", " Home"}) {
+        editor.btnMain_Click(0);
+        editor.txtAddNew->setText(name);
+        typePlaces(editor, {"/1", "/2", "/3", "/4", name[0] == '0' ? "/bond" : "/home"});
+        f.answerQuestions({true});
+        editor.btnMain_Click(2);
+        const RegValue stored = RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup");
+        ASSERT_TRUE(std::holds_alternative<std::string>(stored)) << name;
+        EXPECT_EQ(std::get<std::string>(stored), name);
+        EXPECT_FALSE(editor.btnDustbin->Enabled()) << name;  // the active group
+    }
+    frmTray::instance().setApp_Click(1);
+    EXPECT_EQ(currentGroup(), "007");
+
+    // The next start finds the group again and applies its places.
+    frmMain::unload();
+    frmTray::unload();
+    f.loadEditor();
+    EXPECT_EQ(frmMain::instance().comboAppList->currentText(), "007");
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place4")), "/bond");
+}
+
 TEST(GroupEditor, ChangeWithAnEmptyDatabaseRemovesThePlacesBarAndReturnsToAddMode) {
     EditorFixture f;
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
@@ -175,6 +273,14 @@ TEST(GroupEditor, TypingIntoTheGroupListNeverChangesItsText) {
     editor.show();
     QTest::keyClicks(editor.comboAppList->lineEdit(), "xyz");
     QTest::keyClick(editor.comboAppList->lineEdit(), Qt::Key_Backspace);
+    EXPECT_EQ(editor.comboAppList->currentText(), "Work");
+    // Nor does text dropped on it (a middle-click paste takes the same way in).
+    QMimeData dropped;
+    dropped.setText("elsewhere");
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(editor.comboAppList->lineEdit(), &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(editor.comboAppList->lineEdit(), &drop);
     EXPECT_EQ(editor.comboAppList->currentText(), "Work");
 
     QLineEdit box("New group name");
@@ -231,4 +337,49 @@ TEST(TrayMenu, DoubleClickTogglesTheEditorUnlessABoxIsOpen) {
     });
     editor.btnMain_Click(2);  // "FillName"
     EXPECT_TRUE(visibleDuringAlert);
+}
+
+TEST(Splash, TheSecondStartsWhenTheLoadStepHasFinished) {
+    EditorFixture f;
+    AboutMode = false;
+    // A loaded machine: the single-instance check takes longer than the second.
+    const auto previous = processPendingEvents;
+    bool slowed = false;
+    processPendingEvents = [&slowed] {
+        if (!slowed) QThread::msleep(1200);
+        slowed = true;
+        QCoreApplication::processEvents();
+    };
+    frmSplash& splash = frmSplash::startUp(QString());
+    processPendingEvents = previous;
+    ASSERT_TRUE(slowed);
+    EXPECT_EQ(frmSplash::loaded(), &splash);
+    EXPECT_EQ(frmMain::loaded(), nullptr);
+    EXPECT_TRUE(splash.isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([] { return frmMain::loaded() != nullptr; }, 5000));
+    EXPECT_EQ(frmSplash::loaded(), nullptr);
+}
+
+namespace {
+
+// The store, with a runtime failure on removing "CurrentGroup".
+class StoreFailingOnCurrentGroup : public platform::FileRegistry {
+public:
+    using FileRegistry::FileRegistry;
+    long deleteValue(platform::HKey key, const std::string& name) override {
+        if (name == "CurrentGroup") raiseError(err::PermissionDenied);
+        return FileRegistry::deleteValue(key, name);
+    }
+};
+
+}  // namespace
+
+TEST(Splash, DeleteregRemovesWhatItCanWhenOneStepFails) {
+    test::TestEnvironment env;
+    InitSettings();
+    setRegistryBackend(std::make_unique<StoreFailingOnCurrentGroup>(env.path("registry/HKEY_CURRENT_USER.reg")));
+    deleteSettings("Splash_err");
+    // The value that could not be removed went with its key all the same.
+    EXPECT_EQ(test::registrySnapshot("Software\\Varnel"), (std::vector<std::string>{"Software\\Varnel"}));
+    EXPECT_EQ(env.readFile("Error.log").substr(0, 13), "Splash_err\t70");
 }

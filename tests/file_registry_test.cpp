@@ -1,11 +1,16 @@
 // The Linux registry store: a REGEDIT4 file shared by every process of the user.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "core/registry.h"
@@ -128,6 +133,46 @@ TEST(RegistryStoreFile, ChangesOfAnotherProcessAreSeenAtTheNextCall) {
     EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, "Software\\Varnel\\Other"));
 }
 
+TEST(RegistryStoreFile, AChangeOfAnotherProcessIsSeenWhenTheFileLooksUnchanged) {
+    test::TestEnvironment env;
+    const auto file = storeFile(env);
+    const std::string key = "Software\\Varnel\\VarnelZize";
+    RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Home"));
+
+    // Two saves of the same size bring the first file back through the swap
+    // file; a file system with coarse time stamps gives them the same time.
+    auto changedTwiceElsewhere = [&](const std::string& second) {
+        struct stat before {};
+        ASSERT_EQ(::stat(file.c_str(), &before), 0);
+        pid_t child = inChild(file, [&] {
+            RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Work"));
+            RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", second);
+        });
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+        struct stat after {};
+        ASSERT_EQ(::stat(file.c_str(), &after), 0);
+        ASSERT_EQ(after.st_ino, before.st_ino);
+        ASSERT_EQ(after.st_size, before.st_size);
+    };
+
+    // This process's next change must not write its old view back, be it a
+    // single value or a batch, such as applying the Places Bar.
+    ASSERT_NO_FATAL_FAILURE(changedTwiceElsewhere("Play"));
+    RegKeyCreatevalue(HKEY_CURRENT_USER, key, "Language", std::string("Svenska"));
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")), "Play");
+    ASSERT_NO_FATAL_FAILURE(changedTwiceElsewhere("Rest"));
+    {
+        RegistryChangeBatch changes;
+        RegKeyCreatevalue(HKEY_CURRENT_USER, key, "Language", std::string("Deutsch"));
+    }
+    setRegistryBackend(std::make_unique<FileRegistry>(file));
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")), "Rest");
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "Language")), "Deutsch");
+}
+
 TEST(RegistryStoreFile, WritersInTwoProcessesLoseNothing) {
     test::TestEnvironment env;
     auto writer = [](const char* prefix) {
@@ -224,4 +269,123 @@ TEST(RegistryStoreFile, ReadersNeverSeeAHalfWrittenFile) {
     ::waitpid(writer, &status, 0);
     EXPECT_EQ(torn, 0);
     EXPECT_FALSE(env.exists("Error.log")) << env.readFile("Error.log");
+}
+
+TEST(RegistryStoreFile, AStoreThatCannotBeReadIsLeftAlone) {
+    test::TestEnvironment env;
+    const auto file = storeFile(env);
+    const std::string key = "Software\\Varnel\\VarnelZize";
+
+    // Something else where the file should be: the program goes on from memory.
+    std::filesystem::create_directories(file / "kept");
+    RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Home"));
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")), "Home");
+    EXPECT_TRUE(std::filesystem::is_directory(file / "kept"));
+    auto log = test::crlfLines(env.readFile("Error.log"));
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].rfind("RegistryStore\t75\t", 0), 0u) << log[0];
+    std::filesystem::remove_all(file);
+    std::filesystem::remove(env.path("Error.log"));
+
+    // A store left behind by a run under sudo: another user's file.
+    if (::getuid() != 0) GTEST_SKIP() << "needs root to write the store as another user";
+    replaceStore(file, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Varnel\\VarnelZize]\r\n\"CurrentGroup\"=\"Home\"\r\n");
+    const std::string before = env.readFile("registry/HKEY_CURRENT_USER.reg");
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    for (const auto& folder : {env.folder(), file.parent_path()})
+        std::filesystem::permissions(folder, std::filesystem::perms::all);
+    pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(126);
+        setRegistryBackend(std::make_unique<FileRegistry>(file));
+        const bool unread = regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")).empty();
+        RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Work"));
+        const bool kept = regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")) == "Work";
+        ::_exit(unread && kept ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(env.readFile("registry/HKEY_CURRENT_USER.reg"), before);
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u);
+    log = test::crlfLines(env.readFile("Error.log"));
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].rfind("RegistryStore\t75\t", 0), 0u) << log[0];
+}
+
+TEST(RegistryStoreFile, NamesTheFileCannotHoldAreRefused) {
+    test::TestEnvironment env;
+    const auto file = storeFile(env);
+    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\Bad\r\n[HKEY_CURRENT_USER\\Injected]\r\n;");
+    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Good", "a\nb", std::string("v"));
+    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Good", "c", std::string("d"));
+    // The Windows registry's limits: 255 characters a name, 512 levels.
+    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\" + std::string(255, 'n'));
+    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\" + std::string(256, 'l'));
+    std::string deep = "Software";
+    for (int level = 2; level <= 512; ++level) deep += "\\k";
+    RegKeyCreatekey(HKEY_CURRENT_USER, deep);
+    RegKeyCreatekey(HKEY_CURRENT_USER, deep + "\\deeper");
+
+    setRegistryBackend(std::make_unique<FileRegistry>(file));
+    EXPECT_TRUE(parses(env.readFile("registry/HKEY_CURRENT_USER.reg")));
+    EXPECT_EQ(test::registrySnapshot("Software\\Good"),
+              (std::vector<std::string>{"Software\\Good", "Software\\Good|c=REG_SZ:d"}));
+    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, "Injected"));
+    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, "Software\\" + std::string(255, 'n')));
+    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, "Software\\" + std::string(256, 'l')));
+    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, deep));
+    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, deep + "\\deeper"));
+    auto log = test::crlfLines(env.readFile("Error.log"));
+    ASSERT_EQ(log.size(), 4u);
+    for (const auto& line : log) EXPECT_EQ(line.rfind("RegistryStore\t5\t", 0), 0u) << line;
+
+    // A crafted store with a deeper key: that key is not read, and the file
+    // does not grow with the square of its depth.
+    std::string crafted = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software";
+    for (int level = 0; level < 3000; ++level) crafted += "\\k";
+    replaceStore(file, crafted + "]\r\n\"v\"=\"1\"\r\n");
+    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, "Software\\k"));
+    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\After");
+    EXPECT_LT(std::filesystem::file_size(file), 1000u);
+}
+
+TEST(RegistryStoreFile, ANewFileIsOnDiskBeforeItReplacesTheStore) {
+    test::TestEnvironment env;
+    const auto file = storeFile(env);
+    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language", std::string("English"));
+    const std::string trace = env.path("trace").string();
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execlp("strace", "strace", "-f", "-qq", "-y", "-e", "trace=fsync,fdatasync,rename,renameat2", "-o",
+                 trace.c_str(), VARNEL_STORE_PROBE, file.c_str(), "Software\\Varnel\\VarnelZize", "Language",
+                 "Svenska", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "strace " << status;
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language")), "Svenska");
+
+    // The swap file's data is flushed before it trades places with the
+    // store, and the folder after, so that a power cut finds one whole file.
+    std::vector<std::string> calls;
+    std::istringstream lines(env.readFile("trace"));
+    for (std::string line; std::getline(lines, line);) calls.push_back(line);
+    auto at = [&](auto&& match) {
+        return std::find_if(calls.begin(), calls.end(), match) - calls.begin();
+    };
+    const auto swap = at([](const std::string& c) { return c.find("rename") != std::string::npos; });
+    ASSERT_LT(swap, static_cast<long>(calls.size())) << env.readFile("trace");
+    const auto dataFlush = at([](const std::string& c) {
+        return c.find("sync(") != std::string::npos && c.find(".reg.swap>") != std::string::npos;
+    });
+    EXPECT_LT(dataFlush, swap) << env.readFile("trace");
+    const std::string folder = "<" + file.parent_path().string() + ">";
+    const auto folderFlush = std::find_if(calls.begin() + swap, calls.end(), [&](const std::string& c) {
+        return c.find("fsync(") != std::string::npos && c.find(folder) != std::string::npos;
+    });
+    EXPECT_NE(folderFlush, calls.end()) << env.readFile("trace");
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <set>
@@ -372,4 +373,101 @@ TEST_F(UpdateWindowTest, AFileOfTheProgramFolderItselfIsReplacedInPlaceAndStaysE
     EXPECT_NE(fs::status(env.path(updaterFileName())).permissions() & fs::perms::owner_exec, fs::perms::none);
     EXPECT_TRUE(tempFiles().empty());
     EXPECT_EQ(versionOf(updaterFileName()), "2");
+}
+
+namespace {
+
+// The ways a user closes the window: its close button, the window system's
+// close, the tray icon's double click.
+enum class CloseBy { ExitButton, WindowSystem, TrayDoubleClick };
+
+struct ClosingDuringABatch : UpdateWindowTest, ::testing::WithParamInterface<CloseBy> {};
+
+}  // namespace
+
+TEST_P(ClosingDuringABatch, RollsEverythingBackLikeCancel) {
+    // The main program and the database reach Temp first; the third file,
+    // whose name holds "&", is on its way when the user closes the window.
+    installed(mainProgramEntry(), "1");
+    installed("Db\\Varnel.db", "1");
+    installed("Data\\Tips&Tricks.txt", "1");
+    env.writeFile(mainProgramEntry(), "running program");
+    env.writeFile("Data/Tips&Tricks.txt", "old tips");
+    publish(mainProgramEntry(), "new program");
+    publish("Db/Varnel.db", "new database");
+    publish("Data/Tips&Tricks.txt", "new tips");
+    publish("Update.upd", mainProgramEntry() + "\t|\t2\r\nDb\\Varnel.db\t|\t2\r\nData\\Tips&Tricks.txt\t|\t2\r\n");
+    env.writeFile("server/.rules.json", R"({"/VarnelUpdate/Zize/Update/Data/Tips&Tricks.txt": {"delay_ms": 3000}})");
+    startServer();
+    ASSERT_TRUE(check());
+    QPointer<frmUpdate> window = &frmUpdate::instance();
+    bool sameWindowDuringRollBack = false;
+    alerts.onAlert = [&](const std::string&) { sameWindowDuringRollBack = window && frmUpdate::loaded() == window; };
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (!window || !env.exists("Temp/Varnel.db") || !env.exists("Data") || env.exists("Data/Tips&Tricks.txt"))
+            return;
+        user.stop();
+        switch (GetParam()) {
+            case CloseBy::ExitButton: emit window->ExitButt1->Click(); break;
+            case CloseBy::WindowSystem: window->close(); break;
+            case CloseBy::TrayDoubleClick: unloadUpdateWindowForTray(); break;
+        }
+    });
+    user.start(20);
+    update();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    EXPECT_EQ(alerts.texts, std::vector<std::string>{"DownloadCancelled"});
+    EXPECT_TRUE(sameWindowDuringRollBack);
+    EXPECT_EQ(frmUpdate::loaded(), nullptr);
+    EXPECT_TRUE(window.isNull());
+    EXPECT_EQ(env.readFile("Data/Tips&Tricks.txt"), "old tips");
+    EXPECT_EQ(versionOf("Data\\Tips&Tricks.txt"), "1");
+    EXPECT_EQ(env.readFile(mainProgramEntry()), "running program");
+    EXPECT_TRUE(tempFiles().empty());
+    // The copies in Temp are gone, so their rows must offer them again.
+    EXPECT_EQ(versionOf(mainProgramEntry()), "1");
+    EXPECT_EQ(versionOf("Db\\Varnel.db"), "1");
+    EXPECT_TRUE(handOverSteps.empty());
+    EXPECT_FALSE(env.exists("Error.log"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Closes, ClosingDuringABatch,
+                         ::testing::Values(CloseBy::ExitButton, CloseBy::WindowSystem, CloseBy::TrayDoubleClick),
+                         [](const ::testing::TestParamInfo<CloseBy>& info) -> std::string {
+                             switch (info.param) {
+                                 case CloseBy::ExitButton: return "ExitButt1";
+                                 case CloseBy::WindowSystem: return "WindowSystem";
+                                 case CloseBy::TrayDoubleClick: return "TrayDoubleClick";
+                             }
+                             return "";
+                         });
+
+TEST_F(UpdateWindowTest, NamesNeedingEncodingAnExecutableInAFolderAndAMarkupMessage) {
+    installed("Build\\a#b c%.gif", "1");
+    installed("Tools\\run.sh", "1");
+    env.writeFile("Build/a#b c%.gif", "old picture");
+    env.writeFile("Tools/run.sh", "old script");
+    fs::permissions(env.path("Tools/run.sh"), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    publish("Build/a#b c%.gif", "new picture");
+    publish("Tools/run.sh", "new script");
+    publish("Update.upd", "Message|<b>Read</b> me\r\nTools\\run.sh\t|\t2\r\nBuild\\a#b c%.gif\t|\t2\r\n");
+    startServer();
+    ASSERT_TRUE(check());
+    frmUpdate& w = frmUpdate::instance();
+    EXPECT_EQ(w.lblMessage->text(), "<b>Read</b> me");
+    EXPECT_EQ(w.lblMessage->textFormat(), Qt::PlainText);
+    // A file the server does not have: the user gives up.
+    alerts.onAlert = [&](const std::string& text) {
+        if (text == "CantConnect") QTimer::singleShot(0, [&] { emit w.btnCancel->Click(); });
+    };
+    update();
+    EXPECT_EQ(alerts.texts, std::vector<std::string>{"UpToDate"});
+    EXPECT_NE(server->requests().find("/VarnelUpdate/Zize/Update/Build/a#b c%.gif\n"), std::string::npos);
+    EXPECT_EQ(env.readFile("Build/a#b c%.gif"), "new picture");
+    EXPECT_EQ(env.readFile("Tools/run.sh"), "new script");
+    EXPECT_EQ(fs::status(env.path("Tools/run.sh")).permissions(),
+              fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    EXPECT_TRUE(tempFiles().empty());
 }

@@ -81,6 +81,29 @@ TEST_F(LanguageFiles, MainProgramReadsAllKeysTheUpdaterAllButFolders) {
     EXPECT_EQ(Texts.Folders, "Mappar");
 }
 
+TEST_F(LanguageFiles, AFileOlderThanTheVerificationTextReadsWithTheEnglishOne) {
+    writeLanguage("Ny", {"UpdateNotVerified\t|Kunde inte verifieras"});
+    writeLanguage("Gammal", {"Ok\t|OK"});
+    parseLanguageFile("Ny");
+    EXPECT_EQ(Texts.UpdateNotVerified, "Kunde inte verifieras");
+    parseLanguageFile("Gammal", LanguageKeys::Updater);
+    EXPECT_EQ(Texts.UpdateNotVerified, "The update could not be verified.");
+    EXPECT_EQ(Texts.Ok, "OK");
+    EXPECT_TRUE(errorLog().empty());
+}
+
+TEST_F(LanguageFiles, AnOlderFileWithoutTheNewerKeysLeavesTheirEnglishText) {
+    Texts = {};
+    writeLanguage("Old", {"Exit\t|Avsluta"});
+    parseLanguageFile("Old");
+    EXPECT_EQ(Texts.StartAtLogin, "Start at login");
+    writeLanguage("New", {"StartAtLogin\t|Starta vid inloggning"});
+    parseLanguageFile("New");
+    EXPECT_EQ(Texts.StartAtLogin, "Starta vid inloggning");
+    parseLanguageFile("New", LanguageKeys::Updater);
+    EXPECT_TRUE(errorLog().empty());
+}
+
 TEST_F(LanguageFiles, MissingFileIsLoggedAndLeavesTheTable) {
     Texts.Ok = "OK";
     parseLanguageFile("Klingon");

@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include "core/db.h"
 #include "core/registry.h"
 #include "places/places_bar.h"
 #include "shell/close_channel.h"
 #include "support/program_folder_copy.h"
+#include "update/update_paths.h"
 
 using namespace varnel;
 using test::ProgramFolderCopy;
@@ -135,4 +137,46 @@ TEST(MainProgram, TheUpdaterClosesTheRunningProgramAndStartsTheNewOne) {
     EXPECT_TRUE(ProgramFolderCopy::waitFor([] { return !placesBarWritten(); }));
     EXPECT_TRUE(ProgramFolderCopy::waitFor([] { return queryProgram("Varnel_Zize", "tooltip", 200).isEmpty(); }));
     EXPECT_TRUE(folder.messages().isEmpty()) << folder.messages().join('\n').toStdString();
+}
+
+TEST(MainProgram, PutsBackWhatADownloadLeftInTempBeforeItReadsItsFolder) {
+    ProgramFolderCopy folder;
+    prepare(folder);
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    test::TestEnvironment& env = folder.env();
+    dbExec("insert into tbl_Update values ('Build\\Icon\\Varnel.ico','3');");
+    // The program died while the icon's new copy was on its way: its old
+    // copy waits in Temp. The language file's new copy had arrived.
+    const std::string icon = env.readFile("Build/Icon/Varnel.ico");
+    std::filesystem::create_directories(env.path("Temp"));
+    std::filesystem::rename(env.path("Build/Icon/Varnel.ico"), env.path("Temp/Build&Icon&Varnel.ico"));
+    const std::string texts = env.readFile("Language/English.lang");
+    env.writeFile("Temp/Language&English.lang", "old texts");
+
+    auto program = folder.start("Varnel_Zize");
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return placesBarWritten(); }));
+    ASSERT_TRUE(requestClose("Varnel_Zize"));
+    ASSERT_TRUE(program->waitForFinished(10000));
+
+    EXPECT_EQ(env.readFile("Build/Icon/Varnel.ico"), icon);
+    EXPECT_EQ(env.readFile("Language/English.lang"), texts);
+    EXPECT_TRUE(std::filesystem::is_empty(env.path("Temp")));
+    EXPECT_EQ(getOneColBack("select colVersion from tbl_Update where colFile = 'Build\\Icon\\Varnel.ico';"), "1");
+    // Logged, and nothing failed for want of the icon.
+    auto lines = test::crlfLines(env.readFile("Error.log"));
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "restoreLeftoverBackups\t0\tbackup of a completed download removed\tTemp\\Language&English.lang",
+                         "restoreLeftoverBackups\t0\tput back from Temp\tBuild\\Icon\\Varnel.ico"}));
+}
+
+TEST(Release, TheBuiltFolderShipsTheDatabaseUnderItsUpdateName) {
+    ProgramFolderCopy folder;
+    ASSERT_TRUE(std::filesystem::exists(folder.env().path("Db/Varnel.db")));
+    ASSERT_TRUE(folder.run("Varnel_Zize_Update", {"makeversion1"}, 30000));
+    // The release's database is the one the updater moves into place.
+    const std::string manifest = folder.env().readFile("Update.upd");
+    EXPECT_NE(manifest.find(std::string(kDatabaseEntry) + "\t|\t1\r\n"), std::string::npos) << manifest;
+    EXPECT_EQ(getOneColBack("select count(*) from tbl_Update where colFile = '" + std::string(kDatabaseEntry) + "';"),
+              "1");
 }

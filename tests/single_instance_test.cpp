@@ -152,6 +152,13 @@ TEST_F(SingleInstance, NameThatDiffersInCaseDoesNotCount) {
     EXPECT_EQ(check(install("Varnel_Zize_")), "alone");
 }
 
+TEST_F(SingleInstance, ANameWithADotFindsItsCopies) {
+    // Linux program files have no extension: the dot is part of the name.
+    const auto program = install("Varnel_Zize.v2_");
+    auto first = startWaiting(program);
+    EXPECT_EQ(check(program), "started");
+}
+
 TEST_F(SingleInstance, CopyWhoseFileWasReplacedStillCounts) {
     // The updater replaces the program file while an old copy may still run.
     const auto program = install();

@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QMap>
+#include <QPoint>
+#include <QRect>
 #include <QProcess>
 #include <QThread>
+#include <functional>
+#include <memory>
 
 #include "core/registry.h"
 #include "shell/close_channel.h"
@@ -52,6 +57,78 @@ int freeDisplay() {
             !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
             return n;
     return -1;
+}
+
+// A window's place and size on the display.
+QRect geometryOf(const QString& window, const QProcessEnvironment& env) {
+    QMap<QString, int> v;
+    for (const QString& line : run("xdotool", {"getwindowgeometry", "--shell", window}, env).split('\n'))
+        v[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+    return QRect(v["X"], v["Y"], v["WIDTH"], v["HEIGHT"]);
+}
+
+// The display's viewable windows of the program, by size: the editor and
+// the update window are 401 x 250, the splash and About box 299 x 147.
+QStringList shownWindows(const QProcessEnvironment& env) {
+    QStringList sizes;
+    const QString ids = run("xdotool", {"search", "--onlyvisible", "--name", "^Varnel Zize"}, env);
+    for (const QString& id : ids.split('\n', Qt::SkipEmptyParts)) {
+        const QRect g = geometryOf(id, env);
+        sizes << QStringLiteral("%1x%2").arg(g.width()).arg(g.height());
+    }
+    sizes.sort();
+    return sizes;
+}
+
+const QString kEditor = "401x250", kAbout = "299x147";
+
+// The first whole line a helper prints (a display number, a bus address).
+QString firstLine(QProcess& helper) {
+    ProgramFolderCopy::waitFor([&] { return helper.canReadLine() || (helper.waitForReadyRead(100) && helper.canReadLine()); },
+                               10000);
+    return helper.canReadLine() ? QString::fromUtf8(helper.readLine()).trimmed() : QString();
+}
+
+// An X server of the test's own on a display number it chose itself (other
+// suites start theirs at the same time), the program folder's environment
+// pointed at it.
+struct Display {
+    QProcess xvfb;
+    QProcessEnvironment env;
+    explicit Display(const ProgramFolderCopy& folder) : env(folder.processEnvironment()) {
+        xvfb.setStandardErrorFile(QProcess::nullDevice());
+        xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
+        const QString number = firstLine(xvfb);
+        env.insert("DISPLAY", ":" + (number.isEmpty() ? QStringLiteral("-1") : number));
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("DBUS_SESSION_BUS_ADDRESS");
+    }
+    ~Display() {
+        xvfb.terminate();
+        xvfb.waitForFinished(3000);
+    }
+    bool up() const { return env.value("DISPLAY") != ":-1"; }
+};
+
+void click(const QProcessEnvironment& env, QPoint at, int times) {
+    run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "--repeat",
+                    QString::number(times), "--delay", "60", "1"},
+        env);
+}
+
+// Opens the icon's menu and chooses its item `item` (0 = Groups, 5 = About,
+// 6 = Update) with the keyboard, until `opened` holds.
+bool chooseFromMenu(const QProcessEnvironment& env, QPoint icon, int item, const std::function<bool()>& opened) {
+    return ProgramFolderCopy::waitFor([&] {
+        run("xdotool", {"mousemove", QString::number(icon.x()), QString::number(icon.y()), "click", "3"}, env);
+        QThread::msleep(700);
+        QStringList keys{"key"};
+        for (int i = 0; i <= item; ++i) keys << "Down";
+        run("xdotool", keys << "Return", env);
+        QThread::msleep(700);
+        return opened();
+    }, 20000);
 }
 
 }  // namespace
@@ -125,4 +202,92 @@ TEST(TrayEndToEnd, SwitchingTheGroupFromTheTrayMenuAppliesItAndRenamesTheTooltip
     ASSERT_TRUE(program->waitForFinished(10000));
     EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
     EXPECT_FALSE(folder.env().exists("Error.log")) << folder.env().readFile("Error.log");
+}
+
+TEST(TrayEndToEnd, TheIconStillAnswersWhileAboutOrTheUpdateWindowIsOpen) {
+    ProgramFolderCopy folder;
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    folder.addGroup("Work", {"/w/a", "/w/b", "/w/c", "/w/d", "/w/e"}, true);
+    Display display(folder);
+    ASSERT_TRUE(display.up());
+    const QProcessEnvironment& env = display.env;
+    Helper tray("trayer", {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
+                           "--SetDockType", "true"},
+                env);
+    QString trayWindow;
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
+        trayWindow = run("xdotool", {"search", "--onlyvisible", "--class", "trayer"}, env).section('\n', 0, 0);
+        return !trayWindow.isEmpty();
+    }, 10000));
+    auto program = folder.start("Varnel_Zize", {}, env);
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }));
+
+    const QPoint icon = geometryOf(trayWindow, env).center();
+    ASSERT_FALSE(icon.isNull());
+    ASSERT_TRUE(chooseFromMenu(env, icon, 5, [&] { return shownWindows(env).contains(kAbout); }));
+
+    // A double click on the icon closes About and hides the editor.
+    click(env, icon, 2);
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env).isEmpty(); }, 5000))
+        << shownWindows(env).join(' ').toStdString();
+    click(env, icon, 2);
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }, 5000));
+
+    // The same for the update window, as large as the editor.
+    ASSERT_TRUE(chooseFromMenu(env, icon, 6, [&] { return shownWindows(env) == QStringList{kEditor, kEditor}; }));
+    click(env, icon, 2);
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env).isEmpty(); }, 5000))
+        << shownWindows(env).join(' ').toStdString();
+
+    ASSERT_TRUE(requestClose("Varnel_Zize"));
+    ASSERT_TRUE(program->waitForFinished(10000));
+}
+
+TEST(TrayEndToEnd, OnAStatusNotifierTrayASingleClickDoesTheDoubleClicksWork) {
+    ProgramFolderCopy folder;
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    folder.addGroup("Work", {"/w/a", "/w/b", "/w/c", "/w/d", "/w/e"}, true);
+    Display display(folder);
+    ASSERT_TRUE(display.up());
+    QProcessEnvironment env = display.env;
+
+    // A session bus of the test's own, with a StatusNotifierItem host on it.
+    QProcess bus;
+    bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    const QString address = firstLine(bus);
+    ASSERT_FALSE(address.isEmpty());
+    env.insert("DBUS_SESSION_BUS_ADDRESS", address);
+    env.insert("NO_AT_BRIDGE", "1");  // no accessibility bus for the host
+    {
+        Helper host("gtk-sni-tray-standalone", {"--watcher", "--top", "--beginning", "--size", "30"}, env);
+        ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
+            return !run("xdotool", {"search", "--onlyvisible", "--name", "gtk-sni-tray-standalone"}, env).isEmpty();
+        }, 30000));
+        QThread::msleep(500);
+        auto program = folder.start("Varnel_Zize", {}, env);
+        ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }));
+
+        // The host reports each click as one activation: one click hides, the next shows.
+        const QPoint icon(15, 15);
+        ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
+            click(env, icon, 1);
+            return ProgramFolderCopy::waitFor([&] { return shownWindows(env).isEmpty(); }, 1500);
+        }, 10000));
+        QThread::msleep(800);  // past the host's own double-click time
+        click(env, icon, 1);
+        EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }, 5000))
+            << shownWindows(env).join(' ').toStdString();
+
+        // The host draws the program's menu itself: About from there, and a
+        // click on the icon closes it again and hides the editor.
+        ASSERT_TRUE(chooseFromMenu(env, icon, 5, [&] { return shownWindows(env).contains(kAbout); }));
+        click(env, icon, 1);
+        EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env).isEmpty(); }, 5000))
+            << shownWindows(env).join(' ').toStdString();
+
+        ASSERT_TRUE(requestClose("Varnel_Zize"));
+        ASSERT_TRUE(program->waitForFinished(10000));
+    }
+    bus.terminate();
+    bus.waitForFinished(3000);
 }

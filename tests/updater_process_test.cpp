@@ -34,7 +34,10 @@ TEST(UpdaterProgram, WithoutACommandItShowsTheUsageOnly) {
     test::ProgramFolderRun run(env);
     EXPECT_EQ(run.runUpdater({}), 0);
     EXPECT_EQ(run.boxes(), std::vector<std::string>{"Varnel_Zize_Update|Avalible commands are:\\n\\nendmainapp\\n"
-                                                    "makeversion1\\nmoveexedb\\n\\nVersion: 1.0.3"});
+                                                    "makeversion1\\nmoveexedb\\n\\nVersion: 1.0.3\\n\\n"
+                                                    "genkey <folder>\\nmakeversion1 <secret key file>\\n"
+                                                    "signrelease <secret key file>\\n\\n"
+                                                    "Built without a release key: updates are installed unverified."});
     EXPECT_TRUE(run.standinLog().empty());
     EXPECT_FALSE(fs::exists(run.path("Error.log")));
 }
@@ -154,6 +157,10 @@ TEST(UpdaterProgram, MakeVersionBuildsTheReleaseTableAndManifest) {
             EXPECT_EQ(rows, firstRows);
         }
     }
-    EXPECT_EQ(run.boxes(), (std::vector<std::string>{"Varnel_Zize_Update|Upd file created", "Varnel_Zize_Update|Upd file created"}));
+    const std::string unsigned_ =
+        "Varnel_Zize_Update|Upd file created\\n\\nThe release is unsigned: no Update.sums or Update.sig was written. "
+        "Programs built with a release key offer nothing from it; give the secret key file after makeversion1 to sign it.";
+    EXPECT_EQ(run.boxes(), (std::vector<std::string>{unsigned_, unsigned_}));
+    EXPECT_FALSE(fs::exists(run.path("Update.sums")));
     EXPECT_FALSE(fs::exists(run.path("Error.log")));
 }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "core/events.h"
 #include "support/db_files.h"
@@ -41,6 +42,15 @@ struct UpdaterFixture : ::testing::Test {
     // A non-empty folder where a file should go: neither a delete nor a
     // rename gets past it, as with a file the main program still holds.
     void obstruct(const std::string& relative) { env.writeFile(relative + "/held", "x"); }
+    // A downloaded database waiting in Temp, told apart by its one group.
+    void waitingDatabase(const std::string& group) {
+        fs::create_directories(env.path("Temp"));
+        fs::copy_file(VARNEL_EMPTY_DATABASE, env.path("Temp/Varnel.db"), fs::copy_options::overwrite_existing);
+        test::sqliteExec(env.path("Temp/Varnel.db"), "insert into tbl_Groups (colName) values ('" + group + "');");
+    }
+    std::vector<std::vector<std::string>> groupsIn(const std::string& database) {
+        return test::sqliteRows(env.path(database), "select colName from tbl_Groups");
+    }
 };
 
 }  // namespace
@@ -89,11 +99,11 @@ TEST_F(UpdaterFixture, MakeVersionWithoutDatabaseWritesAnEmptyManifest) {
 TEST_F(UpdaterFixture, WaitingFilesReplaceTheOldOnes) {
     env.writeFile(mainProgramEntry(), "old program");
     env.writeFile("Temp/" + mainProgramEntry(), "new program");
-    env.writeFile("Temp/Varnel.db", "new database");
+    waitingDatabase("New");
     EXPECT_EQ(updater::moveFiles(hooks()), updater::MoveOutcome::Moved);
     EXPECT_EQ(env.readFile(mainProgramEntry()), "new program");
     // The folder's own spelling of the database's name is kept.
-    EXPECT_EQ(env.readFile("Db/varnel.db"), "new database");
+    EXPECT_EQ(groupsIn("Db/varnel.db"), std::vector<std::vector<std::string>>{{"New"}});
     EXPECT_EQ(std::distance(fs::directory_iterator(env.path("Db")), fs::directory_iterator()), 1);
     EXPECT_FALSE(env.exists("Temp/Varnel.db"));
     EXPECT_FALSE(env.exists("Temp/" + mainProgramEntry()));
@@ -109,7 +119,7 @@ TEST_F(UpdaterFixture, WaitingFilesReplaceTheOldOnes) {
 
 TEST_F(UpdaterFixture, ALockThatClearsOnTheThirdRepetition) {
     env.writeFile("Temp/" + mainProgramEntry(), "new program");
-    env.writeFile("Temp/Varnel.db", "new database");
+    waitingDatabase("New");
     fs::remove(env.path("Db/varnel.db"));
     obstruct("Db/varnel.db");
     onEvents = [this] {
@@ -118,7 +128,7 @@ TEST_F(UpdaterFixture, ALockThatClearsOnTheThirdRepetition) {
     EXPECT_EQ(updater::moveFiles(hooks()), updater::MoveOutcome::Moved);
     EXPECT_EQ(updater::moveAttempts, 3);
     EXPECT_EQ(env.readFile(mainProgramEntry()), "new program");
-    EXPECT_EQ(env.readFile("Db/Varnel.db"), "new database");  // the name as the updater writes it
+    EXPECT_EQ(groupsIn("Db/Varnel.db"), std::vector<std::vector<std::string>>{{"New"}});  // the name as the updater writes it
     EXPECT_TRUE(boxes.empty());
     EXPECT_EQ(env.readFile("Error.log"), "Varnel_Zize_Update.exe - moveFiles\t75\tPath/File access error\t\r\n");
 }
@@ -142,10 +152,67 @@ TEST_F(UpdaterFixture, ALockThatStaysGivesUpAfter199Repetitions) {
 }
 
 TEST_F(UpdaterFixture, OtherFailuresAreLoggedOnce) {
-    env.writeFile("Temp/Varnel.db", "new database");
+    waitingDatabase("New");
     fs::remove_all(env.path("Db"));  // nowhere to put it
     EXPECT_EQ(updater::moveFiles(hooks()), updater::MoveOutcome::Moved);
     EXPECT_EQ(updater::moveAttempts, 0);
     EXPECT_EQ(env.readFile("Error.log"), "Varnel_Zize_Update.exe - moveFiles\t53\tFile not found\t\r\n");
-    EXPECT_EQ(env.readFile("Temp/Varnel.db"), "new database");
+    EXPECT_EQ(groupsIn("Temp/Varnel.db"), std::vector<std::vector<std::string>>{{"New"}});
+}
+
+namespace {
+
+// Leaves `file` as a program leaves it that dies in the middle of a write:
+// changed pages already in the file, their old contents in a hot journal.
+void leaveHotJournal(const fs::path& file) {
+    const fs::path scratch = file.parent_path() / "scratch.db";
+    fs::copy_file(file, scratch);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(scratch.c_str(), &db), SQLITE_OK);
+    // A small cache makes SQLite write pages to the file before the commit.
+    ASSERT_EQ(sqlite3_exec(db,
+                           "PRAGMA cache_size = 10; BEGIN;"
+                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300)"
+                           " INSERT INTO tbl_Groups (colName, colPlace0) SELECT 'Half' || i, hex(randomblob(1500)) FROM n;"
+                           "UPDATE tbl_Groups SET colPlace1 = 'changed';",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    fs::path journal = scratch;
+    journal += "-journal";
+    ASSERT_TRUE(fs::exists(journal));
+    fs::copy_file(scratch, file, fs::copy_options::overwrite_existing);
+    fs::path hot = file;
+    hot += "-journal";
+    fs::copy_file(journal, hot);
+    sqlite3_exec(db, "ROLLBACK;", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    fs::remove(scratch);
+}
+
+}  // namespace
+
+TEST_F(UpdaterFixture, ANewDatabaseIsCheckedAndNeverMeetsTheOldOnesJournal) {
+    test::sqliteExec(env.path("Db/varnel.db"), "insert into tbl_Groups (colName) values ('Mine');");
+    leaveHotJournal(env.path("Db/varnel.db"));
+    waitingDatabase("New");
+    test::sqliteExec(env.path("Temp/Varnel.db"), "insert into tbl_Update values ('Db\\Varnel.db','2');");
+    EXPECT_EQ(updater::moveFiles(hooks()), updater::MoveOutcome::Moved);
+    EXPECT_FALSE(env.exists("Db/varnel.db-journal"));
+    EXPECT_EQ(test::sqliteRows(env.path("Db/varnel.db"), "PRAGMA integrity_check"),
+              std::vector<std::vector<std::string>>{{"ok"}});
+    EXPECT_EQ(groupsIn("Db/varnel.db"), std::vector<std::vector<std::string>>{{"New"}});
+    EXPECT_FALSE(env.exists("Error.log"));
+
+    // A download cut short is no sound database: the installed one stays,
+    // and the next check offers the database again.
+    waitingDatabase("Cut");
+    test::sqliteExec(env.path("Temp/Varnel.db"),
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
+                     " INSERT INTO tbl_Groups (colName, colPlace0) SELECT 'Cut' || i, hex(randomblob(1500)) FROM n;");
+    fs::resize_file(env.path("Temp/Varnel.db"), fs::file_size(env.path("Temp/Varnel.db")) / 2);
+    EXPECT_EQ(updater::moveFiles(hooks()), updater::MoveOutcome::Moved);
+    EXPECT_FALSE(env.exists("Temp/Varnel.db"));
+    EXPECT_EQ(groupsIn("Db/varnel.db"), std::vector<std::vector<std::string>>{{"New"}});
+    EXPECT_EQ(versionRows(env), (std::vector<std::vector<std::string>>{{"Db\\Varnel.db", "1"}}));
+    EXPECT_EQ(env.readFile("Error.log").rfind("Varnel_Zize_Update.exe - moveFiles\t0\t\tTemp\\Varnel.db: ", 0), 0u);
 }

@@ -9,7 +9,7 @@ out="$(mkdir -p "${2:-docs/screenshots}" && cd "${2:-docs/screenshots}" && pwd)"
 work="$(mktemp -d)"
 cp -r "$source_folder" "$work/Varnel"
 rm -f "$work/Varnel/Error.log" "$work/Varnel/loggaren.log"
-sqlite3 "$work/Varnel/Db/varnel.db" "delete from tbl_Groups;
+sqlite3 "$work/Varnel/Db/Varnel.db" "delete from tbl_Groups;
   insert into tbl_Groups values('Work','/home/anna/Projects','/home/anna/Reports','/srv/shared/Design','/home/anna/Photos/2024','/tmp');
   insert into tbl_Groups values('Music','/home/anna/Music','/home/anna/Music/Live','/srv/media/Albums','/home/anna/Downloads','/tmp');"
 mkdir -p "$work/config/Varnel" "$work/run"

@@ -1,6 +1,7 @@
 // Renders the update window offscreen as a user sees it: after Check found a
 // newer file (with the manifest's message), while that file downloads, and
-// after the batch. A real local update server serves a small release.
+// after the batch; then, in a program with a release key, the alert for the
+// same release unsigned. A real local update server serves a small release.
 //
 // Usage: update_screenshots OUTPUT_FOLDER (run with QT_QPA_PLATFORM=offscreen)
 
@@ -21,6 +22,7 @@
 #include "skin/message_boxes.h"
 #include "support/http_server.h"
 #include "update/frm_update.h"
+#include "update/release_signature.h"
 
 using namespace varnel;
 namespace fs = std::filesystem;
@@ -125,6 +127,36 @@ int main(int argc, char** argv) {
         }
         save(window, "frmUpdate_finished");
         window.unload();
+
+        // A program with a release key checks the same, unsigned release.
+        std::string why;
+        writeKeyPair(folder / "keys", why);
+        std::ifstream keyFile(folder / "keys" / "public.key");
+        std::string keyText;
+        keyFile >> keyText;
+        setReleaseKey(fromHex<32>(keyText));
+        frmUpdate& keyed = frmUpdate::instance();
+        keyed.move(40, 40);
+        keyed.show();
+        bool refused = false;
+        QObject::disconnect(&answer, nullptr, nullptr, nullptr);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            frmMsgBoxAlert* box = frmMsgBoxAlert::loaded();
+            if (!box || !box->isVisible()) return;
+            save(*box, "frmUpdate_not_verified_alert");
+            refused = true;
+            emit box->btnOk->Click();
+        });
+        answer.start(20);
+        emit keyed.btnCheck->Click();
+        spinUntil([&] { return refused; });
+        answer.stop();
+        if (!refused) {
+            std::fprintf(stderr, "the unsigned release was not refused\n");
+            ++failures;
+        }
+        keyed.unload();
+        setReleaseKey(std::nullopt);
         result = failures ? 1 : 0;
     }
     setRegistryBackend(nullptr);

@@ -39,7 +39,7 @@ private:
 
 Run run(const std::string& label, const std::string& sql) {
     Run r;
-    const std::filesystem::path file = programPath("Db\\varnel.db");
+    const std::filesystem::path file = programPath(kGroupDatabaseFile);
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
         r.error = missingDatabaseText();
@@ -57,11 +57,14 @@ Run run(const std::string& label, const std::string& sql) {
 
 std::string missingDatabaseText() { return "unable to open database file: Db\\varnel.db is missing"; }
 
-void dbExec(const std::string& sql, DbStatusUse status) {
+bool dbExec(const std::string& sql, DbStatusUse status) {
+    bool ran = false;
     guarded("dbExec", [&] {
         Run r = run("dbExec", sql);
         if (!r.error.empty() && status == DbStatusUse::Record) DbStatus = r.error;
+        ran = r.error.empty();
     });
+    return ran;
 }
 
 void getDbData(const std::string& sql) {

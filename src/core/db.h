@@ -1,5 +1,5 @@
 #pragma once
-// The group database Db\varnel.db in the program folder. Each call opens the
+// The group database Db\Varnel.db in the program folder. Each call opens the
 // file, runs one statement and closes it again. Query results are left in
 // DbResult and DbStatus rather than returned.
 
@@ -8,6 +8,11 @@
 #include "core/sqlite_wrapper.h"
 
 namespace varnel {
+
+// The group database's path in the program folder, as releases ship it and
+// as the update code names it. Every lookup is case-blind where the exact
+// spelling is missing, so an installation holding "Db/varnel.db" works too.
+inline constexpr const char* kGroupDatabaseFile = "Db\\Varnel.db";
 
 // The result table of the last getDbData call.
 extern DbTable DbResult;
@@ -20,7 +25,8 @@ extern std::string DbStatus;
 enum class DbStatusUse { Record, Ignore };
 
 // Runs a statement that returns nothing. On success DbStatus stays as it was.
-void dbExec(const std::string& sql, DbStatusUse status = DbStatusUse::Record);
+// False when the statement did not run (no database, refused, failed).
+bool dbExec(const std::string& sql, DbStatusUse status = DbStatusUse::Record);
 
 // Runs a query into DbResult and DbStatus.
 void getDbData(const std::string& sql);

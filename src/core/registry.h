@@ -39,4 +39,21 @@ void RegKeyDeletevalue(HKey root, const std::string& keyPath, const std::string&
 platform::RegistryBackend& registryBackend();
 void setRegistryBackend(std::unique_ptr<platform::RegistryBackend> backend);
 
+// The registry changes made while one lives reach the store in one write
+// when it ends (or at finish()).
+class RegistryChangeBatch {
+public:
+    RegistryChangeBatch() : backend_(&registryBackend()) { backend_->beginChanges(); }
+    ~RegistryChangeBatch() { finish(); }
+    RegistryChangeBatch(const RegistryChangeBatch&) = delete;
+    RegistryChangeBatch& operator=(const RegistryChangeBatch&) = delete;
+    void finish() {
+        if (backend_) backend_->endChanges();
+        backend_ = nullptr;
+    }
+
+private:
+    platform::RegistryBackend* backend_;
+};
+
 }  // namespace varnel

@@ -10,7 +10,7 @@
 #include "core/db.h"
 #include "core/group_loader.h"
 #include "core/log.h"
-#include "core/registry.h"
+#include "core/setting_text.h"
 #include "core/sql_statements.h"
 #include "editor/sel_all.h"
 #include "lang/language_file.h"
@@ -41,7 +41,7 @@ frmMain*& slot() {
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& q) { return q.toStdString(); }
 
-std::string currentGroup() { return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); }
+std::string currentGroup() { return readSettingText("CurrentGroup"); }
 
 void applyPlaces(std::int16_t update) { setShortGroup(true, update); }
 
@@ -78,8 +78,9 @@ frmMain::frmMain()
     comboAppList->setInsertPolicy(QComboBox::NoInsert);
     comboAppList->setGeometry(ed::comboAppList);
     comboAppList->setEditText(QStringLiteral("Select shortcutgroup"));
-    comboAppList->installEventFilter(this);
-    comboAppList->lineEdit()->installEventFilter(this);
+    // The list only offers names: no key, paste or drop may edit its text,
+    // since a save then looks for a group that is not there.
+    comboAppList->lineEdit()->setReadOnly(true);
     connect(comboAppList, &QComboBox::activated, this, [this] { comboAppList_Click(); });
 
     txtAddNew = new QLineEdit(QStringLiteral("New group name"), this);
@@ -145,7 +146,7 @@ void frmMain::Form_Load() {
         guarded(label, [&] { btnMain_Click(0); });
         guarded(label, [&] { btnDustbin->setEnabled(false); });
     }
-    guarded(label, [&] { CurrentLanguage = regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "Language")); });
+    guarded(label, [&] { CurrentLanguage = readSettingText("Language"); });
     guarded(label, [&] { parseLanguageFile(CurrentLanguage); });
     guarded(label, [&] { checkForLanguageFiles(); });
     guarded(label, [&] {
@@ -246,7 +247,8 @@ void frmMain::save() {
     if (adding && (newName == Texts.NewGroupName || newName.empty())) return showAlert(Texts.FillName);
     for (auto* box : txtpath)
         if (box->text().isEmpty()) return showAlert(Texts.FillAllFields);
-    if (!getOneColBack(sqlNameTaken(newName)).empty()) return showAlert(Texts.NewNameExists);
+    // Only a new name can collide; in change mode the name box is hidden and stale.
+    if (adding && !getOneColBack(sqlNameTaken(newName)).empty()) return showAlert(Texts.NewNameExists);
     if (!askQuestion(Texts.SaveTheChanges)) return;
 
     std::array<std::string, 5> places;
@@ -254,8 +256,8 @@ void frmMain::save() {
     std::string name;
     if (adding) {
         name = newName;
-        dbExec(sqlAddGroup(name, places));
-        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", name);
+        if (!changeGroups(sqlAddGroup(name, places))) return;
+        writeSettingText("CurrentGroup", name);
         frmTray::instance().UpdateIcon();
         LoadListFromDb();
         LoadFromDb(name);
@@ -264,7 +266,7 @@ void frmMain::save() {
         txtAddNew->setText(q(Texts.NewGroupName));
     } else {
         name = s(comboAppList->currentText());
-        dbExec(sqlChangeGroup(name, places, name));
+        if (!changeGroups(sqlChangeGroup(name, places, name))) return;
         if (currentGroup() == name) applyPlaces(1);
     }
     for (int i = 0; i < 5; ++i) Places[i] = s(txtpath[i]->text());
@@ -275,8 +277,9 @@ void frmMain::save() {
 }
 
 void frmMain::Btndustbin_Click() {
+    if (inAddMode()) return;  // the hidden list names no group the user sees
     if (!askQuestion(Texts.Delete)) return;
-    dbExec(sqlDeleteGroup(s(comboAppList->currentText())));
+    if (!changeGroups(sqlDeleteGroup(s(comboAppList->currentText())))) return;
     LoadListFromDb();
     LoadFromDb(currentGroup());
     changeAction();
@@ -322,7 +325,19 @@ void frmMain::Form_Terminate() {
 
 // ---- methods ---------------------------------------------------------------------
 
-void frmMain::Checkdustbin() { btnDustbin->setEnabled(s(comboAppList->currentText()) != currentGroup()); }
+void frmMain::Checkdustbin() {
+    // In add mode the hidden list still holds a name: the dustbin must not offer it.
+    btnDustbin->setEnabled(!inAddMode() && s(comboAppList->currentText()) != currentGroup());
+}
+
+bool frmMain::changeGroups(const std::string& sql) {
+    // A refused statement is the user's to know; nothing after it may act
+    // as if the group had been stored.
+    DbStatus.clear();
+    if (dbExec(sql)) return true;
+    showAlert(DbStatus);
+    return false;
+}
 
 void frmMain::animPlay(std::int16_t index) {
     if (index != 0 && index != 1) return;
@@ -346,11 +361,7 @@ void frmMain::BrowseButtChange(bool enabled) {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == comboAppList || watched == comboAppList->lineEdit()) {
-        // Typing never changes the list's text: the box is locked while a key is down.
-        if (event->type() == QEvent::KeyPress) comboAppList->lineEdit()->setReadOnly(true);
-        if (event->type() == QEvent::KeyRelease) comboAppList->lineEdit()->setReadOnly(false);
-    } else if (watched == txtAddNew && event->type() == QEvent::FocusIn) {
+    if (watched == txtAddNew && event->type() == QEvent::FocusIn) {
         // After the click that gave the focus has placed its cursor.
         QTimer::singleShot(0, txtAddNew, [this] { SelAll(*txtAddNew); });
     }

@@ -81,6 +81,9 @@ private:
     void addAction();
     void changeAction();
     void save();
+    // Runs one insert, update or delete of a group; false (after the error
+    // alert) when the database did not take it.
+    bool changeGroups(const std::string& sql);
 
     std::unique_ptr<CdlgEx> dialog_;
 };

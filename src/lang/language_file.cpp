@@ -23,7 +23,7 @@ struct Key {
     std::string TextTable::*text;
 };
 
-// In the order the reader tests them. "Folders" comes last: the updater's reader stops before it.
+// In the order the reader tests them. The updater's reader stops before "Folders".
 const Key kKeys[] = {
     {"AddNew", &TextTable::AddNew},
     {"Change", &TextTable::Change},
@@ -61,7 +61,14 @@ const Key kKeys[] = {
     {"NewNameExists", &TextTable::NewNameExists},
     {"Help", &TextTable::Help},
     {"Folders", &TextTable::Folders},
+    {"StartAtLogin", &TextTable::StartAtLogin},
+    {"NoTray", &TextTable::NoTray},
+    {"UpdateByPackage", &TextTable::UpdateByPackage},
+    {"UpdateNotVerified", &TextTable::UpdateNotVerified},
 };
+const size_t kUpdaterKeyCount = 35;
+// The keys after "Folders" are newer than the oldest language files.
+const size_t kFirstNewerKey = 36;
 
 std::string readWholeFile(const std::filesystem::path& path) {
     std::error_code ec;
@@ -102,10 +109,14 @@ size_t previousCharacter(const std::string& s, size_t pos) {
 }  // namespace
 
 void parseLanguageFile(const std::string& languageName, LanguageKeys keys) {
+    // A file without the newer keys shows their English text, never the
+    // previous language's.
+    static const TextTable english;
+    for (size_t k = kFirstNewerKey; k < std::size(kKeys); ++k) Texts.*(kKeys[k].text) = english.*(kKeys[k].text);
     std::string content;
     if (!guarded(kLabel, [&] { content = readWholeFile(programPath("language\\" + languageName + ".lang")); }))
         return;
-    const size_t keyCount = std::size(kKeys) - (keys == LanguageKeys::Updater ? 1 : 0);
+    const size_t keyCount = keys == LanguageKeys::Updater ? kUpdaterKeyCount : std::size(kKeys);
 
     for (const std::string& line : splitLines(content)) {
         if (line.empty()) continue;

@@ -11,6 +11,12 @@ struct TextTable {
         SetPaths, Show, Hide, About, Exit, Update, BrowseTitle, SelectShortcutGroup, language, FillAllFields,
         FillName, EmptyDb, NewUpdatesAvalible, NoNewUpdatesAvalible, DownloadCancelled, Check, Finished, UpToDate,
         Restart, CantConnect, Downloading, CurrentGroup, ChangesRestart, UpdateExe, NewNameExists, Help, Folders;
+    // Keys newer than the oldest language files: a file without them leaves
+    // the English text.
+    std::string StartAtLogin = "Start at login";
+    std::string NoTray = "No notification area: right-click this window for the menu.";
+    std::string UpdateByPackage = "Installed for all users: the package manager updates it.";
+    std::string UpdateNotVerified = "The update could not be verified.";
 };
 
 // The table of the running program, empty until the language file is read,

@@ -63,6 +63,8 @@ void clearUserDefinedPlaces() {
 }  // namespace
 
 void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
+    // Some sixty changes: one flushed write of the store instead of one each.
+    RegistryChangeBatch changes;
     iUpdate = 0;
     step([&] {
         LogTrace("\r\nStartar med setOrDel = " + boolWord(setOrDel) + " iUpdate = " + std::to_string(iUpdate));
@@ -177,6 +179,7 @@ void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
         });
     }
 
+    changes.finish();
     step([&] { LogTrace("Stop : office genvägarna"); });
 
     // The desktop's own file dialogs follow the same apply and remove.

@@ -2,6 +2,7 @@
 
 #include "core/log.h"
 #include "core/registry.h"
+#include "core/setting_text.h"
 
 namespace varnel {
 
@@ -12,8 +13,14 @@ void InitSettings() {
     guarded(label, [&] { exists = RegKeyExist(HKEY_CURRENT_USER, kSettingsKey); });
     if (exists) return;
     guarded(label, [] { RegKeyCreatekey(HKEY_CURRENT_USER, kSettingsKey); });
-    guarded(label, [] { RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string()); });
-    guarded(label, [] { RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English")); });
+    guarded(label, [] { writeSettingText("CurrentGroup", std::string()); });
+    guarded(label, [] { writeSettingText("Language", "English"); });
+}
+
+void deleteSettings(const std::string& label) {
+    guarded(label, [] { RegKeyDeletevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup"); });
+    guarded(label, [] { RegKeyDeletevalue(HKEY_CURRENT_USER, kSettingsKey, "Language"); });
+    guarded(label, [] { RegKeyDeletkey(HKEY_CURRENT_USER, kSettingsParent, "VarnelZize"); });
 }
 
 }  // namespace varnel

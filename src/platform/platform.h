@@ -14,6 +14,10 @@ namespace varnel::platform {
 // The full path of the running program file.
 std::filesystem::path executablePath();
 
+// Where the program keeps what it writes when its own folder is read-only
+// (a system-wide install): $XDG_DATA_HOME/Varnel on Linux.
+std::filesystem::path userDataFolder();
+
 // The current user's registry.
 std::unique_ptr<RegistryBackend> createRegistryBackend();
 
@@ -44,7 +48,8 @@ CloseRequest requestCloseWindow(const std::string& title);
 
 // Where the program whose window carries `title` listens for close requests
 // besides its window: a local socket in the user's runtime folder on Linux
-// (the title in lower case), a pipe of that name on Windows.
+// (the title in lower case), a pipe of that name on Windows. Empty, with an
+// error-log line, when there is no place that only this user can reach.
 std::string closeChannelName(const std::string& title);
 
 }  // namespace varnel::platform

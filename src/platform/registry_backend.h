@@ -62,6 +62,12 @@ public:
     // itself never lists values; snapshots of a store (tests, benchmarks) do.
     virtual long enumValue(HKey key, std::uint32_t index, std::string* name, std::uint32_t* type,
                            std::vector<std::uint8_t>* data) = 0;
+
+    // Changes between these two reach the store together at the end, where
+    // writing one costs a flushed file (the Linux store); other processes
+    // see all of them or none. Calls may nest; the outermost pair counts.
+    virtual void beginChanges() {}
+    virtual void endChanges() {}
 };
 
 }  // namespace varnel::platform

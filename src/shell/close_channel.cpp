@@ -4,6 +4,7 @@
 #include <QLocalSocket>
 
 #include "platform/platform.h"
+#include "platform/termination.h"
 
 namespace varnel {
 
@@ -17,8 +18,10 @@ CloseListener::CloseListener(const QString& title, std::function<void()> onClose
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     // Only one copy of the program gets this far; a socket file left by a
     // copy that crashed is stale.
-    QLocalServer::removeServer(path);
-    server_->listen(path);
+    if (!path.isEmpty()) {
+        QLocalServer::removeServer(path);
+        server_->listen(path);
+    }
     connect(server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
@@ -37,7 +40,7 @@ CloseListener::CloseListener(const QString& title, std::function<void()> onClose
             });
         }
     });
-    watchTerminationRequests(this, [this] {
+    platform::watchTerminationRequests(this, [this] {
         if (onClose_) onClose_();
     });
 }

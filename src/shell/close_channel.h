@@ -40,8 +40,4 @@ QString queryProgram(const QString& title, const QString& request, int timeoutMs
 // no such program listens.
 bool requestClose(const QString& title);
 
-// Calls onRequest on the user-interface thread when the operating system
-// asks the program to end (SIGTERM, SIGHUP, SIGINT where they exist).
-void watchTerminationRequests(QObject* context, std::function<void()> onRequest);
-
 }  // namespace varnel

@@ -3,9 +3,9 @@
 #include "core/log.h"
 #include "core/maker.h"
 #include "core/program_folder.h"
-#include "core/registry.h"
 #include "editor/frm_main.h"
 #include "places/places_bar.h"
+#include "places/settings_defaults.h"
 #include "places/single_instance.h"
 #include "platform/platform.h"
 #include "shell/frm_tray.h"
@@ -68,7 +68,7 @@ void frmSplash::showAbout() {
     auto* splash = new frmSplash(QString());
     slot() = splash;
     splash->Form_Load();
-    splash->showModal();
+    splash->showModal(ModalScope::Editor);
 }
 
 frmSplash* frmSplash::loaded() { return slot(); }
@@ -86,28 +86,19 @@ void frmSplash::unload() {
 
 void frmSplash::Form_Load() {
     const std::string label = "Splash_err";
-    // The timer runs from the moment the window is loaded; the load step
-    // finishes before a tick is handled.
-    Timer1.start();
     guarded(label, [&] { Label1->setText(versionText()); });
     if (!AboutMode) {
         guarded(label, [&] { lblwww->hide(); });
         bool another = false;
         guarded(label, [&] { another = IsStarted(); });
         if (another) {
-            Timer1.stop();
             showSystemMessage(QStringLiteral("Varnel_Zize"),
                               QString::fromStdString(programBaseName()) + QStringLiteral(" allready started."));
             endProgramNow(0);
         }
         guarded(label, [&] { TraceOn = commandLine_ == QLatin1String("loggaren"); });
         if (commandLine_ == QLatin1String("deletereg")) {
-            Timer1.stop();
-            guarded(label, [&] {
-                RegKeyDeletevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup");
-                RegKeyDeletevalue(HKEY_CURRENT_USER, kSettingsKey, "Language");
-                RegKeyDeletkey(HKEY_CURRENT_USER, kSettingsParent, "VarnelZize");
-            });
+            deleteSettings(label);
             guarded(label, [&] {
                 std::int16_t update = 0;
                 setShortGroup(false, update);
@@ -115,11 +106,14 @@ void frmSplash::Form_Load() {
             endProgramNow(0);
         }
     }
-    if (AboutMode) Timer1.stop();
     guarded(label, [&] { sLoader(); });
     guarded(label, [&] {
         if (!AboutMode) show();
     });
+    // The second counts from the end of the load step: the single-instance
+    // check lets window events run, and a tick inside it would hand over to
+    // the editor while this window is still loading.
+    if (!AboutMode) Timer1.start();
 }
 
 void frmSplash::endSplashPhase() {

@@ -7,13 +7,17 @@
 #include "core/group_loader.h"
 #include "core/log.h"
 #include "core/maker.h"
+#include "core/program_folder.h"
 #include "core/registry.h"
+#include "core/setting_text.h"
 #include "core/text.h"
 #include "editor/frm_main.h"
 #include "lang/text_table.h"
 #include "places/places_bar.h"
+#include "shell/autostart.h"
 #include "shell/frm_splash.h"
 #include "shell/program.h"
+#include "shell/tray_clicks.h"
 #include "skin/message_boxes.h"
 #include "skin/skin_picture.h"
 
@@ -28,7 +32,7 @@ frmTray*& slot() {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-std::string currentGroup() { return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); }
+std::string currentGroup() { return readSettingText("CurrentGroup"); }
 
 }  // namespace
 
@@ -128,18 +132,32 @@ frmTray::frmTray() : menu_(std::make_unique<QMenu>(QStringLiteral("&VarnelMenu")
     langMenu_ = m->addMenu(QStringLiteral("Language"));
     mlang = langMenu_->menuAction();
     Sublang_ = std::make_unique<TrayItemArray>(langMenu_, [this](int i, QAction*) { Sublang_Click(i); });
+    mAutostart = m->addAction(QStringLiteral("Start at login"));
+    mAutostart->setCheckable(true);
+    QObject::connect(mAutostart, &QAction::triggered, this, [this](bool checked) { mAutostart_Click(checked); });
+    // The entry is the user's file: show what it says now, whoever changed it.
+    QObject::connect(m, &QMenu::aboutToShow, this, [this] { mAutostart->setChecked(autostartEnabled()); });
     mExit = m->addAction(QStringLiteral("&Exit"), [this] { mExit_Click(); });
     mSetItem_.attach(mSetAction);
     mFoldersItem_.attach(mFoldersAction);
 
-    QObject::connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        switch (reason) {
-        case QSystemTrayIcon::DoubleClick: iconMessage(515); break;
-        case QSystemTrayIcon::Context: iconMessage(517); break;
-        case QSystemTrayIcon::MiddleClick: iconMessage(520); break;
-        default: iconMessage(514); break;
-        }
-    });
+    // Where no double click can arrive, the single click does its work, so
+    // the editor, About and the update window stay within reach of the icon.
+    // Such a host also draws the menu itself from what the program publishes.
+    const bool singleClickActivates = !trayReportsDoubleClicks();
+    if (singleClickActivates) icon_->setContextMenu(menu_.get());
+    QObject::connect(icon_, &QSystemTrayIcon::activated, this,
+                     [this, singleClickActivates](QSystemTrayIcon::ActivationReason reason) {
+                         switch (reason) {
+                         case QSystemTrayIcon::DoubleClick: iconMessage(515); break;
+                         case QSystemTrayIcon::Context:
+                             if (!singleClickActivates) iconMessage(517);
+                             break;
+                         case QSystemTrayIcon::MiddleClick: iconMessage(520); break;
+                         case QSystemTrayIcon::Trigger: iconMessage(singleClickActivates ? 515 : 514); break;
+                         default: iconMessage(514); break;
+                         }
+                     });
 }
 
 frmTray::~frmTray() { deleteIcon(); }
@@ -157,6 +175,7 @@ void frmTray::initFrm() {
         mUpdate->setText(q(Texts.Update));
         mHelp->setText(q(Texts.Help));
         mFoldersAction->setText(q(Texts.Folders));
+        mAutostart->setText(q(Texts.StartAtLogin));
     });
     guarded(label, [&] { tip_ = trayToolTip(); });
     // A second add of the same icon is refused by the shell; the tooltip of
@@ -209,7 +228,7 @@ void frmTray::iconMessage(int code) {
 void frmTray::setApp_Click(int index) {
     if (!setApp_->item(index)) return;
     const std::string name = setApp_->caption(index);
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", name);
+    writeSettingText("CurrentGroup", name);
     UpdateIcon();
     LoadListFromDb();
     LoadFromDb(name);
@@ -245,6 +264,11 @@ void frmTray::mAbout_Click() {
 
 void frmTray::mUpdate_Click() {
     showEditorNormal();
+    // A system-wide install cannot replace its own files: its package manager updates it.
+    if (!programFolderWritable()) {
+        showAlert(Texts.UpdateByPackage);
+        return;
+    }
     if (updateWindowHooks().show) updateWindowHooks().show();
 }
 
@@ -253,7 +277,12 @@ void frmTray::Sublang_Click(int index) {
     const std::string language = Sublang_->caption(index);
     showEditorNormal();
     if (askQuestion(Texts.ChangesRestart))
-        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", language);
+        writeSettingText("Language", language);
+}
+
+void frmTray::mAutostart_Click(bool checked) {
+    setAutostart(checked);
+    mAutostart->setChecked(autostartEnabled());
 }
 
 void frmTray::mExit_Click() {

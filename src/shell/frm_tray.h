@@ -88,9 +88,12 @@ public:
     void mAbout_Click();
     void mUpdate_Click();
     void Sublang_Click(int index);
+    void mAutostart_Click(bool checked);
     void mExit_Click();
 
     QAction *mSetAction, *mFoldersAction, *maximera, *Minimize, *mHelp, *mAbout, *mUpdate, *mlang, *mExit;
+    // "Start at login": checked while the session starts the program.
+    QAction* mAutostart;
 
 private:
     frmTray();

@@ -12,12 +12,17 @@
 #include "desktop_places/install.h"
 #include "editor/frm_main.h"
 #include "places/places_bar.h"
+#include "places/single_instance.h"
 #include "shell/close_channel.h"
+#include "shell/command_line.h"
 #include "shell/frm_splash.h"
 #include "shell/frm_tray.h"
 #include "shell/program.h"
+#include "shell/tray_notice.h"
 #include "skin/skin_picture.h"
+#include "update/compiled_release_key.h"
 #include "update/frm_update.h"
+#include "update/leftover_backups.h"
 
 using namespace varnel;
 
@@ -67,6 +72,13 @@ QString commandLine(const QStringList& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Options speak to the copy that runs; they need no display.
+    if (argc > 1 && argv[1][0] == '-') {
+        QCoreApplication client(argc, argv);
+        const QStringList arguments = QCoreApplication::arguments().mid(1);
+        if (isCommandForRunningCopy(arguments)) return runCommandForRunningCopy(arguments);
+    }
+
     // Wayland does not let a program place its windows; without a choice of
     // the user's, run on XWayland so the windows keep their places.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
@@ -78,6 +90,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Varnel Zize"));
     QApplication::setQuitOnLastWindowClosed(false);
     processPendingEvents = [] { QCoreApplication::processEvents(); };
+    setReleaseKey(compiledReleaseKey());
+    // A copy that died during a download left old program files in Temp;
+    // they go back before anything reads the program folder. Not while
+    // another copy runs: its download may be under way (and this copy is
+    // refused anyway).
+    if (!IsStarted()) restoreLeftoverBackups();
     try {
         QApplication::setWindowIcon(loadSkinIcon("\\build\\Icon\\Varnel.ico"));
     } catch (...) {
@@ -85,6 +103,8 @@ int main(int argc, char** argv) {
     }
 
     updateWindowHooks() = {showUpdateWindow, unloadUpdateWindowForTray};
+    // A system-wide install writes into the user's data folder.
+    prepareDataFolder();
     installDesktopPlaces();
 
     frmSplash::startUp(commandLine(QApplication::arguments()));
@@ -94,8 +114,13 @@ int main(int argc, char** argv) {
     CloseListener listener(QStringLiteral("Varnel_Zize"), closeFromOutside);
     listener.setQueryHandler([](const QString& request) {
         if (request == QLatin1String("tooltip") && frmTray::loaded()) return frmTray::loaded()->toolTip();
-        return QString();
+        // The command line's --quit ends the program as the tray's Exit does.
+        return answerCommand(request, [] {
+            if (frmTray* tray = frmTray::loaded()) tray->mExit_Click();
+            closeFromOutside();
+        });
     });
+    reportMissingTrayOnce(&app);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, [](QSessionManager&) { closeFromOutside(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { closeFromOutside(); });
     return app.exec();

@@ -5,6 +5,7 @@
 #include <QHideEvent>
 #include <QPixmap>
 #include <QScreen>
+#include <QWindow>
 
 #include "core/log.h"
 #include "skin/skin_picture.h"
@@ -121,12 +122,21 @@ void SkinWindow::writeTexts() {
 
 void SkinWindow::place() { move(placementFor(setup_.placement, setup_.size, pos())); }
 
-void SkinWindow::showModal() {
+void SkinWindow::showModal(ModalScope scope) {
     QPointer<SkinWindow> self(this);
     QEventLoop loop;
     connect(this, &SkinWindow::hidden, &loop, &QEventLoop::quit);
     connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
-    setWindowModality(Qt::ApplicationModal);
+    QWidget* editor = editorWindow();
+    if (scope == ModalScope::Editor && editor && editor != this) {
+        // A window-modal window blocks its transient parent chain only.
+        winId();
+        editor->winId();
+        windowHandle()->setTransientParent(editor->windowHandle());
+        setWindowModality(Qt::WindowModal);
+    } else {
+        setWindowModality(Qt::ApplicationModal);
+    }
     show();
     activateWindow();
     if (isVisible()) loop.exec(QEventLoop::DialogExec);

@@ -58,9 +58,15 @@ public:
     // window keeps its size, title and place.
     virtual void sLoader();
 
-    // Shows the window application-modal and returns when it is hidden,
-    // closed or destroyed.
-    void showModal();
+    // What a modal showing blocks: every other window of the program, or
+    // only the group editor. The About box and the update window block the
+    // editor alone, so that the tray icon (on X11 a window of its own) still
+    // answers while they are open.
+    enum class ModalScope { Application, Editor };
+
+    // Shows the window modally and returns when it is hidden, closed or
+    // destroyed.
+    void showModal(ModalScope scope = ModalScope::Application);
 
     const SkinWindowSetup& skinSetup() const { return setup_; }
 

@@ -18,8 +18,11 @@
 #include "skin/message_boxes.h"
 #include "skin/skin_layout.h"
 #include "skin/skin_style.h"
+#include "update/release_check.h"
+#include "update/release_signature.h"
 #include "update/update_batch.h"
 #include "update/update_paths.h"
+#include "update/verified_release.h"
 
 namespace varnel {
 
@@ -83,6 +86,8 @@ frmUpdate::frmUpdate()
     lblMessage->setPalette(ink);
     lblMessage->setGeometry(ui::lblMessage);
     lblMessage->setWordWrap(true);
+    // The server's text, shown as written, never as markup.
+    lblMessage->setTextFormat(Qt::PlainText);
     lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblMessage->hide();
     for (SkinLabel* label : {lblUpdate, lblMessage}) label->setReactsToMouse(false);
@@ -174,7 +179,9 @@ void frmUpdate::btnCheck_Click() {
     UpdateProgress[0]->show();
     lblCurrentFilename[0]->setText(QStringLiteral("Update.upd"));
     finished_[0] = false;
-    UpdateDownload1[0]->BeginDownload(q(updateServerBase() + "Update.upd"), filePath("Update.upd"));
+    // With a release key the manifest arrives only together with its proof.
+    if (releaseKey()) startReleaseCheck(this, updateServerBase());
+    else UpdateDownload1[0]->BeginDownload(q(updateServerBase() + "Update.upd"), filePath("Update.upd"));
     if (!loadedWindow) return;  // a download that could not start rolled back and closed the window
     lblCurrentFilename[0]->hide();
     UpdateProgress[0]->hide();
@@ -201,10 +208,28 @@ void frmUpdate::btnCancel_Click() { CancelDownload = true; }
 
 void frmUpdate::ExitButt1_Click() {
     CancelDownload = true;
+    // During a batch closing is Cancel: the download loop rolls the batch
+    // back and then closes the window. Deleting the window under the loop
+    // would leave it reading freed memory.
+    if (batchRunning_) {
+        closeRequested_ = true;
+        return;
+    }
     unload();
 }
 
 void frmUpdate::downloadFiles() {
+    batchRunning_ = true;
+    closeRequested_ = false;
+    unloadPending_ = false;
+    downloadBatch();
+    batchRunning_ = false;
+    // The window stayed for the loop; a close during the batch takes effect now.
+    if (unloadPending_) deleteLater();
+    else if (closeRequested_) unload();
+}
+
+void frmUpdate::downloadBatch() {
     const std::string base = updateServerBase();
     // Rolls back once, whether the loop or the downloader noticed the cancel first.
     auto rollBack = [this] {
@@ -233,7 +258,12 @@ void frmUpdate::downloadFiles() {
             UpdateProgress[i]->hide();
             continue;
         }
-        UpdateDownload1[i]->BeginDownload(q(updateFileUrl(base, file)), filePath(*destination));
+        // A file that is not the release's own stops the batch as Cancel does.
+        UpdateDownload1[i]->BeginDownload(q(updateFileUrl(base, file)), filePath(*destination),
+                                          downloadCheckFor(file, [] {
+                                              ::varnel::showAlert(Texts.UpdateNotVerified);
+                                              CancelDownload = true;
+                                          }));
         // Waits for the file, letting the download's events, the timer, the
         // buttons and the alerts run meanwhile.
         while (!finished_[i]) {
@@ -257,6 +287,7 @@ void frmUpdate::downloadFiles() {
 }
 
 void frmUpdate::handOverToUpdater() {
+    saveVerifiedReleaseForUpdater();
     ::varnel::showAlert(Texts.Restart);
     UpdaterHandOver& handOver = updaterHandOver();
     if (handOver.removePlacesBar) handOver.removePlacesBar();
@@ -308,26 +339,29 @@ void frmUpdate::unload() {
     if (loadedWindow == this) loadedWindow = nullptr;
     Timer1->stop();
     hide();
-    deleteLater();
+    if (batchRunning_) unloadPending_ = true;
+    else deleteLater();
 }
 
 void frmUpdate::closeEvent(QCloseEvent* event) {
-    event->accept();
+    // During a batch the window stays until the roll-back closes it.
+    if (batchRunning_) event->ignore();
+    else event->accept();
     ExitButt1_Click();
 }
 
 void showUpdateWindow() {
     frmUpdate& w = frmUpdate::instance();
     w.setWindowState(Qt::WindowNoState);
-    w.showModal();
+    w.showModal(SkinWindow::ModalScope::Editor);
 }
 
 void unloadUpdateWindowForTray() {
     frmUpdate* w = frmUpdate::loaded();
     if (!w) return;
     const bool downloading = w->isVisible() && w->btnCancel->Enabled();
-    w->unload();
-    if (downloading) CancelDownload = true;
+    if (downloading) w->ExitButt1_Click();
+    else w->unload();
 }
 
 }  // namespace varnel

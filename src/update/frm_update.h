@@ -66,6 +66,7 @@ private:
     frmUpdate();
     void Form_Load();
     void downloadFiles();
+    void downloadBatch();
     void handOverToUpdater();
     // Slot i, created over slot 0 when it does not exist yet.
     void ensureSlot(size_t i);
@@ -75,11 +76,17 @@ private:
     QPoint savedProgressPos_, savedLabelPos_;
     std::vector<bool> finished_;
     bool rolledBack_ = false;
+    // While the download loop runs the window is never deleted: closing it
+    // asks the loop to roll back, and an unload waits for the loop's end.
+    bool batchRunning_ = false;
+    bool closeRequested_ = false;
+    bool unloadPending_ = false;
 };
 
 // The tray's Update command: the window, modally.
 void showUpdateWindow();
-// The tray's double click: closes the window, cancelling a running download.
+// The tray's double click: closes the window; a running download is
+// cancelled as by Cancel, and its roll-back closes the window.
 void unloadUpdateWindowForTray();
 
 // What the window does to hand over to the updater after a batch with the

@@ -99,7 +99,7 @@ void readUpdateFile() {
 
 bool checkVersion(const std::string& file, const std::string& version) {
     const std::string sql = sqlReadFileVersion(file);
-    const fs::path database = programPath("Db\\varnel.db");
+    const fs::path database = programPath(kGroupDatabaseFile);
     std::error_code ec;
     if (!fs::exists(database, ec)) return false;
 
@@ -127,11 +127,18 @@ void cancelUpdate() {
     window.setUpdateEnabled(false);
     window.setCheckEnabled(true);
 
-    for (const std::string& waiting : {mainProgramTempEntry(), std::string(kDatabaseTempEntry)})
+    // A copy that reached Temp had its new version recorded; with the copy
+    // gone the row goes back to '1', so that the next check offers it again.
+    const std::pair<std::string, std::string> waitingFiles[] = {{mainProgramTempEntry(), mainProgramEntry()},
+                                                                {kDatabaseTempEntry, kDatabaseEntry}};
+    for (const auto& [waiting, entry] : waitingFiles) {
+        bool removed = false;
         guarded(label, [&] {
             const fs::path file = programPath(waiting);
-            if (fs::exists(file)) fs::remove(file);
+            if (fs::exists(file)) removed = fs::remove(file);
         });
+        if (removed) dbExec(sqlRecordFileVersion(entry, "1"));
+    }
 
     window.showAlert(Texts.DownloadCancelled);
 

@@ -48,9 +48,9 @@ void readUpdateFile();
 // True when tbl_Update lists `file` and its stored version comes before `version`.
 bool checkVersion(const std::string& file, const std::string& version);
 
-// Deletes the downloaded main program and database from Temp, tells the user,
-// puts every backup in Temp back in its place with version '1' and closes
-// the update window.
+// Deletes the downloaded main program and database from Temp (their rows
+// back to '1'), tells the user, puts every backup in Temp back in its place
+// with version '1' and closes the update window.
 void cancelUpdate();
 
 // The error-log line of a refused manifest path: label, 75, the description, the path.

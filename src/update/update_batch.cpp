@@ -1,5 +1,6 @@
 #include "update/update_batch.h"
 
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -38,7 +39,20 @@ std::string updateServerBase() {
 }
 
 std::string updateFileUrl(const std::string& base, const std::string& file) {
-    return base + replaceAll(file, "\\", "/");
+    static const char hex[] = "0123456789ABCDEF";
+    std::string url = base;
+    for (const char c : file) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\' || c == '/') url += '/';
+        else if (std::isalnum(byte) && byte < 0x80) url += c;
+        else if (c == '-' || c == '.' || c == '_' || c == '~') url += c;
+        else {
+            url += '%';
+            url += hex[byte >> 4];
+            url += hex[byte & 0x0F];
+        }
+    }
+    return url;
 }
 
 std::optional<std::string> prepareDestination(const std::string& file, bool& restartNeeded) {
@@ -69,7 +83,10 @@ void dropBackup(const std::string& file) {
     if (file.find_first_of("\\/") == std::string::npos) return;
     guarded(kLabel, [&] {
         const fs::path backup = programPath("Temp\\" + backupName(file));
-        if (fs::exists(backup)) fs::remove(backup);
+        if (!fs::exists(backup)) return;
+        const fs::path current = programPath(file);
+        if (fs::exists(current)) fs::permissions(current, fs::status(backup).permissions());
+        fs::remove(backup);
     });
 }
 

@@ -12,7 +12,9 @@ namespace varnel {
 // (REG_SZ) when present, else the maker's server. Always ends with "/".
 std::string updateServerBase();
 
-// The address of a manifest path on the server: "\" becomes "/".
+// The address of a manifest path on the server: "\" becomes "/" and each
+// folder or file name is percent-encoded, so "#", "?", "%" or a blank in a
+// name reach the server as part of the name.
 std::string updateFileUrl(const std::string& base, const std::string& file);
 
 // Gets the program folder ready for the download of `file` and returns where
@@ -26,9 +28,11 @@ std::string updateFileUrl(const std::string& base, const std::string& file);
 // touched) and answers nothing.
 std::optional<std::string> prepareDestination(const std::string& file, bool& restartNeeded);
 
-// Deletes the backup of a file whose download completed. Files of the
-// program folder itself have none (so the main program's new copy waiting
-// in Temp is never taken for one).
+// Deletes the backup of a file whose download completed, after giving the
+// new file the old copy's permissions (a download arrives as plain data; a
+// program or script in a folder must stay executable). Files of the program
+// folder itself have none (so the main program's new copy waiting in Temp is
+// never taken for one).
 void dropBackup(const std::string& file);
 
 }  // namespace varnel

@@ -21,8 +21,10 @@ UpdateDownload::~UpdateDownload() { abandon(); }
 
 bool UpdateDownload::isRunning() const { return reply_ != nullptr; }
 
-void UpdateDownload::BeginDownload(const QString& url, const QString& destination) {
+void UpdateDownload::BeginDownload(const QString& url, const QString& destination,
+                                   std::unique_ptr<DownloadDigestCheck> check) {
     abandon();
+    check_ = std::move(check);
     destination_ = destination;
     received_ = 0;
     writeFailed_ = false;
@@ -68,6 +70,7 @@ void UpdateDownload::onReadyRead() {
         const qint64 n = reply_->read(buffer.data(), static_cast<qint64>(buffer.size()));
         if (n <= 0) break;
         received_ += n;
+        if (check_) check_->add(buffer.data(), static_cast<size_t>(n));
         if (file_->write(buffer.data(), n) != n) writeFailed_ = true;
     }
 }
@@ -81,6 +84,15 @@ void UpdateDownload::onFinished() {
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     const bool readFailed = reply->error() != QNetworkReply::NoError || status >= 400 || received_ == 0;
+    if (!readFailed && check_ && !check_->passes()) {
+        // Not the release's file: it never replaces anything.
+        if (file_) file_->cancelWriting();
+        file_.reset();
+        const std::unique_ptr<DownloadDigestCheck> check = std::move(check_);
+        emit DownloadError(destination_);
+        check->refuse();
+        return;
+    }
     std::unique_ptr<QSaveFile> file = std::move(file_);
     bool stored = false;
     if (!readFailed && file && !writeFailed_) stored = file->commit();

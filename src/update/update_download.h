@@ -10,6 +10,8 @@
 #include <functional>
 #include <memory>
 
+#include "update/verified_release.h"
+
 class QNetworkAccessManager;
 class QNetworkReply;
 class QSaveFile;
@@ -30,7 +32,10 @@ public:
     explicit UpdateDownload(Hooks hooks, QObject* parent = nullptr);
     ~UpdateDownload() override;
 
-    void BeginDownload(const QString& url, const QString& destination);
+    // With a digest check, what arrived replaces the destination only when it
+    // passes; otherwise the read counts as failed and the check refuses it.
+    void BeginDownload(const QString& url, const QString& destination,
+                       std::unique_ptr<DownloadDigestCheck> check = nullptr);
     bool isRunning() const;
 
 signals:
@@ -48,6 +53,7 @@ private:
     QNetworkAccessManager* network_;
     QNetworkReply* reply_ = nullptr;
     std::unique_ptr<QSaveFile> file_;
+    std::unique_ptr<DownloadDigestCheck> check_;
     QString destination_;
     qint64 received_ = 0;
     bool writeFailed_ = false;

@@ -11,9 +11,21 @@ std::string updaterFileName() { return std::string("Varnel_Zize_Update") + platf
 
 std::string mainProgramTempEntry() { return "Temp\\" + mainProgramEntry(); }
 
-std::string backupName(const std::string& relativePath) { return replaceAll(relativePath, "\\", "&"); }
+std::string backupName(const std::string& relativePath) {
+    if (relativePath.find('&') == std::string::npos) return replaceAll(relativePath, "\\", "&");
+    const std::string escaped = replaceAll(replaceAll(relativePath, "%", "%25"), "&", "%26");
+    return "&" + replaceAll(escaped, "\\", "&");
+}
 
-std::string restoredPath(const std::string& name) { return replaceAll(name, "&", "\\"); }
+std::string restoredPath(const std::string& name) {
+    if (name.size() > 1 && name.front() == '&') {
+        const std::string path =
+            replaceAll(replaceAll(replaceAll(name.substr(1), "&", "\\"), "%26", "&"), "%25", "%");
+        // Only a path with "&" in it is ever written this way.
+        if (path.find('&') != std::string::npos) return path;
+    }
+    return replaceAll(name, "&", "\\");
+}
 
 bool isSafeRelativePath(const std::string& path) {
     if (path.empty()) return false;

@@ -25,6 +25,9 @@ inline constexpr const char* kDatabaseTempEntry = "Temp\\Varnel.db";
 
 // The name under which the old copy of a file waits in Temp while its
 // replacement downloads: the relative path with every "\" turned into "&".
+// A path that holds "&" itself would come back with a folder break in its
+// place, so its name starts with "&" (no plain backup name can: a path never
+// starts with "\") and its own "&" and "%" are written "%26" and "%25".
 std::string backupName(const std::string& relativePath);
 // The relative path a backup name stands for.
 std::string restoredPath(const std::string& backupName);

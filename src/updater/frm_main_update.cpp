@@ -20,9 +20,11 @@
 #include "skin/skin_picture.h"
 #include "skin/window_drag.h"
 #include "update/update_paths.h"
+#include "update/verified_release.h"
 #include "updater/end_task.h"
 #include "updater/make_version.h"
 #include "updater/move_files.h"
+#include "updater/release_signing.h"
 
 namespace varnel::updater {
 
@@ -31,13 +33,18 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kLoadLabel = "sLoader Update.exe";
+const QString kMakeVersion = QStringLiteral("makeversion1");
+const QString kGenkey = QStringLiteral("genkey ");
+const QString kSignRelease = QStringLiteral("signrelease ");
 constexpr int kMainProgramPolls = 200000;
 
 QString usageText() {
     return QStringLiteral("Avalible commands are:\r\n\r\nendmainapp\r\nmakeversion1\r\nmoveexedb\r\n\r\nVersion: %1.%2.%3")
         .arg(VARNEL_VERSION_MAJOR)
         .arg(VARNEL_VERSION_MINOR)
-        .arg(VARNEL_VERSION_REVISION);
+        .arg(VARNEL_VERSION_REVISION) +
+           QStringLiteral("\r\n\r\ngenkey <folder>\r\nmakeversion1 <secret key file>\r\nsignrelease <secret key file>\r\n\r\n") +
+           QString::fromStdString(releaseKeyNote());
 }
 
 bool mainProgramRunning() { return IsStarted(EndTask); }
@@ -120,19 +127,36 @@ void frmMain::tmrWait_Timer() {
 }
 
 void frmMain::sStarter() {
-    if (command_ == QLatin1String("makeversion1")) {
+    if (command_ == kMakeVersion || command_.startsWith(kMakeVersion + QLatin1Char(' '))) {
+        // A secret key as the second word signs the release; a key that cannot
+        // be used stops the build before anything is touched.
+        std::optional<SecretKey> key;
+        if (command_ != kMakeVersion) {
+            std::string why;
+            key = releaseSigningKey(command_.mid(kMakeVersion.size() + 1).toStdString(), why);
+            if (!key) {
+                messageBox(QString::fromStdString(why));
+                return;
+            }
+        }
         guarded(kLoadLabel, [] {
             const fs::path manifest = programPath("Update.upd");
             if (fs::exists(manifest)) fs::remove(manifest);
         });
+        removeReleaseProof();
         dbExec(sqlEmptyVersionTable(), DbStatusUse::Ignore);
         dbExec(sqlEmptyGroupTable(), DbStatusUse::Ignore);
         const std::string text = makeVersion();
         Text1->setPlainText(QString::fromStdString(text));
-        messageBox(QStringLiteral("Upd file created"));
+        messageBox(QStringLiteral("Upd file created") + QString::fromStdString(finishRelease(key)));
         return;
     }
     if (command_ == QLatin1String("moveexedb")) {
+        // Files in Temp that the verified release does not vouch for stay out.
+        if (!waitingFilesVerified(mainProgramRunning)) {
+            startMainProgram();
+            return;
+        }
         Hooks hooks{mainProgramRunning, [](const std::string& text) { messageBox(QString::fromStdString(text)); },
                     [this] { showNormal(); }};
         if (moveFiles(hooks) == MoveOutcome::GaveUp) return;
@@ -161,6 +185,14 @@ int runUpdater(const QString& command) {
     }
     if (command.isEmpty()) {
         messageBox(usageText());
+        return 0;
+    }
+    if (command.startsWith(kGenkey)) {
+        messageBox(QString::fromStdString(genkey(command.mid(kGenkey.size()).toStdString())));
+        return 0;
+    }
+    if (command.startsWith(kSignRelease)) {
+        messageBox(QString::fromStdString(signrelease(command.mid(kSignRelease.size()).toStdString())));
         return 0;
     }
     frmMain window(command);

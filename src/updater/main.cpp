@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QStringList>
 
+#include "update/compiled_release_key.h"
 #include "updater/frm_main_update.h"
 
 int main(int argc, char** argv) {
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
+    varnel::setReleaseKey(varnel::compiledReleaseKey());
     // The command is the whole command line after the program's name.
     QStringList words = QCoreApplication::arguments();
     words.removeFirst();

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/db.h"
 #include "core/events.h"
 #include "core/log.h"
 #include "core/program_folder.h"
@@ -24,7 +25,7 @@ class Database {
 public:
     // Opens the program folder's database; logs why when it cannot.
     Database() {
-        const fs::path file = programPath("Db\\varnel.db");
+        const fs::path file = programPath(kGroupDatabaseFile);
         std::error_code ec;
         if (!fs::exists(file, ec)) {
             LogError(errorLine("Varnel_Zize_Update.exe - Cant open database", err::FileNotFound, "File not found") +

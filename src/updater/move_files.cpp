@@ -11,6 +11,7 @@
 #include "core/sql_statements.h"
 #include "platform/platform.h"
 #include "update/update_paths.h"
+#include "updater/database_swap.h"
 
 namespace varnel::updater {
 
@@ -41,10 +42,28 @@ void moveIntoPlace(const std::string& waiting, const std::string& place, bool pr
     fs::rename(from, to);
 }
 
+// The downloaded database takes the old one's place only when it is sound;
+// otherwise the user keeps the old one and the next check offers the new one
+// again.
+void moveDatabaseIntoPlace() {
+    const fs::path from = programPath(kDatabaseTempEntry);
+    if (!fs::exists(from)) return;
+    const std::string problem = databaseProblem(from);
+    if (!problem.empty()) {
+        LogError(errorLine(kLabel, 0, "") + "\t" + kDatabaseTempEntry + ": " + problem);
+        fs::remove(from);
+        dbExec(sqlRecordFileVersion(kDatabaseEntry, "1"), DbStatusUse::Ignore);
+        return;
+    }
+    const fs::path to = programPath(kDatabaseEntry);
+    settleForReplacement(to);
+    fs::rename(from, to);
+}
+
 void moveOnce(const Hooks& hooks) {
     waitForMainProgramToEnd(hooks);
     moveIntoPlace(mainProgramTempEntry(), mainProgramEntry(), true);
-    moveIntoPlace(kDatabaseTempEntry, kDatabaseEntry, false);
+    moveDatabaseIntoPlace();
 }
 
 bool isLock(const CaughtError& e) { return e.number == err::PathFileAccess || e.number == err::PermissionDenied; }

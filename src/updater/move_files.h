@@ -23,7 +23,9 @@ extern int moveAttempts;
 enum class MoveOutcome { Moved, GaveUp };
 
 // Moves Temp's main program file and database into place. Each replaces the
-// old file in one rename, so there is never a moment without it. A file
+// old file in one rename, so there is never a moment without it. A database
+// that fails its integrity check is deleted instead (logged, its row back
+// to '1'), and the old database's journal never stays beside the new one. A file
 // that stays locked through 199 repetitions gives up: the message box, both
 // versions back to '1' so the next check offers them again, the downloaded
 // copies deleted; the caller then ends without restarting the main program.

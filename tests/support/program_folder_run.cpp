@@ -38,12 +38,13 @@ std::vector<std::string> split(const std::string& text, const std::string& separ
 
 }  // namespace
 
-ProgramFolderRun::ProgramFolderRun(const TestEnvironment& env) : env_(env), folder_(env.path("Varnel")) {
+ProgramFolderRun::ProgramFolderRun(const TestEnvironment& env, const std::filesystem::path& updater)
+    : env_(env), folder_(env.path("Varnel")) {
     fs::create_directories(folder_ / "Language");
     fs::create_directories(env.path("run"));
     fs::permissions(env.path("run"), fs::perms::owner_all, fs::perm_options::replace);
     installShippedDatabase(folder_);
-    fs::copy_file(VARNEL_UPDATER_PROGRAM, folder_ / updaterFileName());
+    fs::copy_file(updater, folder_ / updaterFileName());
     fs::copy_file(VARNEL_STANDIN_PROGRAM, folder_ / mainProgramEntry());
     fs::copy_file(fs::path(VARNEL_SHIPPED_LANGUAGES) / "English.lang", folder_ / "Language" / "English.lang");
     fs::copy(VARNEL_SKIN_SOURCE_DIR, folder_ / "Build", fs::copy_options::recursive);

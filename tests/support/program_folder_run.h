@@ -16,10 +16,12 @@ namespace varnel::test {
 
 class ProgramFolderRun {
 public:
-    // Makes <env>/Varnel with the updater, the stand-in as the main program,
-    // Db/varnel.db and Language/English.lang; points this process's close
-    // channel at the same private runtime folder.
-    explicit ProgramFolderRun(const TestEnvironment& env);
+    // Makes <env>/Varnel with the updater (the build's own unless another is
+    // named), the stand-in as the main program, Db/varnel.db and
+    // Language/English.lang; points this process's close channel at the same
+    // private runtime folder.
+    explicit ProgramFolderRun(const TestEnvironment& env,
+                              const std::filesystem::path& updater = VARNEL_UPDATER_PROGRAM);
     ~ProgramFolderRun();
 
     std::filesystem::path folder() const { return folder_; }

@@ -11,10 +11,29 @@
 #include <cstring>
 #include <filesystem>
 
+#include "core/log.h"
 #include "core/text.h"
 #include "platform/platform.h"
 
 namespace varnel::platform {
+
+namespace {
+
+// Without a runtime folder the channel lives in a folder of the shared
+// temporary folder, where anyone could have made it first: it is used only
+// when it is this user's own, is a real folder and is closed to others.
+// The reason for refusing it, or "" when it can be used.
+std::string unsafeFolderReason(const std::string& folder) {
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return std::strerror(errno);
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0) return std::strerror(errno);
+    if (!S_ISDIR(st.st_mode)) return "it is not a folder";
+    if (st.st_uid != ::getuid()) return "it belongs to another user";
+    if (st.st_mode & (S_IRWXG | S_IRWXO)) return "it is open to other users";
+    return {};
+}
+
+}  // namespace
 
 std::string closeChannelName(const std::string& title) {
     std::string folder;
@@ -24,13 +43,19 @@ std::string closeChannelName(const std::string& title) {
         folder = runtime;
     } else {
         folder = (std::filesystem::temp_directory_path(ec) / ("varnel-" + std::to_string(::getuid()))).string();
-        ::mkdir(folder.c_str(), 0700);
+        const std::string reason = unsafeFolderReason(folder);
+        if (!reason.empty()) {
+            LogError(errorLine("CloseChannel", 70, "Permission denied") + "\t" + folder + " is not used (" + reason +
+                     "): close requests cannot be sent or received");
+            return {};
+        }
     }
     return folder + "/" + toLowerAscii(title);
 }
 
 CloseRequest requestCloseWindow(const std::string& title) {
     const std::string path = closeChannelName(title);
+    if (path.empty()) return CloseRequest::NoWindow;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof(address.sun_path)) return CloseRequest::NoWindow;

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +24,23 @@ namespace varnel::platform {
 namespace {
 
 constexpr const char* kRootName = "HKEY_CURRENT_USER";
+
+// What the Windows registry allows, and what keeps the file (which repeats
+// every key's whole path) from growing with the square of a key's depth.
+constexpr size_t kMaxKeyDepth = 512;
+constexpr size_t kMaxKeyNameLength = 255;
+
+bool hasLineBreak(const std::string& name) { return name.find_first_of("\r\n") != std::string::npos; }
+
+// Why a key path below the root cannot be kept, or "" when it can.
+std::string keyPathProblem(const std::vector<std::string>& parts) {
+    if (parts.size() > kMaxKeyDepth) return "deeper than 512 levels";
+    for (const auto& part : parts) {
+        if (part.size() > kMaxKeyNameLength) return "a name longer than 255 characters";
+        if (hasLineBreak(part)) return "a line break in a name";
+    }
+    return {};
+}
 
 // ---- REGEDIT4 text --------------------------------------------------------
 
@@ -256,6 +274,10 @@ bool parseRegFile(const std::string& text, RegKeyNode& root) {
                 continue;
             }
             parts.erase(parts.begin());
+            if (!keyPathProblem(parts).empty()) {
+                ok = false;
+                continue;
+            }
             current = ensurePath(root, parts);
             continue;
         }
@@ -313,31 +335,79 @@ FileRegistry::FileIdentity FileRegistry::currentIdentity() const {
     id.inode = st.st_ino;
     id.size = static_cast<std::uintmax_t>(st.st_size);
     id.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    id.changes = changeCount();
     return id;
 }
 
+std::uint64_t FileRegistry::changeCount() const {
+    std::uint64_t count = 0;
+    if (lockFd_ < 0 || ::pread(lockFd_, &count, sizeof count, 0) != static_cast<ssize_t>(sizeof count)) return 0;
+    return count;
+}
+
 void FileRegistry::refresh() {
-    if (everLoaded_ && currentIdentity() == loaded_) return;
-    load();
+    // A batch holds the lock since it began: nobody else has written.
+    if (batchDepth_ > 0 && everLoaded_) return;
+    // Writers bump the counter and replace the file under the exclusive
+    // lock; looking at both under the shared lock sees both or neither.
+    const bool shared = !lockedExclusive_ && openLockFile();
+    if (shared) ::flock(lockFd_, LOCK_SH);
+    // An unreadable store is tried again each time: its owner may mend it.
+    if (!everLoaded_ || unreadable_ || currentIdentity() != loaded_) load();
+    if (shared) ::flock(lockFd_, LOCK_UN);
+}
+
+std::string FileRegistry::readStore(const FileIdentity& id, std::string& text) const {
+    if (!id.exists) {
+        struct stat st {};
+        // Missing is fine; a folder that may not be looked into is not.
+        if (::stat(file_.c_str(), &st) != 0 && errno != ENOENT && errno != ENOTDIR) return std::strerror(errno);
+        return {};
+    }
+    const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    struct stat st {};
+    std::string failure;
+    if (::fstat(fd, &st) != 0) {
+        failure = std::strerror(errno);
+    } else if (!S_ISREG(st.st_mode)) {
+        failure = "it is not a file";
+    } else {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n > 0) {
+                text.append(buffer, static_cast<size_t>(n));
+            } else if (n == 0) {
+                break;
+            } else if (errno != EINTR) {
+                failure = std::strerror(errno);
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    return failure;
 }
 
 void FileRegistry::load() {
-    // A writer reuses the file a reader may still have open (see save), so
-    // reading happens under a shared lock unless this store holds the lock.
-    const bool shared = !lockedExclusive_ && openLockFile();
-    if (shared) ::flock(lockFd_, LOCK_SH);
+    // Called under the lock (see refresh and mutate): a writer reuses the
+    // file a reader may still have open (see save).
     FileIdentity id = currentIdentity();
     std::string text;
-    if (id.exists) {
-        std::ifstream in(file_, std::ios::binary);
-        std::stringstream buffer;
-        buffer << in.rdbuf();
-        text = buffer.str();
-    }
-    if (shared) ::flock(lockFd_, LOCK_UN);
-
+    const std::string failure = readStore(id, text);
     everLoaded_ = true;
     loaded_ = id;
+    if (!failure.empty()) {
+        // Perhaps another user's file (a run under sudo): replacing it would
+        // lose that user's settings. Whatever was known stays in memory.
+        if (!unreadable_)
+            LogError(errorLine("RegistryStore", 75, "Path/File access error") + "\t" + file_.string() +
+                     " cannot be read (" + failure + "); the settings live in memory and the file is left as it is");
+        unreadable_ = true;
+        return;
+    }
+    unreadable_ = false;
     root_.values.clear();
     root_.subKeys.clear();
     if (!id.exists) return;
@@ -375,12 +445,26 @@ long FileRegistry::save() {
         }
         done += static_cast<size_t>(n);
     }
-    const bool sized = ::ftruncate(fd, static_cast<off_t>(text.size())) == 0;
+    // On disk before it replaces the store: a power cut must find the old
+    // file or the new one, never an empty one.
+    const bool sized = ::ftruncate(fd, static_cast<off_t>(text.size())) == 0 && ::fdatasync(fd) == 0;
     ::close(fd);
     if (!sized) return regerr::WriteFault;
+    // Counted before the swap: a reader that sees the new count and the old
+    // file merely reads once more.
+    if (lockFd_ >= 0) {
+        const std::uint64_t count = changeCount() + 1;
+        [[maybe_unused]] ssize_t n = ::pwrite(lockFd_, &count, sizeof count, 0);
+    }
     if (::renameat2(AT_FDCWD, swap.c_str(), AT_FDCWD, file_.c_str(), RENAME_EXCHANGE) != 0 &&
         ::rename(swap.c_str(), file_.c_str()) != 0)  // no store yet, or a file system that cannot exchange
         return regerr::AccessDenied;
+    // The swap itself: the folder's entries.
+    const int folder = ::open(file_.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
     loaded_ = currentIdentity();
     return regerr::Success;
 }
@@ -394,25 +478,71 @@ bool FileRegistry::openLockFile() {
     return lockFd_ >= 0;
 }
 
-long FileRegistry::mutate(const std::function<long(bool& changed)>& change) {
-    const int lockFd = openLockFile() ? lockFd_ : -1;
-    if (lockFd >= 0) ::flock(lockFd, LOCK_EX);
+void FileRegistry::lockExclusive() {
+    if (openLockFile()) ::flock(lockFd_, LOCK_EX);
     lockedExclusive_ = true;
+}
+
+void FileRegistry::unlock() {
+    lockedExclusive_ = false;
+    if (lockFd_ >= 0) ::flock(lockFd_, LOCK_UN);
+}
+
+long FileRegistry::writeChanges() {
+    if (unreadable_) return regerr::Success;  // left alone: the changes live in memory
+    const long saved = save();
+    if (saved != regerr::Success) {
+        LogError(errorLine("RegistryStore", 75, "Path/File access error") + "\t" + file_.string() +
+                 " could not be written");
+        load();  // the change did not reach the file: forget it
+    }
+    return saved;
+}
+
+long FileRegistry::mutate(const std::function<long(bool& changed)>& change) {
+    if (batchDepth_ > 0) {
+        bool changed = false;
+        const long rc = change(changed);
+        batchChanged_ = batchChanged_ || changed;
+        return rc;
+    }
+    lockExclusive();
     refresh();
     bool changed = false;
     long rc = change(changed);
     if (changed) {
-        long saved = save();
-        if (saved != regerr::Success) {
-            LogError(errorLine("RegistryStore", 75, "Path/File access error") + "\t" + file_.string() +
-                     " could not be written");
-            load();  // the change did not reach the file: forget it
-            rc = saved;
-        }
+        const long saved = writeChanges();
+        if (saved != regerr::Success) rc = saved;
     }
-    lockedExclusive_ = false;
-    if (lockFd >= 0) ::flock(lockFd, LOCK_UN);
+    unlock();
     return rc;
+}
+
+void FileRegistry::beginChanges() {
+    if (batchDepth_ > 0) {
+        ++batchDepth_;
+        return;
+    }
+    lockExclusive();
+    refresh();
+    batchDepth_ = 1;
+    batchChanged_ = false;
+}
+
+void FileRegistry::endChanges() {
+    if (batchDepth_ == 0 || --batchDepth_ > 0) return;
+    if (batchChanged_) writeChanges();
+    batchChanged_ = false;
+    unlock();
+}
+
+// Names that the file cannot hold are refused, as Windows refuses what
+// exceeds its limits; the caller sees an invalid parameter.
+bool FileRegistry::refuse(const std::string& what, const std::string& problem) {
+    if (problem.empty()) return false;
+    LogError(errorLine("RegistryStore", 5, "Invalid procedure call or argument") + "\t" + what + " refused: " +
+             problem);
+    return true;
 }
 
 FileRegistry::Path FileRegistry::split(const std::string& subKey) { return splitKeyPath(subKey); }
@@ -461,9 +591,10 @@ long FileRegistry::createKey(HKey root, const std::string& subKey, HKey* result)
     Path path;
     if (!resolveHandle(root, path)) return regerr::InvalidHandle;
     Path sub = split(subKey);
-    refresh();
     Path full = path;
     full.insert(full.end(), sub.begin(), sub.end());
+    if (refuse("a new key", keyPathProblem(full))) return regerr::InvalidParameter;
+    refresh();
     // Most calls open a key that is already there: no change, no lock.
     long rc = find(full) ? regerr::Success : mutate([&](bool& changed) {
         RegKeyNode* base = find(path);
@@ -521,6 +652,7 @@ long FileRegistry::setValue(HKey key, const std::string& name, std::uint32_t typ
                             std::uint32_t size) {
     Path path;
     if (!resolveHandle(key, path)) return regerr::InvalidHandle;
+    if (refuse("a value name", hasLineBreak(name) ? "a line break in it" : "")) return regerr::InvalidParameter;
     refresh();
     if (RegKeyNode* node = find(path)) {
         RegValueData* v = node->findValue(name);

@@ -4,9 +4,16 @@
 // The file is the truth: every call first re-reads it when another process
 // has replaced it since the last look, and every change is written to a swap
 // file that then trades places with the store, while an advisory lock on a
-// lock file beside it is held (readers take it shared). Key and value names compare without regard
-// to case and keep the case they were created with; sub-keys enumerate in
-// case-insensitive name order.
+// lock file beside it is held (readers take it shared). The lock file also
+// counts the changes, so that a reader notices another process's change even
+// where the replaced file looks the same (same inode, size and time stamp).
+// A new file is flushed to disk before it replaces the store, and a batch of
+// changes (beginChanges, endChanges) is written once. A store that is there
+// but cannot be read is never written over: the process keeps its settings
+// in memory. Names the file cannot hold (line breaks, beyond the Windows
+// registry's 512 levels and 255-character names) are refused.
+// Key and value names compare without regard to case and keep the case they
+// were created with; sub-keys enumerate in case-insensitive name order.
 
 #include <filesystem>
 #include <functional>
@@ -66,6 +73,8 @@ public:
     long closeKey(HKey key) override;
     long enumValue(HKey key, std::uint32_t index, std::string* name, std::uint32_t* type,
                    std::vector<std::uint8_t>* data) override;
+    void beginChanges() override;
+    void endChanges() override;
 
 private:
     using Path = std::vector<std::string>;
@@ -74,15 +83,22 @@ private:
         bool exists = false;
         std::uintmax_t device = 0, inode = 0, size = 0;
         std::int64_t mtimeNs = 0;
+        std::uint64_t changes = 0;  // the counter in the lock file
         bool operator==(const FileIdentity&) const = default;
     };
 
     FileIdentity currentIdentity() const;
+    std::uint64_t changeCount() const;
     void refresh();
     void load();
+    std::string readStore(const FileIdentity& id, std::string& text) const;
     long save();
+    long writeChanges();
     long mutate(const std::function<long(bool& changed)>& change);
     bool openLockFile();
+    void lockExclusive();
+    void unlock();
+    static bool refuse(const std::string& what, const std::string& problem);
 
     bool resolveHandle(HKey key, Path& path) const;
     RegKeyNode* find(const Path& path);
@@ -97,6 +113,9 @@ private:
     HKey nextHandle_ = 0x1000;
     int lockFd_ = -1;
     bool lockedExclusive_ = false;
+    bool unreadable_ = false;  // there, but not readable: never written over
+    int batchDepth_ = 0;
+    bool batchChanged_ = false;
 };
 
 }  // namespace varnel::platform

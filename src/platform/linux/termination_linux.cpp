@@ -6,9 +6,9 @@
 
 #include <QSocketNotifier>
 
-#include "shell/close_channel.h"
+#include "platform/termination.h"
 
-namespace varnel {
+namespace varnel::platform {
 
 namespace {
 
@@ -36,4 +36,4 @@ void watchTerminationRequests(QObject* context, std::function<void()> onRequest)
     for (int sig : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(sig, &action, nullptr);
 }
 
-}  // namespace varnel
+}  // namespace varnel::platform

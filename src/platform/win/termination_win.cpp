@@ -1,9 +1,9 @@
 // On Windows the system asks a program to end by closing its windows; the
 // hidden window titled after the program receives that request.
-#include "shell/close_channel.h"
+#include "platform/termination.h"
 
-namespace varnel {
+namespace varnel::platform {
 
 void watchTerminationRequests(QObject*, std::function<void()>) {}
 
-}  // namespace varnel
+}  // namespace varnel::platform

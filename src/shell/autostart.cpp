@@ -1,0 +1,79 @@
+#include "shell/autostart.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "core/log.h"
+#include "platform/platform.h"
+
+namespace varnel {
+
+namespace {
+
+QString configHome() {
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    // The base directory rules ignore a relative setting.
+    if (config.startsWith(QLatin1Char('/'))) return config;
+    return QDir::homePath() + QStringLiteral("/.config");
+}
+
+// One argument of an Exec line: quoted, with the characters the desktop entry
+// rules reserve inside quotes escaped, then escaped once more as a string value.
+QString execArgument(const QString& argument) {
+    QString quoted;
+    for (const QChar c : argument) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        quoted += c;
+    }
+    quoted.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+}  // namespace
+
+QString autostartEntryPath() { return configHome() + QStringLiteral("/autostart/varnel-zize.desktop"); }
+
+bool autostartEnabled() {
+    QFile file(autostartEntryPath());
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return false;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine().trimmed();
+        // Desktops switch an entry off without removing it.
+        if (line == "Hidden=true" || line == "X-GNOME-Autostart-enabled=false") return false;
+    }
+    return true;
+}
+
+bool setAutostart(bool on) {
+    const QString path = autostartEntryPath();
+    if (!on) {
+        if (!QFile::exists(path) || QFile::remove(path)) return true;
+        LogError(errorLine("setAutostart", 75, "Path/File access error: " + path.toStdString()));
+        return false;
+    }
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly)) {
+        const QString program = QString::fromStdString(platform::executablePath().string());
+        const QString entry = QStringLiteral(
+                                  "[Desktop Entry]\n"
+                                  "Type=Application\n"
+                                  "Name=Varnel Zize\n"
+                                  "Comment=Your folder groups in every Open and Save dialog\n"
+                                  "Exec=%1\n"
+                                  "Icon=se.varnelzize.VarnelZize\n"
+                                  "Terminal=false\n"
+                                  "X-GNOME-Autostart-enabled=true\n")
+                                  .arg(execArgument(program));
+        file.write(entry.toUtf8());
+        if (file.commit()) return true;
+    }
+    LogError(errorLine("setAutostart", 75, "Path/File access error: " + path.toStdString()));
+    return false;
+}
+
+}  // namespace varnel

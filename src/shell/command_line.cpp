@@ -1,0 +1,214 @@
+#include "shell/command_line.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalSocket>
+#include <QThread>
+#include <QTimer>
+#include <cstdio>
+
+#include "editor/frm_main.h"
+#include "shell/close_channel.h"
+#include "shell/frm_splash.h"
+#include "shell/frm_tray.h"
+#include "shell/program.h"
+#include "skin/message_boxes.h"
+
+namespace varnel {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Varnel_Zize");
+
+enum Status { Done = 0, NotRunning = 1, Unknown = 2, Busy = 3 };
+
+const char kUsage[] =
+    "Usage: Varnel_Zize [OPTION]\n"
+    "Without an option, starts Varnel Zize. The options speak to the copy that\n"
+    "already runs:\n"
+    "  --group NAME   make the group NAME the active group\n"
+    "  --list         list the groups; the active one is marked with *\n"
+    "  --quit         end the running copy; it removes what it wrote\n"
+    "  --help         show this text\n"
+    "The words loggaren (trace log) and deletereg (remove the settings and the\n"
+    "Places Bar entries) work as before.\n"
+    "Exit status: 0 done, 1 Varnel Zize is not running, 2 unknown option or\n"
+    "group, 3 Varnel Zize waits for an answer in one of its windows.\n";
+
+void print(FILE* stream, const QString& text) {
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fflush(stream);
+}
+
+int usageError(const QString& message) {
+    print(stderr, QStringLiteral("Varnel_Zize: %1\nTry \"Varnel_Zize --help\".\n").arg(message));
+    return Unknown;
+}
+
+int notRunning() {
+    print(stderr, QStringLiteral("Varnel_Zize is not running.\n"));
+    return NotRunning;
+}
+
+bool connectTo(QLocalSocket& socket, int timeoutMs) {
+    socket.connectToServer(closeChannelPath(kTitle));
+    return socket.waitForConnected(timeoutMs);
+}
+
+// One request, one answer line; an empty object when the copy does not answer.
+QJsonObject ask(QLocalSocket& socket, const QJsonObject& request) {
+    socket.write(QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
+    socket.waitForBytesWritten(3000);
+    QByteArray answer;
+    // A copy busy with a download or a window may take a moment to answer.
+    QElapsedTimer waited;
+    waited.start();
+    while (!answer.endsWith('\n') && waited.elapsed() < 10000) {
+        if (!socket.waitForReadyRead(500) && socket.state() != QLocalSocket::ConnectedState) break;
+        answer += socket.readAll();
+    }
+    return QJsonDocument::fromJson(answer.trimmed()).object();
+}
+
+// The copy is gone once its channel refuses connections.
+bool waitUntilGone(int timeoutMs) {
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < timeoutMs) {
+        QLocalSocket probe;
+        if (!connectTo(probe, 500)) return true;
+        probe.abort();
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+QJsonObject reply(const QString& status) { return {{QStringLiteral("status"), status}}; }
+
+// The editor's load fills the tray's group submenu; a request that comes
+// during the splash second finishes the start-up first, as a click would.
+void finishStartUp() {
+    if (frmMain::loaded()) return;
+    if (frmSplash* splash = frmSplash::loaded(); splash && !AboutMode) splash->Timer1_Timer();
+}
+
+QJsonObject switchGroup(const QString& name) {
+    // The question box waits for an answer about what the editor shows;
+    // switching the group under it would change what it asks about.
+    if (frmMsgBox::isShowing()) return reply(QStringLiteral("busy"));
+    finishStartUp();
+    TrayItemArray& groups = frmTray::instance().groupItems();
+    for (int i = 1; i <= groups.upperBound(); ++i) {
+        QAction* item = groups.item(i);
+        if (!item || QString::fromStdString(groups.caption(i)) != name) continue;
+        // The active group's item is greyed: there is nothing to switch.
+        if (item->isEnabled()) frmTray::instance().setApp_Click(i);
+        return reply(QStringLiteral("ok"));
+    }
+    return reply(QStringLiteral("unknown-group"));
+}
+
+// The groups as the tray's group submenu offers them; the active one is the
+// item it shows greyed.
+QJsonObject listGroups() {
+    finishStartUp();
+    TrayItemArray& groups = frmTray::instance().groupItems();
+    QJsonArray names;
+    QString active;
+    for (int i = 1; i <= groups.upperBound(); ++i) {
+        const QAction* item = groups.item(i);
+        if (!item) continue;
+        names.append(QString::fromStdString(groups.caption(i)));
+        if (!item->isEnabled()) active = QString::fromStdString(groups.caption(i));
+    }
+    QJsonObject answer = reply(QStringLiteral("ok"));
+    answer.insert(QStringLiteral("groups"), names);
+    answer.insert(QStringLiteral("active"), active);
+    return answer;
+}
+
+}  // namespace
+
+bool isCommandForRunningCopy(const QStringList& arguments) {
+    return !arguments.isEmpty() && arguments.first().startsWith(QLatin1Char('-'));
+}
+
+int runCommandForRunningCopy(const QStringList& arguments) {
+    const QString option = arguments.value(0);
+    QJsonObject request;
+    QString name;
+    if (option == QLatin1String("--help") || option == QLatin1String("-h")) {
+        if (arguments.size() > 1) return usageError(QStringLiteral("--help takes no argument."));
+        print(stdout, QString::fromLatin1(kUsage));
+        return Done;
+    }
+    if (option == QLatin1String("--group")) {
+        if (arguments.size() < 2) return usageError(QStringLiteral("--group needs a group name."));
+        if (arguments.size() > 2)
+            return usageError(QStringLiteral("--group takes one group name; quote a name with blanks."));
+        name = arguments.at(1);
+        request = {{QStringLiteral("command"), QStringLiteral("group")}, {QStringLiteral("name"), name}};
+    } else if (option == QLatin1String("--list") || option == QLatin1String("--quit")) {
+        if (arguments.size() > 1) return usageError(QStringLiteral("%1 takes no argument.").arg(option));
+        request = {{QStringLiteral("command"), option.mid(2)}};
+    } else {
+        return usageError(QStringLiteral("unknown option \"%1\".").arg(option));
+    }
+
+    QLocalSocket socket;
+    if (!connectTo(socket, 3000)) return notRunning();
+    const QJsonObject answer = ask(socket, request);
+    const QString status = answer.value(QStringLiteral("status")).toString();
+    if (status == QLatin1String("unknown-group")) {
+        print(stderr, QStringLiteral("Varnel_Zize: there is no group named \"%1\".\n").arg(name));
+        return Unknown;
+    }
+    if (status == QLatin1String("busy")) {
+        print(stderr, QStringLiteral("Varnel_Zize is waiting for an answer in one of its windows; try again after it.\n"));
+        return Busy;
+    }
+    if (status != QLatin1String("ok")) {
+        print(stderr, QStringLiteral("Varnel_Zize did not answer.\n"));
+        return NotRunning;
+    }
+    if (request.value(QStringLiteral("command")) == QLatin1String("list")) {
+        const QString active = answer.value(QStringLiteral("active")).toString();
+        QString lines;
+        for (const QJsonValue& group : answer.value(QStringLiteral("groups")).toArray())
+            lines += (group.toString() == active ? QStringLiteral("* ") : QStringLiteral("  ")) + group.toString() +
+                     QLatin1Char('\n');
+        print(stdout, lines);
+    }
+    if (request.value(QStringLiteral("command")) == QLatin1String("quit")) {
+        socket.abort();
+        if (!waitUntilGone(15000)) {
+            print(stderr, QStringLiteral("Varnel_Zize did not end.\n"));
+            return NotRunning;
+        }
+    }
+    return Done;
+}
+
+QString answerCommand(const QString& request, const std::function<void()>& quit) {
+    if (!request.startsWith(QLatin1Char('{'))) return {};
+    const QJsonObject command = QJsonDocument::fromJson(request.toUtf8()).object();
+    const QString what = command.value(QStringLiteral("command")).toString();
+    QJsonObject answer;
+    if (what == QLatin1String("group")) {
+        answer = switchGroup(command.value(QStringLiteral("name")).toString());
+    } else if (what == QLatin1String("list")) {
+        answer = listGroups();
+    } else if (what == QLatin1String("quit")) {
+        answer = reply(QStringLiteral("ok"));
+        // The answer goes out before the program ends.
+        QTimer::singleShot(0, qApp, quit);
+    } else {
+        answer = reply(QStringLiteral("unknown-command"));
+    }
+    return QString::fromUtf8(QJsonDocument(answer).toJson(QJsonDocument::Compact));
+}
+
+}  // namespace varnel

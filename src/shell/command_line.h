@@ -1,0 +1,30 @@
+#pragma once
+// The main program's command line for the copy that already runs:
+// --group NAME, --list, --quit and --help. The request travels over the
+// running copy's local channel as one line of JSON; the channel's older
+// one-word requests ("close", "tooltip") stay as they are.
+//
+// Exit status: 0 done, 1 no running copy (or it did not answer), 2 unknown
+// option or group, 3 the running copy waits for an answer to a question.
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace varnel {
+
+// Whether the arguments (without the program's own path) are options for
+// the running copy: the first one starts with "-". The switch words
+// "loggaren" and "deletereg" and any other text start the program.
+bool isCommandForRunningCopy(const QStringList& arguments);
+
+// Sends the command to the running copy, prints its result and returns the
+// exit status. Needs a QCoreApplication, no display.
+int runCommandForRunningCopy(const QStringList& arguments);
+
+// The running copy's answer to one request line of JSON; an empty text when
+// the line is no such request. `quit` ends the program the normal way, after
+// the answer has gone out.
+QString answerCommand(const QString& request, const std::function<void()>& quit);
+
+}  // namespace varnel

@@ -1,0 +1,20 @@
+# The platform layer is the bottom of the programs: no file in it may include
+# the windows, the engine's subsystems or the programs built on top of it.
+# Run as: cmake -DSOURCE_DIR=<src> -P platform_layer.cmake
+file(GLOB_RECURSE platform_files "${SOURCE_DIR}/platform/*.h" "${SOURCE_DIR}/platform/*.cpp")
+set(above shell editor skin update updater dialogs lang places)
+set(offences "")
+foreach(f IN LISTS platform_files)
+  file(STRINGS "${f}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  foreach(line IN LISTS includes)
+    foreach(folder IN LISTS above)
+      if(line MATCHES "\"${folder}/")
+        file(RELATIVE_PATH name "${SOURCE_DIR}" "${f}")
+        string(APPEND offences "  ${name}: ${line}\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(offences)
+  message(FATAL_ERROR "The platform layer includes layers above it:\n${offences}")
+endif()

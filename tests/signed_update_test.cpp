@@ -1,0 +1,327 @@
+// Signed releases end to end: a release built and signed by the real release
+// builder, published on a local HTTP server, checked and downloaded by the
+// update window holding the suite's release key, and finished by an updater
+// built with that key.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QTimer>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "core/program_folder.h"
+#include "core/registry.h"
+#include "lang/text_table.h"
+#include "skin/message_boxes.h"
+#include "support/db_files.h"
+#include "support/http_server.h"
+#include "support/program_folder_run.h"
+#include "support/spin.h"
+#include "support/test_env.h"
+#include "update/compiled_release_key.h"
+#include "update/frm_update.h"
+#include "update/release_signature.h"
+#include "update/update_paths.h"
+#include "update/verified_release.h"
+
+using namespace varnel;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kSuiteKeys = VARNEL_TEST_KEY_DIR;
+const std::string kPublished = "server/VarnelUpdate/Zize/Update/";
+const std::string kRefused = "verifyRelease\t0\tUpdate could not be verified\t";
+
+std::string readAll(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void writeAll(const fs::path& file, const std::string& bytes) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Answers every alert box as a user would, keeping its text.
+class AlertAnswerer {
+public:
+    AlertAnswerer() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            frmMsgBoxAlert* box = frmMsgBoxAlert::loaded();
+            if (!box || !box->isVisible()) return;
+            texts.push_back(box->lblMsg->text().toStdString());
+            emit box->btnOk->Click();
+        });
+        timer_.start(10);
+    }
+    std::vector<std::string> texts;
+
+private:
+    QTimer timer_;
+};
+
+// The installed program folder (the stand-in as main program, the updater
+// with the suite's key) and a release of newer files on the test server.
+struct SignedUpdate : ::testing::Test {
+    test::TestEnvironment env;
+    test::ProgramFolderRun run{env, VARNEL_TEST_KEY_UPDATER};
+    std::unique_ptr<test::HttpServer> server;
+    AlertAnswerer alerts;
+    UpdaterHandOver savedHandOver = updaterHandOver();
+    std::vector<std::pair<const char*, QByteArray>> savedVariables;
+    std::string newProgram;
+
+    SignedUpdate() {
+        setProgramFolder(run.folder());
+        setReleaseKey(compiledReleaseKey());
+        Texts = {};
+        for (auto [member, key] : std::initializer_list<std::pair<std::string TextTable::*, const char*>>{
+                 {&TextTable::Check, "Check"}, {&TextTable::Update, "Update"}, {&TextTable::Cancel, "Cancel"},
+                 {&TextTable::Ok, "Ok"}, {&TextTable::Finished, "Finished"}, {&TextTable::UpToDate, "UpToDate"},
+                 {&TextTable::Restart, "Restart"}, {&TextTable::CantConnect, "CantConnect"},
+                 {&TextTable::Downloading, "Downloading"}, {&TextTable::DownloadCancelled, "DownloadCancelled"},
+                 {&TextTable::NewUpdatesAvalible, "NewUpdatesAvalible"},
+                 {&TextTable::NoNewUpdatesAvalible, "NoNewUpdatesAvalible"},
+                 {&TextTable::UpdateNotVerified, "UpdateNotVerified"}})
+            Texts.*member = key;
+        UpdateFiles.clear();
+        UpdateVersions.clear();
+        CancelDownload = false;
+        // The updater this window starts reads the folder's settings and records its boxes.
+        for (const char* name : {"XDG_CONFIG_HOME", "VARNEL_MESSAGE_LOG"}) {
+            savedVariables.emplace_back(name, qgetenv(name));
+            qputenv(name, run.environment().value(name).toUtf8());
+        }
+        updaterHandOver().removePlacesBar = [] {};
+        updaterHandOver().removeTrayIcon = [] {};
+        updaterHandOver().endProgram = [] {};
+        makeRelease();
+        server = std::make_unique<test::HttpServer>(env.path("server"));
+        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
+                          (server->baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
+    }
+    ~SignedUpdate() override {
+        if (frmUpdate* w = frmUpdate::loaded()) delete w;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        updaterHandOver() = savedHandOver;
+        setReleaseKey(std::nullopt);
+        setVerifiedRelease(std::nullopt);
+        Texts = {};
+        for (const auto& [name, value] : savedVariables)
+            if (value.isEmpty()) qunsetenv(name);
+            else qputenv(name, value);
+        setProgramFolder(env.folder());
+    }
+
+    fs::path release(const std::string& relative = "") const { return env.path("release") / relative; }
+    fs::path published(const std::string& relative) const { return env.path(kPublished + relative); }
+
+    int runUpdaterIn(const fs::path& folder, const QStringList& arguments) const {
+        QProcess updater;
+        updater.setProcessEnvironment(run.environment());
+        updater.setWorkingDirectory(QString::fromStdString(folder.string()));
+        updater.start(QString::fromStdString((folder / updaterFileName()).string()), arguments);
+        if (!updater.waitForFinished(30000)) updater.kill();
+        return updater.exitCode();
+    }
+    void publish() {
+        fs::remove_all(env.path(kPublished));
+        fs::create_directories(env.path(kPublished));
+        fs::copy(release(), env.path(kPublished), fs::copy_options::recursive);
+    }
+
+    // Builds the release with the real makeversion1 and the suite's secret
+    // key: a newer main program, a data file, the database and the updater.
+    // The installed copy is the release before, its version rows at "1".
+    void makeRelease() {
+        newProgram = readAll(run.path(mainProgramEntry())) + "\nversion 2\n";
+        writeAll(release(mainProgramEntry()), newProgram);
+        fs::copy_file(run.path(updaterFileName()), release(updaterFileName()));
+        fs::permissions(release(updaterFileName()), fs::perms::owner_all);
+        fs::create_directories(release("Db"));
+        fs::copy_file(run.path("Db/varnel.db"), release("Db/Varnel.db"));
+        writeAll(release("Data/a.txt"), "new a");
+        ASSERT_EQ(runUpdaterIn(release(), {"makeversion1", QString::fromStdString((kSuiteKeys / "secret.key").string())}),
+                  0);
+        ASSERT_FALSE(run.boxes().empty());
+        EXPECT_EQ(run.boxes().back().rfind("Varnel_Zize_Update|Upd file created\\n\\nSigned with the key ", 0), 0u)
+            << run.boxes().back();
+        EXPECT_TRUE(fs::exists(release("Update.sums")) && fs::exists(release("Update.sig")));
+        publish();
+        fs::copy_file(release("Db/Varnel.db"), run.path("Db/varnel.db"), fs::copy_options::overwrite_existing);
+        writeAll(run.path("Data/a.txt"), std::string("old a\x00\xff", 7));
+    }
+
+    // Makes the installed copy of these files older than the release's.
+    void offer(const std::vector<std::string>& files) {
+        for (const std::string& file : files)
+            test::sqliteExec(run.path("Db/varnel.db"),
+                             "update tbl_Update set colVersion = '0' where colFile = '" + file + "';");
+    }
+    std::vector<std::string> errorLog() const { return test::crlfLines(readAll(run.path("Error.log"))); }
+
+    // Presses Check on the (loaded or new) window; true once the alert or the status came.
+    bool check() {
+        alerts.texts.clear();
+        frmUpdate& w = frmUpdate::instance();
+        w.show();
+        emit w.btnCheck->Click();
+        return test::spinUntil([&] { return !alerts.texts.empty() || (frmUpdate::loaded() && w.lblUpdate->isVisible()); });
+    }
+    void update() {
+        alerts.texts.clear();
+        emit frmUpdate::instance().btnUpdate->Click();
+    }
+};
+
+}  // namespace
+
+TEST_F(SignedUpdate, AGenuineReleaseInstallsThroughTheUpdater) {
+    offer({"Data\\a.txt", "Db\\Varnel.db", mainProgramEntry()});
+    updaterHandOver().start = savedHandOver.start;
+    ASSERT_TRUE(check());
+    frmUpdate& w = frmUpdate::instance();
+    EXPECT_EQ(w.lblUpdate->text(), "NewUpdatesAvalible");
+    EXPECT_EQ(UpdateFiles, (std::vector<std::string>{"Data\\a.txt", "Db\\Varnel.db", mainProgramEntry()}));
+    EXPECT_EQ(server->requests(),
+              "/VarnelUpdate/Zize/Update/Update.upd\n/VarnelUpdate/Zize/Update/Update.sums\n"
+              "/VarnelUpdate/Zize/Update/Update.sig\n");
+    update();
+    EXPECT_EQ(alerts.texts, (std::vector<std::string>{"UpToDate", "Restart"}));
+
+    // The updater checks what waits in Temp against the release, moves it and starts the new program.
+    ASSERT_TRUE(run.waitForStandinLog(1, 20000));
+    EXPECT_EQ(run.standinLog(), std::vector<std::string>{"started"});
+    EXPECT_EQ(readAll(run.path(mainProgramEntry())), newProgram);
+    EXPECT_EQ(readAll(run.path("Db/varnel.db")), readAll(release("Db/Varnel.db")));
+    EXPECT_EQ(readAll(run.path("Data/a.txt")), "new a");
+    EXPECT_TRUE(fs::is_empty(run.path("Temp")));
+    EXPECT_FALSE(fs::exists(run.path("Error.log")));
+    run.closeStandin();
+}
+
+TEST_F(SignedUpdate, AFileChangedAfterSigningOrCutShortReplacesNothing) {
+    const std::string genuine = readAll(published("Data/a.txt"));
+    const std::string installed = readAll(run.path("Data/a.txt"));
+    std::string oneByteChanged = genuine;
+    oneByteChanged[2] ^= 0x20;
+    for (const std::string& served : {oneByteChanged, genuine.substr(0, 2)}) {
+        SCOPED_TRACE(served);
+        offer({"Data\\a.txt"});
+        fs::remove(run.path("Error.log"));
+        writeAll(published("Data/a.txt"), served);
+        ASSERT_TRUE(check());
+        EXPECT_EQ(UpdateFiles, std::vector<std::string>{"Data\\a.txt"});
+        update();
+        // As a Cancel: the old file back from its backup, the window closed.
+        EXPECT_EQ(alerts.texts, (std::vector<std::string>{"UpdateNotVerified", "DownloadCancelled"}));
+        EXPECT_EQ(frmUpdate::loaded(), nullptr);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(readAll(run.path("Data/a.txt")), installed);
+        EXPECT_TRUE(fs::is_empty(run.path("Temp")));
+        EXPECT_EQ(errorLog(), std::vector<std::string>{"verifyDownload\t0\tUpdate could not be verified\t"
+                                                       "Data\\a.txt: SHA-256 differs from Update.sums"});
+    }
+}
+
+TEST_F(SignedUpdate, NothingIsOfferedFromAReleaseThatDoesNotVerify) {
+    // The maker raises a version in the published manifest...
+    const std::string raised = [&] {
+        std::string manifest = readAll(release("Update.upd"));
+        const std::string line = "Data\\a.txt\t|\t1";
+        manifest.replace(manifest.find(line), line.size(), "Data\\a.txt\t|\t2");
+        return manifest;
+    }();
+    // ...and another key pair, made by the real genkey.
+    ASSERT_EQ(runUpdaterIn(run.folder(), {"genkey", QString::fromStdString(env.path("other").string())}), 0);
+    EXPECT_EQ(run.boxes().back().rfind("Varnel_Zize_Update|Key pair created:", 0), 0u) << run.boxes().back();
+    std::mt19937 random(14);
+    auto noise = [&](size_t size) {
+        std::string bytes(size, '\0');
+        for (char& c : bytes) c = static_cast<char>(random());
+        return bytes;
+    };
+
+    const std::vector<std::pair<std::string, std::function<void()>>> releases{
+        {"does not match", [&] { writeAll(published("Update.upd"), raised); }},
+        {"Update.sig: HTTP 404", [&] { fs::remove(published("Update.sig")); }},
+        {"not a signature", [&] { writeAll(published("Update.sig"), noise(1000)); }},
+        {"does not match", [&] { writeAll(published("Update.sig"), noise(kSignatureSize)); }},
+        {"does not match", [&] { writeAll(published("Update.sums"), noise(5000)); }},
+        {"does not match",
+         [&] {
+             writeAll(release("Update.upd"), raised);
+             const QString otherKey = QString::fromStdString(env.path("other/secret.key").string());
+             ASSERT_EQ(runUpdaterIn(release(), {"signrelease", otherKey}), 0);
+             publish();
+         }},
+    };
+    frmUpdate& w = frmUpdate::instance();
+    for (const auto& [reason, tamper] : releases) {
+        SCOPED_TRACE(reason);
+        publish();
+        tamper();
+        fs::remove(run.path("Error.log"));
+        ASSERT_TRUE(check());
+        EXPECT_EQ(alerts.texts, std::vector<std::string>{"UpdateNotVerified"});
+        EXPECT_FALSE(fs::exists(run.path("Update.upd")));
+        EXPECT_FALSE(w.lblUpdate->isVisible());
+        EXPECT_FALSE(w.btnUpdate->Enabled());
+        const std::vector<std::string> log = errorLog();
+        ASSERT_EQ(log.size(), 1u);
+        EXPECT_EQ(log[0].rfind(kRefused, 0), 0u) << log[0];
+        EXPECT_NE(log[0].find(reason), std::string::npos) << log[0];
+    }
+
+    // Signed again with the suite's key, the raised version is offered.
+    writeAll(release("Update.upd"), raised);
+    ASSERT_EQ(runUpdaterIn(release(), {"signrelease", QString::fromStdString((kSuiteKeys / "secret.key").string())}), 0);
+    publish();
+    ASSERT_TRUE(check());
+    EXPECT_TRUE(alerts.texts.empty());
+    EXPECT_EQ(w.lblUpdate->text(), "NewUpdatesAvalible");
+    EXPECT_EQ(UpdateFiles, std::vector<std::string>{"Data\\a.txt"});
+    EXPECT_EQ(UpdateVersions, std::vector<std::string>{"2"});
+}
+
+TEST(SignedUpdater, KeepsTheOldMainProgramWhenTheOneInTempIsNotTheReleases) {
+    test::TestEnvironment env;
+    test::ProgramFolderRun run(env, VARNEL_TEST_KEY_UPDATER);
+    const std::string installed = readAll(run.path(mainProgramEntry()));
+    std::string why;
+    const SecretKey secret = readSecretKey(kSuiteKeys / "secret.key", why).value();
+    // What the main program saved beside the download: a release that lists
+    // the genuine new program. What lies in Temp is another file.
+    const std::string manifest = mainProgramEntry() + "\t|\t2\r\n";
+    Sha256Stream genuine;
+    genuine.add("genuine program", 15);
+    const std::string sums = sumsLine(genuine.finish(), mainProgramEntry());
+    writeAll(run.path("Temp/Update.upd"), manifest);
+    writeAll(run.path("Temp/Update.sums"), sums);
+    writeAll(run.path("Temp/Update.sig"), signRelease(manifest, sums, secret));
+    writeAll(run.path("Temp/" + mainProgramEntry()), "swapped program");
+    test::sqliteExec(run.path("Db/varnel.db"), "insert into tbl_Update values ('" + mainProgramEntry() + "','2');");
+
+    EXPECT_EQ(run.runUpdater({"moveexedb"}), 0);
+    ASSERT_TRUE(run.waitForStandinLog(1));
+    EXPECT_EQ(run.standinLog(), std::vector<std::string>{"started"});  // the old program, started again
+    EXPECT_EQ(readAll(run.path(mainProgramEntry())), installed);
+    EXPECT_TRUE(fs::is_empty(run.path("Temp")));
+    EXPECT_EQ(test::sqliteRows(run.path("Db/varnel.db"), "select colVersion from tbl_Update"),
+              (std::vector<std::vector<std::string>>{{"1"}}));
+    EXPECT_EQ(test::crlfLines(readAll(run.path("Error.log"))),
+              std::vector<std::string>{"Varnel_Zize_Update.exe - verifyFiles\t0\tUpdate could not be verified\tTemp\\" +
+                                       mainProgramEntry() + ": SHA-256 differs from Update.sums"});
+    EXPECT_TRUE(run.boxes().empty());
+    run.closeStandin();
+
+    // Its usage box names the key it checks with.
+    EXPECT_EQ(run.runUpdater({}), 0);
+    const std::string key = readAll(kSuiteKeys / "public.key").substr(0, 16);
+    EXPECT_NE(run.boxes().back().find("Updates are verified with the release key " + key + "..."), std::string::npos)
+        << run.boxes().back();
+}
