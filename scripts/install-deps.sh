@@ -17,6 +17,9 @@ packages=(
   g++-mingw-w64-x86-64-posix wine wine64
   clang libclang-rt-14-dev
   e2fsprogs mount
+  # The real file dialogs the desktop places test reads: GTK 3 through
+  # Python, KDE's places model (KIO, about 150 MB installed).
+  python3-gi gir1.2-gtk-3.0 libkf5kio-dev
 )
 packages+=("$@")
 

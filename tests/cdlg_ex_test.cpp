@@ -2,10 +2,13 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QSettings>
+#include <QUrl>
 #include <QTimer>
 
 #include "core/runtime_error.h"
 #include "dialogs/cdlg_ex.h"
+#include "places/places_bar.h"
 #include "support/test_env.h"
 
 using namespace varnel;
@@ -52,6 +55,32 @@ TEST(FolderBrowser, ReturnsTheChosenFolderOrFileAndNothingOnCancel) {
     answerNextDialog(QString());
     dialog.ShowFolder();
     EXPECT_EQ(dialog.InitDir, QString());
+}
+
+TEST(FolderBrowser, ShowsTheActiveGroupInItsSidebarWithoutKeepingItInTheUsersList) {
+    test::TestEnvironment env;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, q(env.path("config")));
+    env.writeFile("Work/Projekt Åsa/readme.txt", "x");
+    env.writeFile("Music/readme.txt", "x");
+    const QUrl work = QUrl::fromLocalFile(q(env.path("Work/Projekt Åsa"))), music = QUrl::fromLocalFile(q(env.path("Music")));
+    Places = {env.path("Work/Projekt Åsa").string(), "", env.path("Music").string(), "/no/such/folder", "5"};
+    QList<QUrl> shown;
+    QTimer::singleShot(0, [&] {
+        auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(d, nullptr);
+        shown = d->sidebarUrls();
+        d->reject();
+    });
+    CdlgEx dialog;
+    dialog.ShowFolder();
+    Places = {};
+    EXPECT_TRUE(shown.contains(work));
+    EXPECT_TRUE(shown.contains(music));
+    EXPECT_EQ(shown.size(), 4) << "Qt's own two, then the group's existing folders";
+    QSettings saved(q(env.path("config/QtProject.conf")), QSettings::IniFormat);
+    const QStringList kept = saved.value("FileDialog/shortcuts").toStringList();
+    EXPECT_FALSE(kept.isEmpty());
+    for (const QString& url : kept) EXPECT_FALSE(QUrl(url) == work || QUrl(url) == music) << url.toStdString();
 }
 
 TEST(FolderBrowser, WithoutTheFilesFlagAFileIsNotAccepted) {

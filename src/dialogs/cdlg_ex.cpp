@@ -8,9 +8,11 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStringList>
+#include <QUrl>
 
 #include "core/program_folder.h"
 #include "core/runtime_error.h"
+#include "places/places_bar.h"
 
 namespace varnel {
 
@@ -31,11 +33,31 @@ public:
         setOption(QFileDialog::DontResolveSymlinks, true);
         setWindowTitle(prompt.isEmpty() ? QStringLiteral("Varnel Zize") : prompt);
         setDirectory(root);
+        // The active group's folders in the sidebar, after the user's own.
+        QList<QUrl> urls = sidebarUrls();
+        for (const std::string& place : Places) {
+            const QString path = QString::fromStdString(place);
+            if (path.isEmpty() || !QDir::isAbsolutePath(path) || !QFileInfo(path).isDir()) continue;
+            const QUrl url = QUrl::fromLocalFile(QDir::cleanPath(path));
+            if (urls.contains(url)) continue;
+            urls.append(url);
+            groupUrls_.append(url);
+        }
+        setSidebarUrls(urls);
     }
 
     QString chosen() const { return chosen_; }
 
 protected:
+    // Qt's dialog keeps its sidebar in the user's settings when it closes:
+    // what goes there is the user's list, without the group's folders.
+    void done(int result) override {
+        QList<QUrl> urls = sidebarUrls();
+        for (const QUrl& url : groupUrls_) urls.removeAll(url);
+        setSidebarUrls(urls);
+        QFileDialog::done(result);
+    }
+
     void accept() override {
         const QStringList files = selectedFiles();
         if (files.isEmpty()) return;
@@ -51,6 +73,7 @@ protected:
 private:
     bool includeFiles_;
     QString chosen_;
+    QList<QUrl> groupUrls_;
 };
 
 QColor fromColorRef(std::uint32_t c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }

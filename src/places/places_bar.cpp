@@ -5,6 +5,7 @@
 #include "core/registry.h"
 #include "core/runtime_error.h"
 #include "core/text.h"
+#include "places/desktop_places.h"
 #include "places/place_name.h"
 #include "platform/platform.h"
 
@@ -180,6 +181,14 @@ void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
 
     changes.finish();
     step([&] { LogTrace("Stop : office genvägarna"); });
+
+    // The desktop's own file dialogs follow the same apply and remove.
+    step([&] {
+        if (DesktopPlaces* desktop = desktopPlaces()) {
+            if (setOrDel) desktop->apply(Places);
+            else desktop->remove();
+        }
+    });
 }
 
 }  // namespace varnel

@@ -9,6 +9,7 @@
 
 #include "core/events.h"
 #include "core/program_folder.h"
+#include "desktop_places/install.h"
 #include "editor/frm_main.h"
 #include "places/places_bar.h"
 #include "places/single_instance.h"
@@ -104,6 +105,7 @@ int main(int argc, char** argv) {
     updateWindowHooks() = {showUpdateWindow, unloadUpdateWindowForTray};
     // A system-wide install writes into the user's data folder.
     prepareDataFolder();
+    installDesktopPlaces();
 
     frmSplash::startUp(commandLine(QApplication::arguments()));
 

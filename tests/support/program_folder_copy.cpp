@@ -38,6 +38,11 @@ QProcessEnvironment ProgramFolderCopy::processEnvironment() const {
     e.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime_.string()));
     e.insert("VARNEL_MESSAGE_LOG", QString::fromStdString(env_.path("messages.log").string()));
     if (!e.contains("QT_QPA_PLATFORM")) e.insert("QT_QPA_PLATFORM", "offscreen");
+    // The desktop's file-dialog lists and a Wine prefix are the user's: a home of the test's own.
+    e.insert("HOME", QString::fromStdString(env_.path("home").string()));
+    e.insert("XDG_DATA_HOME", QString::fromStdString(env_.path("home/.local/share").string()));
+    e.insert("XDG_STATE_HOME", QString::fromStdString(env_.path("home/.local/state").string()));
+    e.remove("WINEPREFIX");
     return e;
 }
 

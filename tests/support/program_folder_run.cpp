@@ -57,6 +57,11 @@ ProgramFolderRun::ProgramFolderRun(const TestEnvironment& env, const std::filesy
     environment_.insert("XDG_CONFIG_HOME", QString::fromStdString(env.path("config").string()));
     environment_.insert("VARNEL_MESSAGE_LOG", QString::fromStdString(env.path("messages.log").string()));
     environment_.insert("QT_QPA_PLATFORM", "offscreen");
+    // The desktop's file-dialog lists and a Wine prefix are the user's: a home of the test's own.
+    environment_.insert("HOME", QString::fromStdString(env.path("home").string()));
+    environment_.insert("XDG_DATA_HOME", QString::fromStdString(env.path("home/.local/share").string()));
+    environment_.insert("XDG_STATE_HOME", QString::fromStdString(env.path("home/.local/state").string()));
+    environment_.remove("WINEPREFIX");
     savedRuntimeDir_ = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", env.path("run").string().c_str());
 }

@@ -1,0 +1,12 @@
+#pragma once
+// The program's start-up hands the desktop's file-dialog places to the places
+// engine here. Where the desktop has none of its own, this does nothing.
+
+namespace varnel {
+
+// Cleans up after an earlier run that was killed, then installs the desktop
+// places for setShortGroup, unless another running copy of the program owns
+// them. Call once, before anything applies a group.
+void installDesktopPlaces();
+
+}  // namespace varnel

@@ -1,0 +1,205 @@
+#include "desktop_places/wine_places.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+#include "desktop_places/file_update.h"
+
+#include <signal.h>
+
+namespace varnel::desktop {
+
+namespace {
+
+const QString kKey = QStringLiteral(
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Comdlg32\\PlacesBar");
+const QString kHeader = QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n");
+
+QString regText(QString text) {
+    text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    text.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+// regedit reads a file of this kind as UTF-16, so any folder name survives.
+bool writeRegFile(const QString& path, const QString& text) {
+    QStringEncoder encoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom);
+    const QByteArray bytes = encoder(text);
+    QSaveFile out(path);
+    return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
+}
+
+QString readRegFile(const QString& path) {
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = in.readAll();
+    auto encoding = QStringConverter::encodingForData(bytes);
+    QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8));
+    QString text = decoder(bytes);
+    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    return text;
+}
+
+}  // namespace
+
+WinePlaces::WinePlaces(QString prefix, QString stateFolder) : prefix_(std::move(prefix)), state_(std::move(stateFolder)) {
+    retry_.setSingleShot(true);
+    retry_.setInterval(200);
+    connect(&retry_, &QTimer::timeout, this, [this] { step(); });
+}
+
+WinePlaces::~WinePlaces() {
+    if (process_) process_->disconnect(this);
+}
+
+namespace {
+// A prefix exists once Wine made its C: drive; its registry files can lag
+// behind, held in memory by a running wineserver.
+bool prefixExists(const QString& prefix) { return QFileInfo(prefix + QStringLiteral("/drive_c")).isDir(); }
+}  // namespace
+
+bool WinePlaces::present() const {
+    return prefixExists(prefix_) &&
+           !QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty();
+}
+
+QString WinePlaces::restoreFile() const { return state_ + QStringLiteral("/wine-restore.reg"); }
+
+QString WinePlaces::drivePath(const QString& folder) const {
+    QString best, bestRoot;
+    const QDir devices(prefix_ + QStringLiteral("/dosdevices"));
+    for (const QFileInfo& drive : devices.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString name = drive.fileName();
+        if (name.size() != 2 || name[1] != QLatin1Char(':') || !name[0].isLetter()) continue;
+        const QString root = drive.canonicalFilePath();
+        if (root.isEmpty()) continue;
+        const bool inside = root == QLatin1String("/") || folder == root || folder.startsWith(root + QLatin1Char('/'));
+        if (!inside || root.size() <= bestRoot.size()) continue;
+        QString rest = root == QLatin1String("/") ? folder : folder.mid(root.size());
+        rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        if (rest.isEmpty()) rest = QStringLiteral("\\");
+        bestRoot = root;
+        best = name.toUpper() + rest;
+    }
+    return best;
+}
+
+void WinePlaces::update(const QList<PlaceEntry>& wanted) {
+    QStringList values;
+    if (present())
+        for (const PlaceEntry& e : wanted) {
+            const QString value = drivePath(e.path);
+            if (!value.isEmpty()) values.append(value);
+        }
+    if (values.isEmpty()) {
+        target_.reset();
+        if (QFile::exists(restoreFile())) restoreDetached();
+        return;
+    }
+    target_ = values;
+    step();
+}
+
+void WinePlaces::cleanUpEarlierRun() {
+    if (QFile::exists(restoreFile())) restoreDetached();
+}
+
+bool WinePlaces::waitingForDetached() {
+    if (detachedPid_ > 0 && ::kill(static_cast<pid_t>(detachedPid_), 0) == 0) {
+        retry_.start();
+        return true;
+    }
+    detachedPid_ = 0;
+    return false;
+}
+
+void WinePlaces::run(const QStringList& arguments, std::function<void()> then) {
+    process_ = new QProcess(this);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("WINEPREFIX"), prefix_);
+    env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
+    process_->setProcessEnvironment(env);
+    process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process_->setStandardOutputFile(QProcess::nullDevice());
+    connect(process_, &QProcess::finished, this, [this, then] {
+        process_->deleteLater();
+        process_ = nullptr;
+        then();
+        step();
+    });
+    connect(process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart) return;
+        process_->deleteLater();
+        process_ = nullptr;
+        target_.reset();
+    });
+    process_->start(QStringLiteral("wine"), arguments);
+}
+
+// One Wine run at a time, each heading for the latest wanted values.
+void WinePlaces::step() {
+    if (process_ || !target_ || waitingForDetached()) return;
+    if (!QFile::exists(restoreFile())) {
+        // Before our first write: keep what the user has there, to put back.
+        const QString saved = state_ + QStringLiteral("/wine-saved.reg");
+        QFile::remove(saved);
+        run({QStringLiteral("regedit"), QStringLiteral("/e"), saved, kKey}, [this, saved] {
+            QString restore = kHeader + QStringLiteral("[-") + kKey + QStringLiteral("]\r\n\r\n");
+            const QString before = readRegFile(saved);
+            const qsizetype body = before.indexOf(QLatin1Char('['));
+            if (body >= 0) restore += before.mid(body);
+            QFile::remove(saved);
+            // The prefix the restore belongs to, should $WINEPREFIX differ next time.
+            if (!replaceFile(restoreFile() + QStringLiteral(".prefix"), QFile::encodeName(prefix_)) ||
+                !writeRegFile(restoreFile(), restore))
+                target_.reset();
+        });
+        return;
+    }
+    QString text = kHeader + QStringLiteral("[-") + kKey + QStringLiteral("]\r\n\r\n[") + kKey + QStringLiteral("]\r\n");
+    for (qsizetype i = 0; i < target_->size(); ++i)
+        text += QStringLiteral("\"Place%1\"=%2\r\n").arg(i).arg(regText(target_->at(i)));
+    const QString file = state_ + QStringLiteral("/wine-places.reg");
+    if (!writeRegFile(file, text)) {
+        target_.reset();
+        return;
+    }
+    target_.reset();
+    run({QStringLiteral("regedit"), QStringLiteral("/s"), file}, [] {});
+}
+
+// Putting the user's key back must also work on the way out, when the program
+// ends right after: a process of its own does it, after any Wine run of ours.
+void WinePlaces::restoreDetached() {
+    QFile prefixFile(restoreFile() + QStringLiteral(".prefix"));
+    const QString prefix = prefixFile.open(QIODevice::ReadOnly) ? QFile::decodeName(prefixFile.readAll()) : prefix_;
+    // A prefix that is gone has nothing to restore (and Wine would create it anew).
+    if (!prefixExists(prefix)) {
+        QFile::remove(restoreFile());
+        prefixFile.remove();
+        return;
+    }
+    const QString wait = process_ ? QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 0.2; done; ").arg(process_->processId())
+                                  : QString();
+    if (process_) process_->disconnect(this), process_ = nullptr;
+    const QString script =
+        wait + QStringLiteral("[ -f \"$1\" ] || exit 0; wine regedit /s \"$1\" && rm -f \"$1\" \"$1.prefix\"");
+    QProcess detached;
+    detached.setProgram(QStringLiteral("/bin/sh"));
+    detached.setArguments({QStringLiteral("-c"), script, QStringLiteral("sh"), restoreFile()});
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("WINEPREFIX"), prefix);
+    env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
+    detached.setProcessEnvironment(env);
+    detached.setStandardOutputFile(QProcess::nullDevice());
+    detached.setStandardErrorFile(QProcess::nullDevice());
+    qint64 pid = 0;
+    if (detached.startDetached(&pid)) detachedPid_ = pid;
+}
+
+}  // namespace varnel::desktop

@@ -1,0 +1,49 @@
+#pragma once
+// The Places Bar of the user's Wine prefix ($WINEPREFIX, else ~/.wine), which
+// replaces Wine's default places in its Open/Save dialogs. Everything goes
+// through Wine's own regedit, never into user.reg behind a running wineserver;
+// Wine takes about a second to start, so nothing here waits for it.
+
+#include <QObject>
+#include <QProcess>
+#include <QStringList>
+#include <QTimer>
+#include <optional>
+
+#include "desktop_places/place_entry.h"
+
+namespace varnel::desktop {
+
+class WinePlaces : public QObject {
+public:
+    WinePlaces(QString prefix, QString stateFolder);
+    ~WinePlaces() override;
+
+    // Our places into the prefix's Places Bar; none restores the user's own
+    // key (or its absence) as it was before our first apply.
+    void update(const QList<PlaceEntry>& wanted);
+
+    // A restore left behind by an earlier run is carried out first.
+    void cleanUpEarlierRun();
+
+    // The Places Bar value of a folder: the drive path under the prefix's
+    // drive mappings (Z:\home\ana\Projects); empty when no drive reaches it.
+    QString drivePath(const QString& folder) const;
+
+private:
+    bool present() const;
+    QString restoreFile() const;
+    void step();
+    void run(const QStringList& arguments, std::function<void()> then);
+    void restoreDetached();
+    bool waitingForDetached();
+
+    QString prefix_;
+    QString state_;
+    std::optional<QStringList> target_;  // the values wanted in the key; empty: the user's own
+    QProcess* process_ = nullptr;
+    qint64 detachedPid_ = 0;
+    QTimer retry_;
+};
+
+}  // namespace varnel::desktop

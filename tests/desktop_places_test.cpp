@@ -1,0 +1,305 @@
+// The group in the sidebars of the desktop's real file dialogs: a GTK 3 file
+// chooser, Qt's widget file dialog and KDE's places model list the five
+// folders while the program runs, follow a switch made in the tray menu, and
+// lose them again when the program is ended; a killed program leaves nothing
+// twice behind.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+#include <QUrl>
+
+#include <signal.h>
+
+#include "core/registry.h"
+#include "shell/close_channel.h"
+#include "support/program_folder_copy.h"
+
+using namespace varnel;
+using test::ProgramFolderCopy;
+
+namespace {
+
+struct Helper {
+    QProcess process;
+    Helper(const QString& program, const QStringList& args, const QProcessEnvironment& env) {
+        process.setProcessEnvironment(env);
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice());
+        process.start(program, args);
+        process.waitForStarted(5000);
+    }
+    ~Helper() {
+        process.terminate();
+        if (!process.waitForFinished(3000)) {
+            process.kill();
+            process.waitForFinished(3000);
+        }
+    }
+};
+
+QString run(const QString& program, const QStringList& args, const QProcessEnvironment& env, int timeoutMs = 20000) {
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::SeparateChannels);
+    p.start(program, args);
+    p.waitForFinished(timeoutMs);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int freeDisplay() {
+    for (int n = 90; n < 190; ++n)
+        if (!QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) &&
+            !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+            return n;
+    return -1;
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+// The sidebars as the dialogs show them: "label<TAB>url" lines; Wine's
+// places bar as its captions.
+struct Sidebars {
+    QStringList gtk, qt, kde, wine;
+};
+
+// Under scripts/wine-session.sh the test has a Wine prefix of its own, and
+// reads Wine's Open dialog too.
+bool withWine() {
+    return !qEnvironmentVariableIsEmpty("VARNEL_WINE_SESSION") && !qEnvironmentVariableIsEmpty("WINEPREFIX") &&
+           !QString(VARNEL_WINE_PROBE).isEmpty();
+}
+
+class Desktop {
+public:
+    explicit Desktop(ProgramFolderCopy& folder) : folder_(folder) {
+        home_ = QString::fromStdString(folder.env().path("home").string());
+        QDir().mkpath(home_);
+        env_ = folder.processEnvironment();
+        env_.insert("XDG_CACHE_HOME", home_ + "/.cache");
+        env_.insert("QT_QPA_PLATFORM", "xcb");
+        env_.insert("NO_AT_BRIDGE", "1");
+        env_.insert("GTK_A11Y", "none");
+        env_.insert("GSETTINGS_BACKEND", "memory");
+        env_.remove("WAYLAND_DISPLAY");
+        if (withWine()) env_.insert("WINEPREFIX", qEnvironmentVariable("WINEPREFIX"));
+        QDir().mkpath(home_ + "/.local/share");
+    }
+
+    QString home() const { return home_; }
+    QString config() const { return env_.value("XDG_CONFIG_HOME"); }
+    QProcessEnvironment& env() { return env_; }
+
+    Sidebars read() {
+        Sidebars s;
+        s.gtk = lines(run(VARNEL_PYTHON, {VARNEL_GTK_PROBE}, env_));
+        s.qt = lines(run(VARNEL_QT_PROBE, {}, env_));
+        if (QString(VARNEL_KDE_PROBE).size()) {
+            QProcessEnvironment kde = env_;
+            kde.insert("QT_QPA_PLATFORM", "offscreen");
+            QProcess p;
+            p.setProcessEnvironment(kde);
+            p.start(VARNEL_KDE_PROBE, {});
+            p.waitForFinished(20000);
+            s.kde = lines(QString::fromUtf8(p.readAllStandardOutput()));
+        }
+        if (withWine()) s.wine = wine();
+        return s;
+    }
+
+    QStringList wine() {
+        // A Windows program's text output ends its lines with CR LF.
+        QStringList captions = lines(run("wine", {VARNEL_WINE_PROBE}, env_, 60000));
+        for (QString& c : captions) c = c.trimmed();
+        return captions;
+    }
+
+    // Wine's part runs beside the program's events: wait for it.
+    bool wineShows(const QStringList& captions) {
+        return !withWine() || ProgramFolderCopy::waitFor([&] { return wine() == captions; }, 90000);
+    }
+
+private:
+    static QStringList lines(const QString& text) { return text.split('\n', Qt::SkipEmptyParts); }
+    ProgramFolderCopy& folder_;
+    QString home_;
+    QProcessEnvironment env_;
+};
+
+// How many lines of a sidebar show this folder.
+int shown(const QStringList& sidebar, const QString& folder) {
+    const QString url = QString::fromLatin1(QUrl::fromLocalFile(folder).toEncoded());
+    int n = 0;
+    for (const QString& line : sidebar) n += QUrl(line.section('\t', 1)) == QUrl(url) ? 1 : 0;
+    return n;
+}
+
+std::string text(const QStringList& sidebar) { return sidebar.join('\n').toStdString(); }
+
+// The sidebar without the lines of these folders.
+QStringList without(QStringList sidebar, const QStringList& folders) {
+    sidebar.removeIf([&](const QString& line) {
+        for (const QString& f : folders)
+            if (QUrl(line.section('\t', 1)) == QUrl::fromLocalFile(f)) return true;
+        return false;
+    });
+    return sidebar;
+}
+
+}  // namespace
+
+TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
+    ProgramFolderCopy folder;
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    Desktop desktop(folder);
+    const QString home = desktop.home();
+
+    QStringList work, music;
+    for (const char* name : {"Projekt Åsa", "Mina dokument", "2008", "Ünïcode ☃ #1", "plain"})
+        work << home + "/work/" + QString::fromUtf8(name);
+    for (const char* name : {"Musik", "Foto album", "Été", "live", "demo"}) music << home + "/music/" + QString::fromUtf8(name);
+    for (const QString& f : work + music) ASSERT_TRUE(QDir().mkpath(f));
+    auto places = [](const QStringList& l) {
+        std::array<std::string, 5> a;
+        for (int i = 0; i < 5; ++i) a[i] = l[i].toStdString();
+        return a;
+    };
+    folder.addGroup("Work", places(work), true);
+    folder.addGroup("Music", places(music), false);
+
+    const int display = freeDisplay();
+    ASSERT_GT(display, 0);
+    desktop.env().insert("DISPLAY", QStringLiteral(":%1").arg(display));
+    Helper xvfb("Xvfb", {QStringLiteral(":%1").arg(display), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                desktop.env());
+    ASSERT_TRUE(ProgramFolderCopy::waitFor(
+        [&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)); }, 10000));
+
+    // The user's own lists before the program ever ran: a bookmark of theirs
+    // (one of the group's folders among them), a Qt dialog used once, and
+    // KDE's places as KDE writes them the first time.
+    const QString gtkFile = desktop.config() + "/gtk-3.0/bookmarks";
+    QDir().mkpath(desktop.config() + "/gtk-3.0");
+    {
+        QFile f(gtkFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("file:///tmp\nfile://" + QUrl::toPercentEncoding(work[4], "/") + " my plain\nsftp://example.org/srv Server\n");
+    }
+    const Sidebars before = desktop.read();
+    const QString qtFile = desktop.config() + "/QtProject.conf";
+    const QString kdeFile = home + "/.local/share/user-places.xbel";
+    ASSERT_TRUE(QFile::exists(qtFile));
+    const QByteArray gtkOriginal = readAll(gtkFile), kdeOriginal = readAll(kdeFile);
+    ASSERT_EQ(before.gtk.size() > 0, true);
+    if (withWine()) ASSERT_FALSE(before.wine.isEmpty());
+    auto captions = [](const QStringList& folders) {
+        QStringList names;
+        for (const QString& f : folders) names << QFileInfo(f).fileName();
+        return names;
+    };
+
+    Helper tray("trayer", {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
+                           "--SetDockType", "true"},
+                desktop.env());
+    QString trayWindow;
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
+        trayWindow = run("xdotool", {"search", "--onlyvisible", "--class", "trayer"}, desktop.env()).section('\n', 0, 0);
+        return !trayWindow.isEmpty();
+    }, 10000));
+
+    auto program = folder.start("Varnel_Zize", {}, desktop.env());
+    ASSERT_EQ(program->state(), QProcess::Running);
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains("/work/2008 2008"); }));
+
+    EXPECT_TRUE(desktop.wineShows(captions(work))) << desktop.wine().join('|').toStdString();
+
+    // Applied: the five folders, after the user's own entries; the one the
+    // user had already is there once, with the user's label.
+    Sidebars applied = desktop.read();
+    for (const QString& f : work) {
+        EXPECT_EQ(shown(applied.gtk, f), 1) << f.toStdString();
+        EXPECT_EQ(shown(applied.qt, f), 1) << f.toStdString();
+        if (!QString(VARNEL_KDE_PROBE).isEmpty()) EXPECT_EQ(shown(applied.kde, f), 1) << f.toStdString();
+    }
+    EXPECT_TRUE(applied.gtk.contains("my plain\t" + QString::fromLatin1(QUrl::fromLocalFile(work[4]).toEncoded())))
+        << applied.gtk.join('|').toStdString();
+    EXPECT_TRUE(applied.gtk.contains(QStringLiteral("Projekt Åsa\t") + QString::fromLatin1(QUrl::fromLocalFile(work[0]).toEncoded())))
+        << applied.gtk.join('|').toStdString();
+    EXPECT_EQ(text(without(applied.gtk, work.mid(0, 4))), text(before.gtk));
+    EXPECT_EQ(text(without(applied.qt, work)), text(before.qt));
+    EXPECT_EQ(text(without(applied.kde, work)), text(before.kde));
+    EXPECT_EQ(text(applied.qt.mid(0, before.qt.size())), text(before.qt));
+
+    // The tray's group menu switches to Music.
+    const QString geometry = run("xdotool", {"getwindowgeometry", "--shell", trayWindow}, desktop.env());
+    int x = 0, y = 0, w = 0, h = 0;
+    for (const QString& line : geometry.split('\n')) {
+        if (line.startsWith("X=")) x = line.mid(2).toInt();
+        if (line.startsWith("Y=")) y = line.mid(2).toInt();
+        if (line.startsWith("WIDTH=")) w = line.mid(6).toInt();
+        if (line.startsWith("HEIGHT=")) h = line.mid(7).toInt();
+    }
+    ASSERT_GT(w, 0);
+    const QString cx = QString::number(x + w / 2), cy = QString::number(y + h / 2);
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
+        run("xdotool", {"mousemove", cx, cy, "click", "3"}, desktop.env());
+        QThread::msleep(600);
+        run("xdotool", {"key", "Down", "Right"}, desktop.env());
+        QThread::msleep(400);
+        run("xdotool", {"key", "Return"}, desktop.env());
+        QThread::msleep(400);
+        return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")) == "Music";
+    }, 30000));
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains("/music/live live"); }));
+    EXPECT_TRUE(desktop.wineShows(captions(music))) << desktop.wine().join('|').toStdString();
+    Sidebars switched = desktop.read();
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(shown(switched.gtk, music[i]), 1) << music[i].toStdString();
+        EXPECT_EQ(shown(switched.qt, music[i]), 1) << music[i].toStdString();
+        EXPECT_EQ(shown(switched.gtk, work[i]), i == 4 ? 1 : 0) << work[i].toStdString();
+        EXPECT_EQ(shown(switched.qt, work[i]), 0) << work[i].toStdString();
+        if (!QString(VARNEL_KDE_PROBE).isEmpty()) {
+            EXPECT_EQ(shown(switched.kde, music[i]), 1) << music[i].toStdString();
+            EXPECT_EQ(shown(switched.kde, work[i]), 0) << work[i].toStdString();
+        }
+    }
+
+    // Ended by the system: every list as the user had it.
+    ::kill(static_cast<pid_t>(program->processId()), SIGTERM);
+    ASSERT_TRUE(program->waitForFinished(15000));
+    EXPECT_EQ(readAll(gtkFile), gtkOriginal);
+    EXPECT_EQ(readAll(kdeFile), kdeOriginal);
+    Sidebars ended = desktop.read();
+    EXPECT_EQ(text(ended.gtk), text(before.gtk));
+    EXPECT_EQ(text(ended.qt), text(before.qt));
+    EXPECT_EQ(text(ended.kde), text(before.kde));
+    EXPECT_TRUE(desktop.wineShows(before.wine)) << desktop.wine().join('|').toStdString();
+
+    // Killed outright, then started again: the group once, in every list.
+    program = folder.start("Varnel_Zize", {}, desktop.env());
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains("/music/live live"); }));
+    ::kill(static_cast<pid_t>(program->processId()), SIGKILL);
+    ASSERT_TRUE(program->waitForFinished(15000));
+    program = folder.start("Varnel_Zize", {}, desktop.env());
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return queryProgram("Varnel_Zize", "tooltip").contains("Music"); }));
+    EXPECT_TRUE(desktop.wineShows(captions(music))) << desktop.wine().join('|').toStdString();
+    Sidebars again = desktop.read();
+    for (const QString& f : music) {
+        EXPECT_EQ(shown(again.gtk, f), 1) << f.toStdString();
+        EXPECT_EQ(shown(again.qt, f), 1) << f.toStdString();
+        if (!QString(VARNEL_KDE_PROBE).isEmpty()) EXPECT_EQ(shown(again.kde, f), 1) << f.toStdString();
+    }
+    ::kill(static_cast<pid_t>(program->processId()), SIGTERM);
+    ASSERT_TRUE(program->waitForFinished(15000));
+    EXPECT_EQ(readAll(gtkFile), gtkOriginal);
+    EXPECT_EQ(readAll(kdeFile), kdeOriginal);
+    EXPECT_EQ(text(desktop.read().qt), text(before.qt));
+    EXPECT_TRUE(desktop.wineShows(before.wine)) << desktop.wine().join('|').toStdString();
+    EXPECT_FALSE(folder.env().exists("Error.log")) << folder.env().readFile("Error.log");
+}
