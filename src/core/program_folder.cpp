@@ -38,12 +38,12 @@ std::filesystem::path resolveCaseInsensitive(const std::filesystem::path& base, 
             if (end == relative.size()) break;
             continue;
         }
-        std::filesystem::path candidate = result / part;
+        std::filesystem::path candidate = result / pathFromText(part);
         std::error_code ec;
         if (searching && !std::filesystem::exists(candidate, ec)) {
             bool found = false;
             for (const auto& entry : std::filesystem::directory_iterator(result, ec)) {
-                if (equalsIgnoreCase(entry.path().filename().string(), part)) {
+                if (equalsIgnoreCase(pathText(entry.path().filename()), part)) {
                     candidate = entry.path();
                     found = true;
                     break;
@@ -61,6 +61,6 @@ std::filesystem::path programPath(std::string_view relative) {
     return resolveCaseInsensitive(programFolder(), relative);
 }
 
-std::string programBaseName() { return platform::executablePath().stem().string(); }
+std::string programBaseName() { return pathText(platform::executablePath().stem()); }
 
 }  // namespace varnel
