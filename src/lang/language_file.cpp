@@ -6,6 +6,7 @@
 #include <sstream>
 #include <vector>
 
+#include "core/legacy_text.h"
 #include "core/log.h"
 #include "core/program_folder.h"
 #include "core/runtime_error.h"
@@ -103,7 +104,7 @@ size_t previousCharacter(const std::string& s, size_t pos) {
 
 void parseLanguageFile(const std::string& languageName, LanguageKeys keys) {
     std::string content;
-    if (!guarded(kLabel, [&] { content = readWholeFile(programPath("language\\" + languageName + ".lang")); }))
+    if (!guarded(kLabel, [&] { content = utf8FromUtf8OrWindows1252(readWholeFile(programPath("language\\" + languageName + ".lang"))); }))
         return;
     const size_t keyCount = std::size(kKeys) - (keys == LanguageKeys::Updater ? 1 : 0);
 
