@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc)
 
 LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache,)
 
-.PHONY: all deps configure build test test-win run bench screenshots clean
+.PHONY: all deps configure build test test-win test-windows windows run bench screenshots clean
 
 all: build
 
@@ -31,6 +31,17 @@ test: build
 test-win: deps
 	@scripts/test-win.sh $(WIN_BUILD_DIR)
 
+# The Windows kit (Qt, SQLite, libsodium for mingw-w64; built once per
+# machine into ~/.cache/varnel-zize), then the Windows programs' tests and
+# their proofs under Wine.
+test-windows: deps
+	@scripts/windows-kit.sh >/dev/null
+	@scripts/test-win.sh $(WIN_BUILD_DIR)
+
+# The Windows program folder $(WIN_BUILD_DIR)/Varnel/ and its zip.
+windows: deps
+	@scripts/windows-build.sh $(WIN_BUILD_DIR)
+
 run: build
 	@scripts/run.sh $(BUILD_DIR)/Varnel
 
@@ -42,4 +53,4 @@ screenshots: configure
 	cmake --build $(BUILD_DIR) --target screenshots -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD_DIR) $(WIN_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(WIN_BUILD_DIR) $(WIN_BUILD_DIR)-engine
