@@ -68,9 +68,11 @@ QString commandLine(const QStringList& arguments) {
 int main(int argc, char** argv) {
     // Wayland does not let a program place its windows; without a choice of
     // the user's, run on XWayland so the windows keep their places.
+#ifdef Q_OS_LINUX
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
+#endif
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varnel_Zize"));
