@@ -11,12 +11,13 @@ find_program(CMAKE_RC_COMPILER NAMES ${VARNEL_MINGW_PREFIX}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${VARNEL_MINGW_PREFIX})
 # The Windows kit (scripts/windows-kit.sh): Qt, SQLite and libsodium built for
-# mingw-w64. Its prefix is searched like the compiler's own, so find_package,
-# find_path and find_library see its headers and libraries.
-set(CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VARNEL_WINDOWS_KIT)
+# mingw-w64. Its prefix is a find root like the compiler's own, so
+# find_package, find_path and find_library see its include/ and lib/. (Not
+# on CMAKE_PREFIX_PATH as well: CMake joins a prefix that equals a root into
+# a path that does not exist.)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VARNEL_WINDOWS_KIT)
 if(VARNEL_WINDOWS_KIT)
   list(APPEND CMAKE_FIND_ROOT_PATH ${VARNEL_WINDOWS_KIT})
-  list(APPEND CMAKE_PREFIX_PATH ${VARNEL_WINDOWS_KIT})
 endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
