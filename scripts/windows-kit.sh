@@ -64,7 +64,7 @@ started=$(date +%s)
 work="$cache/winkit-work"
 log="$cache/winkit-$key.log"
 echo "windows-kit: building the Windows kit into $prefix (log: $log); this takes a while" >&2
-exec 3>&2 >"$log" 2>&1
+exec 3>&2 4>&1 >"$log" 2>&1
 trap 'rc=$?; [ $rc -eq 0 ] || echo "windows-kit: failed (exit $rc); see $log" >&3' EXIT
 set -x
 
@@ -163,4 +163,4 @@ EOF
 touch "$prefix/.complete"
 set +x
 echo "windows-kit: built in $(( $(date +%s) - started )) s" >&3
-echo "$prefix" >&3
+echo "$prefix" >&4
