@@ -288,6 +288,9 @@ def main():
     if not os.environ.get("VARNEL_PROOFS_SESSION"):
         # A Wine prefix and an X display of its own, removed afterwards.
         os.environ["VARNEL_PROOFS_SESSION"] = "1"
+        # Wine names Unix files through the locale's character set: UTF-8,
+        # so that a folder C:\users\Åsa is the same name on both sides.
+        os.environ["LC_ALL"] = "C.UTF-8"
         os.execv(str(ROOT / "scripts" / "wine-session.sh"),
                  [str(ROOT / "scripts" / "wine-session.sh"), sys.executable] + sys.argv)
     for tool in ("xdotool", "trayer", "import"):
