@@ -3,6 +3,10 @@
 # plugins they load, and a zip of the folder named with the version
 # (target windows_zip).
 
+# Qt's imported targets, its plugins among them, belong to the directory
+# that found Qt; this one needs its own.
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Network PrintSupport)
+
 set(VARNEL_WINDOWS_ICONS_Varnel_Zize Varnel.ico)
 set(VARNEL_WINDOWS_ICONS_Varnel_Zize_Update Update.ico)
 set(VARNEL_WINDOWS_DESCRIPTION_Varnel_Zize "Varnel Zize")
