@@ -151,7 +151,7 @@ def probe_captions(probe):
     return [line for line in r.stdout.decode("utf-8", "replace").replace("\r", "").split("\n") if line]
 
 
-def proofs(program_dir, probe, shots, update_handover):
+def proofs(program_dir, probe, shots):
     work = Path(tempfile.mkdtemp(prefix="varnel-proofs."))
     folder = work / "Varnel"
     shutil.copytree(program_dir, folder, ignore=shutil.ignore_patterns("Error.log", "loggaren.log", "Temp"))
@@ -262,9 +262,6 @@ def proofs(program_dir, probe, shots, update_handover):
         log = folder / "Error.log"
         check("no error was logged", not log.exists(), log.read_text(errors="replace") if log.exists() else "")
         # 7. The update hand-over: a downloaded program file waits in Temp.
-        # (Under Wine moveexedb does not finish yet; run with --update-handover.)
-        if not update_handover:
-            return
         main = subprocess.Popen(["wine", exe], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         wait_for(lambda: window_of_size(EDITOR_TITLE, 401, 250), 180)
         temp = folder / "Temp"
@@ -301,7 +298,6 @@ def main():
     parser.add_argument("--program-dir", required=True)
     parser.add_argument("--probe", required=True)
     parser.add_argument("--screenshots")
-    parser.add_argument("--update-handover", action="store_true")
     args = parser.parse_args()
     if not os.environ.get("VARNEL_PROOFS_SESSION"):
         # A Wine prefix and an X display of its own, removed afterwards.
@@ -318,7 +314,7 @@ def main():
     shots = os.path.abspath(args.screenshots) if args.screenshots else None
     if shots:
         os.makedirs(shots, exist_ok=True)
-    proofs(os.path.abspath(args.program_dir), os.path.abspath(args.probe), shots, args.update_handover)
+    proofs(os.path.abspath(args.program_dir), os.path.abspath(args.probe), shots)
     failed = results.count(False)
     print(f"{results.count(True)} passed, {failed} failed")
     return 1 if failed or not results else 0
