@@ -19,7 +19,7 @@ LAUNCHER := $(if $(shell command -v ccache 2>/dev/null),-DCMAKE_CXX_COMPILER_LAU
 # (with sudo) for every user of the machine, whose menus look there too.
 PREFIX ?= $(HOME)/.local
 
-.PHONY: all deps configure build test test-san test-win fuzz run bench screenshots install uninstall deb clean
+.PHONY: all deps configure build test test-san test-win test-windows windows fuzz run bench screenshots install uninstall deb clean
 
 all: build
 
@@ -48,6 +48,17 @@ fuzz: deps
 test-win: deps
 	@scripts/test-win.sh $(WIN_BUILD_DIR)
 
+# The Windows kit (Qt, SQLite, libsodium for mingw-w64; built once per
+# machine into ~/.cache/varnel-zize), then the Windows programs' tests and
+# their proofs under Wine.
+test-windows: deps
+	@scripts/windows-kit.sh >/dev/null
+	@scripts/test-win.sh $(WIN_BUILD_DIR)
+
+# The Windows program folder $(WIN_BUILD_DIR)/Varnel/ and its zip.
+windows: deps
+	@scripts/windows-build.sh $(WIN_BUILD_DIR)
+
 run: build
 	@scripts/run.sh $(BUILD_DIR)/Varnel
 
@@ -70,4 +81,4 @@ deb: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD_DIR) $(WIN_BUILD_DIR) $(SAN_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(WIN_BUILD_DIR) $(WIN_BUILD_DIR)-engine $(SAN_BUILD_DIR)

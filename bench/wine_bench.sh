@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
-win="${2:-build-win}"
+win="${2:-build-win-engine}"
 name=places_apply_remove_cycle_3_office_versions
 
 if [ ! -f "$win/build.ninja" ]; then

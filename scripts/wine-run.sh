@@ -6,4 +6,11 @@ set -euo pipefail
 if [ -z "${VARNEL_WINE_SESSION:-}" ]; then
   exec "$(dirname "$0")/wine-session.sh" "$0" "$@"
 fi
+# Folders of DLLs the program needs besides its own (the Windows kit's Qt,
+# the compiler's runtime), as Unix paths separated by ':'.
+if [ -n "${VARNEL_WINE_DLL_DIRS:-}" ]; then
+  IFS=: read -ra dirs <<<"$VARNEL_WINE_DLL_DIRS"
+  for d in "${dirs[@]}"; do WINEPATH="${WINEPATH:+$WINEPATH;}Z:${d//\//\\}"; done
+  export WINEPATH
+fi
 exec wine "$@"

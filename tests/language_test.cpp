@@ -57,6 +57,20 @@ TEST_F(LanguageFiles, ReaderKeepsTheLineRules) {
     EXPECT_FALSE(env.exists("Error.log"));
 }
 
+TEST_F(LanguageFiles, FileSavedInTheWindowsCodePageReadsAsThatCodePage) {
+    // As Notepad saves "ANSI": ö is one byte, the euro sign 0x80.
+    writeLanguage("Svenska", {"Hide\t|G\xF6m", "Exit\t|\x80 och \x9Cuvre", "Save\t|Spara"});
+    parseLanguageFile("Svenska");
+    EXPECT_EQ(Texts.Hide, "G\u00F6m");
+    EXPECT_EQ(Texts.Exit, "\u20AC och \u0153uvre");
+    EXPECT_EQ(Texts.Save, "Spara");
+    // A file that is UTF-8 throughout stays as it is, even with what could
+    // pass for Windows-1252 pairs ("Ã¶").
+    writeLanguage("Utf8", {"Hide\t|G\xC3\xB6m"});
+    parseLanguageFile("Utf8");
+    EXPECT_EQ(Texts.Hide, "G\u00F6m");
+}
+
 TEST_F(LanguageFiles, LinesWithoutUsableBarAreLoggedAndChangeNothing) {
     writeLanguage("Test", {
         "Show\t|Visa",

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 #include "core/log.h"
+#include "core/program_folder.h"
 #include "core/runtime_error.h"
 #include "support/test_env.h"
 
@@ -49,4 +52,24 @@ TEST(Logs, GuardedStepWritesLabelNumberAndDescription) {
     EXPECT_TRUE(guarded("RegKeyQuery", [&] { afterwards = true; }));
     EXPECT_TRUE(afterwards);
     EXPECT_EQ(env.readFile("Error.log"), "RegKeyQuery\t6\tOverflow\r\n");
+}
+
+TEST(Logs, AProgramFolderOutsideAsciiIsTheFolderWritten) {
+    // A user named Åsa unpacks the program below her own folder; the case
+    // lookup of the system's relative paths works inside it, too.
+    test::TestEnvironment env;
+    const std::filesystem::path folder = env.folder() / pathFromText("\u00C5sa \u00D6berg") / "Varnel";
+    std::filesystem::create_directories(folder / "Language");
+    std::ofstream(folder / "Language" / "X.lang") << "Exit|Quit";
+    setProgramFolder(folder);
+    LogError("line");
+    EXPECT_TRUE(std::filesystem::equivalent(programPath("language\\X.lang"), folder / "Language" / "X.lang"));
+    setProgramFolder(env.folder());
+    EXPECT_TRUE(std::filesystem::exists(programPath("\u00C5sa \u00D6berg\\Varnel\\Error.log")));
+
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(env.folder()))
+        names.push_back(pathText(entry.path().filename()));
+    EXPECT_NE(std::find(names.begin(), names.end(), "\u00C5sa \u00D6berg"), names.end());
+    EXPECT_TRUE(std::filesystem::exists(folder / "Error.log"));
 }

@@ -45,7 +45,7 @@ Run run(const std::string& label, const std::string& sql) {
         r.error = missingDatabaseText();
         return r;
     }
-    Connection db(sqlite_open(file.string(), r.error));
+    Connection db(sqlite_open(pathText(file), r.error));
     if (!db.get()) return r;
     r.opened = true;
     r.table = ags_sqlite_get_table(db.get(), sql, r.error);

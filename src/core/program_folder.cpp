@@ -102,12 +102,12 @@ std::filesystem::path resolveCaseInsensitive(const std::filesystem::path& base, 
             if (end == relative.size()) break;
             continue;
         }
-        std::filesystem::path candidate = result / part;
+        std::filesystem::path candidate = result / pathFromText(part);
         std::error_code ec;
         if (searching && !std::filesystem::exists(candidate, ec)) {
             bool found = false;
             for (const auto& entry : std::filesystem::directory_iterator(result, ec)) {
-                if (equalsIgnoreCase(entry.path().filename().string(), part)) {
+                if (equalsIgnoreCase(pathText(entry.path().filename()), part)) {
                     candidate = entry.path();
                     found = true;
                     break;
@@ -131,7 +131,7 @@ std::string programBaseName() {
     const std::filesystem::path file = platform::executablePath().filename();
     // Only where program files carry an extension is there one to cut off:
     // "Varnel_Zize.v2" on Linux is a whole name.
-    return *platform::executableSuffix() ? file.stem().string() : file.string();
+    return pathText(*platform::executableSuffix() ? file.stem() : file);
 }
 
 }  // namespace varnel

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "core/path_text.h"
+
 namespace varnel {
 
 const std::filesystem::path& programFolder();

@@ -133,7 +133,7 @@ void CdlgEx::runFileDialog(bool save) {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setDirectory(InitDir.isEmpty() ? QString::fromStdString(programFolder().string()) : InitDir);
+    dialog.setDirectory(InitDir.isEmpty() ? QString::fromStdString(pathText(programFolder())) : InitDir);
     if (!DefaultExt.isEmpty()) dialog.setDefaultSuffix(DefaultExt);
     const QString filters = toolkitFilter(Filter);
     if (!filters.isEmpty()) {

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <vector>
 
+#include "core/legacy_text.h"
 #include "core/log.h"
 #include "core/program_folder.h"
 #include "core/runtime_error.h"
@@ -114,7 +115,7 @@ void parseLanguageFile(const std::string& languageName, LanguageKeys keys) {
     static const TextTable english;
     for (size_t k = kFirstNewerKey; k < std::size(kKeys); ++k) Texts.*(kKeys[k].text) = english.*(kKeys[k].text);
     std::string content;
-    if (!guarded(kLabel, [&] { content = readWholeFile(programPath("language\\" + languageName + ".lang")); }))
+    if (!guarded(kLabel, [&] { content = utf8FromUtf8OrWindows1252(readWholeFile(programPath("language\\" + languageName + ".lang"))); }))
         return;
     const size_t keyCount = keys == LanguageKeys::Updater ? kUpdaterKeyCount : std::size(kKeys);
 

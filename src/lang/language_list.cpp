@@ -26,7 +26,7 @@ std::vector<std::string> listLanguageFolder() {
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec)) return names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        std::string name = entry.path().filename().string();
+        std::string name = pathText(entry.path().filename());
         if (name.empty() || name[0] == '.' || !entry.is_regular_file(ec)) continue;
         names.push_back(std::move(name));
     }

@@ -2,6 +2,10 @@
 // editor's load does the rest of the start-up, and the program then lives in
 // the notification area until one of its ways out.
 
+#include <QtGlobal>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 #include <QApplication>
 #include <QCloseEvent>
 #include <QStringList>
@@ -53,6 +57,11 @@ public:
         setWindowTitle(QStringLiteral("Varnel_Zize"));
         setAttribute(Qt::WA_DontShowOnScreen);
         winId();
+#ifdef Q_OS_WIN
+        // Qt adds the display name to native titles ("Varnel_Zize - Varnel
+        // Zize"); the updater looks for this exact title.
+        SetWindowTextW(reinterpret_cast<HWND>(winId()), L"Varnel_Zize");
+#endif
     }
 
 protected:
@@ -81,9 +90,11 @@ int main(int argc, char** argv) {
 
     // Wayland does not let a program place its windows; without a choice of
     // the user's, run on XWayland so the windows keep their places.
+#ifdef Q_OS_LINUX
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
+#endif
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varnel_Zize"));

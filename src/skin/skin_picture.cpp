@@ -16,7 +16,7 @@ QString existingFile(std::string_view relative) {
     const std::filesystem::path path = programPath(relative);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) raiseError(err::FileNotFound);
-    return QFile::decodeName(path.c_str());
+    return QString::fromStdString(pathText(path));
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ namespace ui = layout::update;
 QPointer<frmUpdate> loadedWindow;
 
 QString q(const std::string& text) { return QString::fromStdString(text); }
-QString filePath(const std::string& relative) { return q(programPath(relative).string()); }
+QString filePath(const std::string& relative) { return q(pathText(programPath(relative))); }
 
 }  // namespace
 
@@ -48,7 +48,7 @@ UpdaterHandOver& updaterHandOver() {
             if (frmTray* tray = frmTray::loaded()) tray->deleteIcon();
         },
         [](const QString& program, const QStringList& arguments) {
-            return QProcess::startDetached(program, arguments, q(programFolder().string()));
+            return QProcess::startDetached(program, arguments, q(pathText(programFolder())));
         },
         [] { endProgramNow(0); }};
     return handOver;

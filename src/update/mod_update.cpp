@@ -104,7 +104,7 @@ bool checkVersion(const std::string& file, const std::string& version) {
     if (!fs::exists(database, ec)) return false;
 
     std::string error;
-    sqlite3* db = sqlite_open(database.string(), error);
+    sqlite3* db = sqlite_open(pathText(database), error);
     DbTable table;
     if (db) {
         table = ags_sqlite_get_table(db, sql, error);
@@ -151,7 +151,7 @@ void cancelUpdate() {
         const fs::path temp = programPath("Temp");
         std::error_code ec;
         if (!fs::is_directory(temp, ec)) return;
-        for (const auto& entry : fs::directory_iterator(temp)) names.push_back(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(temp)) names.push_back(pathText(entry.path().filename()));
     });
 
     for (const std::string& name : names) {

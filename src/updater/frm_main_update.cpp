@@ -172,8 +172,8 @@ void frmMain::sStarter() {
 }
 
 void frmMain::startMainProgram() {
-    const QString program = QString::fromStdString(programPath(mainProgramEntry()).string());
-    if (!QProcess::startDetached(program, {}, QString::fromStdString(programFolder().string())))
+    const QString program = QString::fromStdString(pathText(programPath(mainProgramEntry())));
+    if (!QProcess::startDetached(program, {}, QString::fromStdString(pathText(programFolder()))))
         LogError(errorLine("Varnel_Zize_Update.exe - moveFiles", err::FileNotFound, "File not found") + "\t");
 }
 

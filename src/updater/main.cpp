@@ -8,9 +8,12 @@
 #include "updater/frm_main_update.h"
 
 int main(int argc, char** argv) {
-    // Wayland does not let a program place its own windows.
+    // Wayland does not let a program place its own windows. (Under Wine the
+    // Unix DISPLAY reaches Windows programs too, which have no xcb.)
+#ifdef Q_OS_LINUX
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
+#endif
     QApplication app(argc, argv);
     varnel::setReleaseKey(varnel::compiledReleaseKey());
     // The command is the whole command line after the program's name.

@@ -29,11 +29,11 @@ public:
         std::error_code ec;
         if (!fs::exists(file, ec)) {
             LogError(errorLine("Varnel_Zize_Update.exe - Cant open database", err::FileNotFound, "File not found") +
-                     "\t" + file.string());
+                     "\t" + pathText(file));
             return;
         }
         std::string error;
-        db_ = sqlite_open(file.string(), error);
+        db_ = sqlite_open(pathText(file), error);
         if (!db_) LogError(errorLine("Varnel_Zize_Update.exe - Cant open database", 0, "") + "\t" + error);
     }
     ~Database() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/path_text.h"
 #include "core/text.h"
 
 namespace varnel {
@@ -11,7 +12,7 @@ namespace {
 bool listed(const std::filesystem::directory_entry& e) {
     std::error_code ec;
     if (e.is_symlink(ec)) return false;
-    const std::string name = e.path().filename().string();
+    const std::string name = pathText(e.path().filename());
     return !name.empty() && name[0] != '.';
 }
 
@@ -27,7 +28,7 @@ std::vector<std::filesystem::path> entries(const std::filesystem::path& folder, 
         if ((folders && isDir) || (!folders && isFile)) out.push_back(e.path());
     }
     std::sort(out.begin(), out.end(), [](const auto& a, const auto& b) {
-        const std::string x = a.filename().string(), y = b.filename().string();
+        const std::string x = pathText(a.filename()), y = pathText(b.filename());
         int c = compareIgnoreCase(x, y);
         return c != 0 ? c < 0 : x < y;
     });
@@ -46,7 +47,7 @@ std::string relativeText(const std::filesystem::path& root, const std::filesyste
     std::string rel;
     for (const auto& part : file.lexically_relative(root)) {
         if (!rel.empty()) rel += '\\';
-        rel += part.string();
+        rel += pathText(part);
     }
     return rel;
 }

@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "core/path_text.h"
+
 namespace varnel::test {
 
 void installShippedDatabase(const std::filesystem::path& folder) {
@@ -14,7 +16,7 @@ void installShippedDatabase(const std::filesystem::path& folder) {
 
 void sqliteExec(const std::filesystem::path& file, const std::string& sql) {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(varnel::pathText(file).c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         throw std::runtime_error("cannot open " + file.string());
     }
@@ -30,7 +32,7 @@ void sqliteExec(const std::filesystem::path& file, const std::string& sql) {
 
 std::vector<std::vector<std::string>> sqliteRows(const std::filesystem::path& file, const std::string& sql) {
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(varnel::pathText(file).c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         throw std::runtime_error("cannot open " + file.string());
     }

@@ -117,3 +117,48 @@ int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
+
+TEST(WindowsRegistry, TextsCrossAsUtf16AndComeBackAsTheSameUtf8) {
+    auto registry = platform::createRegistryBackend();
+    const platform::HKey user = platform::HKEY_CURRENT_USER_HANDLE;
+    const std::string place = "C:\\Users\\\u00C5sa\\Dokument \u20AC";
+    platform::HKey key = 0;
+    ASSERT_EQ(registry->createKey(user, "Software\\VarnelWideTest\\\u00C5sa", &key), 0);
+    ASSERT_EQ(registry->setValue(key, "Pl\u00E4ce", platform::regtype::Sz,
+                                 reinterpret_cast<const std::uint8_t*>(place.c_str()),
+                                 static_cast<std::uint32_t>(place.size() + 1)),
+              0);
+    registry->closeKey(key);
+
+    // Another program reading the wide value sees the characters typed.
+    wchar_t stored[64] = {};
+    DWORD bytes = sizeof stored;
+    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, L"Software\\VarnelWideTest\\\u00C5sa", L"Pl\u00E4ce", RRF_RT_REG_SZ,
+                           nullptr, stored, &bytes),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::wstring(stored), L"C:\\Users\\\u00C5sa\\Dokument \u20AC");
+
+    // And the engine gets its UTF-8 back: size first, then the text.
+    ASSERT_EQ(registry->openKey(user, "Software\\VarnelWideTest\\\u00C5sa", &key), 0);
+    std::uint32_t type = 0, size = 0;
+    ASSERT_EQ(registry->queryValue(key, "Pl\u00E4ce", &type, nullptr, &size), 0);
+    EXPECT_EQ(type, platform::regtype::Sz);
+    EXPECT_EQ(size, place.size() + 1);
+    std::string back(size, '\0');
+    std::uint32_t small = 3;
+    EXPECT_EQ(registry->queryValue(key, "Pl\u00E4ce", &type, reinterpret_cast<std::uint8_t*>(back.data()), &small),
+              platform::regerr::MoreData);
+    ASSERT_EQ(registry->queryValue(key, "Pl\u00E4ce", &type, reinterpret_cast<std::uint8_t*>(back.data()), &size), 0);
+    EXPECT_EQ(back, place + '\0');
+    registry->closeKey(key);
+
+    ASSERT_EQ(registry->openKey(user, "Software\\VarnelWideTest", &key), 0);
+    char name[16] = {};
+    ASSERT_EQ(registry->enumKey(key, 0, name, sizeof name), 0);
+    EXPECT_EQ(std::string(name), "\u00C5sa");
+    EXPECT_EQ(registry->deleteKey(key, "\u00C5sa"), 0);
+    registry->closeKey(key);
+    ASSERT_EQ(registry->openKey(user, "Software", &key), 0);
+    EXPECT_EQ(registry->deleteKey(key, "VarnelWideTest"), 0);
+    registry->closeKey(key);
+}

@@ -1,6 +1,6 @@
 #pragma once
 // The current user's registry on Windows: each call goes straight to the
-// ANSI entry points of advapi32.
+// wide entry points of advapi32, texts converted from and to UTF-8.
 
 #include "platform/registry_backend.h"
 

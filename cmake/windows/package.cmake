@@ -1,0 +1,71 @@
+# The Windows program folder as a user unpacks it: both programs with their
+# version resource and icon, the Qt and compiler runtime DLLs and the Qt
+# plugins they load, and a zip of the folder named with the version
+# (target windows_zip).
+
+# Qt's imported targets, its plugins among them, belong to the directory
+# that found Qt; this one needs its own.
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Network PrintSupport)
+
+set(VARNEL_WINDOWS_ICONS_Varnel_Zize Varnel.ico)
+set(VARNEL_WINDOWS_ICONS_Varnel_Zize_Update Update.ico)
+set(VARNEL_WINDOWS_DESCRIPTION_Varnel_Zize "Varnel Zize")
+set(VARNEL_WINDOWS_DESCRIPTION_Varnel_Zize_Update "Varnel Zize updater")
+foreach(program IN ITEMS Varnel_Zize Varnel_Zize_Update)
+  set(VARNEL_RC_NAME ${program})
+  set(VARNEL_RC_ICON ${PROJECT_SOURCE_DIR}/data/Build/Icon/${VARNEL_WINDOWS_ICONS_${program}})
+  set(VARNEL_RC_DESCRIPTION ${VARNEL_WINDOWS_DESCRIPTION_${program}})
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/version.rc.in ${CMAKE_BINARY_DIR}/${program}.rc @ONLY)
+  target_sources(${program} PRIVATE ${CMAKE_BINARY_DIR}/${program}.rc)
+endforeach()
+
+# What the programs load at run time. Plugins sit in their sub-folders beside
+# the programs, where Qt looks for them first.
+set(VARNEL_WINDOWS_DLLS)
+foreach(module IN ITEMS Core Gui Widgets Network PrintSupport)
+  list(APPEND VARNEL_WINDOWS_DLLS $<TARGET_FILE:Qt6::${module}>)
+endforeach()
+foreach(runtime IN ITEMS libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
+    OUTPUT_VARIABLE file OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT IS_ABSOLUTE "${file}" OR NOT EXISTS "${file}")
+    message(FATAL_ERROR "The compiler's runtime ${runtime} was not found")
+  endif()
+  list(APPEND VARNEL_WINDOWS_DLLS ${file})
+endforeach()
+
+set(VARNEL_WINDOWS_PLUGIN_COMMANDS)
+foreach(plugin IN ITEMS
+    platforms:QWindowsIntegrationPlugin
+    imageformats:QGifPlugin
+    imageformats:QICOPlugin
+    styles:QWindowsVistaStylePlugin
+    tls:QSchannelBackendPlugin
+    tls:QCertOnlyBackendPlugin)
+  string(REPLACE ":" ";" parts ${plugin})
+  list(GET parts 0 folder)
+  list(GET parts 1 target)
+  if(TARGET Qt6::${target})
+    list(APPEND VARNEL_WINDOWS_PLUGIN_COMMANDS
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${VARNEL_PROGRAM_DIR}/${folder}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:Qt6::${target}> ${VARNEL_PROGRAM_DIR}/${folder}/)
+  elseif(folder STREQUAL "platforms" OR folder STREQUAL "imageformats")
+    message(FATAL_ERROR "The Windows kit lacks the Qt plugin ${target}")
+  endif()
+endforeach()
+
+add_custom_target(windows_runtime ALL
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${VARNEL_WINDOWS_DLLS} ${VARNEL_PROGRAM_DIR}/
+  ${VARNEL_WINDOWS_PLUGIN_COMMANDS}
+  COMMENT "Copying the Qt and runtime DLLs and plugins into the program folder"
+  VERBATIM)
+
+# The zip holds the folder Varnel\ with everything a user needs and nothing
+# the build or the tests leave there.
+set(VARNEL_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/Varnel_Zize-${PROJECT_VERSION}-windows-x64.zip)
+add_custom_target(windows_zip
+  COMMAND ${CMAKE_COMMAND} -DPROGRAM_DIR=${VARNEL_PROGRAM_DIR} -DZIP=${VARNEL_WINDOWS_ZIP}
+    -P ${CMAKE_CURRENT_LIST_DIR}/zip.cmake
+  DEPENDS Varnel_Zize Varnel_Zize_Update windows_runtime skin_images varnel_database varnel_languages
+  COMMENT "Packing ${VARNEL_WINDOWS_ZIP}"
+  VERBATIM)

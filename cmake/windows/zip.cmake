@@ -1,0 +1,20 @@
+# Packs the program folder into the release zip (cmake -P): a clean copy of
+# the folder first, so that logs, downloads and settings of test runs stay out.
+get_filename_component(stage ${ZIP} DIRECTORY)
+set(stage ${stage}/zip-stage)
+file(REMOVE_RECURSE ${stage})
+file(MAKE_DIRECTORY ${stage}/Varnel)
+file(GLOB entries RELATIVE ${PROGRAM_DIR} ${PROGRAM_DIR}/*)
+foreach(entry IN LISTS entries)
+  if(entry MATCHES "^(Error\\.log|loggaren\\.log|Temp|Update\\.upd)$")
+    continue()
+  endif()
+  file(COPY ${PROGRAM_DIR}/${entry} DESTINATION ${stage}/Varnel)
+endforeach()
+file(REMOVE ${ZIP})
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${ZIP} --format=zip Varnel
+  WORKING_DIRECTORY ${stage} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "Packing ${ZIP} failed")
+endif()
+file(REMOVE_RECURSE ${stage})

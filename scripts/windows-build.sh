@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The complete Windows build: the kit if it is missing (scripts/windows-kit.sh),
+# then both programs against it in BUILD_DIR, the program folder
+# BUILD_DIR/Varnel/ with everything they load, and its zip.
+#   scripts/windows-build.sh [BUILD_DIR]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build="${1:-build-win}"
+kit="$(scripts/windows-kit.sh)"
+qt_toolchain="$kit/lib/cmake/Qt6/qt.toolchain.cmake"
+
+# A folder configured for another kit, or for the engine alone, starts over:
+# CMake keeps the toolchain of its first configuration.
+if [ -f "$build/CMakeCache.txt" ] && ! grep -qxF "VARNEL_WINDOWS_KIT:PATH=$kit" "$build/CMakeCache.txt"; then
+  rm -rf "$build"
+fi
+if [ ! -f "$build/build.ninja" ]; then
+  launcher=()
+  command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$qt_toolchain" \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
+    -DVARNEL_WINDOWS_KIT:PATH="$kit" -DVARNEL_WITH_SQLITE=ON "${launcher[@]}"
+fi
+cmake --build "$build" -j "${JOBS:-$(nproc)}"
+cmake --build "$build" --target windows_zip
+ls "$build"/Varnel_Zize-*-windows-x64.zip

@@ -1,0 +1,324 @@
+#!/usr/bin/env python3
+"""The Windows programs of the program folder under Wine, driven as a person
+would: the editor is typed into and clicked, the tray menu opened, Wine's own
+Open dialog read, the updater's commands run. Everything happens in a private
+Wine prefix on a private X display (scripts/wine-session.sh), on a copy of the
+program folder.
+
+  program_proofs.py --program-dir build-win/Varnel --probe places_bar_probe.exe
+                    [--screenshots DIR]
+
+Prints "N passed, N failed" and the start-up time; exits non-zero on a failure.
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+PLACES_BAR = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Policies\comdlg32\PlacesBar"
+OFFICE = r"HKCU\Software\Microsoft\Office\12.0\Common\Open Find\Places"
+SETTINGS = r"HKCU\Software\Varnel\VarnelZize"
+EDITOR_TITLE = "Varnel Zize - ver"
+# Editor layout (window pixels): buttons are 80 x 25 images.
+ADD_NEW, SAVE = (62, 48), (62, 112)
+NAME_BOX = (240, 57)
+PLACE_BOX = [(240, 93 + 30 * i) for i in range(5)]
+QUESTION_OK = (70, 78)
+
+results = []
+
+
+def check(name, ok, detail=""):
+    results.append(ok)
+    print(("PASS " if ok else "FAIL ") + name + ("" if ok or not detail else ": " + str(detail)), flush=True)
+    return ok
+
+
+def wait_for(predicate, timeout=60.0, step=0.5):
+    end = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value or time.monotonic() > end:
+            return value
+        time.sleep(step)
+
+
+def run(*args, timeout=120, **kw):
+    return subprocess.run(list(args), capture_output=True, timeout=timeout, **kw)
+
+
+def xdo(*args):
+    return run("xdotool", *[str(a) for a in args], timeout=30).stdout.decode(errors="replace").strip()
+
+
+def windows(name):
+    out = xdo("search", "--onlyvisible", "--name", name)
+    return [w for w in out.split() if w]
+
+
+def geometry(window):
+    g = {}
+    for line in xdo("getwindowgeometry", "--shell", window).splitlines():
+        if "=" in line:
+            k, v = line.split("=", 1)
+            g[k] = int(v) if v.lstrip("-").isdigit() else v
+    return g
+
+
+def window_of_size(name, width, height):
+    for w in windows(name):
+        g = geometry(w)
+        if g.get("WIDTH") == width and g.get("HEIGHT") == height:
+            return w
+    return None
+
+
+def click(window, at, button=1):
+    g = geometry(window)
+    xdo("mousemove", g["X"] + at[0], g["Y"] + at[1])
+    time.sleep(0.2)
+    xdo("click", button)
+    time.sleep(0.4)
+
+
+def type_into(window, at, text):
+    click(window, at)
+    xdo("key", "--clearmodifiers", "ctrl+a")
+    time.sleep(0.2)
+    xdo("type", "--delay", "40", text)
+    time.sleep(0.3)
+
+
+def reg_values(key):
+    """The values of one key as Wine's reg.exe exports them, or None."""
+    with tempfile.TemporaryDirectory() as tmp:
+        out = Path(tmp) / "key.reg"
+        r = run("wine", "reg", "export", key, "Z:" + str(out).replace("/", "\\"), "/y")
+        if r.returncode != 0 or not out.exists():
+            return None
+        raw = out.read_bytes()
+    text = raw.decode("utf-16") if raw[:2] in (b"\xff\xfe", b"\xfe\xff") else raw.decode("utf-8", "replace")
+    values, section = {}, None
+    for line in text.splitlines():
+        if line.startswith("["):
+            section = line.strip("[]")
+            continue
+        if section is None or section.lower() != key.replace("HKCU", "HKEY_CURRENT_USER").lower() or "=" not in line:
+            continue
+        name, value = line.split("=", 1)
+        name = name.strip('"')
+        if value.startswith('"'):
+            values[name] = value[1:-1].replace('\\"', '"').replace("\\\\", "\\")
+        elif value.startswith("dword:"):
+            values[name] = int(value[6:], 16)
+        else:
+            values[name] = value
+    return values
+
+
+def start_and_wait(*args, cwd, timeout=150):
+    """Runs a program to its end; what it starts in turn keeps running."""
+    subprocess.run(list(args), cwd=cwd, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=timeout)
+
+
+def screenshot(folder, name):
+    if folder:
+        run("import", "-window", "root", str(Path(folder) / name))
+
+
+def save_group(editor, name, places, adding_first):
+    if not adding_first:
+        click(editor, ADD_NEW)
+    type_into(editor, NAME_BOX, name)
+    for box, place in zip(PLACE_BOX, places):
+        type_into(editor, box, place)
+    click(editor, SAVE)
+    box = wait_for(lambda: window_of_size(EDITOR_TITLE, 250, 100), 30)
+    if not check("the editor asks before saving " + name, bool(box)):
+        return False
+    click(box, QUESTION_OK)
+    return wait_for(lambda: (reg_values(SETTINGS) or {}).get("CurrentGroup") == name, 30)
+
+
+def probe_captions(probe):
+    r = run("wine", probe, timeout=120)
+    return [line for line in r.stdout.decode("utf-8", "replace").replace("\r", "").split("\n") if line]
+
+
+def proofs(program_dir, probe, shots):
+    work = Path(tempfile.mkdtemp(prefix="varnel-proofs."))
+    folder = work / "Varnel"
+    shutil.copytree(program_dir, folder, ignore=shutil.ignore_patterns("Error.log", "loggaren.log", "Temp"))
+    exe, updater = str(folder / "Varnel_Zize.exe"), str(folder / "Varnel_Zize_Update.exe")
+    prefix = Path(os.environ["WINEPREFIX"])
+    # Folders that exist, so that the Open dialog shows them, one of them with
+    # a name outside ASCII.
+    drive = prefix / "drive_c"
+    for sub in ("Data/Möten", "Data/Projekt", "Data/2008"):
+        (drive / sub).mkdir(parents=True, exist_ok=True)
+    # xdotool types letters without shift state under Wine: ö, not Ö.
+    work_group = [r"C:\Data\Möten", r"C:\Data\Projekt", r"C:\windows", r"C:\Data\2008", r"C:\Program Files"]
+    music_group = [r"C:\windows\Fonts", r"C:\users", r"C:\Data", r"C:\windows\system32", r"C:\ProgramData"]
+    run("wine", "reg", "add", OFFICE + r"\StandardPlaces\Desktop", "/f")
+
+    tray = subprocess.Popen(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                             "--height", "24", "--SetDockType", "true"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    main = None
+    try:
+        # 1. Start-up: splash, then the editor, on an empty database.
+        started = time.monotonic()
+        main = subprocess.Popen(["wine", exe], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        editor = wait_for(lambda: window_of_size(EDITOR_TITLE, 401, 250), 180)
+        startup = time.monotonic() - started
+        if not check("the editor window appears", bool(editor)):
+            return
+        print(f"startup_to_visible_editor_wine: {startup:.1f} s", flush=True)
+        time.sleep(1)
+        screenshot(shots, "windows-editor.png")
+
+        # 2. A group typed into the editor and saved reaches the registry.
+        check("the first group is saved", save_group(editor, "Arbete", work_group, True))
+        bar = wait_for(lambda: reg_values(PLACES_BAR), 20) or {}
+        check("PlacesBar holds the five places as typed (non-ASCII included)",
+              [bar.get(f"place{i}") for i in range(5)] == work_group, bar)
+        names = [(reg_values(OFFICE + rf"\UserDefinedPlaces\Place{i}") or {}).get("Name") for i in range(5)]
+        paths = [(reg_values(OFFICE + rf"\UserDefinedPlaces\Place{i}") or {}).get("Path") for i in range(5)]
+        check("the Office places hold the group", paths == work_group and names[0] == "Möten", (names, paths))
+        check("Office's own places are hidden",
+              (reg_values(OFFICE + r"\StandardPlaces\Desktop") or {}).get("Show") == 0)
+
+        # 3. Wine's own Open dialog shows the group.
+        expected = ["Möten", "Projekt", "windows", "2008", "Program Files"]
+        captions = probe_captions(probe)
+        check("the Open dialog's places bar shows the group", captions == expected, captions)
+        if shots:
+            holder = subprocess.Popen(["wine", probe, "8"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            if wait_for(lambda: windows("^Open$"), 60):
+                time.sleep(2)
+                screenshot(shots, "windows-open-dialog.png")
+            holder.wait(timeout=60)
+
+        # 4. A second group, then back to the first through the tray menu.
+        check("the second group is saved", save_group(editor, "Musik", music_group, False))
+        check("the second group is applied",
+              wait_for(lambda: (reg_values(PLACES_BAR) or {}).get("place0") == music_group[0], 20))
+        icon = wait_for(lambda: any(geometry(t).get("WIDTH", 0) > 1
+                                    for t in xdo("search", "--onlyvisible", "--class", "trayer").split()), 30)
+
+        def switch_from_tray():
+            trays = xdo("search", "--onlyvisible", "--class", "trayer").split()
+            if not trays:
+                return False
+            g = geometry(trays[0])
+            xdo("mousemove", g["X"] + g["WIDTH"] // 2, g["Y"] + g["HEIGHT"] // 2)
+            xdo("click", 3)
+            time.sleep(1.0)
+            xdo("key", "Down", "Right")
+            time.sleep(0.8)
+            if shots and not Path(shots, "windows-tray-menu.png").exists():
+                screenshot(shots, "windows-tray-menu.png")
+            xdo("key", "Return")
+            return wait_for(lambda: (reg_values(SETTINGS) or {}).get("CurrentGroup") == "Arbete", 5)
+
+        check("the tray icon is in the notification area", bool(icon))
+        check("the tray menu switches the group", wait_for(switch_from_tray, 60, 1))
+        check("the switch rewrites the places bar",
+              wait_for(lambda: (reg_values(PLACES_BAR) or {}).get("place0") == work_group[0], 20))
+        check("the Open dialog follows the switch", probe_captions(probe) == expected)
+
+        # 5. A second copy is refused with its message and ends.
+        second = subprocess.Popen(["wine", exe], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # Qt adds the program's display name to the title.
+        message = wait_for(lambda: windows("^Varnel_Zize"), 120)
+        check("a second copy shows its refusal", bool(message))
+        if message:
+            time.sleep(1)
+            screenshot(shots, "windows-second-copy.png")
+            g = geometry(message[0])
+            click(message[0], (g["WIDTH"] - 50, g["HEIGHT"] - 20))
+        try:
+            second.wait(timeout=60)
+            check("the second copy ends", True)
+        except subprocess.TimeoutExpired:
+            check("the second copy ends", False)
+            # The updater would wait for it forever.
+            second.kill()
+        check("the first copy still runs", main.poll() is None)
+
+        # 6. endmainapp closes the program through its window; the places go.
+        try:
+            start_and_wait("wine", updater, "endmainapp", cwd=folder)
+        except subprocess.TimeoutExpired:
+            check("endmainapp finishes", False)
+        check("endmainapp closes the program", bool(wait_for(lambda: not windows("^" + EDITOR_TITLE), 60)))
+        check("the PlacesBar key is gone afterwards", wait_for(lambda: reg_values(PLACES_BAR) is None, 30))
+        log = folder / "Error.log"
+        check("no error was logged", not log.exists(), log.read_text(errors="replace") if log.exists() else "")
+        # 7. The update hand-over: a downloaded program file waits in Temp.
+        main = subprocess.Popen(["wine", exe], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(lambda: window_of_size(EDITOR_TITLE, 401, 250), 180)
+        temp = folder / "Temp"
+        temp.mkdir(exist_ok=True)
+        new_copy = (folder / "Varnel_Zize.exe").read_bytes() + b"\0VARNEL-NEW-BUILD"
+        (temp / "Varnel_Zize.exe").write_bytes(new_copy)
+        try:
+            start_and_wait("wine", updater, "moveexedb", cwd=folder)
+        except subprocess.TimeoutExpired:
+            check("moveexedb finishes", False)
+        try:
+            main.wait(timeout=60)
+            check("moveexedb ends the running program", True)
+        except subprocess.TimeoutExpired:
+            check("moveexedb ends the running program", False)
+        check("the new program file is in place",
+              wait_for(lambda: (folder / "Varnel_Zize.exe").read_bytes() == new_copy, 60)
+              and not (temp / "Varnel_Zize.exe").exists())
+        check("the updater starts the new copy", bool(wait_for(lambda: window_of_size(EDITOR_TITLE, 401, 250), 180)))
+        check("the restarted program applies the active group again",
+              wait_for(lambda: (reg_values(PLACES_BAR) or {}).get("place0") == work_group[0], 60))
+        start_and_wait("wine", updater, "endmainapp", cwd=folder)
+
+    finally:
+        for p in (main, tray):
+            if p and p.poll() is None:
+                p.kill()
+        run("wineserver", "-k")
+        shutil.rmtree(work, ignore_errors=True)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program-dir", required=True)
+    parser.add_argument("--probe", required=True)
+    parser.add_argument("--screenshots")
+    args = parser.parse_args()
+    if not os.environ.get("VARNEL_PROOFS_SESSION"):
+        # A Wine prefix and an X display of its own, removed afterwards.
+        os.environ["VARNEL_PROOFS_SESSION"] = "1"
+        # Wine names Unix files through the locale's character set: UTF-8,
+        # so that a folder C:\users\Åsa is the same name on both sides.
+        os.environ["LC_ALL"] = "C.UTF-8"
+        os.execv(str(ROOT / "scripts" / "wine-session.sh"),
+                 [str(ROOT / "scripts" / "wine-session.sh"), sys.executable] + sys.argv)
+    for tool in ("xdotool", "trayer", "import"):
+        if not shutil.which(tool):
+            print(f"program_proofs: {tool} is missing (scripts/install-deps.sh)", file=sys.stderr)
+            return 2
+    shots = os.path.abspath(args.screenshots) if args.screenshots else None
+    if shots:
+        os.makedirs(shots, exist_ok=True)
+    proofs(os.path.abspath(args.program_dir), os.path.abspath(args.probe), shots)
+    failed = results.count(False)
+    print(f"{results.count(True)} passed, {failed} failed")
+    return 1 if failed or not results else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
