@@ -62,7 +62,7 @@ frmUpdate& frmUpdate::instance() {
 frmUpdate* frmUpdate::loaded() { return loadedWindow.data(); }
 
 frmUpdate::frmUpdate()
-    : SkinWindow({"sLoader frmUpdate", QSize(401, 250), "\\Build\\UpdateWindow.gif", Placement::BesideEditor}, nullptr,
+    : SkinWindow({"sLoader frmUpdate", QSize(401, 250), "\\Build\\UpdateWindow.gif", Placement::BesideEditor, {}}, nullptr,
                  Qt::Dialog),
       ExitButt1(new ExitButt(this)),
       btnCheck(new TightButt(this)),
