@@ -6,9 +6,38 @@
 #include <QSaveFile>
 
 #include "core/log.h"
+#include "core/path_text.h"
+#include "core/registry.h"
 #include "platform/platform.h"
 
 namespace varnel {
+
+#ifdef _WIN32
+
+// Windows starts what the user's Run key names when the user logs on.
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kRunValue = "Varnel Zize";
+
+QString autostartEntryPath() {
+    return QStringLiteral("HKEY_CURRENT_USER\\%1\\%2").arg(QString::fromLatin1(kRunKey), QString::fromLatin1(kRunValue));
+}
+
+bool autostartEnabled() { return !regText(RegKeyQuery(HKEY_CURRENT_USER, kRunKey, kRunValue)).empty(); }
+
+bool setAutostart(bool on) {
+    const std::string command = "\"" + pathText(platform::executablePath()) + "\"";
+    if (on)
+        RegKeyCreatevalue(HKEY_CURRENT_USER, kRunKey, kRunValue, command);
+    else
+        RegKeyDeletevalue(HKEY_CURRENT_USER, kRunKey, kRunValue);
+    // The registry calls report nothing: read back what is there now.
+    const std::string now = regText(RegKeyQuery(HKEY_CURRENT_USER, kRunKey, kRunValue));
+    if (on ? now == command : now.empty()) return true;
+    LogError(errorLine("setAutostart", 75, "Path/File access error: " + autostartEntryPath().toStdString()));
+    return false;
+}
+
+#else
 
 namespace {
 
@@ -75,5 +104,7 @@ bool setAutostart(bool on) {
     LogError(errorLine("setAutostart", 75, "Path/File access error: " + path.toStdString()));
     return false;
 }
+
+#endif
 
 }  // namespace varnel

@@ -23,6 +23,7 @@
 #include "shell/frm_tray.h"
 #include "shell/program.h"
 #include "shell/tray_notice.h"
+#include "skin/readable_font.h"
 #include "skin/skin_picture.h"
 #include "update/compiled_release_key.h"
 #include "update/frm_update.h"
@@ -100,6 +101,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Varnel_Zize"));
     QApplication::setApplicationDisplayName(QStringLiteral("Varnel Zize"));
     QApplication::setQuitOnLastWindowClosed(false);
+    useReadableInterfaceFont();
     processPendingEvents = [] { QCoreApplication::processEvents(); };
     setReleaseKey(compiledReleaseKey());
     // A copy that died during a download left old program files in Temp;

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "update/compiled_release_key.h"
+#include "skin/readable_font.h"
 #include "updater/frm_main_update.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "xcb");
 #endif
     QApplication app(argc, argv);
+    varnel::useReadableInterfaceFont();
     varnel::setReleaseKey(varnel::compiledReleaseKey());
     // The command is the whole command line after the program's name.
     QStringList words = QCoreApplication::arguments();

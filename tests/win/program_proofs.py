@@ -23,6 +23,7 @@ ROOT = Path(__file__).resolve().parents[2]
 PLACES_BAR = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Policies\comdlg32\PlacesBar"
 OFFICE = r"HKCU\Software\Microsoft\Office\12.0\Common\Open Find\Places"
 SETTINGS = r"HKCU\Software\Varnel\VarnelZize"
+RUN = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 EDITOR_TITLE = "Varnel Zize - ver"
 # Editor layout (window pixels): buttons are 80 x 25 images.
 ADD_NEW, SAVE = (62, 48), (62, 112)
@@ -94,6 +95,25 @@ def type_into(window, at, text):
     time.sleep(0.3)
 
 
+def shows_text(window, at, half_width=90, half_height=5):
+    """Whether the box of the window around `at` has ink in it: dark text or
+    a selection, not only its white background."""
+    with tempfile.TemporaryDirectory() as tmp:
+        shot = Path(tmp) / "box.png"
+        x, y = at[0] - half_width, at[1] - half_height
+        run("import", "-window", window, "-crop", f"{2 * half_width}x{2 * half_height}+{x}+{y}", str(shot))
+        if not shot.exists():
+            return False
+        # The share of pixels darker than the box's light grey border.
+        dark = run("convert", str(shot), "-colorspace", "gray", "-threshold", "62%", "-negate",
+                   "-format", "%[fx:mean]", "info:").stdout.decode().strip()
+        return float(dark or 0) * 4 * half_width * half_height >= 20
+
+
+def winpath(unix_path):
+    return run("winepath", "-w", unix_path).stdout.decode("utf-8", "replace").strip()
+
+
 def reg_values(key):
     """The values of one key as Wine's reg.exe exports them, or None."""
     with tempfile.TemporaryDirectory() as tmp:
@@ -138,6 +158,7 @@ def save_group(editor, name, places, adding_first):
     type_into(editor, NAME_BOX, name)
     for box, place in zip(PLACE_BOX, places):
         type_into(editor, box, place)
+    check("the typed places can be read in their boxes", all(shows_text(editor, box) for box in PLACE_BOX))
     click(editor, SAVE)
     box = wait_for(lambda: window_of_size(EDITOR_TITLE, 250, 100), 30)
     if not check("the editor asks before saving " + name, bool(box)):
@@ -180,7 +201,11 @@ def proofs(program_dir, probe, shots):
         if not check("the editor window appears", bool(editor)):
             return
         print(f"startup_to_visible_editor_wine: {startup:.1f} s", flush=True)
-        time.sleep(1)
+        # The editor is mapped while the splash still covers it.
+        splash = lambda: any(geometry(w).get("WIDTH") == 299 and geometry(w).get("HEIGHT") == 147
+                             for w in xdo("search", "--onlyvisible", "--class", "varnel_zize").split())
+        wait_for(lambda: not splash() and shows_text(editor, NAME_BOX), 20)
+        check("the new-name box shows its text", shows_text(editor, NAME_BOX))
         screenshot(shots, "windows-editor.png")
 
         # 2. A group typed into the editor and saved reaches the registry.
@@ -212,7 +237,7 @@ def proofs(program_dir, probe, shots):
         icon = wait_for(lambda: any(geometry(t).get("WIDTH", 0) > 1
                                     for t in xdo("search", "--onlyvisible", "--class", "trayer").split()), 30)
 
-        def switch_from_tray():
+        def open_tray_menu():
             trays = xdo("search", "--onlyvisible", "--class", "trayer").split()
             if not trays:
                 return False
@@ -220,10 +245,15 @@ def proofs(program_dir, probe, shots):
             xdo("mousemove", g["X"] + g["WIDTH"] // 2, g["Y"] + g["HEIGHT"] // 2)
             xdo("click", 3)
             time.sleep(1.0)
+            return True
+
+        def switch_from_tray():
+            if not open_tray_menu():
+                return False
             xdo("key", "Down", "Right")
             time.sleep(0.8)
-            if shots and not Path(shots, "windows-tray-menu.png").exists():
-                screenshot(shots, "windows-tray-menu.png")
+            # Each try overwrites the picture: the last one opened the menu.
+            screenshot(shots, "windows-tray-menu.png")
             xdo("key", "Return")
             return wait_for(lambda: (reg_values(SETTINGS) or {}).get("CurrentGroup") == "Arbete", 5)
 
@@ -232,6 +262,18 @@ def proofs(program_dir, probe, shots):
         check("the switch rewrites the places bar",
               wait_for(lambda: (reg_values(PLACES_BAR) or {}).get("place0") == work_group[0], 20))
         check("the Open dialog follows the switch", probe_captions(probe) == expected)
+
+        # The menu's "Start at login" (its ninth item) names the program in
+        # the user's Run key, and takes it out again.
+        def toggle_start_at_login(on):
+            if open_tray_menu():
+                xdo("key", *["Down"] * 9, "Return")
+            return wait_for(lambda: bool((reg_values(RUN) or {}).get("Varnel Zize")) == on, 5)
+
+        check("Start at login writes the Run key", wait_for(lambda: toggle_start_at_login(True), 60, 1))
+        command = (reg_values(RUN) or {}).get("Varnel Zize") or ""
+        check("the Run key starts this program", command.lower() == '"' + winpath(exe).lower() + '"', command)
+        check("Start at login again removes it", wait_for(lambda: toggle_start_at_login(False), 60, 1))
 
         # 5. A second copy is refused with its message and ends.
         second = subprocess.Popen(["wine", exe], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
