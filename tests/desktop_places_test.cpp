@@ -17,45 +17,15 @@
 #include "core/registry.h"
 #include "shell/close_channel.h"
 #include "support/program_folder_copy.h"
+#include "support/x_desktop.h"
 
 using namespace varnel;
-using test::ProgramFolderCopy;
+using namespace varnel::test;
 
 namespace {
 
-struct Helper {
-    QProcess process;
-    Helper(const QString& program, const QStringList& args, const QProcessEnvironment& env) {
-        process.setProcessEnvironment(env);
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
-        process.start(program, args);
-        process.waitForStarted(5000);
-    }
-    ~Helper() {
-        process.terminate();
-        if (!process.waitForFinished(3000)) {
-            process.kill();
-            process.waitForFinished(3000);
-        }
-    }
-};
-
 QString run(const QString& program, const QStringList& args, const QProcessEnvironment& env, int timeoutMs = 20000) {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.setProcessChannelMode(QProcess::SeparateChannels);
-    p.start(program, args);
-    p.waitForFinished(timeoutMs);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-int freeDisplay() {
-    for (int n = 90; n < 190; ++n)
-        if (!QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) &&
-            !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
-            return n;
-    return -1;
+    return runTool(program, args, env, timeoutMs);
 }
 
 QByteArray readAll(const QString& path) {
@@ -173,13 +143,8 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     folder.addGroup("Work", places(work), true);
     folder.addGroup("Music", places(music), false);
 
-    const int display = freeDisplay();
-    ASSERT_GT(display, 0);
-    desktop.env().insert("DISPLAY", QStringLiteral(":%1").arg(display));
-    Helper xvfb("Xvfb", {QStringLiteral(":%1").arg(display), "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-                desktop.env());
-    ASSERT_TRUE(ProgramFolderCopy::waitFor(
-        [&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)); }, 10000));
+    TrayDisplay display(desktop.env());
+    ASSERT_TRUE(display.up());
 
     // The user's own lists before the program ever ran: a bookmark of theirs
     // (one of the group's folders among them), a Qt dialog used once, and
@@ -197,21 +162,14 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     ASSERT_TRUE(QFile::exists(qtFile));
     const QByteArray gtkOriginal = readAll(gtkFile), kdeOriginal = readAll(kdeFile);
     ASSERT_EQ(before.gtk.size() > 0, true);
-    if (withWine()) ASSERT_FALSE(before.wine.isEmpty());
+    if (withWine()) {
+        ASSERT_FALSE(before.wine.isEmpty());
+    }
     auto captions = [](const QStringList& folders) {
         QStringList names;
         for (const QString& f : folders) names << QFileInfo(f).fileName();
         return names;
     };
-
-    Helper tray("trayer", {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
-                           "--SetDockType", "true"},
-                desktop.env());
-    QString trayWindow;
-    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
-        trayWindow = run("xdotool", {"search", "--onlyvisible", "--class", "trayer"}, desktop.env()).section('\n', 0, 0);
-        return !trayWindow.isEmpty();
-    }, 10000));
 
     auto program = folder.start("Varnel_Zize", {}, desktop.env());
     ASSERT_EQ(program->state(), QProcess::Running);
@@ -225,7 +183,9 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     for (const QString& f : work) {
         EXPECT_EQ(shown(applied.gtk, f), 1) << f.toStdString();
         EXPECT_EQ(shown(applied.qt, f), 1) << f.toStdString();
-        if (!QString(VARNEL_KDE_PROBE).isEmpty()) EXPECT_EQ(shown(applied.kde, f), 1) << f.toStdString();
+        if (!QString(VARNEL_KDE_PROBE).isEmpty()) {
+            EXPECT_EQ(shown(applied.kde, f), 1) << f.toStdString();
+        }
     }
     EXPECT_TRUE(applied.gtk.contains("my plain\t" + QString::fromLatin1(QUrl::fromLocalFile(work[4]).toEncoded())))
         << applied.gtk.join('|').toStdString();
@@ -237,23 +197,7 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     EXPECT_EQ(text(applied.qt.mid(0, before.qt.size())), text(before.qt));
 
     // The tray's group menu switches to Music.
-    const QString geometry = run("xdotool", {"getwindowgeometry", "--shell", trayWindow}, desktop.env());
-    int x = 0, y = 0, w = 0, h = 0;
-    for (const QString& line : geometry.split('\n')) {
-        if (line.startsWith("X=")) x = line.mid(2).toInt();
-        if (line.startsWith("Y=")) y = line.mid(2).toInt();
-        if (line.startsWith("WIDTH=")) w = line.mid(6).toInt();
-        if (line.startsWith("HEIGHT=")) h = line.mid(7).toInt();
-    }
-    ASSERT_GT(w, 0);
-    const QString cx = QString::number(x + w / 2), cy = QString::number(y + h / 2);
-    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
-        run("xdotool", {"mousemove", cx, cy, "click", "3"}, desktop.env());
-        QThread::msleep(600);
-        run("xdotool", {"key", "Down", "Right"}, desktop.env());
-        QThread::msleep(400);
-        run("xdotool", {"key", "Return"}, desktop.env());
-        QThread::msleep(400);
+    ASSERT_TRUE(switchGroupFromTrayMenu(desktop.env(), display.trayWindow(), [] {
         return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")) == "Music";
     }, 30000));
     ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains("/music/live live"); }));
@@ -293,7 +237,9 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     for (const QString& f : music) {
         EXPECT_EQ(shown(again.gtk, f), 1) << f.toStdString();
         EXPECT_EQ(shown(again.qt, f), 1) << f.toStdString();
-        if (!QString(VARNEL_KDE_PROBE).isEmpty()) EXPECT_EQ(shown(again.kde, f), 1) << f.toStdString();
+        if (!QString(VARNEL_KDE_PROBE).isEmpty()) {
+            EXPECT_EQ(shown(again.kde, f), 1) << f.toStdString();
+        }
     }
     ::kill(static_cast<pid_t>(program->processId()), SIGTERM);
     ASSERT_TRUE(program->waitForFinished(15000));

@@ -14,61 +14,17 @@
 #include "core/registry.h"
 #include "shell/close_channel.h"
 #include "support/program_folder_copy.h"
+#include "support/x_desktop.h"
 
 using namespace varnel;
-using test::ProgramFolderCopy;
+using namespace varnel::test;
 
 namespace {
 
 const std::string kW = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\comdlg32\\PlacesBar";
 
-// A helper program on the test's display, stopped with the test.
-struct Helper {
-    QProcess process;
-    Helper(const QString& program, const QStringList& args, const QProcessEnvironment& env, bool keepOutput = false) {
-        process.setProcessEnvironment(env);
-        process.setProgram(program);
-        process.setArguments(args);
-        if (keepOutput) {
-            process.setProcessChannelMode(QProcess::MergedChannels);
-        } else {
-            process.setStandardOutputFile(QProcess::nullDevice());
-            process.setStandardErrorFile(QProcess::nullDevice());
-        }
-        process.start();
-        process.waitForStarted(5000);
-    }
-    ~Helper() {
-        process.terminate();
-        if (!process.waitForFinished(3000)) {
-            process.kill();
-            process.waitForFinished(3000);
-        }
-    }
-};
-
 QString run(const QString& program, const QStringList& args, const QProcessEnvironment& env) {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    p.waitForFinished(10000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-int freeDisplay() {
-    for (int n = 90; n < 190; ++n)
-        if (!QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) &&
-            !QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
-            return n;
-    return -1;
-}
-
-// A window's place and size on the display.
-QRect geometryOf(const QString& window, const QProcessEnvironment& env) {
-    QMap<QString, int> v;
-    for (const QString& line : run("xdotool", {"getwindowgeometry", "--shell", window}, env).split('\n'))
-        v[line.section('=', 0, 0)] = line.section('=', 1).toInt();
-    return QRect(v["X"], v["Y"], v["WIDTH"], v["HEIGHT"]);
+    return runTool(program, args, env).trimmed();
 }
 
 // The display's viewable windows of the program, by size: the editor and
@@ -77,7 +33,7 @@ QStringList shownWindows(const QProcessEnvironment& env) {
     QStringList sizes;
     const QString ids = run("xdotool", {"search", "--onlyvisible", "--name", "^Varnel Zize"}, env);
     for (const QString& id : ids.split('\n', Qt::SkipEmptyParts)) {
-        const QRect g = geometryOf(id, env);
+        const QRect g = windowGeometry(id, env);
         sizes << QStringLiteral("%1x%2").arg(g.width()).arg(g.height());
     }
     sizes.sort();
@@ -85,35 +41,6 @@ QStringList shownWindows(const QProcessEnvironment& env) {
 }
 
 const QString kEditor = "401x250", kAbout = "299x147";
-
-// The first whole line a helper prints (a display number, a bus address).
-QString firstLine(QProcess& helper) {
-    ProgramFolderCopy::waitFor([&] { return helper.canReadLine() || (helper.waitForReadyRead(100) && helper.canReadLine()); },
-                               10000);
-    return helper.canReadLine() ? QString::fromUtf8(helper.readLine()).trimmed() : QString();
-}
-
-// An X server of the test's own on a display number it chose itself (other
-// suites start theirs at the same time), the program folder's environment
-// pointed at it.
-struct Display {
-    QProcess xvfb;
-    QProcessEnvironment env;
-    explicit Display(const ProgramFolderCopy& folder) : env(folder.processEnvironment()) {
-        xvfb.setStandardErrorFile(QProcess::nullDevice());
-        xvfb.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-        const QString number = firstLine(xvfb);
-        env.insert("DISPLAY", ":" + (number.isEmpty() ? QStringLiteral("-1") : number));
-        env.insert("QT_QPA_PLATFORM", "xcb");
-        env.remove("WAYLAND_DISPLAY");
-        env.remove("DBUS_SESSION_BUS_ADDRESS");
-    }
-    ~Display() {
-        xvfb.terminate();
-        xvfb.waitForFinished(3000);
-    }
-    bool up() const { return env.value("DISPLAY") != ":-1"; }
-};
 
 void click(const QProcessEnvironment& env, QPoint at, int times) {
     run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "--repeat",
@@ -144,24 +71,9 @@ TEST(TrayEndToEnd, SwitchingTheGroupFromTheTrayMenuAppliesItAndRenamesTheTooltip
     folder.addGroup("Work", {"/home/work/a", "/home/work/b", "/srv/c", "/srv/d", "/tmp"}, true);
     folder.addGroup("Music", {"/music/rock", "/music/jazz", "/music/folk", "/music/new", "/music/old"}, false);
 
-    const int display = freeDisplay();
-    ASSERT_GT(display, 0);
     QProcessEnvironment env = folder.processEnvironment();
-    env.insert("DISPLAY", QStringLiteral(":%1").arg(display));
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.remove("WAYLAND_DISPLAY");
-
-    Helper xvfb("Xvfb", {QStringLiteral(":%1").arg(display), "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, env);
-    ASSERT_TRUE(ProgramFolderCopy::waitFor(
-        [&] { return QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(display)); }, 10000));
-    Helper tray("trayer", {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
-                           "--SetDockType", "true"},
-                env);
-    QString trayWindow;
-    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
-        trayWindow = run("xdotool", {"search", "--onlyvisible", "--class", "trayer"}, env).section('\n', 0, 0);
-        return !trayWindow.isEmpty();
-    }, 10000));
+    TrayDisplay display(env);
+    ASSERT_TRUE(display.up());
 
     auto program = folder.start("Varnel_Zize", {}, env);
     ASSERT_EQ(program->state(), QProcess::Running);
@@ -174,24 +86,7 @@ TEST(TrayEndToEnd, SwitchingTheGroupFromTheTrayMenuAppliesItAndRenamesTheTooltip
     })) << tip.toStdString();
 
     // The icon sits in the notification area; its menu opens with the right button.
-    const QString geometry = run("xdotool", {"getwindowgeometry", "--shell", trayWindow}, env);
-    int x = 0, y = 0, w = 0, h = 0;
-    for (const QString& line : geometry.split('\n')) {
-        if (line.startsWith("X=")) x = line.mid(2).toInt();
-        if (line.startsWith("Y=")) y = line.mid(2).toInt();
-        if (line.startsWith("WIDTH=")) w = line.mid(6).toInt();
-        if (line.startsWith("HEIGHT=")) h = line.mid(7).toInt();
-    }
-    ASSERT_GT(w, 0);
-    const QString cx = QString::number(x + w / 2), cy = QString::number(y + h / 2);
-    // Groups > the first enabled item (the active group is greyed) > choose it.
-    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
-        run("xdotool", {"mousemove", cx, cy, "click", "3"}, env);
-        QThread::msleep(600);
-        run("xdotool", {"key", "Down", "Right"}, env);
-        QThread::msleep(400);
-        run("xdotool", {"key", "Return"}, env);
-        QThread::msleep(400);
+    ASSERT_TRUE(switchGroupFromTrayMenu(env, display.trayWindow(), [] {
         return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")) == "Music";
     }, 20000));
 
@@ -212,21 +107,13 @@ TEST(TrayEndToEnd, TheIconStillAnswersWhileAboutOrTheUpdateWindowIsOpen) {
     ProgramFolderCopy folder;
     RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
     folder.addGroup("Work", {"/w/a", "/w/b", "/w/c", "/w/d", "/w/e"}, true);
-    Display display(folder);
+    QProcessEnvironment env = folder.processEnvironment();
+    TrayDisplay display(env);
     ASSERT_TRUE(display.up());
-    const QProcessEnvironment& env = display.env;
-    Helper tray("trayer", {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
-                           "--SetDockType", "true"},
-                env);
-    QString trayWindow;
-    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
-        trayWindow = run("xdotool", {"search", "--onlyvisible", "--class", "trayer"}, env).section('\n', 0, 0);
-        return !trayWindow.isEmpty();
-    }, 10000));
     auto program = folder.start("Varnel_Zize", {}, env);
     ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }));
 
-    const QPoint icon = geometryOf(trayWindow, env).center();
+    const QPoint icon = windowGeometry(display.trayWindow(), env).center();
     ASSERT_FALSE(icon.isNull());
     ASSERT_TRUE(chooseFromMenu(env, icon, 5, [&] { return shownWindows(env).contains(kAbout); }));
 
@@ -251,26 +138,26 @@ TEST(TrayEndToEnd, OnAStatusNotifierTrayASingleClickDoesTheDoubleClicksWork) {
     ProgramFolderCopy folder;
     RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
     folder.addGroup("Work", {"/w/a", "/w/b", "/w/c", "/w/d", "/w/e"}, true);
-    Display display(folder);
+    QProcessEnvironment env = folder.processEnvironment();
+    TrayDisplay display(env, /*withTray=*/false);
     ASSERT_TRUE(display.up());
-    QProcessEnvironment env = display.env;
 
     // A session bus of the test's own, with a StatusNotifierItem host on it.
     QProcess bus;
     bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
-    const QString address = firstLine(bus);
+    const QString address = firstLineOf(bus);
     ASSERT_FALSE(address.isEmpty());
     env.insert("DBUS_SESSION_BUS_ADDRESS", address);
     env.insert("NO_AT_BRIDGE", "1");  // no accessibility bus for the host
     {
         // The host now and then comes up without its bar on a busy machine:
         // a host that shows nothing within 15 s is started again.
-        std::unique_ptr<Helper> host;
+        std::unique_ptr<HelperProcess> host;
         QString hostOutput;
         bool barShown = false;
         for (int attempt = 0; attempt < 3 && !barShown; ++attempt) {
             host.reset();
-            host = std::make_unique<Helper>(
+            host = std::make_unique<HelperProcess>(
                 "gtk-sni-tray-standalone", QStringList{"--watcher", "--top", "--beginning", "--size", "30"}, env,
                 /*keepOutput=*/true);
             barShown = ProgramFolderCopy::waitFor([&] {
