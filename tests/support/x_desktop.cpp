@@ -62,15 +62,20 @@ TrayDisplay::TrayDisplay(QProcessEnvironment& env, bool withTray) {
         up_ = true;
         return;
     }
-    tray_ = std::make_unique<HelperProcess>(
-        "trayer",
-        QStringList{"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24", "--SetDockType",
-                    "true"},
-        env);
-    up_ = ProgramFolderCopy::waitFor([&] {
-        trayWindow_ = runTool("xdotool", {"search", "--onlyvisible", "--class", "trayer"}, env).section('\n', 0, 0).trimmed();
-        return !trayWindow_.isEmpty();
-    }, 10000);
+    // On a busy machine trayer now and then shows no window: start it again.
+    for (int attempt = 0; attempt < 3 && !up_; ++attempt) {
+        tray_.reset();
+        tray_ = std::make_unique<HelperProcess>(
+            "trayer",
+            QStringList{"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24",
+                        "--SetDockType", "true"},
+            env);
+        up_ = ProgramFolderCopy::waitFor([&] {
+            trayWindow_ =
+                runTool("xdotool", {"search", "--onlyvisible", "--class", "trayer"}, env).section('\n', 0, 0).trimmed();
+            return !trayWindow_.isEmpty();
+        }, 10000);
+    }
 }
 
 TrayDisplay::~TrayDisplay() {
