@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -70,6 +71,20 @@ void runAndKill(const std::function<void()>& body, int maxMicros) {
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
+}
+
+// Runs `body` in a child to its end; returns how long that took in µs.
+int runToEnd(const std::function<void()>& body) {
+    const auto start = std::chrono::steady_clock::now();
+    pid_t child = ::fork();
+    if (child == 0) {
+        body();
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return static_cast<int>(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start).count());
 }
 
 // ---- the settings store ----------------------------------------------------
@@ -288,7 +303,7 @@ TEST(CrashTest, KilledWhileChangingGroupsAndWhileTheUpdaterMovesANewDatabase) {
     long step = 0;  // the last step the database holds
 
     Progress* progress = sharedProgress();
-    int moves = 0, movedIn = 0;
+    int moves = 0, movedIn = 0, moveMicros = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         progress->begun = progress->done = step;
         runAndKill([&, first = step + 1] {
@@ -310,11 +325,15 @@ TEST(CrashTest, KilledWhileChangingGroupsAndWhileTheUpdaterMovesANewDatabase) {
             std::filesystem::copy_file(VARNEL_EMPTY_DATABASE, waiting, std::filesystem::copy_options::overwrite_existing);
             test::sqliteExec(waiting, "insert into tbl_Groups values ('Shipped', '/s0', '/s1', '/s2', '/s3', '/s4');"
                                       "insert into tbl_Update values ('Db\\Varnel.db', '2');");
-            runAndKill([] {
+            const auto move = [] {
                 updater::Hooks hooks;
                 hooks.IsStarted = [] { return false; };
                 updater::moveFiles(hooks);
-            }, 3000);
+            };
+            // The first move runs to its end and sets the kill window for the
+            // others, so that kills land inside a move on a slow machine too.
+            if (moveMicros == 0) moveMicros = std::max(1, runToEnd(move));
+            else runAndKill(move, 2 * moveMicros);
             moved = !std::filesystem::exists(waiting);
             if (!moved) std::filesystem::remove(waiting);
         }
