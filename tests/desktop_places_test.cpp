@@ -9,12 +9,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QStringDecoder>
 #include <QThread>
 #include <QUrl>
 
 #include <signal.h>
 
 #include "core/registry.h"
+#include "desktop_places/wine_places.h"
 #include "shell/close_channel.h"
 #include "support/program_folder_copy.h"
 #include "support/x_desktop.h"
@@ -248,4 +251,55 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     EXPECT_EQ(text(desktop.read().qt), text(before.qt));
     EXPECT_TRUE(desktop.wineShows(before.wine)) << desktop.wine().join('|').toStdString();
     EXPECT_FALSE(folder.env().exists("Error.log")) << folder.env().readFile("Error.log");
+}
+
+// Wine that fails while it reads the user's PlacesBar (here: it is killed)
+// must not make the key look absent: the prefix is left alone, a line goes to
+// the error log, and the user's key is still there after the remove.
+TEST(DesktopPlaces, AWineThatCannotReadTheUsersPlacesBarLeavesThePrefixAlone) {
+    if (!withWine()) GTEST_SKIP() << "needs scripts/wine-session.sh";
+    TestEnvironment env;
+    const QString prefix = qEnvironmentVariable("WINEPREFIX");
+    const QString key = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Comdlg32\\PlacesBar";
+    const QString tools = QString::fromStdString(env.path("tools").string());
+    const QString state = QString::fromStdString(env.path("state").string());
+    QDir().mkpath(tools);
+    QDir().mkpath(state);
+    auto writeFile = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    };
+    const QByteArray users = "\"Place0\"=\"C:\\\\users\"";
+    writeFile(tools + "/users.reg", "REGEDIT4\r\n\r\n[" + key.toUtf8() + "]\r\n" + users + "\r\n");
+    const QProcessEnvironment plain = QProcessEnvironment::systemEnvironment();
+    run("wine", {"regedit", "/s", tools + "/users.reg"}, plain, 60000);
+    auto usersKey = [&] {
+        QFile::remove(tools + "/now.reg");
+        run("wine", {"regedit", "/e", tools + "/now.reg", key}, plain, 60000);
+        QFile f(tools + "/now.reg");
+        return f.open(QIODevice::ReadOnly) ? QStringDecoder(QStringConverter::Utf16)(f.readAll()) : QString();
+    };
+    ASSERT_TRUE(usersKey().contains(users)) << usersKey().toStdString();
+
+    // A wine before the real one on the PATH that dies on every export.
+    writeFile(tools + "/wine", "#!/bin/sh\n[ \"$2\" = /e ] && kill -9 $$\nexec " +
+                                   QStandardPaths::findExecutable("wine").toUtf8() + " \"$@\"\n");
+    QFile::setPermissions(tools + "/wine", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", tools.toUtf8() + ":" + path);
+    {
+        desktop::WinePlaces wine(prefix, state);
+        wine.update({{QDir::rootPath() + "tmp", "tmp"}});
+        const bool logged = ProgramFolderCopy::waitFor([&] { return env.exists("Error.log"); }, 120000);
+        wine.update({});
+        qputenv("PATH", path);
+        ASSERT_TRUE(logged);
+    }
+    EXPECT_NE(env.readFile("Error.log").find("DesktopPlaces"), std::string::npos) << env.readFile("Error.log");
+    // A restore of ours would run in a process of its own: let it finish.
+    ProgramFolderCopy::waitFor([&] { return !QFile::exists(state + "/wine-restore.reg"); }, 60000);
+    const QString left = usersKey();
+    EXPECT_TRUE(left.contains(users)) << left.toStdString();
+    writeFile(tools + "/clear.reg", "REGEDIT4\r\n\r\n[-" + key.toUtf8() + "]\r\n");
+    run("wine", {"regedit", "/s", tools + "/clear.reg"}, plain, 60000);
 }

@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include "core/log.h"
 #include "desktop_places/file_update.h"
 
 #include <signal.h>
@@ -43,6 +44,22 @@ QString readRegFile(const QString& path) {
     QString text = decoder(bytes);
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     return text;
+}
+
+// The key and each of its parents up to the user's Software key: what the
+// user's key is read from, nearest first.
+QStringList keyAndParents() {
+    QStringList keys{kKey};
+    while (keys.last().count(QLatin1Char('\\')) > 1) keys.append(keys.last().section(QLatin1Char('\\'), 0, -2));
+    return keys;
+}
+
+bool holdsSection(const QString& exported, const QString& key) {
+    return exported.contains(QLatin1Char('[') + key + QLatin1Char(']'), Qt::CaseInsensitive);
+}
+
+void logFailure(const QString& what) {
+    LogError(errorLine("DesktopPlaces", 75, "Path/File access error: " + what.toStdString()));
 }
 
 }  // namespace
@@ -118,18 +135,19 @@ bool WinePlaces::waitingForDetached() {
     return false;
 }
 
-void WinePlaces::run(const QStringList& arguments, std::function<void()> then) {
+void WinePlaces::run(const QStringList& arguments, std::function<void(bool clean)> then) {
     process_ = new QProcess(this);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("WINEPREFIX"), prefix_);
     env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
     process_->setProcessEnvironment(env);
-    process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_->setStandardOutputFile(QProcess::nullDevice());
-    connect(process_, &QProcess::finished, this, [this, then] {
+    connect(process_, &QProcess::finished, this, [this, then](int code, QProcess::ExitStatus status) {
+        // regedit ends with 0 whatever happened; what went wrong it says on stderr.
+        const QByteArray said = process_->readAllStandardError().trimmed();
         process_->deleteLater();
         process_ = nullptr;
-        then();
+        then(status == QProcess::NormalExit && code == 0 && said.isEmpty());
         step();
     });
     connect(process_, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
@@ -141,26 +159,44 @@ void WinePlaces::run(const QStringList& arguments, std::function<void()> then) {
     process_->start(QStringLiteral("wine"), arguments);
 }
 
+void WinePlaces::refuse(const QString& why) {
+    refused_ = true;
+    target_.reset();
+    logFailure(prefix_ + QStringLiteral(": ") + why);
+}
+
+// Before our first write: keep what the user has there, to put back. Wine's
+// regedit writes no file both for a key that is not there and when it fails,
+// so a missing key is only believed when a parent of it reads and lacks it.
+void WinePlaces::saveUsersKey(int level) {
+    const QStringList keys = keyAndParents();
+    const QString saved = state_ + QStringLiteral("/wine-saved.reg");
+    QFile::remove(saved);
+    run({QStringLiteral("regedit"), QStringLiteral("/e"), saved, keys[level]}, [this, saved, keys, level](bool clean) {
+        const QString exported = readRegFile(saved);
+        QFile::remove(saved);
+        if (!clean || !exported.startsWith(kHeader.trimmed())) {
+            if (level + 1 < keys.size()) return saveUsersKey(level + 1);
+            return refuse(QStringLiteral("Wine could not read the PlacesBar"));
+        }
+        QString restore = kHeader + QStringLiteral("[-") + kKey + QStringLiteral("]\r\n\r\n");
+        if (level == 0) {
+            const qsizetype body = exported.indexOf(QLatin1Char('['));
+            if (body >= 0) restore += exported.mid(body);
+        } else if (holdsSection(exported, kKey)) {
+            return refuse(QStringLiteral("Wine could not read the PlacesBar"));
+        }
+        // The prefix the restore belongs to, should $WINEPREFIX differ next time.
+        if (!replaceFile(restoreFile() + QStringLiteral(".prefix"), QFile::encodeName(prefix_)) ||
+            !writeRegFile(restoreFile(), restore))
+            target_.reset();
+    });
+}
+
 // One Wine run at a time, each heading for the latest wanted values.
 void WinePlaces::step() {
-    if (process_ || !target_ || waitingForDetached()) return;
-    if (!QFile::exists(restoreFile())) {
-        // Before our first write: keep what the user has there, to put back.
-        const QString saved = state_ + QStringLiteral("/wine-saved.reg");
-        QFile::remove(saved);
-        run({QStringLiteral("regedit"), QStringLiteral("/e"), saved, kKey}, [this, saved] {
-            QString restore = kHeader + QStringLiteral("[-") + kKey + QStringLiteral("]\r\n\r\n");
-            const QString before = readRegFile(saved);
-            const qsizetype body = before.indexOf(QLatin1Char('['));
-            if (body >= 0) restore += before.mid(body);
-            QFile::remove(saved);
-            // The prefix the restore belongs to, should $WINEPREFIX differ next time.
-            if (!replaceFile(restoreFile() + QStringLiteral(".prefix"), QFile::encodeName(prefix_)) ||
-                !writeRegFile(restoreFile(), restore))
-                target_.reset();
-        });
-        return;
-    }
+    if (process_ || !target_ || refused_ || waitingForDetached()) return;
+    if (!QFile::exists(restoreFile())) return saveUsersKey(0);
     QString text = kHeader + QStringLiteral("[-") + kKey + QStringLiteral("]\r\n\r\n[") + kKey + QStringLiteral("]\r\n");
     for (qsizetype i = 0; i < target_->size(); ++i)
         text += QStringLiteral("\"Place%1\"=%2\r\n").arg(i).arg(regText(target_->at(i)));
@@ -170,7 +206,9 @@ void WinePlaces::step() {
         return;
     }
     target_.reset();
-    run({QStringLiteral("regedit"), QStringLiteral("/s"), file}, [] {});
+    run({QStringLiteral("regedit"), QStringLiteral("/s"), file}, [this](bool clean) {
+        if (!clean) logFailure(prefix_ + QStringLiteral(": Wine could not import the PlacesBar"));
+    });
 }
 
 // Putting the user's key back must also work on the way out, when the program

@@ -34,7 +34,10 @@ private:
     bool present() const;
     QString restoreFile() const;
     void step();
-    void run(const QStringList& arguments, std::function<void()> then);
+    void saveUsersKey(int level);
+    // `then` learns whether Wine ran to its end and said nothing on its error channel.
+    void run(const QStringList& arguments, std::function<void(bool clean)> then);
+    void refuse(const QString& why);
     void restoreDetached();
     bool waitingForDetached();
 
@@ -43,6 +46,7 @@ private:
     std::optional<QStringList> target_;  // the values wanted in the key; empty: the user's own
     QProcess* process_ = nullptr;
     qint64 detachedPid_ = 0;
+    bool refused_ = false;  // the user's key could not be read: this prefix is left alone until the next start
     QTimer retry_;
 };
 
