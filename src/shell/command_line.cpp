@@ -8,7 +8,9 @@
 #include <QLocalSocket>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "editor/frm_main.h"
 #include "shell/close_channel.h"
@@ -86,6 +88,52 @@ bool waitUntilGone(int timeoutMs) {
     return false;
 }
 
+// Qt's own options, which QGuiApplication, QApplication and the platform
+// plugins take from any command line, with one dash or two.
+enum class OptionValue { None, Next, Joined };  // Next: "-style x" or "-style=x"; Joined: "=x" only
+const std::pair<const char*, OptionValue> kToolkitOptions[] = {
+    {"platform", OptionValue::Next},        {"platformpluginpath", OptionValue::Next},
+    {"platformtheme", OptionValue::Next},   {"plugin", OptionValue::Next},
+    {"qwindowgeometry", OptionValue::Next}, {"geometry", OptionValue::Next},
+    {"qwindowtitle", OptionValue::Next},    {"title", OptionValue::Next},
+    {"qwindowicon", OptionValue::Next},     {"icon", OptionValue::Next},
+    {"session", OptionValue::Next},         {"style", OptionValue::Next},
+    {"stylesheet", OptionValue::Next},      {"display", OptionValue::Next},
+    {"name", OptionValue::Next},            {"visual", OptionValue::Next},
+    {"reverse", OptionValue::None},         {"widgetcount", OptionValue::None},
+    {"testability", OptionValue::None},     {"nograb", OptionValue::None},
+    {"dograb", OptionValue::None},          {"qmljsdebugger", OptionValue::Joined},
+    {"dialogs", OptionValue::Joined},       {"fontengine", OptionValue::Joined}};
+
+// How many words the Qt option at `at` takes, its value with it; 0 when it is none.
+int toolkitOptionLength(const QStringList& arguments, int at) {
+    QString word = arguments.at(at);
+    if (word.startsWith(QLatin1String("--"))) word.remove(0, 1);
+    for (const auto& [name, value] : kToolkitOptions) {
+        const QString option = QLatin1Char('-') + QLatin1String(name);
+        if (value != OptionValue::Joined && word == option)
+            return value == OptionValue::Next ? std::min<int>(2, arguments.size() - at) : 1;
+        if (value != OptionValue::None && word.startsWith(option + QLatin1Char('='))) return 1;
+    }
+    return 0;
+}
+
+// The arguments without Qt's options and their values. A group name is the
+// user's text, whatever it looks like.
+QStringList withoutToolkitOptions(const QStringList& arguments) {
+    QStringList rest;
+    for (int i = 0; i < arguments.size();) {
+        if (const int skip = toolkitOptionLength(arguments, i)) {
+            i += skip;
+            continue;
+        }
+        const bool takesName = arguments.at(i) == QLatin1String("--group");
+        rest << arguments.at(i++);
+        if (takesName && i < arguments.size()) rest << arguments.at(i++);
+    }
+    return rest;
+}
+
 QJsonObject reply(const QString& status) { return {{QStringLiteral("status"), status}}; }
 
 // The editor's load fills the tray's group submenu; a request that comes
@@ -133,10 +181,12 @@ QJsonObject listGroups() {
 }  // namespace
 
 bool isCommandForRunningCopy(const QStringList& arguments) {
-    return !arguments.isEmpty() && arguments.first().startsWith(QLatin1Char('-'));
+    const QStringList ours = withoutToolkitOptions(arguments);
+    return !ours.isEmpty() && ours.first().startsWith(QLatin1Char('-'));
 }
 
-int runCommandForRunningCopy(const QStringList& arguments) {
+int runCommandForRunningCopy(const QStringList& commandLine) {
+    const QStringList arguments = withoutToolkitOptions(commandLine);
     const QString option = arguments.value(0);
     QJsonObject request;
     QString name;
