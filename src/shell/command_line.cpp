@@ -12,12 +12,15 @@
 #include <cstdio>
 #include <utility>
 
+#include "core/db.h"
+#include "core/group_loader.h"
+#include "core/setting_text.h"
+#include "core/sql_statements.h"
 #include "editor/frm_main.h"
 #include "shell/close_channel.h"
 #include "shell/frm_splash.h"
 #include "shell/frm_tray.h"
 #include "shell/program.h"
-#include "skin/message_boxes.h"
 
 namespace varnel {
 
@@ -143,38 +146,46 @@ void finishStartUp() {
     if (frmSplash* splash = frmSplash::loaded(); splash && !AboutMode) splash->Timer1_Timer();
 }
 
+// The group names as the database holds them now: another program may have
+// added or removed groups since the tray's submenu was filled.
+QStringList groupNamesInDatabase() {
+    getDbData(sqlListGroups());
+    QStringList names;
+    if (!DbStatus.empty()) return names;
+    for (size_t row = 1; row < DbResult.rows(); ++row) names << QString::fromStdString(DbResult(row, 0));
+    return names;
+}
+
 QJsonObject switchGroup(const QString& name) {
-    // The question box waits for an answer about what the editor shows;
-    // switching the group under it would change what it asks about.
-    if (frmMsgBox::isShowing()) return reply(QStringLiteral("busy"));
+    // A question or alert box waits for an answer about what the editor
+    // shows; switching the group under it would change what it is about.
+    if (messageBoxWaiting()) return reply(QStringLiteral("busy"));
     finishStartUp();
+    if (!groupNamesInDatabase().contains(name)) return reply(QStringLiteral("unknown-group"));
+    // The active group's item is greyed: there is nothing to switch.
+    if (QString::fromStdString(readSettingText("CurrentGroup")) == name) return reply(QStringLiteral("ok"));
+    // The submenu takes in what the database holds first, so that the click
+    // finds the group there.
+    LoadListFromDb();
     TrayItemArray& groups = frmTray::instance().groupItems();
     for (int i = 1; i <= groups.upperBound(); ++i) {
-        QAction* item = groups.item(i);
-        if (!item || QString::fromStdString(groups.caption(i)) != name) continue;
-        // The active group's item is greyed: there is nothing to switch.
-        if (item->isEnabled()) frmTray::instance().setApp_Click(i);
-        return reply(QStringLiteral("ok"));
+        if (groups.item(i) && QString::fromStdString(groups.caption(i)) == name) {
+            frmTray::instance().setApp_Click(i);
+            return reply(QStringLiteral("ok"));
+        }
     }
     return reply(QStringLiteral("unknown-group"));
 }
 
-// The groups as the tray's group submenu offers them; the active one is the
-// item it shows greyed.
+// The groups as the database holds them, in the order of the tray's group
+// submenu; the active one is the item it shows greyed.
 QJsonObject listGroups() {
     finishStartUp();
-    TrayItemArray& groups = frmTray::instance().groupItems();
-    QJsonArray names;
-    QString active;
-    for (int i = 1; i <= groups.upperBound(); ++i) {
-        const QAction* item = groups.item(i);
-        if (!item) continue;
-        names.append(QString::fromStdString(groups.caption(i)));
-        if (!item->isEnabled()) active = QString::fromStdString(groups.caption(i));
-    }
+    const QStringList names = groupNamesInDatabase();
+    const QString current = QString::fromStdString(readSettingText("CurrentGroup"));
     QJsonObject answer = reply(QStringLiteral("ok"));
-    answer.insert(QStringLiteral("groups"), names);
-    answer.insert(QStringLiteral("active"), active);
+    answer.insert(QStringLiteral("groups"), QJsonArray::fromStringList(names));
+    answer.insert(QStringLiteral("active"), names.contains(current) ? current : QString());
     return answer;
 }
 

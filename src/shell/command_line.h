@@ -8,7 +8,8 @@
 // between them; they are Qt's, here as when the program starts.
 //
 // Exit status: 0 done, 1 no running copy (or it did not answer), 2 unknown
-// option or group, 3 the running copy waits for an answer to a question.
+// option or group, 3 the running copy waits for an answer in a question or
+// alert box.
 
 #include <QString>
 #include <QStringList>
