@@ -28,7 +28,7 @@ namespace {
 
 const QString kTitle = QStringLiteral("Varnel_Zize");
 
-enum Status { Done = 0, NotRunning = 1, Unknown = 2, Busy = 3 };
+enum Status { Done = 0, NotRunning = 1, Unknown = 2, Busy = 3, StillRunning = 4 };
 
 const char kUsage[] =
     "Usage: Varnel_Zize [OPTION]\n"
@@ -41,7 +41,8 @@ const char kUsage[] =
     "The words loggaren (trace log) and deletereg (remove the settings and the\n"
     "Places Bar entries) work as before.\n"
     "Exit status: 0 done, 1 Varnel Zize is not running, 2 unknown option or\n"
-    "group, 3 Varnel Zize waits for an answer in one of its windows.\n";
+    "group, 3 Varnel Zize waits for an answer in one of its windows, 4 Varnel\n"
+    "Zize was asked to end but still runs.\n";
 
 void print(FILE* stream, const QString& text) {
     std::fputs(text.toUtf8().constData(), stream);
@@ -78,13 +79,16 @@ QJsonObject ask(QLocalSocket& socket, const QJsonObject& request) {
     return QJsonDocument::fromJson(answer.trimmed()).object();
 }
 
-// The copy is gone once its channel refuses connections.
+// The copy is gone once nothing listens on its channel. A connection that is
+// not taken in time is a copy still there, too busy to take it.
 bool waitUntilGone(int timeoutMs) {
     QElapsedTimer waited;
     waited.start();
     while (waited.elapsed() < timeoutMs) {
         QLocalSocket probe;
-        if (!connectTo(probe, 500)) return true;
+        if (!connectTo(probe, 500) && (probe.error() == QLocalSocket::ServerNotFoundError ||
+                                       probe.error() == QLocalSocket::ConnectionRefusedError))
+            return true;
         probe.abort();
         QThread::msleep(100);
     }
@@ -246,8 +250,8 @@ int runCommandForRunningCopy(const QStringList& commandLine) {
     if (request.value(QStringLiteral("command")) == QLatin1String("quit")) {
         socket.abort();
         if (!waitUntilGone(15000)) {
-            print(stderr, QStringLiteral("Varnel_Zize did not end.\n"));
-            return NotRunning;
+            print(stderr, QStringLiteral("Varnel_Zize was asked to end but still runs.\n"));
+            return StillRunning;
         }
     }
     return Done;

@@ -9,7 +9,7 @@
 //
 // Exit status: 0 done, 1 no running copy (or it did not answer), 2 unknown
 // option or group, 3 the running copy waits for an answer in a question or
-// alert box.
+// alert box, 4 the running copy was asked to end but still runs.
 
 #include <QString>
 #include <QStringList>
