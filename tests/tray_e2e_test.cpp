@@ -1,6 +1,10 @@
 // The whole program on a real X server with a notification area: a person
-// switches the active group from the tray menu.
+// switches the active group from the tray menu, and the command line drives
+// the copy that runs.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QMap>
@@ -8,11 +12,13 @@
 #include <QRect>
 #include <QProcess>
 #include <QThread>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
 #include "core/registry.h"
 #include "shell/close_channel.h"
+#include "skin/skin_layout.h"
 #include "support/program_folder_copy.h"
 #include "support/x_desktop.h"
 
@@ -40,7 +46,17 @@ QStringList shownWindows(const QProcessEnvironment& env) {
     return sizes;
 }
 
-const QString kEditor = "401x250", kAbout = "299x147";
+const QString kEditor = "401x250", kAbout = "299x147", kAlert = "250x100";
+
+// The first viewable window of the program with that size.
+QRect shownWindow(const QProcessEnvironment& env, const QString& size) {
+    const QString ids = run("xdotool", {"search", "--onlyvisible", "--name", "^Varnel Zize"}, env);
+    for (const QString& id : ids.split('\n', Qt::SkipEmptyParts)) {
+        const QRect g = windowGeometry(id, env);
+        if (QStringLiteral("%1x%2").arg(g.width()).arg(g.height()) == size) return g;
+    }
+    return {};
+}
 
 void click(const QProcessEnvironment& env, QPoint at, int times) {
     run("xdotool", {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "--repeat",
@@ -49,13 +65,15 @@ void click(const QProcessEnvironment& env, QPoint at, int times) {
 }
 
 // Opens the icon's menu and chooses its item `item` (0 = Groups, 5 = About,
-// 6 = Update) with the keyboard, until `opened` holds.
+// 6 = Update; from the foot -1 = Exit, -2 = Start at login) with the
+// keyboard, until `opened` holds.
 bool chooseFromMenu(const QProcessEnvironment& env, QPoint icon, int item, const std::function<bool()>& opened) {
     return ProgramFolderCopy::waitFor([&] {
         run("xdotool", {"mousemove", QString::number(icon.x()), QString::number(icon.y()), "click", "3"}, env);
         QThread::msleep(700);
         QStringList keys{"key"};
         for (int i = 0; i <= item; ++i) keys << "Down";
+        for (int i = 0; i > item; --i) keys << "Up";
         run("xdotool", keys << "Return", env);
         QThread::msleep(700);
         return opened();
@@ -195,4 +213,79 @@ TEST(TrayEndToEnd, OnAStatusNotifierTrayASingleClickDoesTheDoubleClicksWork) {
     }
     bus.terminate();
     bus.waitForFinished(3000);
+}
+
+TEST(TrayEndToEnd, TheCommandLineAndStartAtLoginTellTheTruthAboutTheRunningCopy) {
+    namespace fs = std::filesystem;
+    ProgramFolderCopy folder;
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    QProcessEnvironment env = folder.processEnvironment();
+    TrayDisplay display(env);
+    ASSERT_TRUE(display.up());
+    // No group yet: the editor opens ready to add one.
+    auto program = folder.start("Varnel_Zize", {}, env);
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }));
+
+    struct Outcome {
+        int status = -1;
+        std::string out, err;
+    };
+    auto command = [&](const QStringList& arguments) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QString::fromStdString(folder.env().path("Varnel_Zize").string()), arguments);
+        if (!p.waitForFinished(120000)) p.kill();
+        p.waitForFinished();
+        return Outcome{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                       p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+    };
+    auto currentGroup = [] { return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); };
+
+    // Another program adds groups to the database while the copy runs.
+    folder.addGroup("Music", {"/music/rock", "/music/jazz", "/music/folk", "/music/new", "/music/old"}, false);
+    folder.addGroup("Work", {"/w/a", "/w/b", "/w/c", "/w/d", "/w/e"}, false);
+    EXPECT_EQ(command({"--list"}).out, "  Music\n  Work\n");
+    EXPECT_EQ(command({"--group", "Music"}).status, 0);
+    EXPECT_EQ(currentGroup(), "Music");
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")), "/music/rock");
+
+    // Qt's own options are Qt's, before the command as before a start.
+    const Outcome withQtOptions = command({"-platform", "xcb", "-style", "Fusion", "--list"});
+    EXPECT_EQ(withQtOptions.status, 0) << withQtOptions.err;
+    EXPECT_EQ(withQtOptions.out, "* Music\n  Work\n");
+
+    // A package upgrade replaces the program file under the running copy:
+    // the session is to start the installed file.
+    const fs::path programFile = folder.env().path("Varnel_Zize");
+    fs::copy_file(programFile, folder.env().path("Varnel_Zize.new"));
+    fs::rename(folder.env().path("Varnel_Zize.new"), programFile);
+    const fs::path entry = folder.env().path("config/autostart/varnel-zize.desktop");
+    const QPoint icon = windowGeometry(display.trayWindow(), env).center();
+    ASSERT_TRUE(chooseFromMenu(env, icon, -2, [&] { return fs::exists(entry); }));
+    const std::string entryText = folder.env().readFile("config/autostart/varnel-zize.desktop");
+    EXPECT_NE(entryText.find("\nExec=\"" + programFile.string() + "\"\n"), std::string::npos) << entryText;
+
+    // Save without a name: the alert waits for its OK, and the group stays.
+    const QPoint save(layout::editor::btnMainLeft + 40, layout::editor::btnMainTop[2] + 12);
+    click(env, shownWindow(env, kEditor).topLeft() + save, 1);
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env).contains(kAlert); }));
+    const Outcome busy = command({"--group", "Work"});
+    EXPECT_EQ(busy.status, 3) << busy.err;
+    EXPECT_EQ(currentGroup(), "Music");
+    click(env, shownWindow(env, kAlert).topLeft() + QPoint(124, 79), 1);  // its OK button
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return !shownWindows(env).contains(kAlert); }));
+
+    // A copy held up in its shut-down (here by the settings store's lock,
+    // which its Exit needs) has not ended, whatever the wait.
+    const int storeLock = ::open(folder.env().path("config/Varnel/HKEY_CURRENT_USER.reg.lock").c_str(),
+                                 O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_GE(storeLock, 0);
+    ASSERT_EQ(::flock(storeLock, LOCK_EX), 0);
+    const Outcome stillRunning = command({"--quit"});
+    ::close(storeLock);
+    EXPECT_EQ(stillRunning.status, 4);
+    EXPECT_EQ(stillRunning.err, "Varnel_Zize was asked to end but still runs.\n");
+    ASSERT_TRUE(program->waitForFinished(30000));
+    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    EXPECT_EQ(command({"--list"}).status, 1);
 }

@@ -84,22 +84,27 @@ bool setAutostart(bool on) {
         LogError(errorLine("setAutostart", 75, "Path/File access error: " + path.toStdString()));
         return false;
     }
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        const QString program = QString::fromStdString(platform::executablePath().string());
-        const QString entry = QStringLiteral(
-                                  "[Desktop Entry]\n"
-                                  "Type=Application\n"
-                                  "Name=Varnel Zize\n"
-                                  "Comment=Your folder groups in every Open and Save dialog\n"
-                                  "Exec=%1\n"
-                                  "Icon=se.varnelzize.VarnelZize\n"
-                                  "Terminal=false\n"
-                                  "X-GNOME-Autostart-enabled=true\n")
-                                  .arg(execArgument(program));
-        file.write(entry.toUtf8());
-        if (file.commit()) return true;
+    const QString program = QString::fromStdString(platform::executablePath().string());
+    const QByteArray entry = QStringLiteral(
+                                 "[Desktop Entry]\n"
+                                 "Type=Application\n"
+                                 "Name=Varnel Zize\n"
+                                 "Comment=Your folder groups in every Open and Save dialog\n"
+                                 "Exec=%1\n"
+                                 "Icon=se.varnelzize.VarnelZize\n"
+                                 "Terminal=false\n"
+                                 "X-GNOME-Autostart-enabled=true\n")
+                                 .arg(execArgument(program))
+                                 .toUtf8();
+    // An entry for a program file that is gone would start nothing.
+    if (QFileInfo(program).isFile()) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly) && file.write(entry) == entry.size() && file.commit()) {
+            // Only what the session will read counts as done.
+            QFile written(path);
+            if (written.open(QIODevice::ReadOnly) && written.readAll() == entry) return true;
+        }
     }
     LogError(errorLine("setAutostart", 75, "Path/File access error: " + path.toStdString()));
     return false;

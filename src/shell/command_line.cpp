@@ -8,14 +8,19 @@
 #include <QLocalSocket>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 
+#include "core/db.h"
+#include "core/group_loader.h"
+#include "core/setting_text.h"
+#include "core/sql_statements.h"
 #include "editor/frm_main.h"
 #include "shell/close_channel.h"
 #include "shell/frm_splash.h"
 #include "shell/frm_tray.h"
 #include "shell/program.h"
-#include "skin/message_boxes.h"
 
 namespace varnel {
 
@@ -23,7 +28,7 @@ namespace {
 
 const QString kTitle = QStringLiteral("Varnel_Zize");
 
-enum Status { Done = 0, NotRunning = 1, Unknown = 2, Busy = 3 };
+enum Status { Done = 0, NotRunning = 1, Unknown = 2, Busy = 3, StillRunning = 4 };
 
 const char kUsage[] =
     "Usage: Varnel_Zize [OPTION]\n"
@@ -36,7 +41,8 @@ const char kUsage[] =
     "The words loggaren (trace log) and deletereg (remove the settings and the\n"
     "Places Bar entries) work as before.\n"
     "Exit status: 0 done, 1 Varnel Zize is not running, 2 unknown option or\n"
-    "group, 3 Varnel Zize waits for an answer in one of its windows.\n";
+    "group, 3 Varnel Zize waits for an answer in one of its windows, 4 Varnel\n"
+    "Zize was asked to end but still runs.\n";
 
 void print(FILE* stream, const QString& text) {
     std::fputs(text.toUtf8().constData(), stream);
@@ -73,17 +79,66 @@ QJsonObject ask(QLocalSocket& socket, const QJsonObject& request) {
     return QJsonDocument::fromJson(answer.trimmed()).object();
 }
 
-// The copy is gone once its channel refuses connections.
+// The copy is gone once nothing listens on its channel. A connection that is
+// not taken in time is a copy still there, too busy to take it.
 bool waitUntilGone(int timeoutMs) {
     QElapsedTimer waited;
     waited.start();
     while (waited.elapsed() < timeoutMs) {
         QLocalSocket probe;
-        if (!connectTo(probe, 500)) return true;
+        if (!connectTo(probe, 500) && (probe.error() == QLocalSocket::ServerNotFoundError ||
+                                       probe.error() == QLocalSocket::ConnectionRefusedError))
+            return true;
         probe.abort();
         QThread::msleep(100);
     }
     return false;
+}
+
+// Qt's own options, which QGuiApplication, QApplication and the platform
+// plugins take from any command line, with one dash or two.
+enum class OptionValue { None, Next, Joined };  // Next: "-style x" or "-style=x"; Joined: "=x" only
+const std::pair<const char*, OptionValue> kToolkitOptions[] = {
+    {"platform", OptionValue::Next},        {"platformpluginpath", OptionValue::Next},
+    {"platformtheme", OptionValue::Next},   {"plugin", OptionValue::Next},
+    {"qwindowgeometry", OptionValue::Next}, {"geometry", OptionValue::Next},
+    {"qwindowtitle", OptionValue::Next},    {"title", OptionValue::Next},
+    {"qwindowicon", OptionValue::Next},     {"icon", OptionValue::Next},
+    {"session", OptionValue::Next},         {"style", OptionValue::Next},
+    {"stylesheet", OptionValue::Next},      {"display", OptionValue::Next},
+    {"name", OptionValue::Next},            {"visual", OptionValue::Next},
+    {"reverse", OptionValue::None},         {"widgetcount", OptionValue::None},
+    {"testability", OptionValue::None},     {"nograb", OptionValue::None},
+    {"dograb", OptionValue::None},          {"qmljsdebugger", OptionValue::Joined},
+    {"dialogs", OptionValue::Joined},       {"fontengine", OptionValue::Joined}};
+
+// How many words the Qt option at `at` takes, its value with it; 0 when it is none.
+int toolkitOptionLength(const QStringList& arguments, int at) {
+    QString word = arguments.at(at);
+    if (word.startsWith(QLatin1String("--"))) word.remove(0, 1);
+    for (const auto& [name, value] : kToolkitOptions) {
+        const QString option = QLatin1Char('-') + QLatin1String(name);
+        if (value != OptionValue::Joined && word == option)
+            return value == OptionValue::Next ? std::min<int>(2, arguments.size() - at) : 1;
+        if (value != OptionValue::None && word.startsWith(option + QLatin1Char('='))) return 1;
+    }
+    return 0;
+}
+
+// The arguments without Qt's options and their values. A group name is the
+// user's text, whatever it looks like.
+QStringList withoutToolkitOptions(const QStringList& arguments) {
+    QStringList rest;
+    for (int i = 0; i < arguments.size();) {
+        if (const int skip = toolkitOptionLength(arguments, i)) {
+            i += skip;
+            continue;
+        }
+        const bool takesName = arguments.at(i) == QLatin1String("--group");
+        rest << arguments.at(i++);
+        if (takesName && i < arguments.size()) rest << arguments.at(i++);
+    }
+    return rest;
 }
 
 QJsonObject reply(const QString& status) { return {{QStringLiteral("status"), status}}; }
@@ -95,48 +150,58 @@ void finishStartUp() {
     if (frmSplash* splash = frmSplash::loaded(); splash && !AboutMode) splash->Timer1_Timer();
 }
 
+// The group names as the database holds them now: another program may have
+// added or removed groups since the tray's submenu was filled.
+QStringList groupNamesInDatabase() {
+    getDbData(sqlListGroups());
+    QStringList names;
+    if (!DbStatus.empty()) return names;
+    for (size_t row = 1; row < DbResult.rows(); ++row) names << QString::fromStdString(DbResult(row, 0));
+    return names;
+}
+
 QJsonObject switchGroup(const QString& name) {
-    // The question box waits for an answer about what the editor shows;
-    // switching the group under it would change what it asks about.
-    if (frmMsgBox::isShowing()) return reply(QStringLiteral("busy"));
+    // A question or alert box waits for an answer about what the editor
+    // shows; switching the group under it would change what it is about.
+    if (messageBoxWaiting()) return reply(QStringLiteral("busy"));
     finishStartUp();
+    if (!groupNamesInDatabase().contains(name)) return reply(QStringLiteral("unknown-group"));
+    // The active group's item is greyed: there is nothing to switch.
+    if (QString::fromStdString(readSettingText("CurrentGroup")) == name) return reply(QStringLiteral("ok"));
+    // The submenu takes in what the database holds first, so that the click
+    // finds the group there.
+    LoadListFromDb();
     TrayItemArray& groups = frmTray::instance().groupItems();
     for (int i = 1; i <= groups.upperBound(); ++i) {
-        QAction* item = groups.item(i);
-        if (!item || QString::fromStdString(groups.caption(i)) != name) continue;
-        // The active group's item is greyed: there is nothing to switch.
-        if (item->isEnabled()) frmTray::instance().setApp_Click(i);
-        return reply(QStringLiteral("ok"));
+        if (groups.item(i) && QString::fromStdString(groups.caption(i)) == name) {
+            frmTray::instance().setApp_Click(i);
+            return reply(QStringLiteral("ok"));
+        }
     }
     return reply(QStringLiteral("unknown-group"));
 }
 
-// The groups as the tray's group submenu offers them; the active one is the
-// item it shows greyed.
+// The groups as the database holds them, in the order of the tray's group
+// submenu; the active one is the item it shows greyed.
 QJsonObject listGroups() {
     finishStartUp();
-    TrayItemArray& groups = frmTray::instance().groupItems();
-    QJsonArray names;
-    QString active;
-    for (int i = 1; i <= groups.upperBound(); ++i) {
-        const QAction* item = groups.item(i);
-        if (!item) continue;
-        names.append(QString::fromStdString(groups.caption(i)));
-        if (!item->isEnabled()) active = QString::fromStdString(groups.caption(i));
-    }
+    const QStringList names = groupNamesInDatabase();
+    const QString current = QString::fromStdString(readSettingText("CurrentGroup"));
     QJsonObject answer = reply(QStringLiteral("ok"));
-    answer.insert(QStringLiteral("groups"), names);
-    answer.insert(QStringLiteral("active"), active);
+    answer.insert(QStringLiteral("groups"), QJsonArray::fromStringList(names));
+    answer.insert(QStringLiteral("active"), names.contains(current) ? current : QString());
     return answer;
 }
 
 }  // namespace
 
 bool isCommandForRunningCopy(const QStringList& arguments) {
-    return !arguments.isEmpty() && arguments.first().startsWith(QLatin1Char('-'));
+    const QStringList ours = withoutToolkitOptions(arguments);
+    return !ours.isEmpty() && ours.first().startsWith(QLatin1Char('-'));
 }
 
-int runCommandForRunningCopy(const QStringList& arguments) {
+int runCommandForRunningCopy(const QStringList& commandLine) {
+    const QStringList arguments = withoutToolkitOptions(commandLine);
     const QString option = arguments.value(0);
     QJsonObject request;
     QString name;
@@ -185,8 +250,8 @@ int runCommandForRunningCopy(const QStringList& arguments) {
     if (request.value(QStringLiteral("command")) == QLatin1String("quit")) {
         socket.abort();
         if (!waitUntilGone(15000)) {
-            print(stderr, QStringLiteral("Varnel_Zize did not end.\n"));
-            return NotRunning;
+            print(stderr, QStringLiteral("Varnel_Zize was asked to end but still runs.\n"));
+            return StillRunning;
         }
     }
     return Done;

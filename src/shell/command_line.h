@@ -4,8 +4,12 @@
 // running copy's local channel as one line of JSON; the channel's older
 // one-word requests ("close", "tooltip") stay as they are.
 //
+// Qt's own options (-platform xcb, -style NAME, ...) may come before or
+// between them; they are Qt's, here as when the program starts.
+//
 // Exit status: 0 done, 1 no running copy (or it did not answer), 2 unknown
-// option or group, 3 the running copy waits for an answer to a question.
+// option or group, 3 the running copy waits for an answer in a question or
+// alert box, 4 the running copy was asked to end but still runs.
 
 #include <QString>
 #include <QStringList>
@@ -14,8 +18,8 @@
 namespace varnel {
 
 // Whether the arguments (without the program's own path) are options for
-// the running copy: the first one starts with "-". The switch words
-// "loggaren" and "deletereg" and any other text start the program.
+// the running copy: the first one that is not Qt's starts with "-". The
+// switch words "loggaren" and "deletereg" and any other text start the program.
 bool isCommandForRunningCopy(const QStringList& arguments);
 
 // Sends the command to the running copy, prints its result and returns the

@@ -21,4 +21,8 @@ UpdateWindowHooks& updateWindowHooks() {
 
 bool messageBoxShowing() { return frmMsgBox::isShowing() || frmMsgBoxAlert::isShowing(); }
 
+bool messageBoxWaiting() {
+    return frmMsgBox::isShowing() || (frmMsgBoxAlert::isShowing() && frmMsgBoxAlert::loaded()->isModal());
+}
+
 }  // namespace varnel

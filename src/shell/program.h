@@ -22,4 +22,9 @@ UpdateWindowHooks& updateWindowHooks();
 // Whether a skinned question or alert box is on screen.
 bool messageBoxShowing();
 
+// Whether a question or alert box holds the program in its modal showing
+// until the user answers. The notice about a missing notification area is
+// shown without: it holds nothing up.
+bool messageBoxWaiting();
+
 }  // namespace varnel

@@ -1,14 +1,12 @@
-#include <system_error>
-
+#include "platform/linux/exe_link.h"
 #include "platform/linux/file_registry.h"
 #include "platform/platform.h"
 
 namespace varnel::platform {
 
 std::filesystem::path executablePath() {
-    std::error_code ec;
-    std::filesystem::path p = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::current_path() / "Varnel_Zize" : p;
+    std::filesystem::path p = executableBehind("/proc/self/exe");
+    return p.empty() ? std::filesystem::current_path() / "Varnel_Zize" : p;
 }
 
 std::unique_ptr<RegistryBackend> createRegistryBackend() {

@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/linux/exe_link.h"
 #include "platform/platform.h"
 
 namespace varnel::platform {
@@ -51,16 +52,8 @@ bool readStatus(const fs::path& dir, uid_t& realUid, char& state) {
 
 // The executable's file name; the kernel's short name when the link cannot be read.
 std::string executableName(const fs::path& dir) {
-    std::error_code ec;
-    fs::path target = fs::read_symlink(dir / "exe", ec);
-    if (!ec && !target.empty()) {
-        std::string name = target.filename().string();
-        // An executable replaced or removed while it runs.
-        const std::string deleted = " (deleted)";
-        if (name.size() > deleted.size() && name.compare(name.size() - deleted.size(), deleted.size(), deleted) == 0)
-            name.erase(name.size() - deleted.size());
-        return name;
-    }
+    const fs::path target = executableBehind(dir / "exe");
+    if (!target.empty()) return target.filename().string();
     std::ifstream in(dir / "comm");
     std::string name;
     std::getline(in, name);
