@@ -168,6 +168,19 @@ TEST(DesktopLists, TheUsersFilesLinksOwnersAndOwnEntriesAreKept) {
     EXPECT_EQ(read(gtkFile), "file:///tmp\n");
     EXPECT_TRUE(QFileInfo(gtkHop).isSymLink());
     EXPECT_EQ(kdeBookmarks(kdeFile), 0);
+
+    // The chain's end gone: a new file there, as the umask has it, and gone
+    // again at the end; the links stay.
+    ASSERT_TRUE(QFile::remove(gtkFile));
+    const mode_t umask = ::umask(027);
+    places->apply(placesOf(music));
+    ::umask(umask);
+    EXPECT_EQ(QFileInfo(gtkFile).permissions(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                                    QFile::WriteUser | QFile::ReadGroup);
+    places->remove();
+    EXPECT_FALSE(QFileInfo::exists(gtkFile));
+    EXPECT_TRUE(QFileInfo(gtkLink).isSymLink());
+    EXPECT_TRUE(QFileInfo(gtkHop).isSymLink());
     EXPECT_FALSE(env.exists("Error.log")) << env.readFile("Error.log");
 
     // A file the user may not read (left by a root run): never replaced,
@@ -199,6 +212,7 @@ TEST(DesktopLists, TheUsersFilesLinksOwnersAndOwnEntriesAreKept) {
     places.reset();
     QFile::remove(journal);
     ASSERT_TRUE(QDir().mkpath(journal));
+    write(gtkFile, "file:///tmp\n");
     const std::string kdeBefore = read(kdeFile), qtBefore = read(qtFile);
     places = std::make_unique<LinuxDesktopPlaces>(folders);
     places->setFamilies(FamilyGtk | FamilyKde | FamilyQt);
