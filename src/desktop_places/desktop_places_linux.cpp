@@ -82,6 +82,8 @@ void LinuxDesktopPlaces::apply(const std::array<std::string, 5>& places) { updat
 void LinuxDesktopPlaces::remove() { update({}, false); }
 
 void LinuxDesktopPlaces::cleanUpEarlierRun() {
+    // Earlier versions carried the Qt entries they had removed into the next run.
+    journal_.setEntries(kQt + QStringLiteral("-removed"), {});
     update({}, true);
     wine_->cleanUpEarlierRun();
 }
@@ -90,73 +92,92 @@ void LinuxDesktopPlaces::update(const QList<PlaceEntry>& wanted, bool startUp) {
     const int on = startUp ? 0 : families();
     updateGtk(on & FamilyGtk ? wanted : QList<PlaceEntry>{});
     updateKde(on & FamilyKde ? wanted : QList<PlaceEntry>{});
-    updateQt(on & FamilyQt ? wanted : QList<PlaceEntry>{}, startUp);
+    updateQt(on & FamilyQt ? wanted : QList<PlaceEntry>{});
     if (!startUp) wine_->update(on & FamilyWine ? wanted : QList<PlaceEntry>{});
+}
+
+bool LinuxDesktopPlaces::succeeded(const QString& list, const QString& path, UpdateResult result, bool journalWritten) {
+    // A list changed without its record could not be cleaned up after a crash.
+    if (!journalWritten) {
+        logFailure(journal_.file());
+        return false;
+    }
+    if (result == UpdateResult::Done) return true;
+    // A file we cannot read is the user's all the same: one line, and it is
+    // left alone until the next start.
+    if (result == UpdateResult::Unreadable) refused_.insert(list);
+    logFailure(path);
+    return false;
 }
 
 void LinuxDesktopPlaces::updateGtk(const QList<PlaceEntry>& wanted) {
     const QList<PlaceEntry> ours = journal_.entries(kGtk);
-    if (wanted.isEmpty() && ours.isEmpty()) return;
+    if (refused_.contains(kGtk) || (wanted.isEmpty() && ours.isEmpty())) return;
     const QString path = folders_.config + QStringLiteral("/gtk-3.0/bookmarks");
     bool created = journal_.value(kGtk, QStringLiteral("created")) == QLatin1String("true");
+    bool journalWritten = true;
     ListChange last;
-    const bool ok = updateFile(path, [&](const FileSnapshot& snap) -> std::optional<FileChange> {
+    const UpdateResult result = updateFile(path, [&](const FileSnapshot& snap) -> std::optional<FileChange> {
         last = gtkBookmarksWith(snap.bytes, ours, wanted);
         if (!snap.exists && last.added.isEmpty()) return std::nullopt;
         if (!snap.exists) created = true;
-        journal_.setValue(kGtk, QStringLiteral("created"), created ? QStringLiteral("true") : QString());
-        journal_.setEntries(kGtk, united(ours, last.added));
+        journalWritten = journal_.setValue(kGtk, QStringLiteral("created"), created ? QStringLiteral("true") : QString()) &&
+                         journal_.setEntries(kGtk, united(ours, last.added));
+        if (!journalWritten) return std::nullopt;
         // A file we created and that holds nothing but ours goes again.
         if (created && last.content.isEmpty()) return FileChange{{}, true};
         return FileChange{last.content, false};
     });
-    if (!ok) return logFailure(path);
+    if (!succeeded(kGtk, path, result, journalWritten)) return;
     if (last.added.isEmpty() && !QFile::exists(path)) journal_.setValue(kGtk, QStringLiteral("created"), QString());
     if (last.added != ours) journal_.setEntries(kGtk, last.added);
 }
 
 void LinuxDesktopPlaces::updateKde(const QList<PlaceEntry>& wanted) {
+    if (refused_.contains(kKde)) return;
     const QString path = folders_.data + QStringLiteral("/user-places.xbel");
     const QList<PlaceEntry> ours = journal_.entries(kKde);
-    // KDE puts its default places after ours in a file it finds missing: never create it.
-    if (!QFile::exists(path)) {
-        if (!ours.isEmpty()) journal_.setEntries(kKde, {});
-        return;
-    }
     QList<PlaceEntry> added;
+    bool missing = false;
     bool readable = true;
-    const bool ok = updateFile(path, [&](const FileSnapshot& snap) -> std::optional<FileChange> {
-        if (!snap.exists) return std::nullopt;
+    bool journalWritten = true;
+    const UpdateResult result = updateFile(path, [&](const FileSnapshot& snap) -> std::optional<FileChange> {
+        // KDE puts its default places after ours in a file it finds missing: never create it.
+        missing = !snap.exists;
+        if (missing) return std::nullopt;
         std::optional<ListChange> change = kdePlacesWith(snap.bytes, wanted);
         if (!change) {
             readable = false;
             return std::nullopt;
         }
         added = change->added;
-        journal_.setEntries(kKde, united(ours, added));
+        journalWritten = journal_.setEntries(kKde, united(ours, added));
+        if (!journalWritten) return std::nullopt;
         return FileChange{change->content, false};
     });
-    if (!ok || !readable) return logFailure(path);
+    if (missing) {
+        if (!ours.isEmpty()) journal_.setEntries(kKde, {});
+        return;
+    }
+    if (!succeeded(kKde, path, result, journalWritten)) return;
+    if (!readable) return logFailure(path);
     journal_.setEntries(kKde, added);
 }
 
-void LinuxDesktopPlaces::updateQt(const QList<PlaceEntry>& wanted, bool startUp) {
+void LinuxDesktopPlaces::updateQt(const QList<PlaceEntry>& wanted) {
     const QList<PlaceEntry> ours = journal_.entries(kQt);
-    // An open Qt dialog writes its list back when it closes, ours included:
-    // everything we ever removed is taken out again at every change.
-    const QList<PlaceEntry> stale = united(journal_.entries(kQt + QStringLiteral("-removed")), ours);
-    if (wanted.isEmpty() && stale.isEmpty()) return;
+    if (refused_.contains(kQt) || (wanted.isEmpty() && ours.isEmpty() && qtTails_.isEmpty())) return;
     const QString path = folders_.config + QStringLiteral("/QtProject.conf");
-    const auto added = updateQtShortcuts(path, stale, wanted, [&](const QList<PlaceEntry>& adding) {
-        journal_.setEntries(kQt, united(ours, adding));
-    });
-    if (!added) return logFailure(path);
-    journal_.setEntries(kQt, *added);
-    QList<PlaceEntry> removed;
-    if (!startUp)
-        for (const PlaceEntry& e : stale)
-            if (!added->contains(e)) removed.append(e);
-    journal_.setEntries(kQt + QStringLiteral("-removed"), removed);
+    bool journalWritten = true;
+    const QtShortcutsUpdate done =
+        updateQtShortcuts(path, ours, qtTails_, wanted, folders_.state, [&](const QList<PlaceEntry>& adding) {
+            return journalWritten = journal_.setEntries(kQt, united(ours, adding));
+        });
+    if (!succeeded(kQt, path, done.result, journalWritten)) return;
+    journal_.setEntries(kQt, done.added);
+    // An open Qt dialog writes its list back when it closes, ours included:
+    // the runs we appended in this run are taken out again where it put them.
+    if (!done.added.isEmpty() && !qtTails_.contains(done.added)) qtTails_.append(done.added);
 }
 
 }  // namespace varnel::desktop

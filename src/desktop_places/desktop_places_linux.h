@@ -5,9 +5,11 @@
 // exactly those again.
 
 #include <QLockFile>
+#include <QSet>
 #include <QString>
 #include <memory>
 
+#include "desktop_places/file_update.h"
 #include "desktop_places/journal.h"
 #include "places/desktop_places.h"
 
@@ -35,8 +37,7 @@ public:
     void apply(const std::array<std::string, 5>& places) override;
     void remove() override;
 
-    // Takes out whatever an earlier run left behind: a killed program's
-    // entries, and ours that an open Qt dialog wrote back after our remove.
+    // Takes out what a killed earlier run left behind.
     void cleanUpEarlierRun();
 
     // Only for the benchmark and tests that drive the lists without Wine.
@@ -49,10 +50,15 @@ private:
     int families() const;
     void updateGtk(const QList<PlaceEntry>& wanted);
     void updateKde(const QList<PlaceEntry>& wanted);
-    void updateQt(const QList<PlaceEntry>& wanted, bool startUp);
+    void updateQt(const QList<PlaceEntry>& wanted);
+    bool succeeded(const QString& list, const QString& path, UpdateResult result, bool journalWritten);
 
     DesktopFolders folders_;
     Journal journal_;
+    // Lists whose file is there but could not be read: left alone until the next start.
+    QSet<QString> refused_;
+    // Each run of entries we appended to Qt's list in this run.
+    QList<QList<PlaceEntry>> qtTails_;
     std::unique_ptr<WinePlaces> wine_;
     int forcedFamilies_ = 0;
 };

@@ -22,8 +22,16 @@ Line parseLine(const QByteArray& raw) {
     return line;
 }
 
+// The file holds one entry a line: a line break in a folder's name would
+// start a line of its own.
+QString oneLineLabel(QString label) {
+    label.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    label.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return label;
+}
+
 bool matches(const Line& line, const PlaceEntry& entry) {
-    return !line.path.isEmpty() && samePath(line.path, entry.path) && line.label == entry.label;
+    return !line.path.isEmpty() && samePath(line.path, entry.path) && line.label == oneLineLabel(entry.label);
 }
 
 }  // namespace
@@ -55,8 +63,9 @@ ListChange gtkBookmarksWith(const QByteArray& original, const QList<PlaceEntry>&
         for (const Line& line : lines) listed = listed || (!line.path.isEmpty() && samePath(line.path, e.path));
         if (listed) continue;
         QByteArray r = gtkUri(e.path);
-        if (!e.label.isEmpty()) r += ' ' + e.label.toUtf8();
-        lines.append({r, e.path, e.label});
+        const QString label = oneLineLabel(e.label);
+        if (!label.isEmpty()) r += ' ' + label.toUtf8();
+        lines.append({r, e.path, label});
         result.added.append(e);
     }
 

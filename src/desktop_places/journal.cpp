@@ -34,41 +34,44 @@ QList<PlaceEntry> Journal::entries(const QString& list) const {
     return out;
 }
 
-void Journal::setEntries(const QString& list, const QList<PlaceEntry>& entries) {
-    if (entries == this->entries(list)) return;
+bool Journal::setEntries(const QString& list, const QList<PlaceEntry>& entries) {
+    if (entries == this->entries(list)) return true;
     QJsonArray array;
     for (const PlaceEntry& e : entries)
         array.append(QJsonObject{{QLatin1String("path"), e.path}, {QLatin1String("label"), e.label}});
     QJsonObject family = data_.value(list).toObject();
     if (array.isEmpty()) family.remove(QLatin1String("entries"));
     else family.insert(QLatin1String("entries"), array);
-    if (family.isEmpty()) data_.remove(list);
-    else data_.insert(list, family);
-    save();
+    return setFamily(list, family);
 }
 
 QString Journal::value(const QString& list, const QString& key) const {
     return data_.value(list).toObject().value(key).toString();
 }
 
-void Journal::setValue(const QString& list, const QString& key, const QString& value) {
-    if (this->value(list, key) == value) return;
+bool Journal::setValue(const QString& list, const QString& key, const QString& value) {
+    if (this->value(list, key) == value) return true;
     QJsonObject family = data_.value(list).toObject();
     if (value.isEmpty()) family.remove(key);
     else family.insert(key, value);
-    if (family.isEmpty()) data_.remove(list);
-    else data_.insert(list, family);
-    save();
+    return setFamily(list, family);
 }
 
-void Journal::save() {
+bool Journal::setFamily(const QString& list, const QJsonObject& family) {
+    const QJsonObject before = data_;
+    if (family.isEmpty()) data_.remove(list);
+    else data_.insert(list, family);
+    // A record that is not on disk would promise a clean-up that cannot happen.
+    if (save()) return true;
+    data_ = before;
+    return false;
+}
+
+bool Journal::save() const {
     const QByteArray line = QJsonDocument(data_).toJson(QJsonDocument::Compact) + '\n';
     QFile out(file_);
-    if (out.size() > 64 * 1024) {
-        replaceFile(file_, line);
-        return;
-    }
-    if (out.open(QIODevice::WriteOnly | QIODevice::Append)) out.write(line);
+    if (out.size() > 64 * 1024) return replaceFile(file_, line);
+    return out.open(QIODevice::WriteOnly | QIODevice::Append) && out.write(line) == line.size() && out.flush();
 }
 
 }  // namespace varnel::desktop

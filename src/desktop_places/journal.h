@@ -14,16 +14,20 @@ class Journal {
 public:
     explicit Journal(QString file);
 
+    const QString& file() const { return file_; }
+
     QList<PlaceEntry> entries(const QString& list) const;
-    // Each change reaches the file before the call returns.
-    void setEntries(const QString& list, const QList<PlaceEntry>& entries);
+    // Each change reaches the file before the call returns. False when it
+    // could not be written; the record then stays as it was.
+    bool setEntries(const QString& list, const QList<PlaceEntry>& entries);
 
     // Other facts about a list (that we created its file, ...).
     QString value(const QString& list, const QString& key) const;
-    void setValue(const QString& list, const QString& key, const QString& value);
+    bool setValue(const QString& list, const QString& key, const QString& value);
 
 private:
-    void save();
+    bool setFamily(const QString& list, const QJsonObject& family);
+    bool save() const;
 
     QString file_;
     QJsonObject data_;

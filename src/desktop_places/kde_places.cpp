@@ -50,6 +50,8 @@ std::optional<ListChange> kdePlacesWith(const QByteArray& original, const QList<
     qint64 previousEnd = 0;
     qint64 whitespaceFrom = -1;  // start of the whitespace right before the next token
     int depth = 0;
+    QString rootName;
+    bool rootEmpty = false;  // written as <xbel/>: nothing can go inside it as it stands
     while (!reader.atEnd()) {
         const qint64 tokenStart = previousEnd;
         const auto token = reader.readNext();
@@ -60,7 +62,10 @@ std::optional<ListChange> kdePlacesWith(const QByteArray& original, const QList<
         }
         if (token == QXmlStreamReader::StartElement) {
             ++depth;
-            if (depth == 1) insertAt = reader.characterOffset();
+            if (depth == 1) {
+                insertAt = reader.characterOffset();
+                rootName = reader.name().toString();
+            }
             if (depth == 2) {
                 const qint64 from = whitespaceFrom >= 0 ? whitespaceFrom : tokenStart;
                 const bool bookmark = reader.name() == QLatin1String("bookmark");
@@ -84,6 +89,9 @@ std::optional<ListChange> kdePlacesWith(const QByteArray& original, const QList<
                 }
             }
         } else if (token == QXmlStreamReader::EndElement) {
+            // An empty-element tag ends where it starts.
+            if (depth == 1 && reader.characterOffset() == insertAt && text.mid(insertAt - 2, 2) == QLatin1String("/>"))
+                rootEmpty = true;
             --depth;
         }
         whitespaceFrom = -1;
@@ -107,7 +115,10 @@ std::optional<ListChange> kdePlacesWith(const QByteArray& original, const QList<
         out.remove(ours[i].from, ours[i].to - ours[i].from);
         if (ours[i].to <= insertAt) shift += ours[i].to - ours[i].from;
     }
-    out.insert(insertAt - shift, inserted);
+    if (rootEmpty && !inserted.isEmpty())
+        out.replace(insertAt - 2, 2, QLatin1Char('>') + inserted + QLatin1String("\n</") + rootName + QLatin1Char('>'));
+    else
+        out.insert(insertAt - shift, inserted);
     return ListChange{out.toUtf8(), toAdd};
 }
 

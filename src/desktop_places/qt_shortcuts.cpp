@@ -1,13 +1,13 @@
 #include "desktop_places/qt_shortcuts.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QLockFile>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QUrl>
 
-#include "desktop_places/file_update.h"
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace varnel::desktop {
 
@@ -16,37 +16,53 @@ QString qtShortcut(const QString& path) { return QString::fromLatin1(QUrl::fromL
 namespace {
 
 // Qt's INI writer syncs its file to disk, which costs more than the whole
-// change; it works on a copy in memory-backed storage where there is one.
-QString scratchPath(const QString& confPath) {
-    const QString name = QStringLiteral("/varnel-qt-%1.conf").arg(QCoreApplication::applicationPid());
-    const QFileInfo shm(QStringLiteral("/dev/shm"));
-    if (shm.isDir() && shm.isWritable()) return shm.filePath() + name;
-    return QFileInfo(confPath).absolutePath() + name;
+// change: the runtime folder is memory-backed. It must be the user's alone,
+// or another user could read the copy or lay links for it.
+QString scratchFolder(const QString& fallback) {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    struct stat st {};
+    if (runtime.startsWith('/') && ::lstat(runtime.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+        st.st_uid == ::geteuid() && (st.st_mode & 077) == 0)
+        return QFile::decodeName(runtime);
+    return fallback;
+}
+
+bool endsWith(const QList<QString>& paths, const QList<PlaceEntry>& tail) {
+    if (tail.isEmpty() || tail.size() > paths.size()) return false;
+    const qsizetype from = paths.size() - tail.size();
+    for (qsizetype i = 0; i < tail.size(); ++i)
+        if (paths[from + i].isEmpty() || !samePath(paths[from + i], tail[i].path)) return false;
+    return true;
 }
 
 }  // namespace
 
-std::optional<QList<PlaceEntry>> updateQtShortcuts(const QString& confPath, const QList<PlaceEntry>& drop,
-                                                   const QList<PlaceEntry>& add,
-                                                   const std::function<void(const QList<PlaceEntry>&)>& beforeWrite) {
-    if (!QFile::exists(confPath)) return QList<PlaceEntry>{};
+QtShortcutsUpdate updateQtShortcuts(const QString& confPath, const QList<PlaceEntry>& drop,
+                                    const QList<QList<PlaceEntry>>& tails, const QList<PlaceEntry>& add,
+                                    const QString& scratchParent,
+                                    const std::function<bool(const QList<PlaceEntry>&)>& beforeWrite) {
+    const FileSnapshot first = readSnapshot(confPath);
+    if (first.unreadable) return {UpdateResult::Unreadable, {}};
+    if (!first.exists) return {};
     QLockFile lock(confPath + QStringLiteral(".lock"));
-    if (!lock.tryLock(5000)) return std::nullopt;
+    if (!lock.tryLock(5000)) return {UpdateResult::Failed, {}};
 
-    const QString scratch = scratchPath(confPath);
-    auto cleanUp = [&] {
-        QFile::remove(scratch);
-        QFile::remove(scratch + QStringLiteral(".lock"));
-    };
+    // Created exclusively, 0700: whatever Qt's writer puts beside the copy
+    // stays in there too.
+    QTemporaryDir scratchDir(scratchFolder(scratchParent) + QStringLiteral("/varnel-qt-XXXXXX"));
+    if (!scratchDir.isValid()) return {UpdateResult::Failed, {}};
+    const QString scratch = scratchDir.filePath(QStringLiteral("QtProject.conf"));
+
     for (int attempt = 0; attempt < 20; ++attempt) {
         const FileSnapshot before = readSnapshot(confPath);
-        if (!before.exists) return QList<PlaceEntry>{};
+        if (before.unreadable) return {UpdateResult::Unreadable, {}};
+        if (!before.exists) return {};
         QList<PlaceEntry> added;
         {
             // Qt's own reader and writer, on a copy of the file.
             QFile copy(scratch);
             if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate) || copy.write(before.bytes) != before.bytes.size())
-                return cleanUp(), std::nullopt;
+                return {UpdateResult::Failed, {}};
             copy.close();
             QSettings settings(scratch, QSettings::IniFormat);
             settings.beginGroup(QStringLiteral("FileDialog"));
@@ -62,6 +78,17 @@ std::optional<QList<PlaceEntry>> updateQtShortcuts(const QString& confPath, cons
                 kept.append(s);
                 paths.append(path);
             }
+            // Only a whole tail of ours where we wrote it: a folder the user
+            // added by hand is the user's, whatever group it was once in.
+            for (bool found = true; found;) {
+                found = false;
+                for (const QList<PlaceEntry>& tail : tails) {
+                    if (!endsWith(paths, tail)) continue;
+                    kept.resize(kept.size() - tail.size());
+                    paths.resize(paths.size() - tail.size());
+                    found = true;
+                }
+            }
             for (const PlaceEntry& e : add) {
                 bool listed = false;
                 for (const QString& p : paths) listed = listed || (!p.isEmpty() && samePath(p, e.path));
@@ -70,21 +97,20 @@ std::optional<QList<PlaceEntry>> updateQtShortcuts(const QString& confPath, cons
                 paths.append(e.path);
                 added.append(e);
             }
-            if (kept == old) return cleanUp(), added;
-            if (beforeWrite) beforeWrite(added);
+            if (kept == old) return {UpdateResult::Done, added};
+            if (beforeWrite && !beforeWrite(added)) return {UpdateResult::Failed, {}};
             settings.setValue(QStringLiteral("shortcuts"), kept);
             settings.endGroup();
             settings.sync();
-            if (settings.status() != QSettings::NoError) return cleanUp(), std::nullopt;
+            if (settings.status() != QSettings::NoError) return {UpdateResult::Failed, {}};
         }
         const QByteArray after = readSnapshot(scratch).bytes;
         bool current = true;
         if (replaceFile(confPath, after, [&] { return current = readSnapshot(confPath).bytes == before.bytes; }))
-            return cleanUp(), added;
-        if (current) return cleanUp(), std::nullopt;
+            return {UpdateResult::Done, added};
+        if (current) return {UpdateResult::Failed, {}};
     }
-    cleanUp();
-    return std::nullopt;
+    return {UpdateResult::Failed, {}};
 }
 
 }  // namespace varnel::desktop

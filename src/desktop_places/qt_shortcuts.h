@@ -5,19 +5,29 @@
 
 #include <QString>
 #include <functional>
-#include <optional>
 
+#include "desktop_places/file_update.h"
 #include "desktop_places/place_entry.h"
 
 namespace varnel::desktop {
 
-// Drops the shortcuts of `drop` (matched by folder), appends those of `add`
-// that are not listed yet. `beforeWrite` sees the entries about to be added
-// before the file changes. Nothing is done when the file does not exist.
-// Returns the entries added, or nothing when the file could not be changed.
-std::optional<QList<PlaceEntry>> updateQtShortcuts(const QString& confPath, const QList<PlaceEntry>& drop,
-                                                   const QList<PlaceEntry>& add,
-                                                   const std::function<void(const QList<PlaceEntry>&)>& beforeWrite);
+struct QtShortcutsUpdate {
+    UpdateResult result = UpdateResult::Done;
+    QList<PlaceEntry> added;  // the entries of `add` that were not listed yet
+};
+
+// Drops the shortcuts of `drop` (matched by folder), then each of `tails`
+// that ends the list as a whole (a Qt dialog that was open while we changed
+// the list writes its copy back, our old entries at its end), and appends
+// those of `add` that are not listed yet. `beforeWrite` sees the entries
+// about to be added before the file changes; false from it leaves the file
+// as it is. Nothing is done when the file does not exist. Qt's reader and
+// writer work on a copy in a folder of our own, under $XDG_RUNTIME_DIR when
+// that is private, else under `scratchParent`.
+QtShortcutsUpdate updateQtShortcuts(const QString& confPath, const QList<PlaceEntry>& drop,
+                                    const QList<QList<PlaceEntry>>& tails, const QList<PlaceEntry>& add,
+                                    const QString& scratchParent,
+                                    const std::function<bool(const QList<PlaceEntry>&)>& beforeWrite);
 
 // How a folder is spelt in the list: percent-encoded ASCII, which every Qt
 // version reads back the same.
