@@ -143,17 +143,19 @@ void frmMain::sStarter() {
             const fs::path manifest = programPath("Update.upd");
             if (fs::exists(manifest)) fs::remove(manifest);
         });
+        const std::optional<std::uint64_t> previousRelease = previousReleaseNumber();
         removeReleaseProof();
         dbExec(sqlEmptyVersionTable(), DbStatusUse::Ignore);
         dbExec(sqlEmptyGroupTable(), DbStatusUse::Ignore);
         const std::string text = makeVersion();
         Text1->setPlainText(QString::fromStdString(text));
-        messageBox(QStringLiteral("Upd file created") + QString::fromStdString(finishRelease(key)));
+        messageBox(QStringLiteral("Upd file created") + QString::fromStdString(finishRelease(key, previousRelease)));
         return;
     }
     if (command_ == QLatin1String("moveexedb")) {
         // Files in Temp that the verified release does not vouch for stay out.
-        if (!waitingFilesVerified(mainProgramRunning)) {
+        const WaitingFiles waiting = checkWaitingFiles(mainProgramRunning);
+        if (!waiting.verified) {
             startMainProgram();
             return;
         }
@@ -167,6 +169,7 @@ void frmMain::sStarter() {
                 return;
             }
         }
+        recordWhenInPlace(waiting);
         startMainProgram();
     }
 }
