@@ -153,10 +153,12 @@ void frmMain::sStarter() {
         return;
     }
     if (command_ == QLatin1String("moveexedb")) {
-        // Files in Temp that the verified release does not vouch for stay out.
+        // Files in Temp that the verified release does not vouch for stay out;
+        // the user, last told to restart, learns why the old program is back.
         const WaitingFiles waiting = checkWaitingFiles(mainProgramRunning);
         if (!waiting.verified) {
             startMainProgram();
+            messageBox(QString::fromStdString(Texts.UpdateNotVerified));
             return;
         }
         Hooks hooks{mainProgramRunning, [](const std::string& text) { messageBox(QString::fromStdString(text)); },
