@@ -55,6 +55,8 @@ public:
             frmMsgBoxAlert* box = frmMsgBoxAlert::loaded();
             if (!box || !box->isVisible()) return;
             texts.push_back(box->lblMsg->text().toStdString());
+            // After a download that failed, the user cancels the batch.
+            if (texts.back() == "CantConnect") CancelDownload = true;
             emit box->btnOk->Click();
         });
         timer_.start(10);
@@ -149,6 +151,7 @@ struct SignedUpdate : ::testing::Test {
         fs::create_directories(release("Db"));
         fs::copy_file(run.path("Db/varnel.db"), release("Db/Varnel.db"));
         writeAll(release("Data/a.txt"), "new a");
+        writeAll(release("Data/empty.txt"), "");
         ASSERT_EQ(runUpdaterIn(release(), {"makeversion1", QString::fromStdString((kSuiteKeys / "secret.key").string())}),
                   0);
         ASSERT_FALSE(run.boxes().empty());
@@ -210,12 +213,13 @@ struct SignedUpdate : ::testing::Test {
 }  // namespace
 
 TEST_F(SignedUpdate, AGenuineReleaseInstallsThroughTheUpdaterAndNoOlderOneAfterIt) {
-    offer({"Data\\a.txt", "Db\\Varnel.db", mainProgramEntry()});
+    offer({"Data\\a.txt", "Data\\empty.txt", "Db\\Varnel.db", mainProgramEntry()});
     updaterHandOver().start = savedHandOver.start;
     ASSERT_TRUE(check());
     frmUpdate& w = frmUpdate::instance();
     EXPECT_EQ(w.lblUpdate->text(), "NewUpdatesAvalible");
-    EXPECT_EQ(UpdateFiles, (std::vector<std::string>{"Data\\a.txt", "Db\\Varnel.db", mainProgramEntry()}));
+    EXPECT_EQ(UpdateFiles,
+              (std::vector<std::string>{"Data\\a.txt", "Data\\empty.txt", "Db\\Varnel.db", mainProgramEntry()}));
     EXPECT_EQ(server->requests(),
               "/VarnelUpdate/Zize/Update/Update.upd\n/VarnelUpdate/Zize/Update/Update.sums\n"
               "/VarnelUpdate/Zize/Update/Update.sig\n");
@@ -228,6 +232,8 @@ TEST_F(SignedUpdate, AGenuineReleaseInstallsThroughTheUpdaterAndNoOlderOneAfterI
     EXPECT_EQ(readAll(run.path(mainProgramEntry())), newProgram);
     EXPECT_EQ(readAll(run.path("Db/varnel.db")), readAll(release("Db/Varnel.db")));
     EXPECT_EQ(readAll(run.path("Data/a.txt")), "new a");
+    // A file the release lists as empty is a whole download, not a failed one.
+    EXPECT_TRUE(fs::exists(run.path("Data/empty.txt")) && fs::file_size(run.path("Data/empty.txt")) == 0);
     EXPECT_TRUE(fs::is_empty(run.path("Temp")));
     EXPECT_FALSE(fs::exists(run.path("Error.log"))) << readAll(run.path("Error.log"));
     // With every file in place the updater keeps the release's number.

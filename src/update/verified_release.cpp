@@ -101,6 +101,8 @@ DownloadDigestCheck::DownloadDigestCheck(std::string file, std::optional<Sha256D
 
 bool DownloadDigestCheck::passes() { return expected_ && hash_.finish() == *expected_; }
 
+bool DownloadDigestCheck::expectsEmpty() const { return expected_ && *expected_ == Sha256Stream().finish(); }
+
 void DownloadDigestCheck::refuse() const {
     LogError(errorLine("verifyDownload", 0, kNotVerified) + "\t" + file_ +
              (expected_ ? ": SHA-256 differs from Update.sums" : ": not in a verified release"));

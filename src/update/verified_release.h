@@ -26,6 +26,8 @@ public:
     void add(const void* data, size_t size) { hash_.add(data, size); }
     // True when what arrived is the file the verified release lists.
     bool passes();
+    // True when the release lists an empty file: nothing arriving is then the whole file.
+    bool expectsEmpty() const;
     // Writes the error-log line naming the file, then runs the refusal.
     void refuse() const;
 
