@@ -100,6 +100,9 @@ TEST_F(LanguageFiles, AFileOlderThanTheVerificationTextReadsWithTheEnglishOne) {
     writeLanguage("Gammal", {"Ok\t|OK"});
     parseLanguageFile("Ny");
     EXPECT_EQ(Texts.UpdateNotVerified, "Kunde inte verifieras");
+    // The updater shows it too.
+    parseLanguageFile("Ny", LanguageKeys::Updater);
+    EXPECT_EQ(Texts.UpdateNotVerified, "Kunde inte verifieras");
     parseLanguageFile("Gammal", LanguageKeys::Updater);
     EXPECT_EQ(Texts.UpdateNotVerified, "The update could not be verified.");
     EXPECT_EQ(Texts.Ok, "OK");

@@ -79,10 +79,15 @@ TEST_F(ReleaseSignature, OnlyTheSignedBytesUnderTheRightKeyVerify) {
     // The manifest without a line of sums, properly signed all the same.
     const std::string unlisted = manifest + "Extra.txt\t|\t1\r\n";
     const std::string unlistedSignature = signRelease(unlisted, sumsText, secret);
+    // Release stamps the signer never writes, signed all the same.
+    const std::string halfStamp = "Release: 7\r\nValid-Until: 2027-03-08\r\n" + sumsText;
+    const std::string badDay = "Release: 7\r\nPlatform: Linux\r\nValid-Until: 2027-02-30\r\n" + sumsText;
     const std::vector<std::tuple<std::string, std::string, std::string, std::string>> refused{
         {manifest, moreSums, signature, "does not match"},
         {manifest, sumsText, signature.substr(0, 63), "63 bytes"},
         {unlisted, sumsText, unlistedSignature, "no SHA-256 for Extra.txt"},
+        {manifest, halfStamp, signRelease(manifest, halfStamp, secret), "no Platform line"},
+        {manifest, badDay, signRelease(manifest, badDay, secret), "line 3 is not \"Valid-Until: YYYY-MM-DD\""},
     };
     for (const auto& [m, s, sig, reason] : refused) {
         why.clear();

@@ -13,6 +13,7 @@
 #include "core/program_folder.h"
 #include "core/registry.h"
 #include "lang/text_table.h"
+#include "platform/platform.h"
 #include "skin/message_boxes.h"
 #include "support/db_files.h"
 #include "support/http_server.h"
@@ -54,6 +55,8 @@ public:
             frmMsgBoxAlert* box = frmMsgBoxAlert::loaded();
             if (!box || !box->isVisible()) return;
             texts.push_back(box->lblMsg->text().toStdString());
+            // After a download that failed, the user cancels the batch.
+            if (texts.back() == "CantConnect") CancelDownload = true;
             emit box->btnOk->Click();
         });
         timer_.start(10);
@@ -74,6 +77,7 @@ struct SignedUpdate : ::testing::Test {
     UpdaterHandOver savedHandOver = updaterHandOver();
     std::vector<std::pair<const char*, QByteArray>> savedVariables;
     std::string newProgram;
+    std::uint64_t releaseNumber = 0;  // the one makeversion1 gave the release
 
     SignedUpdate() {
         setProgramFolder(run.folder());
@@ -96,6 +100,8 @@ struct SignedUpdate : ::testing::Test {
             savedVariables.emplace_back(name, qgetenv(name));
             qputenv(name, run.environment().value(name).toUtf8());
         }
+        // One settings store, as for an installed copy: the number the updater keeps is the window's.
+        setRegistryBackend(platform::createRegistryBackend());
         updaterHandOver().removePlacesBar = [] {};
         updaterHandOver().removeTrayIcon = [] {};
         updaterHandOver().endProgram = [] {};
@@ -145,12 +151,19 @@ struct SignedUpdate : ::testing::Test {
         fs::create_directories(release("Db"));
         fs::copy_file(run.path("Db/varnel.db"), release("Db/Varnel.db"));
         writeAll(release("Data/a.txt"), "new a");
+        writeAll(release("Data/empty.txt"), "");
         ASSERT_EQ(runUpdaterIn(release(), {"makeversion1", QString::fromStdString((kSuiteKeys / "secret.key").string())}),
                   0);
         ASSERT_FALSE(run.boxes().empty());
         EXPECT_EQ(run.boxes().back().rfind("Varnel_Zize_Update|Upd file created\\n\\nSigned with the key ", 0), 0u)
             << run.boxes().back();
-        EXPECT_TRUE(fs::exists(release("Update.sums")) && fs::exists(release("Update.sig")));
+        std::string why;
+        const std::optional<SignedSums> sums = parseReleaseSums(readAll(release("Update.sums")), why);
+        ASSERT_TRUE(sums && sums->stamp) << why;
+        releaseNumber = sums->stamp->number;
+        EXPECT_EQ(sums->stamp->platform, platform::releasePlatform());
+        EXPECT_GE(sums->stamp->validUntil, todayUtc() + std::chrono::days(89));
+        EXPECT_TRUE(fs::exists(release("Update.sig")));
         publish();
         fs::copy_file(release("Db/Varnel.db"), run.path("Db/varnel.db"), fs::copy_options::overwrite_existing);
         writeAll(run.path("Data/a.txt"), std::string("old a\x00\xff", 7));
@@ -176,17 +189,37 @@ struct SignedUpdate : ::testing::Test {
         alerts.texts.clear();
         emit frmUpdate::instance().btnUpdate->Click();
     }
+
+    // Publishes the release with Data\a.txt raised to version 2, signed with
+    // the suite's key under `stamp` (none: as signed before releases had numbers).
+    void publishRaised(const std::optional<ReleaseStamp>& stamp) {
+        std::string manifest = readAll(release("Update.upd"));
+        const std::string line = "Data\\a.txt\t|\t1";
+        manifest.replace(manifest.find(line), line.size(), "Data\\a.txt\t|\t2");
+        std::string digests = readAll(release("Update.sums"));
+        digests.erase(0, digests.find("\r\n", digests.find("Valid-Until: ")) + 2);
+        const std::string sums = (stamp ? stampLines(*stamp) : "") + digests;
+        std::string why;
+        const SecretKey secret = readSecretKey(kSuiteKeys / "secret.key", why).value();
+        writeAll(published("Update.upd"), manifest);
+        writeAll(published("Update.sums"), sums);
+        writeAll(published("Update.sig"), signRelease(manifest, sums, secret));
+    }
+    std::string installedReleaseValue() const {
+        return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "InstalledRelease"));
+    }
 };
 
 }  // namespace
 
-TEST_F(SignedUpdate, AGenuineReleaseInstallsThroughTheUpdater) {
-    offer({"Data\\a.txt", "Db\\Varnel.db", mainProgramEntry()});
+TEST_F(SignedUpdate, AGenuineReleaseInstallsThroughTheUpdaterAndNoOlderOneAfterIt) {
+    offer({"Data\\a.txt", "Data\\empty.txt", "Db\\Varnel.db", mainProgramEntry()});
     updaterHandOver().start = savedHandOver.start;
     ASSERT_TRUE(check());
     frmUpdate& w = frmUpdate::instance();
     EXPECT_EQ(w.lblUpdate->text(), "NewUpdatesAvalible");
-    EXPECT_EQ(UpdateFiles, (std::vector<std::string>{"Data\\a.txt", "Db\\Varnel.db", mainProgramEntry()}));
+    EXPECT_EQ(UpdateFiles,
+              (std::vector<std::string>{"Data\\a.txt", "Data\\empty.txt", "Db\\Varnel.db", mainProgramEntry()}));
     EXPECT_EQ(server->requests(),
               "/VarnelUpdate/Zize/Update/Update.upd\n/VarnelUpdate/Zize/Update/Update.sums\n"
               "/VarnelUpdate/Zize/Update/Update.sig\n");
@@ -199,9 +232,50 @@ TEST_F(SignedUpdate, AGenuineReleaseInstallsThroughTheUpdater) {
     EXPECT_EQ(readAll(run.path(mainProgramEntry())), newProgram);
     EXPECT_EQ(readAll(run.path("Db/varnel.db")), readAll(release("Db/Varnel.db")));
     EXPECT_EQ(readAll(run.path("Data/a.txt")), "new a");
+    // A file the release lists as empty is a whole download, not a failed one.
+    EXPECT_TRUE(fs::exists(run.path("Data/empty.txt")) && fs::file_size(run.path("Data/empty.txt")) == 0);
     EXPECT_TRUE(fs::is_empty(run.path("Temp")));
-    EXPECT_FALSE(fs::exists(run.path("Error.log")));
+    EXPECT_FALSE(fs::exists(run.path("Error.log"))) << readAll(run.path("Error.log"));
+    // With every file in place the updater keeps the release's number.
+    EXPECT_EQ(installedReleaseValue(), std::to_string(releaseNumber));
     run.closeStandin();
+    delete frmUpdate::loaded();  // the program that handed over is gone
+
+    // The swapped database holds version 1 for every file, so each of these
+    // would offer Data\a.txt again: an older release, another platform's, an
+    // expired one, and one signed before releases had numbers.
+    const std::string here = platform::releasePlatform(), other = here == "Linux" ? "Windows" : "Linux";
+    const auto valid = todayUtc() + std::chrono::days(90);
+    const std::vector<std::pair<std::optional<ReleaseStamp>, std::string>> refused{
+        {ReleaseStamp{releaseNumber - 1, here, valid},
+         "release " + std::to_string(releaseNumber - 1) + " is older than release " + std::to_string(releaseNumber)},
+        {ReleaseStamp{releaseNumber + 1, other, valid}, " is for " + other + ", not " + here},
+        {ReleaseStamp{releaseNumber + 1, here, todayUtc() - std::chrono::days(1)},
+         " was valid until " + dateText(todayUtc() - std::chrono::days(1)) + " and has expired"},
+        {std::nullopt, "Update.sums has no release number"},
+    };
+    for (const auto& [stamp, reason] : refused) {
+        SCOPED_TRACE(reason);
+        publishRaised(stamp);
+        fs::remove(run.path("Error.log"));
+        ASSERT_TRUE(check());
+        EXPECT_EQ(alerts.texts, std::vector<std::string>{"UpdateNotVerified"});
+        EXPECT_FALSE(fs::exists(run.path("Update.upd")));
+        const std::vector<std::string> log = errorLog();
+        ASSERT_EQ(log.size(), 1u);
+        EXPECT_EQ(log[0].rfind(kRefused, 0), 0u) << log[0];
+        EXPECT_NE(log[0].find(reason), std::string::npos) << log[0];
+    }
+    EXPECT_EQ(installedReleaseValue(), std::to_string(releaseNumber));
+
+    // A newer one installs, and its number is kept.
+    publishRaised(ReleaseStamp{releaseNumber + 1, here, valid});
+    ASSERT_TRUE(check());
+    EXPECT_TRUE(alerts.texts.empty());
+    EXPECT_EQ(UpdateFiles, std::vector<std::string>{"Data\\a.txt"});
+    update();
+    EXPECT_EQ(alerts.texts, std::vector<std::string>{"UpToDate"});
+    EXPECT_EQ(installedReleaseValue(), std::to_string(releaseNumber + 1));
 }
 
 TEST_F(SignedUpdate, AFileChangedAfterSigningOrCutShortReplacesNothing) {
@@ -299,7 +373,9 @@ TEST(SignedUpdater, KeepsTheOldMainProgramWhenTheOneInTempIsNotTheReleases) {
     const std::string manifest = mainProgramEntry() + "\t|\t2\r\n";
     Sha256Stream genuine;
     genuine.add("genuine program", 15);
-    const std::string sums = sumsLine(genuine.finish(), mainProgramEntry());
+    const std::string sums =
+        stampLines({1, platform::releasePlatform(), todayUtc() + std::chrono::days(90)}) +
+        sumsLine(genuine.finish(), mainProgramEntry());
     writeAll(run.path("Temp/Update.upd"), manifest);
     writeAll(run.path("Temp/Update.sums"), sums);
     writeAll(run.path("Temp/Update.sig"), signRelease(manifest, sums, secret));
@@ -316,7 +392,8 @@ TEST(SignedUpdater, KeepsTheOldMainProgramWhenTheOneInTempIsNotTheReleases) {
     EXPECT_EQ(test::crlfLines(readAll(run.path("Error.log"))),
               std::vector<std::string>{"Varnel_Zize_Update.exe - verifyFiles\t0\tUpdate could not be verified\tTemp\\" +
                                        mainProgramEntry() + ": SHA-256 differs from Update.sums"});
-    EXPECT_TRUE(run.boxes().empty());
+    // The user, last told to restart, learns why the old program is back.
+    EXPECT_EQ(run.boxes(), std::vector<std::string>{"Varnel_Zize_Update|The update could not be verified."});
     run.closeStandin();
 
     // Its usage box names the key it checks with.

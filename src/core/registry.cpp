@@ -121,6 +121,17 @@ void RegKeyCreatevalue(HKey root, const std::string& keyPath, const std::string&
     });
 }
 
+void setRegistryText(HKey root, const std::string& keyPath, const std::string& valueName, const std::string& text) {
+    guarded("setRegistryText", [&] {
+        KeyHandle key;
+        registryBackend().createKey(root, keyPath, key.out());
+        const std::string data = text + '\0';
+        registryBackend().setValue(key.get(), valueName, regtype::Sz,
+                                   reinterpret_cast<const std::uint8_t*>(data.data()),
+                                   static_cast<std::uint32_t>(data.size()));
+    });
+}
+
 bool RegKeyDeletkey(HKey root, const std::string& parentPath, const std::string& subKeyName) {
     bool result = false;
     guarded("RegKeyDeletkey", [&] {

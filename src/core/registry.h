@@ -33,6 +33,9 @@ bool RegKeyDeletkey(HKey root, const std::string& parentPath, const std::string&
 std::string RegKeyKeyvalue(HKey root, const std::string& keyPath, std::int32_t index);
 void RegKeyCreatekey(HKey root, const std::string& keyPath);
 void RegKeyDeletevalue(HKey root, const std::string& keyPath, const std::string& valueName);
+// Stores `text` as REG_SZ exactly, even when it reads as a number (which
+// RegKeyCreatevalue turns into a REG_DWORD, failing above 32 bits).
+void setRegistryText(HKey root, const std::string& keyPath, const std::string& valueName, const std::string& text);
 
 // The backend every procedure uses: the platform's current-user registry
 // unless one was installed (the tests point it at a store of their own).

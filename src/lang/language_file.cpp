@@ -24,7 +24,8 @@ struct Key {
     std::string TextTable::*text;
 };
 
-// In the order the reader tests them. The updater's reader stops before "Folders".
+// In the order the reader tests them. The updater's reader stops before
+// "Folders", but reads "UpdateNotVerified": it shows that text itself.
 const Key kKeys[] = {
     {"AddNew", &TextTable::AddNew},
     {"Change", &TextTable::Change},
@@ -135,8 +136,9 @@ void parseLanguageFile(const std::string& languageName, LanguageKeys keys) {
             key = trimBlanks(removeAll(trimBlanks(std::string_view(line).substr(0, bar)), '\t'));
         });
         if (!textRead || !keyRead) continue;
-        for (size_t k = 0; k < keyCount; ++k)
-            if (key == kKeys[k].name) Texts.*(kKeys[k].text) = text;
+        for (size_t k = 0; k < std::size(kKeys); ++k)
+            if (key == kKeys[k].name && (k < keyCount || kKeys[k].text == &TextTable::UpdateNotVerified))
+                Texts.*(kKeys[k].text) = text;
     }
 }
 

@@ -35,6 +35,10 @@ std::vector<std::string> runningProcessNames();
 // What follows a program's base name in its file name ("" or ".exe").
 const char* executableSuffix();
 
+// The platform a release's files are built for, as a signed release names
+// it: "Linux" or "Windows".
+const char* releasePlatform();
+
 // How a close request to another program's window went.
 enum class CloseRequest {
     Sent,        // the window was found and asked to close

@@ -280,6 +280,8 @@ void frmUpdate::downloadBatch() {
     }
 
     if (!restartNeeded) {
+        // Every file of the release is in place; with a hand-over the updater keeps the number.
+        if (verifiedRelease()) recordInstalledRelease(*verifiedRelease());
         showStatus(Texts.ChangesRestart);
         return;
     }

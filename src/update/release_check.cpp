@@ -90,7 +90,8 @@ void ReleaseCheck::onFinished() {
     std::string why = "this program has no release key";
     std::optional<VerifiedRelease> release;
     if (releaseKey()) release = verifyRelease(received_[0], received_[1], received_[2], *releaseKey(), why);
-    if (!release) {
+    if (release) why = installRefusal(*release);
+    if (!release || !why.empty()) {
         refuse(why);
         return;
     }

@@ -2,7 +2,8 @@
 // Check for a program that has a release key: Update.upd, Update.sums and
 // Update.sig are fetched from the update server, and the manifest reaches
 // the program folder (where the update window's timer reads it) only when
-// the signature over it and the sums holds. Otherwise nothing is offered:
+// the signature over it and the sums holds and the release is one this copy
+// may install (installRefusal). Otherwise nothing is offered:
 // the user sees that the update could not be verified and the error log
 // says why.
 

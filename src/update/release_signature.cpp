@@ -2,6 +2,7 @@
 
 #include <sodium.h>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <system_error>
@@ -97,8 +98,94 @@ bool fromHex(std::string_view text, unsigned char* out, size_t size) {
 
 std::string sumsLine(const Sha256Digest& digest, const std::string& file) { return toHex(digest) + "  " + file + "\r\n"; }
 
-std::optional<ReleaseSums> parseReleaseSums(std::string_view text, std::string& why) {
-    ReleaseSums sums;
+std::string dateText(std::chrono::sys_days day) {
+    const std::chrono::year_month_day date(day);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
+    return text;
+}
+
+std::chrono::sys_days todayUtc() { return std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now()); }
+
+std::string stampLines(const ReleaseStamp& stamp) {
+    return "Release: " + std::to_string(stamp.number) + "\r\nPlatform: " + stamp.platform +
+           "\r\nValid-Until: " + dateText(stamp.validUntil) + "\r\n";
+}
+
+namespace {
+
+bool allDigits(std::string_view text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+std::optional<std::chrono::sys_days> parseDate(std::string_view text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+    const std::string_view year = text.substr(0, 4), month = text.substr(5, 2), day = text.substr(8, 2);
+    if (!allDigits(year) || !allDigits(month) || !allDigits(day)) return std::nullopt;
+    const std::chrono::year_month_day date{std::chrono::year(std::stoi(std::string(year))),
+                                           std::chrono::month(static_cast<unsigned>(std::stoi(std::string(month)))),
+                                           std::chrono::day(static_cast<unsigned>(std::stoi(std::string(day))))};
+    if (!date.ok()) return std::nullopt;
+    return std::chrono::sys_days(date);
+}
+
+// The stamp's lines as they are read; each may appear once.
+struct StampLines {
+    std::optional<std::uint64_t> number;
+    std::optional<std::string> platform;
+    std::optional<std::chrono::sys_days> validUntil;
+    bool any() const { return number || platform || validUntil; }
+};
+
+// Takes a stamp line into `stamp`; false with `why` for a line that is not one.
+bool readStampLine(std::string_view line, size_t lineNumber, StampLines& stamp, std::string& why) {
+    const std::string where = "Update.sums line " + std::to_string(lineNumber);
+    auto value = [&](std::string_view name) -> std::optional<std::string_view> {
+        if (line.substr(0, name.size()) != name) return std::nullopt;
+        return line.substr(name.size());
+    };
+    auto once = [&](bool seen, const char* name) {
+        if (seen) why = where + " repeats the " + name + " line";
+        return !seen;
+    };
+    if (const auto number = value("Release: ")) {
+        if (!once(stamp.number.has_value(), "Release")) return false;
+        // Nineteen digits always fit the number.
+        if (!allDigits(*number) || number->size() > 19) {
+            why = where + " is not \"Release: <number>\"";
+            return false;
+        }
+        stamp.number = std::stoull(std::string(*number));
+        return true;
+    }
+    if (const auto platform = value("Platform: ")) {
+        if (!once(stamp.platform.has_value(), "Platform")) return false;
+        if (platform->empty()) {
+            why = where + " names no platform";
+            return false;
+        }
+        stamp.platform = std::string(*platform);
+        return true;
+    }
+    if (const auto date = value("Valid-Until: ")) {
+        if (!once(stamp.validUntil.has_value(), "Valid-Until")) return false;
+        stamp.validUntil = parseDate(*date);
+        if (!stamp.validUntil) {
+            why = where + " is not \"Valid-Until: YYYY-MM-DD\"";
+            return false;
+        }
+        return true;
+    }
+    why = where + " is not \"SHA-256  path\"";
+    return false;
+}
+
+}  // namespace
+
+std::optional<SignedSums> parseReleaseSums(std::string_view text, std::string& why) {
+    SignedSums sums;
+    StampLines stamp;
     size_t start = 0, number = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -110,15 +197,25 @@ std::optional<ReleaseSums> parseReleaseSums(std::string_view text, std::string& 
         if (line.empty()) continue;
         Sha256Digest digest{};
         if (line.size() < 67 || line.substr(64, 2) != "  " || !fromHex(line.substr(0, 64), digest.data(), digest.size())) {
-            why = "Update.sums line " + std::to_string(number) + " is not \"SHA-256  path\"";
-            return std::nullopt;
+            if (!readStampLine(line, number, stamp, why)) return std::nullopt;
+            continue;
         }
         const std::string file(line.substr(66));
-        const auto [at, added] = sums.emplace(file, digest);
+        const auto [at, added] = sums.digests.emplace(file, digest);
         if (!added && at->second != digest) {
             why = "Update.sums lists " + file + " twice with two digests";
             return std::nullopt;
         }
+    }
+    if (stamp.any()) {
+        for (const auto& [present, name] : {std::pair{stamp.number.has_value(), "Release"},
+                                            std::pair{stamp.platform.has_value(), "Platform"},
+                                            std::pair{stamp.validUntil.has_value(), "Valid-Until"}})
+            if (!present) {
+                why = std::string("Update.sums has no ") + name + " line beside the others";
+                return std::nullopt;
+            }
+        sums.stamp = ReleaseStamp{*stamp.number, *stamp.platform, *stamp.validUntil};
     }
     return sums;
 }
@@ -140,14 +237,27 @@ std::optional<VerifiedRelease> verifyRelease(std::string manifest, std::string s
         why = "Update.sig does not match Update.upd and Update.sums under this program's key";
         return std::nullopt;
     }
-    std::optional<ReleaseSums> digests = parseReleaseSums(sums, why);
-    if (!digests) return std::nullopt;
+    std::optional<SignedSums> parsed = parseReleaseSums(sums, why);
+    if (!parsed) return std::nullopt;
     for (const ManifestEntry& entry : parseManifest(manifest).entries)
-        if (!digests->count(entry.file)) {
+        if (!parsed->digests.count(entry.file)) {
             why = "Update.sums has no SHA-256 for " + entry.file;
             return std::nullopt;
         }
-    return VerifiedRelease{std::move(manifest), std::move(sums), std::move(signature), std::move(*digests)};
+    return VerifiedRelease{std::move(manifest), std::move(sums), std::move(signature), std::move(parsed->digests),
+                           std::move(parsed->stamp)};
+}
+
+std::string stampRefusal(const VerifiedRelease& release, std::string_view platform,
+                         std::optional<std::uint64_t> installed, std::chrono::sys_days day) {
+    if (!release.stamp) return "Update.sums has no release number: signed before releases were numbered";
+    const ReleaseStamp& stamp = *release.stamp;
+    const std::string name = "release " + std::to_string(stamp.number);
+    if (stamp.platform != platform) return name + " is for " + stamp.platform + ", not " + std::string(platform);
+    if (installed && stamp.number < *installed)
+        return name + " is older than release " + std::to_string(*installed) + ", installed already";
+    if (day > stamp.validUntil) return name + " was valid until " + dateText(stamp.validUntil) + " and has expired";
+    return {};
 }
 
 std::string signRelease(std::string_view manifest, std::string_view sums, const SecretKey& key) {

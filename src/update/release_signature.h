@@ -4,7 +4,9 @@
 // and the key pairs a publisher signs with.
 
 #include <array>
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -56,23 +58,50 @@ std::optional<std::array<unsigned char, N>> fromHex(std::string_view text) {
     return bytes;
 }
 
-// Update.sums: one line per file of the manifest, the SHA-256 in lower-case
-// hex, two blanks, the manifest path, CR LF.
+// What a release says about itself, in three lines at the top of
+// Update.sums ("Release: 20261208143000", "Platform: Linux", "Valid-Until:
+// 2027-03-08"). Being signed, they let a copy refuse an older release than
+// the one it installed, another platform's, and one a mirror keeps serving
+// past its last valid day (UTC). Update.upd stays as older copies read it.
+struct ReleaseStamp {
+    std::uint64_t number = 0;  // grows with every release the publisher signs
+    std::string platform;      // "Linux" or "Windows"
+    std::chrono::sys_days validUntil{};
+};
+std::string stampLines(const ReleaseStamp& stamp);
+std::string dateText(std::chrono::sys_days day);  // "YYYY-MM-DD"
+std::chrono::sys_days todayUtc();
+
+// Update.sums: the stamp, then one line per file of the manifest, the SHA-256
+// in lower-case hex, two blanks, the manifest path, CR LF.
 std::string sumsLine(const Sha256Digest& digest, const std::string& file);
 using ReleaseSums = std::map<std::string, Sha256Digest>;
-// Reads Update.sums strictly: any line out of form, or a path listed twice
-// with two digests, makes the whole file unusable (`why` says which line).
-std::optional<ReleaseSums> parseReleaseSums(std::string_view text, std::string& why);
+struct SignedSums {
+    ReleaseSums digests;
+    std::optional<ReleaseStamp> stamp;  // none in a release signed before stamps
+};
+// Reads Update.sums strictly: any line out of form, a stamp line twice or a
+// stamp without all three lines, or a path listed twice with two digests,
+// makes the whole file unusable (`why` says which line).
+std::optional<SignedSums> parseReleaseSums(std::string_view text, std::string& why);
 
 // A release whose signature and sums held under the program's key.
 struct VerifiedRelease {
     std::string manifest, sums, signature;  // the exact bytes that were verified
     ReleaseSums digests;
+    std::optional<ReleaseStamp> stamp;
 };
 // Checks the signature over manifest + sums and that every file the manifest
 // names has a digest. Nothing, and the reason in `why`, when anything fails.
 std::optional<VerifiedRelease> verifyRelease(std::string manifest, std::string sums, std::string signature,
                                              const PublicKey& key, std::string& why);
+
+// Why a copy for `platform` that installed release `installed` last (none
+// before its first) may not install `release` on `day`; empty when it may.
+// A release without a stamp is older than every stamped one, so it is
+// refused even before the first install.
+std::string stampRefusal(const VerifiedRelease& release, std::string_view platform,
+                         std::optional<std::uint64_t> installed, std::chrono::sys_days day);
 
 // The detached signature over manifest + sums.
 std::string signRelease(std::string_view manifest, std::string_view sums, const SecretKey& key);

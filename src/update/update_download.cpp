@@ -83,7 +83,10 @@ void UpdateDownload::onFinished() {
     reply->deleteLater();
 
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const bool readFailed = reply->error() != QNetworkReply::NoError || status >= 400 || received_ == 0;
+    // Nothing received is taken for a failed read, unless the release vouches for an empty file.
+    const bool nothingExpected = check_ && check_->expectsEmpty();
+    const bool readFailed =
+        reply->error() != QNetworkReply::NoError || status >= 400 || (received_ == 0 && !nothingExpected);
     if (!readFailed && check_ && !check_->passes()) {
         // Not the release's file: it never replaces anything.
         if (file_) file_->cancelWriting();

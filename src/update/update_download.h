@@ -2,8 +2,9 @@
 // The downloader of the update window: reads one URL, always from the
 // network, and writes what arrived to a file. The bytes go to a temporary
 // file beside the destination, which replaces the destination only when the
-// read completed; a failed read (no answer, an HTTP error, nothing received)
-// never touches the destination.
+// read completed; a failed read (no answer, an HTTP error, nothing received
+// where a signed release does not list an empty file) never touches the
+// destination.
 
 #include <QObject>
 #include <QString>

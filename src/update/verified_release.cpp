@@ -10,7 +10,9 @@
 #include "core/file_bytes.h"
 #include "core/log.h"
 #include "core/program_folder.h"
+#include "core/registry.h"
 #include "core/sql_statements.h"
+#include "platform/platform.h"
 #include "update/update_paths.h"
 
 namespace varnel {
@@ -42,26 +44,53 @@ void removeSavedRelease() {
     for (const char* saved : {kSavedManifest, kSavedSums, kSavedSignature}) fs::remove(programPath(saved), ec);
 }
 
-// Why the waiting files may not replace the installed ones; empty when they may.
-std::string refusalReason(const std::vector<std::pair<std::string, std::string>>& waiting) {
+const char* const kInstalledRelease = "InstalledRelease";
+
+// The saved release, or why the waiting files may not replace the installed ones.
+std::optional<VerifiedRelease> waitingRelease(const std::vector<std::pair<std::string, std::string>>& waiting,
+                                              std::string& why) {
     const std::optional<std::string> manifest = readFileBytes(programPath(kSavedManifest));
     const std::optional<std::string> sums = readFileBytes(programPath(kSavedSums));
     const std::optional<std::string> signature = readFileBytes(programPath(kSavedSignature));
-    if (!manifest || !sums || !signature) return "no verified release beside the files in Temp";
-    std::string why;
-    const std::optional<VerifiedRelease> release = verifyRelease(*manifest, *sums, *signature, *releaseKey(), why);
-    if (!release) return why;
+    if (!manifest || !sums || !signature) {
+        why = "no verified release beside the files in Temp";
+        return std::nullopt;
+    }
+    std::optional<VerifiedRelease> release = verifyRelease(*manifest, *sums, *signature, *releaseKey(), why);
+    if (!release) return std::nullopt;
+    why = installRefusal(*release);
+    if (!why.empty()) return std::nullopt;
     for (const auto& [temp, entry] : waiting) {
         const auto listed = release->digests.find(entry);
-        if (listed == release->digests.end()) return temp + ": not in the verified release";
-        const std::optional<Sha256Digest> digest = sha256OfFile(programPath(temp));
-        if (!digest) return temp + ": cannot be read";
-        if (*digest != listed->second) return temp + ": SHA-256 differs from Update.sums";
+        if (listed == release->digests.end()) why = temp + ": not in the verified release";
+        else if (const std::optional<Sha256Digest> digest = sha256OfFile(programPath(temp)); !digest)
+            why = temp + ": cannot be read";
+        else if (*digest != listed->second) why = temp + ": SHA-256 differs from Update.sums";
+        if (!why.empty()) return std::nullopt;
     }
-    return {};
+    return release;
 }
 
 }  // namespace
+
+std::string installRefusal(const VerifiedRelease& release) {
+    return stampRefusal(release, platform::releasePlatform(), installedRelease(), todayUtc());
+}
+
+std::optional<std::uint64_t> installedRelease() {
+    const std::string text = regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, kInstalledRelease));
+    if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    return std::stoull(text);
+}
+
+void recordInstalledRelease(const VerifiedRelease& release) {
+    if (!release.stamp) return;
+    const std::optional<std::uint64_t> installed = installedRelease();
+    if (installed && *installed >= release.stamp->number) return;
+    // Text: release numbers outgrow a DWORD.
+    setRegistryText(HKEY_CURRENT_USER, kSettingsKey, kInstalledRelease, std::to_string(release.stamp->number));
+}
 
 void setVerifiedRelease(std::optional<VerifiedRelease> release) { current() = std::move(release); }
 const std::optional<VerifiedRelease>& verifiedRelease() { return current(); }
@@ -71,6 +100,8 @@ DownloadDigestCheck::DownloadDigestCheck(std::string file, std::optional<Sha256D
     : file_(std::move(file)), expected_(expected), onRefused_(std::move(onRefused)) {}
 
 bool DownloadDigestCheck::passes() { return expected_ && hash_.finish() == *expected_; }
+
+bool DownloadDigestCheck::expectsEmpty() const { return expected_ && *expected_ == Sha256Stream().finish(); }
 
 void DownloadDigestCheck::refuse() const {
     LogError(errorLine("verifyDownload", 0, kNotVerified) + "\t" + file_ +
@@ -98,27 +129,43 @@ void saveVerifiedReleaseForUpdater() {
     });
 }
 
-bool waitingFilesVerified(const std::function<bool()>& mainProgramRunning) {
-    if (!releaseKey()) return true;
+WaitingFiles checkWaitingFiles(const std::function<bool()>& mainProgramRunning) {
+    WaitingFiles result;
+    if (!releaseKey()) return result;
     std::vector<std::pair<std::string, std::string>> waiting;  // Temp path, manifest path
     for (const auto& [temp, entry] : {std::pair{mainProgramTempEntry(), mainProgramEntry()},
                                       std::pair{std::string(kDatabaseTempEntry), std::string(kDatabaseEntry)}}) {
         std::error_code ec;
         if (fs::exists(programPath(temp), ec)) waiting.emplace_back(temp, entry);
     }
-    if (waiting.empty()) return true;
+    if (waiting.empty()) return result;
     while (mainProgramRunning && mainProgramRunning()) letPendingEventsRun();
 
-    const std::string why = refusalReason(waiting);
+    std::string why;
+    result.release = waitingRelease(waiting, why);
     removeSavedRelease();
-    if (why.empty()) return true;
+    if (result.release) {
+        for (const auto& [temp, entry] : waiting) result.entries.push_back(entry);
+        return result;
+    }
+    result.verified = false;
     LogError(errorLine("Varnel_Zize_Update.exe - verifyFiles", 0, kNotVerified) + "\t" + why);
     for (const auto& [temp, entry] : waiting) {
         std::error_code ec;
         fs::remove(programPath(temp), ec);
         dbExec(sqlRecordFileVersion(entry, "1"), DbStatusUse::Ignore);
     }
-    return false;
+    return result;
+}
+
+void recordWhenInPlace(const WaitingFiles& waiting) {
+    if (!waiting.verified || !waiting.release) return;
+    for (const std::string& entry : waiting.entries) {
+        const auto listed = waiting.release->digests.find(entry);
+        const std::optional<Sha256Digest> digest = sha256OfFile(programPath(entry));
+        if (listed == waiting.release->digests.end() || !digest || *digest != listed->second) return;
+    }
+    recordInstalledRelease(*waiting.release);
 }
 
 }  // namespace varnel

@@ -4,10 +4,12 @@
 // Temp until the updater moves them into place. Without a key none of these
 // checks runs and updates install as they arrive.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "update/release_signature.h"
 
@@ -24,6 +26,8 @@ public:
     void add(const void* data, size_t size) { hash_.add(data, size); }
     // True when what arrived is the file the verified release lists.
     bool passes();
+    // True when the release lists an empty file: nothing arriving is then the whole file.
+    bool expectsEmpty() const;
     // Writes the error-log line naming the file, then runs the refusal.
     void refuse() const;
 
@@ -38,16 +42,39 @@ private:
 // program has no key.
 std::unique_ptr<DownloadDigestCheck> downloadCheckFor(const std::string& file, std::function<void()> onRefused);
 
+// Why this copy may not install a verified release: another platform's, one
+// past its last valid day, or one older than the release it installed last
+// (stampRefusal). Empty when it may.
+std::string installRefusal(const VerifiedRelease& release);
+
+// The highest release number this copy installed, kept in the settings as
+// "InstalledRelease"; none before its first signed update.
+std::optional<std::uint64_t> installedRelease();
+// Keeps the release's number once all its files are in place; never lowers it.
+void recordInstalledRelease(const VerifiedRelease& release);
+
 // Leaves the verified Update.upd, Update.sums and Update.sig in Temp, beside
 // the files that wait there, for the updater to check them against.
 void saveVerifiedReleaseForUpdater();
 
+// What waits in Temp for the updater, and the release that vouches for it.
+struct WaitingFiles {
+    bool verified = true;
+    std::vector<std::string> entries;        // manifest paths of the files that wait
+    std::optional<VerifiedRelease> release;  // when the program has a key and files wait
+};
+
 // The updater's check before it moves Temp's main program and database into
-// place: the saved release must verify under the updater's own key and each
-// waiting file must have its digest. When not, the error log names the
-// reason, the waiting files are deleted and their versions go back to '1'
-// (the next Check offers them again) and the answer is false: the old files stay.
+// place: the saved release must verify under the updater's own key, be one
+// this copy may install (installRefusal) and list each waiting file's digest.
+// When not, the error log names the reason, the waiting files are deleted
+// and their versions go back to '1' (the next Check offers them again) and
+// `verified` is false: the old files stay.
 // Waits while `mainProgramRunning` answers true before it reads anything.
-bool waitingFilesVerified(const std::function<bool()>& mainProgramRunning);
+WaitingFiles checkWaitingFiles(const std::function<bool()>& mainProgramRunning);
+
+// After the updater's move: the release counts as installed when every file
+// that waited now has its place with the release's digest.
+void recordWhenInPlace(const WaitingFiles& waiting);
 
 }  // namespace varnel

@@ -143,18 +143,22 @@ void frmMain::sStarter() {
             const fs::path manifest = programPath("Update.upd");
             if (fs::exists(manifest)) fs::remove(manifest);
         });
+        const std::optional<std::uint64_t> previousRelease = previousReleaseNumber();
         removeReleaseProof();
         dbExec(sqlEmptyVersionTable(), DbStatusUse::Ignore);
         dbExec(sqlEmptyGroupTable(), DbStatusUse::Ignore);
         const std::string text = makeVersion();
         Text1->setPlainText(QString::fromStdString(text));
-        messageBox(QStringLiteral("Upd file created") + QString::fromStdString(finishRelease(key)));
+        messageBox(QStringLiteral("Upd file created") + QString::fromStdString(finishRelease(key, previousRelease)));
         return;
     }
     if (command_ == QLatin1String("moveexedb")) {
-        // Files in Temp that the verified release does not vouch for stay out.
-        if (!waitingFilesVerified(mainProgramRunning)) {
+        // Files in Temp that the verified release does not vouch for stay out;
+        // the user, last told to restart, learns why the old program is back.
+        const WaitingFiles waiting = checkWaitingFiles(mainProgramRunning);
+        if (!waiting.verified) {
             startMainProgram();
+            messageBox(QString::fromStdString(Texts.UpdateNotVerified));
             return;
         }
         Hooks hooks{mainProgramRunning, [](const std::string& text) { messageBox(QString::fromStdString(text)); },
@@ -167,6 +171,7 @@ void frmMain::sStarter() {
                 return;
             }
         }
+        recordWhenInPlace(waiting);
         startMainProgram();
     }
 }

@@ -19,4 +19,6 @@ bool rewritesForwardSlashes() { return false; }
 
 const char* executableSuffix() { return ""; }
 
+const char* releasePlatform() { return "Linux"; }
+
 }  // namespace varnel::platform

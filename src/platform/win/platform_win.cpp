@@ -41,6 +41,8 @@ std::vector<std::string> runningProcessNames() {
 
 const char* executableSuffix() { return ".exe"; }
 
+const char* releasePlatform() { return "Windows"; }
+
 CloseRequest requestCloseWindow(const std::string& title) {
     HWND window = FindWindowW(nullptr, widen(title).c_str());
     if (!window) return CloseRequest::NoWindow;
