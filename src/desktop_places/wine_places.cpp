@@ -58,6 +58,17 @@ bool holdsSection(const QString& exported, const QString& key) {
     return exported.contains(QLatin1Char('[') + key + QLatin1Char(']'), Qt::CaseInsensitive);
 }
 
+// Whether the process still runs. One that ended but was not reaped (a
+// zombie) has ended: a detached run's orphans are reaped by whatever the
+// system's first process is, and in some containers that never happens.
+bool stillRunning(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly)) return false;
+    const QByteArray line = stat.readAll();
+    const qsizetype end = line.lastIndexOf(')');
+    return end >= 0 && line.mid(end + 2, 1) != "Z";
+}
+
 void logFailure(const QString& what) {
     LogError(errorLine("DesktopPlaces", 75, "Path/File access error: " + what.toStdString()));
 }
@@ -127,7 +138,7 @@ void WinePlaces::cleanUpEarlierRun() {
 }
 
 bool WinePlaces::waitingForDetached() {
-    if (detachedPid_ > 0 && ::kill(static_cast<pid_t>(detachedPid_), 0) == 0) {
+    if (detachedPid_ > 0 && stillRunning(detachedPid_)) {
         retry_.start();
         return true;
     }
@@ -222,7 +233,9 @@ void WinePlaces::restoreDetached() {
         prefixFile.remove();
         return;
     }
-    const QString wait = process_ ? QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 0.2; done; ").arg(process_->processId())
+    // As in stillRunning(): a Wine run that ended but was not reaped has ended.
+    const QString wait = process_ ? QStringLiteral("while [ -r /proc/%1/stat ] && ! grep -q ') Z ' /proc/%1/stat; do sleep 0.2; done; ")
+                                        .arg(process_->processId())
                                   : QString();
     if (process_) process_->disconnect(this), process_ = nullptr;
     const QString script =
