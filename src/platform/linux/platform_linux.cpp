@@ -19,4 +19,8 @@ bool rewritesForwardSlashes() { return false; }
 
 const char* executableSuffix() { return ""; }
 
+bool runningUnderWine() { return false; }
+
+void notifyShellNamespaceChanged() {}
+
 }  // namespace varnel::platform
