@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QLockFile>
 #include <QString>
+#include <memory>
 
 #include "core/log.h"
 #include "core/path_text.h"
