@@ -108,8 +108,10 @@ void NavigationPane::apply(const std::array<std::string, 5>& places) {
     for (int slot = 0; slot < kNavigationPaneSlots; ++slot) {
         std::string folder = places[static_cast<size_t>(slot)];
         if (platform::rewritesForwardSlashes()) folder = replaceAll(folder, "/", std::string(1, sep));
+        // Numbers (the Places Bar's special folders) and relative paths name no folder here.
+        const std::filesystem::path path = pathFromText(folder);
         std::error_code error;
-        if (folder.empty() || !std::filesystem::is_directory(pathFromText(folder), error)) {
+        if (!path.is_absolute() || !std::filesystem::is_directory(path, error)) {
             changed |= clearSlot(slot);
             continue;
         }

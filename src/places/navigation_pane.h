@@ -64,8 +64,8 @@ public:
     // Wine's form when the program runs under Wine.
     static NavigationPaneForm formOfThisSystem();
 
-    // Slot i shows place i; a slot whose place is empty or no existing
-    // folder is emptied.
+    // Slot i shows place i; a slot whose place is not the full path of an
+    // existing folder is emptied.
     void apply(const std::array<std::string, 5>& places);
     // Empties every slot that carries our marker, in either form: also what
     // a killed run left behind.

@@ -172,8 +172,13 @@ TEST(NavigationPane, TheWindowsFormIsTheDocumentedOneAndLeavesOtherEntriesAlone)
                               REG_DWORD, &one, 4), ERROR_SUCCESS);
     const std::vector<std::string> another = tree(HKEY_CURRENT_USER, kNameSpace + kAnother);
 
+    // "5" names the documents in the Places Bar, not the folder 5 beside us.
+    const auto workingFolder = std::filesystem::current_path();
+    std::filesystem::create_directory(env.path("5"));
+    std::filesystem::current_path(env.folder());
     NavigationPane pane(NavigationPaneForm::Windows);
-    pane.apply({f.asa, "", f.missing, f.plain, ""});
+    pane.apply({f.asa, "5", f.missing, f.plain, ""});
+    std::filesystem::current_path(workingFolder);
 
     std::vector<std::string> wanted = documentedClass(0, f.asa, "Projekt Åsa");
     for (const std::string& line : documentedClass(3, f.plain, "plain")) wanted.push_back(line);
