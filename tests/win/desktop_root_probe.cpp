@@ -2,9 +2,11 @@
 // per entry, "name<TAB>parsing name" in UTF-8. An entry whose name is given
 // as an argument is also opened, and its own entries follow it, each line
 // starting with a TAB. The tests read the navigation pane's entries with it.
+// With --show it opens the new-style Open dialog instead, for a screenshot.
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <shobjidl.h>
 
 #include <cstdio>
 #include <set>
@@ -49,6 +51,15 @@ int wmain(int argc, wchar_t** argv) {
     std::set<std::string> opened;
     for (int i = 1; i < argc; ++i) opened.insert(utf8(argv[i]));
     if (FAILED(CoInitialize(nullptr))) return 2;
+    if (argc == 2 && std::wstring(argv[1]) == L"--show") {
+        IFileOpenDialog* dialog = nullptr;
+        if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
+                                    reinterpret_cast<void**>(&dialog))))
+            return 1;
+        dialog->Show(nullptr);
+        dialog->Release();
+        return 0;
+    }
     IShellFolder* desktop = nullptr;
     if (FAILED(SHGetDesktopFolder(&desktop))) return 1;
     forEachEntry(desktop, [&](PITEMID_CHILD item) {
