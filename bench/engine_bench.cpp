@@ -1,7 +1,10 @@
-// Places Bar engine on the platform's registry store.
+// Places Bar engine on the platform's registry store; on Windows also with
+// the navigation pane of the new-style dialogs.
 #include "bench_util.h"
+#include "core/path_text.h"
 #include "core/program_folder.h"
 #include "core/registry.h"
+#include "places/navigation_pane.h"
 #include "places/places_bar.h"
 #include "platform/platform.h"
 #ifndef _WIN32
@@ -35,6 +38,37 @@ int main() {
                           std::string("Group ") + std::to_string(i++ % 7));
     });
     bench::report("reg_key_createvalue", single, "us");
+
+#ifdef _WIN32
+    // A group applied, a switch to another, the removal: the Places Bar
+    // alone, then with the navigation pane in either form.
+    std::array<std::string, 5> first, second;
+    for (size_t p = 0; p < 5; ++p) {
+        first[p] = pathText(folder / ("first" + std::to_string(p)));
+        second[p] = pathText(folder / ("second" + std::to_string(p)));
+        std::filesystem::create_directories(pathFromText(first[p]));
+        std::filesystem::create_directories(pathFromText(second[p]));
+    }
+    auto switchCycle = [&] {
+        return bench::medianMicroseconds(50, [&] {
+                   std::int16_t update = 0;
+                   Places = first;
+                   setShortGroup(true, update);
+                   Places = second;
+                   setShortGroup(true, update);
+                   setShortGroup(false, update);
+               }) /
+               1000.0;
+    };
+    bench::report("places_apply_switch_remove_places_bar_only", switchCycle(), "ms");
+    setDesktopPlaces(std::make_unique<NavigationPanePlaces>(NavigationPaneForm::Windows));
+    bench::report("places_apply_switch_remove_with_navigation_pane_windows_form", switchCycle(), "ms");
+    if (platform::runningUnderWine()) {
+        setDesktopPlaces(std::make_unique<NavigationPanePlaces>(NavigationPaneForm::Wine));
+        bench::report("places_apply_switch_remove_with_navigation_pane_wine_form", switchCycle(), "ms");
+    }
+    setDesktopPlaces(nullptr);
+#endif
 
     setRegistryBackend(nullptr);
     std::error_code ec;

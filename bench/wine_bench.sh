@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Places Bar apply + remove cycle with three Office versions on the
 # Windows registry (the cross-built engine_bench under Wine) beside the same
-# cycle on the Linux store, in one run, with their ratio.
+# cycle on the Linux store, in one run, with their ratio; then, under Wine,
+# apply + switch + remove with the navigation pane beside the Places Bar alone.
 #   bench/wine_bench.sh [BUILD_DIR] [WIN_BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,7 +21,8 @@ cmake --build "$win" --target engine_bench >/dev/null
 
 figure() { awk -v n="$name:" '$1 == n { print $2 }'; }
 linux="$("$build/bench/engine_bench" | figure)"
-wine="$(scripts/wine-session.sh wine "$win/bench/engine_bench.exe" | tr -d '\r' | figure)"
+wine_out="$(scripts/wine-session.sh wine "$win/bench/engine_bench.exe" | tr -d '\r')"
+wine="$(figure <<<"$wine_out")"
 if [ -z "$linux" ] || [ -z "$wine" ]; then
   echo "wine_bench: a benchmark did not report $name (linux '$linux', wine '$wine')" >&2
   exit 1
@@ -28,3 +30,4 @@ fi
 echo "${name}_linux_store: $linux ms"
 echo "${name}_wine_registry: $wine ms"
 awk -v w="$wine" -v l="$linux" -v n="$name" 'BEGIN { printf "%s_wine_to_linux_ratio: %.2f x\n", n, w / l }'
+grep '^places_apply_switch_remove_' <<<"$wine_out" | sed 's/^\([^:]*\):/\1_wine_registry:/'

@@ -1,8 +1,8 @@
 // The group in the sidebars of the desktop's real file dialogs: a GTK 3 file
-// chooser, Qt's widget file dialog and KDE's places model list the five
-// folders while the program runs, follow a switch made in the tray menu, and
-// lose them again when the program is ended; a killed program leaves nothing
-// twice behind.
+// chooser, Qt's widget file dialog, KDE's places model (and under Wine the
+// Places Bar and the navigation pane of Wine's dialogs) list the five folders
+// while the program runs, follow a switch made in the tray menu, and lose them
+// again when the program is ended; a killed program leaves nothing twice behind.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -98,6 +98,28 @@ public:
         return !withWine() || ProgramFolderCopy::waitFor([&] { return wine() == captions; }, 90000);
     }
 
+    // The group's entries in the desktop root of Wine's shell, which its
+    // new-style dialog shows in the navigation pane: "name" each, followed
+    // by "name/file" for the content of the folder named `opened`.
+    QStringList wineRoot(const QString& opened) {
+        QStringList ours;
+        bool inOurs = false;
+        for (QString line : lines(run("wine", {VARNEL_WINE_ROOT_PROBE, opened}, env_, 60000))) {
+            if (line.endsWith('\r')) line.chop(1);
+            if (line.startsWith('\t')) {
+                if (inOurs) ours << opened + '/' + line.mid(1);
+                continue;
+            }
+            inOurs = line.contains("\t::{377c742e-5507-469c-a9ea-0fb0926479b", Qt::CaseInsensitive);
+            if (inOurs) ours << line.section('\t', 0, 0);
+        }
+        return ours;
+    }
+
+    bool wineRootShows(const QStringList& entries, const QString& opened) {
+        return !withWine() || ProgramFolderCopy::waitFor([&] { return wineRoot(opened) == entries; }, 90000);
+    }
+
 private:
     static QStringList lines(const QString& text) { return text.split('\n', Qt::SkipEmptyParts); }
     ProgramFolderCopy& folder_;
@@ -138,6 +160,10 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
         work << home + "/work/" + QString::fromUtf8(name);
     for (const char* name : {"Musik", "Foto album", "Été", "live", "demo"}) music << home + "/music/" + QString::fromUtf8(name);
     for (const QString& f : work + music) ASSERT_TRUE(QDir().mkpath(f));
+    {
+        QFile notes(work[0] + "/notes.txt");
+        ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    }
     auto places = [](const QStringList& l) {
         std::array<std::string, 5> a;
         for (int i = 0; i < 5; ++i) a[i] = l[i].toStdString();
@@ -179,6 +205,10 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains("/work/2008 2008"); }));
 
     EXPECT_TRUE(desktop.wineShows(captions(work))) << desktop.wine().join('|').toStdString();
+    // Wine's new-style dialog: the folders in its navigation pane, the first opened.
+    QStringList pane = captions(work);
+    pane.insert(1, pane[0] + "/notes.txt");
+    EXPECT_TRUE(desktop.wineRootShows(pane, pane[0])) << desktop.wineRoot(pane[0]).join('|').toStdString();
 
     // Applied: the five folders, after the user's own entries; the one the
     // user had already is there once, with the user's label.
@@ -205,6 +235,7 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     }, 30000));
     ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains("/music/live live"); }));
     EXPECT_TRUE(desktop.wineShows(captions(music))) << desktop.wine().join('|').toStdString();
+    EXPECT_TRUE(desktop.wineRootShows(captions(music), {})) << desktop.wineRoot({}).join('|').toStdString();
     Sidebars switched = desktop.read();
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(shown(switched.gtk, music[i]), 1) << music[i].toStdString();
@@ -227,6 +258,7 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     EXPECT_EQ(text(ended.qt), text(before.qt));
     EXPECT_EQ(text(ended.kde), text(before.kde));
     EXPECT_TRUE(desktop.wineShows(before.wine)) << desktop.wine().join('|').toStdString();
+    EXPECT_TRUE(desktop.wineRootShows({}, {})) << desktop.wineRoot({}).join('|').toStdString();
 
     // Killed outright, then started again: the group once, in every list.
     program = folder.start("Varnel_Zize", {}, desktop.env());
@@ -236,6 +268,7 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     program = folder.start("Varnel_Zize", {}, desktop.env());
     ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return queryProgram("Varnel_Zize", "tooltip").contains("Music"); }));
     EXPECT_TRUE(desktop.wineShows(captions(music))) << desktop.wine().join('|').toStdString();
+    EXPECT_TRUE(desktop.wineRootShows(captions(music), {})) << desktop.wineRoot({}).join('|').toStdString();
     Sidebars again = desktop.read();
     for (const QString& f : music) {
         EXPECT_EQ(shown(again.gtk, f), 1) << f.toStdString();
@@ -250,6 +283,7 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     EXPECT_EQ(readAll(kdeFile), kdeOriginal);
     EXPECT_EQ(text(desktop.read().qt), text(before.qt));
     EXPECT_TRUE(desktop.wineShows(before.wine)) << desktop.wine().join('|').toStdString();
+    EXPECT_TRUE(desktop.wineRootShows({}, {})) << desktop.wineRoot({}).join('|').toStdString();
     EXPECT_FALSE(folder.env().exists("Error.log")) << folder.env().readFile("Error.log");
 }
 

@@ -95,6 +95,14 @@ TEST(RegistryStoreFile, KeepsValuesOfOtherTypesAndMakesParentKeys) {
     EXPECT_NE(written.find("\"Multi\"=hex(7):61,00,00,00\r\n"), std::string::npos);
     EXPECT_NE(written.find("[HKEY_CURRENT_USER\\Software\\Deep\\Down]\r\n"), std::string::npos);
     EXPECT_NE(written.find("@=\"default\"\r\n"), std::string::npos);
+
+    // Exact writes keep their type; the machine's hive is not in the file.
+    EXPECT_TRUE(writeRegistryText(HKEY_CURRENT_USER, "Software\\Deep", "Expand", "%a%", platform::regtype::ExpandSz));
+    EXPECT_FALSE(writeRegistryText(HKEY_LOCAL_MACHINE, "Software\\Deep", "Machine", "x"));
+    EXPECT_FALSE(RegKeyExist(HKEY_LOCAL_MACHINE, "Software\\Deep"));
+    written = env.readFile("registry/HKEY_CURRENT_USER.reg");
+    EXPECT_NE(written.find("\"Expand\"=hex(2):25,61,25,00\r\n"), std::string::npos);
+    EXPECT_EQ(written.find("Machine"), std::string::npos);
     EXPECT_FALSE(env.exists("Error.log"));
 }
 

@@ -169,4 +169,47 @@ void RegKeyDeletevalue(HKey root, const std::string& keyPath, const std::string&
     registryBackend().deleteValue(key.get(), valueName);
 }
 
+bool writeRegistryText(HKey root, const std::string& keyPath, const std::string& valueName, const std::string& text,
+                       std::uint32_t type) {
+    KeyHandle key;
+    if (registryBackend().createKey(root, keyPath, key.out()) != regerr::Success) return false;
+    std::string data = text;
+    data.push_back('\0');
+    return registryBackend().setValue(key.get(), valueName, type, reinterpret_cast<const std::uint8_t*>(data.data()),
+                                      static_cast<std::uint32_t>(data.size())) == regerr::Success;
+}
+
+bool writeRegistryDword(HKey root, const std::string& keyPath, const std::string& valueName, std::uint32_t value) {
+    KeyHandle key;
+    if (registryBackend().createKey(root, keyPath, key.out()) != regerr::Success) return false;
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                                   static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    return registryBackend().setValue(key.get(), valueName, regtype::Dword, bytes, 4) == regerr::Success;
+}
+
+bool deleteRegistryTree(HKey root, const std::string& keyPath) {
+    const size_t cut = keyPath.rfind('\\');
+    const std::string parentPath = cut == std::string::npos ? std::string() : keyPath.substr(0, cut);
+    const std::string name = cut == std::string::npos ? keyPath : keyPath.substr(cut + 1);
+    {
+        KeyHandle key;
+        if (registryBackend().openKey(root, keyPath, key.out()) != regerr::Success) return false;
+        // Windows deletes only keys without sub-keys: the deepest go first.
+        // One that stays would be met again at index 0, so stop there.
+        std::vector<char> child(512, '\0');
+        while (registryBackend().enumKey(key.get(), 0, child.data(), static_cast<std::uint32_t>(child.size())) ==
+               regerr::Success)
+            if (!deleteRegistryTree(root, keyPath + "\\" + upToNul(child.data(), child.size()))) break;
+    }
+    KeyHandle parent;
+    if (registryBackend().openKey(root, parentPath, parent.out()) != regerr::Success) return false;
+    return registryBackend().deleteKey(parent.get(), name) == regerr::Success;
+}
+
+bool deleteRegistryValue(HKey root, const std::string& keyPath, const std::string& valueName) {
+    KeyHandle key;
+    if (registryBackend().openKey(root, keyPath, key.out()) != regerr::Success) return false;
+    return registryBackend().deleteValue(key.get(), valueName) == regerr::Success;
+}
+
 }  // namespace varnel

@@ -14,6 +14,7 @@ namespace varnel {
 
 using platform::HKey;
 inline constexpr HKey HKEY_CURRENT_USER = platform::HKEY_CURRENT_USER_HANDLE;
+inline constexpr HKey HKEY_LOCAL_MACHINE = platform::HKEY_LOCAL_MACHINE_HANDLE;
 
 // The settings key and its two values.
 inline constexpr const char* kSettingsKey = "Software\\Varnel\\VarnelZize";
@@ -36,6 +37,17 @@ void RegKeyDeletevalue(HKey root, const std::string& keyPath, const std::string&
 // Stores `text` as REG_SZ exactly, even when it reads as a number (which
 // RegKeyCreatevalue turns into a REG_DWORD, failing above 32 bits).
 void setRegistryText(HKey root, const std::string& keyPath, const std::string& valueName, const std::string& text);
+
+// Exact writes for entries that other programs read: the text as given (no
+// trimming, no number conversion) as REG_SZ or REG_EXPAND_SZ, and a REG_DWORD.
+// The key and its parents are created. False when the value was not written.
+bool writeRegistryText(HKey root, const std::string& keyPath, const std::string& valueName, const std::string& text,
+                       std::uint32_t type = platform::regtype::Sz);
+bool writeRegistryDword(HKey root, const std::string& keyPath, const std::string& valueName, std::uint32_t value);
+// Removes a key with everything below it. True when the key was there and is gone.
+bool deleteRegistryTree(HKey root, const std::string& keyPath);
+// True when the value was there and is gone.
+bool deleteRegistryValue(HKey root, const std::string& keyPath, const std::string& valueName);
 
 // The backend every procedure uses: the platform's current-user registry
 // unless one was installed (the tests point it at a store of their own).

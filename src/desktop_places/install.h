@@ -1,6 +1,6 @@
 #pragma once
 // The program's start-up hands the desktop's file-dialog places to the places
-// engine here. Where the desktop has none of its own, this does nothing.
+// engine here: the Linux desktops' lists, or the navigation pane of Windows.
 
 namespace varnel {
 

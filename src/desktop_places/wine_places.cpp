@@ -10,6 +10,7 @@
 
 #include "core/log.h"
 #include "desktop_places/file_update.h"
+#include "places/navigation_pane.h"
 
 #include <signal.h>
 
@@ -69,6 +70,40 @@ bool stillRunning(qint64 pid) {
     return end >= 0 && line.mid(end + 2, 1) != "Z";
 }
 
+QString rootName(HKey root) {
+    return root == HKEY_LOCAL_MACHINE ? QStringLiteral("HKEY_LOCAL_MACHINE") : QStringLiteral("HKEY_CURRENT_USER");
+}
+
+// Takes every slot of the navigation pane out: the slots' identifiers are
+// ours alone, so nothing of the user's goes with them.
+QString navigationPaneRemoved() {
+    QString text;
+    for (int slot = 0; slot < kNavigationPaneSlots; ++slot)
+        for (const auto& [root, key] : navigationPaneSlotKeys(slot))
+            text += QStringLiteral("[-") + rootName(root) + QLatin1Char('\\') + QString::fromStdString(key) +
+                    QStringLiteral("]\r\n\r\n");
+    return text;
+}
+
+// The entries of these folders (drive paths), slot by slot, in Wine's form.
+QString navigationPaneEntries(const QStringList& folders) {
+    QString text, section;
+    for (qsizetype slot = 0; slot < folders.size() && slot < kNavigationPaneSlots; ++slot) {
+        const std::string folder = folders[slot].toStdString();
+        for (const NavigationPaneValue& v : navigationPaneEntry(NavigationPaneForm::Wine, static_cast<int>(slot), folder,
+                                                                navigationPaneCaption(folder), {})) {
+            const QString key = rootName(v.root) + QLatin1Char('\\') + QString::fromStdString(v.key);
+            if (key != section) text += QStringLiteral("\r\n[") + key + QStringLiteral("]\r\n");
+            section = key;
+            text += v.name.empty() ? QStringLiteral("@") : regText(QString::fromStdString(v.name));
+            text += v.type == platform::regtype::Dword ? QStringLiteral("=dword:%1").arg(v.number, 8, 16, QLatin1Char('0'))
+                                                       : QLatin1Char('=') + regText(QString::fromStdString(v.text));
+            text += QStringLiteral("\r\n");
+        }
+    }
+    return text;
+}
+
 void logFailure(const QString& what) {
     LogError(errorLine("DesktopPlaces", 75, "Path/File access error: " + what.toStdString()));
 }
@@ -118,18 +153,20 @@ QString WinePlaces::drivePath(const QString& folder) const {
 }
 
 void WinePlaces::update(const QList<PlaceEntry>& wanted) {
-    QStringList values;
+    Target target;
     if (present())
         for (const PlaceEntry& e : wanted) {
             const QString value = drivePath(e.path);
-            if (!value.isEmpty()) values.append(value);
+            if (value.isEmpty()) continue;
+            target.placesBar.append(value);
+            if (QFileInfo(e.path).isDir()) target.navigationPane.append(value);
         }
-    if (values.isEmpty()) {
+    if (target.placesBar.isEmpty()) {
         target_.reset();
         if (QFile::exists(restoreFile())) restoreDetached();
         return;
     }
-    target_ = values;
+    target_ = target;
     step();
 }
 
@@ -190,7 +227,7 @@ void WinePlaces::saveUsersKey(int level) {
             if (level + 1 < keys.size()) return saveUsersKey(level + 1);
             return refuse(QStringLiteral("Wine could not read the PlacesBar"));
         }
-        QString restore = kHeader + QStringLiteral("[-") + kKey + QStringLiteral("]\r\n\r\n");
+        QString restore = kHeader + QStringLiteral("[-") + kKey + QStringLiteral("]\r\n\r\n") + navigationPaneRemoved();
         if (level == 0) {
             const qsizetype body = exported.indexOf(QLatin1Char('['));
             if (body >= 0) restore += exported.mid(body);
@@ -208,9 +245,11 @@ void WinePlaces::saveUsersKey(int level) {
 void WinePlaces::step() {
     if (process_ || !target_ || refused_ || waitingForDetached()) return;
     if (!QFile::exists(restoreFile())) return saveUsersKey(0);
-    QString text = kHeader + QStringLiteral("[-") + kKey + QStringLiteral("]\r\n\r\n[") + kKey + QStringLiteral("]\r\n");
-    for (qsizetype i = 0; i < target_->size(); ++i)
-        text += QStringLiteral("\"Place%1\"=%2\r\n").arg(i).arg(regText(target_->at(i)));
+    QString text = kHeader + QStringLiteral("[-") + kKey + QStringLiteral("]\r\n\r\n") + navigationPaneRemoved() +
+                   QLatin1Char('[') + kKey + QStringLiteral("]\r\n");
+    for (qsizetype i = 0; i < target_->placesBar.size(); ++i)
+        text += QStringLiteral("\"Place%1\"=%2\r\n").arg(i).arg(regText(target_->placesBar.at(i)));
+    text += navigationPaneEntries(target_->navigationPane);
     const QString file = state_ + QStringLiteral("/wine-places.reg");
     if (!writeRegFile(file, text)) {
         target_.reset();

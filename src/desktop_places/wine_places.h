@@ -1,6 +1,7 @@
 #pragma once
 // The Places Bar of the user's Wine prefix ($WINEPREFIX, else ~/.wine), which
-// replaces Wine's default places in its Open/Save dialogs. Everything goes
+// replaces Wine's default places in its Open/Save dialogs, and the group's
+// folders in the navigation pane of its new-style dialog. Everything goes
 // through Wine's own regedit, never into user.reg behind a running wineserver;
 // Wine takes about a second to start, so nothing here waits for it.
 
@@ -19,8 +20,9 @@ public:
     WinePlaces(QString prefix, QString stateFolder);
     ~WinePlaces() override;
 
-    // Our places into the prefix's Places Bar; none restores the user's own
-    // key (or its absence) as it was before our first apply.
+    // Our places into the prefix's Places Bar and navigation pane; none
+    // restores the user's own key (or its absence) as it was before our first
+    // apply, and empties the navigation pane's slots.
     void update(const QList<PlaceEntry>& wanted);
 
     // A restore left behind by an earlier run is carried out first.
@@ -43,7 +45,11 @@ private:
 
     QString prefix_;
     QString state_;
-    std::optional<QStringList> target_;  // the values wanted in the key; empty: the user's own
+    struct Target {
+        QStringList placesBar;       // the values wanted in the key
+        QStringList navigationPane;  // the drive paths of the folders among them
+    };
+    std::optional<Target> target_;  // empty: the user's own
     QProcess* process_ = nullptr;
     qint64 detachedPid_ = 0;
     bool refused_ = false;  // the user's key could not be read: this prefix is left alone until the next start

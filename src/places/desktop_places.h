@@ -19,7 +19,7 @@ public:
     virtual void remove() = 0;
 };
 
-// The installed implementation, or null where there is none (tests, Windows).
+// The installed implementation, or null where there is none (tests).
 DesktopPlaces* desktopPlaces();
 void setDesktopPlaces(std::unique_ptr<DesktopPlaces> places);
 

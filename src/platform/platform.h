@@ -28,6 +28,14 @@ char placeSeparator();
 // written into the Places Bar (Windows only: there "/" is a foreign separator).
 bool rewritesForwardSlashes();
 
+// Whether the program runs under Wine rather than on Windows itself (Wine's
+// ntdll exports wine_get_version); false on Linux.
+bool runningUnderWine();
+
+// Tells the shell that entries of its namespace changed, so that open
+// Explorer windows and Open/Save dialogs read them again; nothing on Linux.
+void notifyShellNamespaceChanged();
+
 // The executable file names of the current user's running processes, the
 // running program included ("Varnel_Zize" on Linux, "Varnel_Zize.exe" on Windows).
 std::vector<std::string> runningProcessNames();

@@ -12,6 +12,9 @@ namespace varnel::platform {
 using HKey = std::uintptr_t;
 
 inline constexpr HKey HKEY_CURRENT_USER_HANDLE = 0x80000001u;
+// The machine's hive: Windows maps it to the real one; the Linux store keeps
+// only the current user's and refuses it like any unknown handle.
+inline constexpr HKey HKEY_LOCAL_MACHINE_HANDLE = 0x80000002u;
 
 namespace regerr {
 inline constexpr long Success = 0;

@@ -21,4 +21,8 @@ const char* executableSuffix() { return ""; }
 
 const char* releasePlatform() { return "Linux"; }
 
+bool runningUnderWine() { return false; }
+
+void notifyShellNamespaceChanged() {}
+
 }  // namespace varnel::platform

@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include "platform/platform.h"
@@ -42,6 +43,15 @@ std::vector<std::string> runningProcessNames() {
 const char* executableSuffix() { return ".exe"; }
 
 const char* releasePlatform() { return "Windows"; }
+
+bool runningUnderWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+// Associations changed is what makes Explorer and the dialogs read the
+// namespace entries again; the flush waits until the shell has taken it.
+void notifyShellNamespaceChanged() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST | SHCNF_FLUSH, nullptr, nullptr); }
 
 CloseRequest requestCloseWindow(const std::string& title) {
     HWND window = FindWindowW(nullptr, widen(title).c_str());

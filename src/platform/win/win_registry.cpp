@@ -11,15 +11,17 @@ namespace varnel::platform {
 
 namespace {
 
-// The engine names the current user's hive by its 32-bit handle value;
-// Windows sign-extends the predefined handles on 64-bit, so map both ways.
+// The engine names the predefined hives by their 32-bit handle values;
+// Windows sign-extends them on 64-bit, so map both ways.
 HKEY native(HKey key) {
     if (key == HKEY_CURRENT_USER_HANDLE) return HKEY_CURRENT_USER;
+    if (key == HKEY_LOCAL_MACHINE_HANDLE) return HKEY_LOCAL_MACHINE;
     return reinterpret_cast<HKEY>(key);
 }
 
 HKey portable(HKEY key) {
     if (key == HKEY_CURRENT_USER) return HKEY_CURRENT_USER_HANDLE;
+    if (key == HKEY_LOCAL_MACHINE) return HKEY_LOCAL_MACHINE_HANDLE;
     return reinterpret_cast<HKey>(key);
 }
 

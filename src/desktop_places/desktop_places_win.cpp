@@ -1,0 +1,30 @@
+// Windows' own dialogs: the old-style one reads the Places Bar that
+// setShortGroup writes; the new-style one gets the group in its navigation pane.
+#include <QDir>
+#include <QLockFile>
+#include <QString>
+#include <memory>
+
+#include "core/log.h"
+#include "core/path_text.h"
+#include "desktop_places/install.h"
+#include "places/navigation_pane.h"
+#include "platform/platform.h"
+
+namespace varnel {
+
+void installDesktopPlaces() {
+    const QString folder = QString::fromStdString(pathText(platform::userDataFolder()));
+    QDir().mkpath(folder);
+    // Held for the program's life: a second copy must not sweep away the
+    // entries of the copy that runs. A killed owner leaves a stale lock
+    // behind, which QLockFile recognises.
+    static QLockFile owner(folder + QStringLiteral("/navigation-pane.lock"));
+    if (!owner.tryLock(0)) return;
+    auto places = std::make_unique<NavigationPanePlaces>();
+    // What a killed run left in the navigation pane goes first.
+    guarded("DesktopPlaces", [&] { places->remove(); });
+    setDesktopPlaces(std::move(places));
+}
+
+}  // namespace varnel

@@ -1,8 +1,0 @@
-#include "desktop_places/install.h"
-
-namespace varnel {
-
-// The common dialogs of this platform read the Places Bar itself.
-void installDesktopPlaces() {}
-
-}  // namespace varnel
