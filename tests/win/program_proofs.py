@@ -6,7 +6,7 @@ Wine prefix on a private X display (scripts/wine-session.sh), on a copy of the
 program folder.
 
   program_proofs.py --program-dir build-win/Varnel --probe places_bar_probe.exe
-                    [--screenshots DIR]
+                    --desktop-probe desktop_root_probe.exe [--screenshots DIR]
 
 Prints "N passed, N failed" and the start-up time; exits non-zero on a failure.
 """
@@ -30,6 +30,9 @@ ADD_NEW, SAVE = (62, 48), (62, 112)
 NAME_BOX = (240, 57)
 PLACE_BOX = [(240, 93 + 30 * i) for i in range(5)]
 QUESTION_OK = (70, 78)
+# The navigation pane's five slots, and what marks their keys as the program's.
+SLOT_IDS = [f"{{377C742E-5507-469C-A9EA-0FB0926479B{i}}}" for i in range(1, 6)]
+NAME_SPACE = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Desktop\NameSpace"
 
 results = []
 
@@ -172,7 +175,40 @@ def probe_captions(probe):
     return [line for line in r.stdout.decode("utf-8", "replace").replace("\r", "").split("\n") if line]
 
 
-def proofs(program_dir, probe, shots):
+def desktop_root(probe, *opened):
+    """The shell's desktop root as another program lists it: (name, parsing
+    name, content) per entry, the content only of the entries named."""
+    r = run("wine", probe, *opened, timeout=120)
+    entries = []
+    for line in r.stdout.decode("utf-8", "replace").replace("\r", "").split("\n"):
+        if line.startswith("\t") and entries:
+            entries[-1][2].append(line[1:])
+        elif line:
+            name, _, parsing = line.partition("\t")
+            entries.append((name, parsing, []))
+    return entries
+
+
+def pane_names(entries):
+    """The names of the navigation pane's entries that are the program's slots."""
+    ours = {"::" + i.lower() for i in SLOT_IDS}
+    return sorted(name for name, parsing, _ in entries if parsing.lower() in ours)
+
+
+def slot_keys_left():
+    """The keys of the navigation pane's slots still in the registry."""
+    keys = [NAME_SPACE + "\\" + i for i in SLOT_IDS]
+    for root in ("HKCU", "HKLM"):
+        for classes in (r"\Software\Classes\CLSID", r"\Software\Classes\Wow6432Node\CLSID"):
+            keys += [root + classes + "\\" + i for i in SLOT_IDS]
+    return [k for k in keys if reg_values(k) is not None]
+
+
+def desktop_listing(probe):
+    return sorted((name, parsing) for name, parsing, _ in desktop_root(probe))
+
+
+def proofs(program_dir, probe, desktop_probe, shots):
     work = Path(tempfile.mkdtemp(prefix="varnel-proofs."))
     folder = work / "Varnel"
     shutil.copytree(program_dir, folder, ignore=shutil.ignore_patterns("Error.log", "loggaren.log", "Temp"))
@@ -183,6 +219,7 @@ def proofs(program_dir, probe, shots):
     drive = prefix / "drive_c"
     for sub in ("Data/Möten", "Data/Projekt", "Data/2008"):
         (drive / sub).mkdir(parents=True, exist_ok=True)
+    (drive / "Data/Möten/Protokoll.txt").write_text("x")
     # xdotool types letters without shift state under Wine: ö, not Ö.
     work_group = [r"C:\Data\Möten", r"C:\Data\Projekt", r"C:\windows", r"C:\Data\2008", r"C:\Program Files"]
     music_group = [r"C:\windows\Fonts", r"C:\users", r"C:\Data", r"C:\windows\system32", r"C:\ProgramData"]
@@ -193,6 +230,8 @@ def proofs(program_dir, probe, shots):
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     main = None
     try:
+        # What the desktop root holds before the program ever ran.
+        desktop_before = desktop_listing(desktop_probe)
         # 1. Start-up: splash, then the editor, on an empty database.
         started = time.monotonic()
         main = subprocess.Popen(["wine", exe], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -223,6 +262,12 @@ def proofs(program_dir, probe, shots):
         expected = ["Möten", "Projekt", "windows", "2008", "Program Files"]
         captions = probe_captions(probe)
         check("the Open dialog's places bar shows the group", captions == expected, captions)
+        # The new-style dialog's navigation pane is the shell's desktop root.
+        root = desktop_root(desktop_probe, "Möten")
+        check("the desktop root shows each folder of the group under its name",
+              pane_names(root) == sorted(expected), root)
+        check("opening the non-ASCII folder there lists its content",
+              [content for name, _, content in root if name == "Möten"] == [["Protokoll.txt"]], root)
         if shots:
             holder = subprocess.Popen(["wine", probe, "8"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             if wait_for(lambda: windows("^Open$"), 60):
@@ -234,6 +279,12 @@ def proofs(program_dir, probe, shots):
         check("the second group is saved", save_group(editor, "Musik", music_group, False))
         check("the second group is applied",
               wait_for(lambda: (reg_values(PLACES_BAR) or {}).get("place0") == music_group[0], 20))
+        root = desktop_root(desktop_probe, "Data")
+        check("the desktop root shows the second group instead",
+              pane_names(root) == sorted(["Fonts", "users", "Data", "system32", "ProgramData"]), root)
+        check("opening a folder of the second group lists its content",
+              [sorted(content) for name, _, content in root if name == "Data"] == [["2008", "Möten", "Projekt"]],
+              root)
         icon = wait_for(lambda: any(geometry(t).get("WIDTH", 0) > 1
                                     for t in xdo("search", "--onlyvisible", "--class", "trayer").split()), 30)
 
@@ -262,6 +313,7 @@ def proofs(program_dir, probe, shots):
         check("the switch rewrites the places bar",
               wait_for(lambda: (reg_values(PLACES_BAR) or {}).get("place0") == work_group[0], 20))
         check("the Open dialog follows the switch", probe_captions(probe) == expected)
+        check("the desktop root follows the switch", pane_names(desktop_root(desktop_probe)) == sorted(expected))
 
         # The menu's "Start at login" (its ninth item) names the program in
         # the user's Run key, and takes it out again.
@@ -301,6 +353,9 @@ def proofs(program_dir, probe, shots):
             check("endmainapp finishes", False)
         check("endmainapp closes the program", bool(wait_for(lambda: not windows("^" + EDITOR_TITLE), 60)))
         check("the PlacesBar key is gone afterwards", wait_for(lambda: reg_values(PLACES_BAR) is None, 30))
+        check("after endmainapp the desktop root is as before the program",
+              wait_for(lambda: desktop_listing(desktop_probe) == desktop_before, 30), desktop_listing(desktop_probe))
+        check("after endmainapp no key of the navigation pane is left", slot_keys_left() == [], slot_keys_left())
         log = folder / "Error.log"
         check("no error was logged", not log.exists(), log.read_text(errors="replace") if log.exists() else "")
         # 7. The update hand-over: a downloaded program file waits in Temp.
@@ -326,6 +381,42 @@ def proofs(program_dir, probe, shots):
         check("the restarted program applies the active group again",
               wait_for(lambda: (reg_values(PLACES_BAR) or {}).get("place0") == work_group[0], 60))
         start_and_wait("wine", updater, "endmainapp", cwd=folder)
+        wait_for(lambda: not windows("^" + EDITOR_TITLE), 60)
+
+        # 8. A killed program leaves its navigation pane entries behind; the
+        # next start takes them over, and Exit from the tray removes them.
+        main = subprocess.Popen(["wine", exe], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(lambda: window_of_size(EDITOR_TITLE, 401, 250), 180)
+        check("the started program fills the navigation pane",
+              wait_for(lambda: pane_names(desktop_root(desktop_probe)) == sorted(expected), 60))
+        main.kill()
+        main.wait(timeout=60)
+        wait_for(lambda: not windows("^" + EDITOR_TITLE), 60)
+        check("a kill -9 leaves the entries behind", pane_names(desktop_root(desktop_probe)) == sorted(expected))
+        main = subprocess.Popen(["wine", exe], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for(lambda: window_of_size(EDITOR_TITLE, 401, 250), 180)
+        check("the next start shows each folder once",
+              wait_for(lambda: pane_names(desktop_root(desktop_probe)) == sorted(expected), 60),
+              desktop_root(desktop_probe))
+        if shots:
+            holder = subprocess.Popen(["wine", desktop_probe, "--show"],
+                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            dialog = wait_for(lambda: windows("^Open$"), 60)
+            if dialog:
+                time.sleep(3)
+                run("import", "-window", dialog[0], str(Path(shots) / "windows-navigation-pane.png"))
+            holder.kill()
+
+        def exit_from_tray():
+            if open_tray_menu():
+                xdo("key", *["Down"] * 10, "Return")
+            return wait_for(lambda: main.poll() is not None, 10)
+
+        check("Exit in the tray menu ends the program", wait_for(exit_from_tray, 90, 1))
+        check("after the kill, a new start and Exit the desktop root is as before the program",
+              wait_for(lambda: desktop_listing(desktop_probe) == desktop_before, 30), desktop_listing(desktop_probe))
+        check("after the kill, a new start and Exit no key of the navigation pane is left",
+              slot_keys_left() == [], slot_keys_left())
 
     finally:
         for p in (main, tray):
@@ -339,6 +430,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program-dir", required=True)
     parser.add_argument("--probe", required=True)
+    parser.add_argument("--desktop-probe", required=True)
     parser.add_argument("--screenshots")
     args = parser.parse_args()
     if not os.environ.get("VARNEL_PROOFS_SESSION"):
@@ -356,7 +448,7 @@ def main():
     shots = os.path.abspath(args.screenshots) if args.screenshots else None
     if shots:
         os.makedirs(shots, exist_ok=True)
-    proofs(os.path.abspath(args.program_dir), os.path.abspath(args.probe), shots)
+    proofs(os.path.abspath(args.program_dir), os.path.abspath(args.probe), os.path.abspath(args.desktop_probe), shots)
     failed = results.count(False)
     print(f"{results.count(True)} passed, {failed} failed")
     return 1 if failed or not results else 0
