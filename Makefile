@@ -81,4 +81,4 @@ deb: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD_DIR) $(WIN_BUILD_DIR) $(WIN_BUILD_DIR)-engine $(SAN_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(WIN_BUILD_DIR) $(WIN_BUILD_DIR)-engine $(WIN_BUILD_DIR)-host $(SAN_BUILD_DIR)

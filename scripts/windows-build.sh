@@ -1,13 +1,26 @@
 #!/usr/bin/env bash
 # The complete Windows build: the kit if it is missing (scripts/windows-kit.sh),
 # then both programs against it in BUILD_DIR, the program folder
-# BUILD_DIR/Varnel/ with everything they load, and its zip.
+# BUILD_DIR/Varnel/ with everything they load, the release folder
+# BUILD_DIR/release/Varnel/ and its zip.
 #   scripts/windows-build.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build-win}"
 kit="$(scripts/windows-kit.sh)"
 qt_toolchain="$kit/lib/cmake/Qt6/qt.toolchain.cmake"
+launcher=()
+command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+
+# The release builder of makeversion1 for this machine (the engine alone, in
+# BUILD_DIR-host): it gives the database that ships the release's version rows.
+host="$build-host"
+if [ ! -f "$host/build.ninja" ]; then
+  cmake -S . -B "$host" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVARNEL_ENGINE_ONLY=ON -DVARNEL_BUILD_TESTS=OFF \
+    "${launcher[@]}" >/dev/null
+fi
+cmake --build "$host" --target varnel_release_database -j "${JOBS:-$(nproc)}"
+release_tool="$(cd "$host" && pwd)/varnel_release_database"
 
 # A folder configured for another kit, or for the engine alone, starts over:
 # CMake keeps the toolchain of its first configuration.
@@ -15,12 +28,13 @@ if [ -f "$build/CMakeCache.txt" ] && ! grep -qxF "VARNEL_WINDOWS_KIT:PATH=$kit" 
   rm -rf "$build"
 fi
 if [ ! -f "$build/build.ninja" ]; then
-  launcher=()
-  command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$qt_toolchain" \
     -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
-    -DVARNEL_WINDOWS_KIT:PATH="$kit" -DVARNEL_WITH_SQLITE=ON "${launcher[@]}"
+    -DVARNEL_WINDOWS_KIT:PATH="$kit" -DVARNEL_WITH_SQLITE=ON \
+    -DVARNEL_RELEASE_DATABASE_TOOL:FILEPATH="$release_tool" "${launcher[@]}"
+elif ! grep -qxF "VARNEL_RELEASE_DATABASE_TOOL:FILEPATH=$release_tool" "$build/CMakeCache.txt"; then
+  cmake -S . -B "$build" -DVARNEL_RELEASE_DATABASE_TOOL:FILEPATH="$release_tool" >/dev/null
 fi
 cmake --build "$build" -j "${JOBS:-$(nproc)}"
 cmake --build "$build" --target windows_zip

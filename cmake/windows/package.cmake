@@ -60,12 +60,30 @@ add_custom_target(windows_runtime ALL
   COMMENT "Copying the Qt and runtime DLLs and plugins into the program folder"
   VERBATIM)
 
-# The zip holds the folder Varnel\ with everything a user needs and nothing
-# the build or the tests leave there.
+# The release folder: the program folder without what the programs write
+# there while they run, its database holding the release's version rows
+# (cmake/release_folder.cmake). The zip and the setup program are made of it.
+# The rows come from the release builder built for the build machine, which
+# scripts/windows-build.sh builds first.
+set(VARNEL_RELEASE_DATABASE_TOOL "" CACHE FILEPATH
+    "varnel_release_database built for the build machine (scripts/windows-build.sh builds it)")
+if(NOT VARNEL_RELEASE_DATABASE_TOOL)
+  message(FATAL_ERROR "VARNEL_RELEASE_DATABASE_TOOL is not set: build the Windows programs with scripts/windows-build.sh")
+endif()
+set(VARNEL_RELEASE_DIR ${CMAKE_BINARY_DIR}/release/Varnel)
+add_custom_target(windows_release_folder
+  COMMAND ${CMAKE_COMMAND} -DSTAGE=${VARNEL_RELEASE_DIR} -DPROGRAM_DIR=${VARNEL_PROGRAM_DIR}
+          -DEMPTY=${VARNEL_EMPTY_DATABASE} -DTOOL=${VARNEL_RELEASE_DATABASE_TOOL} -DSQLITE3=${SQLITE3_EXECUTABLE}
+          -P ${PROJECT_SOURCE_DIR}/cmake/release_folder.cmake
+  DEPENDS Varnel_Zize Varnel_Zize_Update windows_runtime skin_images varnel_database varnel_languages
+  COMMENT "Making the release folder ${VARNEL_RELEASE_DIR}"
+  VERBATIM)
+
+# The zip holds the folder Varnel\ of the release.
 set(VARNEL_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/Varnel_Zize-${PROJECT_VERSION}-windows-x64.zip)
 add_custom_target(windows_zip
-  COMMAND ${CMAKE_COMMAND} -DPROGRAM_DIR=${VARNEL_PROGRAM_DIR} -DZIP=${VARNEL_WINDOWS_ZIP}
+  COMMAND ${CMAKE_COMMAND} -DRELEASE_DIR=${VARNEL_RELEASE_DIR} -DZIP=${VARNEL_WINDOWS_ZIP}
     -P ${CMAKE_CURRENT_LIST_DIR}/zip.cmake
-  DEPENDS Varnel_Zize Varnel_Zize_Update windows_runtime skin_images varnel_database varnel_languages
+  DEPENDS windows_release_folder
   COMMENT "Packing ${VARNEL_WINDOWS_ZIP}"
   VERBATIM)
