@@ -55,7 +55,8 @@ test-windows: deps
 	@scripts/windows-kit.sh >/dev/null
 	@scripts/test-win.sh $(WIN_BUILD_DIR)
 
-# The Windows program folder $(WIN_BUILD_DIR)/Varnel/ and its zip.
+# The Windows program folder $(WIN_BUILD_DIR)/Varnel/, its zip and the setup
+# program.
 windows: deps
 	@scripts/windows-build.sh $(WIN_BUILD_DIR)
 

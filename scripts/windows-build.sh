@@ -2,7 +2,8 @@
 # The complete Windows build: the kit if it is missing (scripts/windows-kit.sh),
 # then both programs against it in BUILD_DIR, the program folder
 # BUILD_DIR/Varnel/ with everything they load, the release folder
-# BUILD_DIR/release/Varnel/ and its zip.
+# BUILD_DIR/release/Varnel/, its zip, the setup program and its winget
+# manifests (BUILD_DIR/winget/).
 #   scripts/windows-build.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -37,5 +38,5 @@ elif ! grep -qxF "VARNEL_RELEASE_DATABASE_TOOL:FILEPATH=$release_tool" "$build/C
   cmake -S . -B "$build" -DVARNEL_RELEASE_DATABASE_TOOL:FILEPATH="$release_tool" >/dev/null
 fi
 cmake --build "$build" -j "${JOBS:-$(nproc)}"
-cmake --build "$build" --target windows_zip
-ls "$build"/Varnel_Zize-*-windows-x64.zip
+cmake --build "$build" --target windows_zip windows_setup
+ls "$build"/Varnel_Zize-*-windows-x64.zip "$build"/Varnel_Zize-*-setup.exe

@@ -87,3 +87,19 @@ add_custom_target(windows_zip
   DEPENDS windows_release_folder
   COMMENT "Packing ${VARNEL_WINDOWS_ZIP}"
   VERBATIM)
+
+# The setup program beside the zip (NSIS, packaging/windows/setup.nsi) and
+# the winget manifests for it in winget/.
+find_program(VARNEL_MAKENSIS makensis REQUIRED)
+set(VARNEL_WINDOWS_DOWNLOAD_URL "https://www.varnelzize.se/download/" CACHE STRING
+    "Where the setup program is published; the winget manifest names it there")
+set(VARNEL_WINDOWS_SETUP ${CMAKE_BINARY_DIR}/Varnel_Zize-${PROJECT_VERSION}-setup.exe)
+add_custom_target(windows_setup
+  COMMAND ${CMAKE_COMMAND} -DMAKENSIS=${VARNEL_MAKENSIS} -DSCRIPT=${PROJECT_SOURCE_DIR}/packaging/windows/setup.nsi
+    -DRELEASE_DIR=${VARNEL_RELEASE_DIR} -DOUTFILE=${VARNEL_WINDOWS_SETUP} -DVERSION=${PROJECT_VERSION}
+    -DICON=${PROJECT_SOURCE_DIR}/data/Build/Icon/Varnel.ico -DWORK=${CMAKE_BINARY_DIR}/setup
+    -DWINGET_DIR=${CMAKE_BINARY_DIR}/winget -DDOWNLOAD_URL=${VARNEL_WINDOWS_DOWNLOAD_URL}
+    -P ${CMAKE_CURRENT_LIST_DIR}/setup.cmake
+  DEPENDS windows_release_folder
+  COMMENT "Building ${VARNEL_WINDOWS_SETUP}"
+  VERBATIM)
