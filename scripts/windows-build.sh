@@ -5,13 +5,35 @@
 # BUILD_DIR/release/Varnel/, its zip, the setup program and its winget
 # manifests (BUILD_DIR/winget/).
 #   scripts/windows-build.sh [BUILD_DIR]
+# With WINDOWS_SIGN_CERT and WINDOWS_SIGN_KEY (PEM files; optional
+# WINDOWS_SIGN_TIMESTAMP, a time-stamp server's URL, and
+# WINDOWS_SIGN_PASSWORD_FILE) the programs, the uninstaller and the setup
+# program are signed (scripts/windows-sign.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build-win}"
+
+if [ -n "${WINDOWS_SIGN_CERT:-}${WINDOWS_SIGN_KEY:-}" ]; then
+  for variable in WINDOWS_SIGN_CERT WINDOWS_SIGN_KEY; do
+    if [ ! -f "${!variable:-}" ]; then
+      echo "windows-build: $variable must name a PEM file (both WINDOWS_SIGN_CERT and WINDOWS_SIGN_KEY)" >&2
+      exit 2
+    fi
+    export "$variable=$(realpath "${!variable}")"
+  done
+  [ -z "${WINDOWS_SIGN_PASSWORD_FILE:-}" ] || export WINDOWS_SIGN_PASSWORD_FILE="$(realpath "$WINDOWS_SIGN_PASSWORD_FILE")"
+  signed=1
+else
+  signed=""
+  echo "windows-build: no WINDOWS_SIGN_CERT and WINDOWS_SIGN_KEY: the programs and the setup program are unsigned"
+fi
 kit="$(scripts/windows-kit.sh)"
 qt_toolchain="$kit/lib/cmake/Qt6/qt.toolchain.cmake"
 launcher=()
 command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+# Paths below the source folder hash alike, so that a second build folder
+# (the signed build's test) compiles from the cache.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}"
 
 # The release builder of makeversion1 for this machine (the engine alone, in
 # BUILD_DIR-host): it gives the database that ships the release's version rows.
@@ -40,3 +62,4 @@ fi
 cmake --build "$build" -j "${JOBS:-$(nproc)}"
 cmake --build "$build" --target windows_zip windows_setup
 ls "$build"/Varnel_Zize-*-windows-x64.zip "$build"/Varnel_Zize-*-setup.exe
+[ -z "$signed" ] || echo "windows-build: signed with $WINDOWS_SIGN_CERT"

@@ -70,11 +70,16 @@ set(VARNEL_RELEASE_DATABASE_TOOL "" CACHE FILEPATH
 if(NOT VARNEL_RELEASE_DATABASE_TOOL)
   message(FATAL_ERROR "VARNEL_RELEASE_DATABASE_TOOL is not set: build the Windows programs with scripts/windows-build.sh")
 endif()
+# Its programs are signed there when the build has a certificate
+# (scripts/windows-sign.sh reads WINDOWS_SIGN_CERT and WINDOWS_SIGN_KEY).
 set(VARNEL_RELEASE_DIR ${CMAKE_BINARY_DIR}/release/Varnel)
+set(VARNEL_SIGN ${PROJECT_SOURCE_DIR}/scripts/windows-sign.sh)
 add_custom_target(windows_release_folder
   COMMAND ${CMAKE_COMMAND} -DSTAGE=${VARNEL_RELEASE_DIR} -DPROGRAM_DIR=${VARNEL_PROGRAM_DIR}
           -DEMPTY=${VARNEL_EMPTY_DATABASE} -DTOOL=${VARNEL_RELEASE_DATABASE_TOOL} -DSQLITE3=${SQLITE3_EXECUTABLE}
           -P ${PROJECT_SOURCE_DIR}/cmake/release_folder.cmake
+  COMMAND ${VARNEL_SIGN} ${VARNEL_RELEASE_DIR}/Varnel_Zize.exe
+  COMMAND ${VARNEL_SIGN} ${VARNEL_RELEASE_DIR}/Varnel_Zize_Update.exe
   DEPENDS Varnel_Zize Varnel_Zize_Update windows_runtime skin_images varnel_database varnel_languages
   COMMENT "Making the release folder ${VARNEL_RELEASE_DIR}"
   VERBATIM)
@@ -88,8 +93,9 @@ add_custom_target(windows_zip
   COMMENT "Packing ${VARNEL_WINDOWS_ZIP}"
   VERBATIM)
 
-# The setup program beside the zip (NSIS, packaging/windows/setup.nsi) and
-# the winget manifests for it in winget/.
+# The setup program beside the zip (NSIS, packaging/windows/setup.nsi), its
+# uninstaller and itself signed like the programs, and the winget manifests
+# for it in winget/.
 find_program(VARNEL_MAKENSIS makensis REQUIRED)
 set(VARNEL_WINDOWS_DOWNLOAD_URL "https://www.varnelzize.se/download/" CACHE STRING
     "Where the setup program is published; the winget manifest names it there")
@@ -98,7 +104,7 @@ add_custom_target(windows_setup
   COMMAND ${CMAKE_COMMAND} -DMAKENSIS=${VARNEL_MAKENSIS} -DSCRIPT=${PROJECT_SOURCE_DIR}/packaging/windows/setup.nsi
     -DRELEASE_DIR=${VARNEL_RELEASE_DIR} -DOUTFILE=${VARNEL_WINDOWS_SETUP} -DVERSION=${PROJECT_VERSION}
     -DICON=${PROJECT_SOURCE_DIR}/data/Build/Icon/Varnel.ico -DWORK=${CMAKE_BINARY_DIR}/setup
-    -DWINGET_DIR=${CMAKE_BINARY_DIR}/winget -DDOWNLOAD_URL=${VARNEL_WINDOWS_DOWNLOAD_URL}
+    -DWINGET_DIR=${CMAKE_BINARY_DIR}/winget -DDOWNLOAD_URL=${VARNEL_WINDOWS_DOWNLOAD_URL} -DSIGN=${VARNEL_SIGN}
     -P ${CMAKE_CURRENT_LIST_DIR}/setup.cmake
   DEPENDS windows_release_folder
   COMMENT "Building ${VARNEL_WINDOWS_SETUP}"

@@ -3,6 +3,9 @@
 #   -DMAKENSIS= -DSCRIPT=<setup.nsi> -DRELEASE_DIR= -DOUTFILE= -DVERSION= -DICON=
 #   -DWORK=<folder for what is generated> -DWINGET_DIR=<folder for the manifests>
 #   -DDOWNLOAD_URL=<where the setup program is published>
+#   [-DSIGN=<scripts/windows-sign.sh>]: with a certificate in WINDOWS_SIGN_CERT,
+#   the uninstaller and the setup program are signed as makensis writes them,
+#   and WORK/Uninstall.exe keeps a copy of the signed uninstaller.
 foreach(variable MAKENSIS SCRIPT RELEASE_DIR OUTFILE VERSION ICON WORK WINGET_DIR DOWNLOAD_URL)
   if(NOT ${variable})
     message(FATAL_ERROR "setup.cmake needs -D${variable}=")
@@ -35,7 +38,10 @@ file(WRITE ${WORK}/release_files.nsh "${nsh}")
 
 set(defines -DVERSION=${VERSION} -DRELEASE_DIR=${RELEASE_DIR} -DOUTFILE=${OUTFILE}
             -DFILES_NSH=${WORK}/release_files.nsh -DICON=${ICON})
-file(REMOVE ${OUTFILE})
+file(REMOVE ${OUTFILE} ${WORK}/Uninstall.exe)
+if(SIGN AND NOT "$ENV{WINDOWS_SIGN_CERT}" STREQUAL "")
+  list(APPEND defines -DSIGN=${SIGN} -DUNINSTALLER_COPY=${WORK}/Uninstall.exe)
+endif()
 execute_process(COMMAND ${MAKENSIS} -V2 -NOCD ${defines} ${SCRIPT} RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0 OR NOT EXISTS ${OUTFILE})
   message(FATAL_ERROR "makensis could not build ${OUTFILE}")

@@ -11,6 +11,8 @@
 ;   OUTFILE       the setup program to write
 ;   FILES_NSH     the release's files and folders, for the uninstaller
 ;   ICON          the program's icon
+;   SIGN          (optional) the command that signs a program file in place
+;   UNINSTALLER_COPY  (with SIGN) where a copy of the signed uninstaller goes
 
 Unicode true
 Target amd64-unicode
@@ -48,6 +50,13 @@ VIAddVersionKey /LANG=0 "FileDescription" "${PRODUCT} setup"
 VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=0 "LegalCopyright" "${PUBLISHER}"
+
+!ifdef SIGN
+  ; Signed as makensis writes them: the uninstaller before it goes into the
+  ; setup program, the setup program last.
+  !uninstfinalize '"${SIGN}" "%1" "${UNINSTALLER_COPY}"' = 0
+  !finalize '"${SIGN}" "%1"' = 0
+!endif
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
