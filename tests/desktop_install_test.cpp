@@ -91,10 +91,17 @@ TEST(DesktopInstall, InstallsTheProgramFolderLauncherAndDesktopFilesThatPassThei
                              QString::fromStdString((prefix / "share/metainfo/se.varnelzize.VarnelZize.metainfo.xml").string())});
     EXPECT_EQ(meta.status, 0) << meta.out.toStdString();
 
-    // Installing again keeps the groups the user made in a per-user install.
-    folder.env().writeFile("prefix/lib/varnel-zize/Db/Varnel.db", "the user's groups");
+    // Installing again keeps the groups the user made in a per-user install;
+    // the version rows are the installed files' again, not an update's.
+    const fs::path database = prefix / "lib/varnel-zize/Db/Varnel.db";
+    test::sqliteExec(database, "insert into tbl_Groups values ('Work', '/a', '/b', '/c', '/d', '/e');"
+                               "update tbl_Update set colVersion = '2' where colFile = 'Language\\Deutsch.lang';");
+    folder.env().writeFile("prefix/lib/varnel-zize/Language/Deutsch.lang", "an update's texts");
     ASSERT_TRUE(install(prefix));
-    EXPECT_EQ(folder.env().readFile("prefix/lib/varnel-zize/Db/Varnel.db"), "the user's groups");
+    EXPECT_EQ(test::sqliteRows(database, "select colName from tbl_Groups"), std::vector<std::vector<std::string>>{{"Work"}});
+    EXPECT_EQ(test::sqliteRows(database, "select colVersion from tbl_Update where colFile = 'Language\\Deutsch.lang'"),
+              std::vector<std::vector<std::string>>{{"1"}});
+    EXPECT_NE(folder.env().readFile("prefix/lib/varnel-zize/Language/Deutsch.lang"), "an update's texts");
 }
 
 // A per-user install is a release: no groups, and for every installed file the

@@ -1,12 +1,13 @@
 # Builds the setup program from the release folder with NSIS (cmake -P), and
 # the winget manifests for it (installer type nullsoft, its SHA-256).
 #   -DMAKENSIS= -DSCRIPT=<setup.nsi> -DRELEASE_DIR= -DOUTFILE= -DVERSION= -DICON=
+#   -DRELEASE_TOOL=<varnel_release_database.exe>
 #   -DWORK=<folder for what is generated> -DWINGET_DIR=<folder for the manifests>
 #   -DDOWNLOAD_URL=<where the setup program is published>
 #   [-DSIGN=<scripts/windows-sign.sh>]: with a certificate in WINDOWS_SIGN_CERT,
 #   the uninstaller and the setup program are signed as makensis writes them,
 #   and WORK/Uninstall.exe keeps a copy of the signed uninstaller.
-foreach(variable MAKENSIS SCRIPT RELEASE_DIR OUTFILE VERSION ICON WORK WINGET_DIR DOWNLOAD_URL)
+foreach(variable MAKENSIS SCRIPT RELEASE_DIR RELEASE_TOOL OUTFILE VERSION ICON WORK WINGET_DIR DOWNLOAD_URL)
   if(NOT ${variable})
     message(FATAL_ERROR "setup.cmake needs -D${variable}=")
   endif()
@@ -37,7 +38,7 @@ string(APPEND nsh "!macroend\n")
 file(WRITE ${WORK}/release_files.nsh "${nsh}")
 
 set(defines -DVERSION=${VERSION} -DRELEASE_DIR=${RELEASE_DIR} -DOUTFILE=${OUTFILE}
-            -DFILES_NSH=${WORK}/release_files.nsh -DICON=${ICON})
+            -DFILES_NSH=${WORK}/release_files.nsh -DICON=${ICON} -DRELEASE_TOOL=${RELEASE_TOOL})
 file(REMOVE ${OUTFILE} ${WORK}/Uninstall.exe)
 if(SIGN AND NOT "$ENV{WINDOWS_SIGN_CERT}" STREQUAL "")
   list(APPEND defines -DSIGN=${SIGN} -DUNINSTALLER_COPY=${WORK}/Uninstall.exe)

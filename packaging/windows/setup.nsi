@@ -10,6 +10,8 @@
 ;   RELEASE_DIR   the release folder (cmake/release_folder.cmake)
 ;   OUTFILE       the setup program to write
 ;   FILES_NSH     the release's files and folders, for the uninstaller
+;   RELEASE_TOOL  varnel_release_database.exe, which renews an installed
+;                 copy's version rows
 ;   ICON          the program's icon
 ;   SIGN          (optional) the command that signs a program file in place
 ;   UNINSTALLER_COPY  (with SIGN) where a copy of the signed uninstaller goes
@@ -127,12 +129,19 @@ Section "${PRODUCT}" SecProgram
   SectionIn RO
   Call CloseRunningCopy
   SetOutPath "$INSTDIR"
-  ; The user's groups stay: Db\Varnel.db is written only where there is none.
   File /r /x Varnel.db "${RELEASE_DIR}/*"
-  CreateDirectory "$INSTDIR\Db"
-  SetOverwrite off
-  File "/oname=$INSTDIR\Db\Varnel.db" "${RELEASE_DIR}/Db/Varnel.db"
-  SetOverwrite on
+  ; Over an installed copy its groups stay, and its version rows become the
+  ; release's: the files are the release's again.
+  ${If} ${FileExists} "$INSTDIR\Db\Varnel.db"
+    InitPluginsDir
+    File "/oname=$PLUGINSDIR\Varnel.db" "${RELEASE_DIR}/Db/Varnel.db"
+    File "/oname=$PLUGINSDIR\varnel_release_database.exe" "${RELEASE_TOOL}"
+    nsExec::ExecToLog '"$PLUGINSDIR\varnel_release_database.exe" --renew "$INSTDIR\Db\Varnel.db" "$PLUGINSDIR\Varnel.db"'
+    Pop $0
+  ${Else}
+    CreateDirectory "$INSTDIR\Db"
+    File "/oname=$INSTDIR\Db\Varnel.db" "${RELEASE_DIR}/Db/Varnel.db"
+  ${EndIf}
 
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\${MAIN_PROGRAM}" "" "$INSTDIR\${MAIN_PROGRAM}" 0
