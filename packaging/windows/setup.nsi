@@ -136,6 +136,7 @@ Section "${PRODUCT}" SecProgram
     InitPluginsDir
     File "/oname=$PLUGINSDIR\Varnel.db" "${RELEASE_DIR}/Db/Varnel.db"
     File "/oname=$PLUGINSDIR\varnel_release_database.exe" "${RELEASE_TOOL}"
+    ; A failure leaves the rows as they were and says why in the details.
     nsExec::ExecToLog '"$PLUGINSDIR\varnel_release_database.exe" --renew "$INSTDIR\Db\Varnel.db" "$PLUGINSDIR\Varnel.db"'
     Pop $0
   ${Else}
