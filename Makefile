@@ -55,7 +55,9 @@ test-windows: deps
 	@scripts/windows-kit.sh >/dev/null
 	@scripts/test-win.sh $(WIN_BUILD_DIR)
 
-# The Windows program folder $(WIN_BUILD_DIR)/Varnel/ and its zip.
+# The Windows program folder $(WIN_BUILD_DIR)/Varnel/, its zip and the setup
+# program; signed with WINDOWS_SIGN_CERT=<cert.pem> WINDOWS_SIGN_KEY=<key.pem>
+# [WINDOWS_SIGN_TIMESTAMP=<URL>] (scripts/windows-build.sh).
 windows: deps
 	@scripts/windows-build.sh $(WIN_BUILD_DIR)
 
@@ -81,4 +83,4 @@ deb: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD_DIR) $(WIN_BUILD_DIR) $(WIN_BUILD_DIR)-engine $(SAN_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(WIN_BUILD_DIR) $(WIN_BUILD_DIR)-engine $(WIN_BUILD_DIR)-host $(WIN_BUILD_DIR)-signed $(WIN_BUILD_DIR)-signed-host $(SAN_BUILD_DIR)

@@ -15,6 +15,8 @@ packages=(
   python3-pil fonts-dejavu-core
   desktop-file-utils appstream lintian dpkg-dev
   g++-mingw-w64-x86-64-posix wine wine64
+  # The Windows setup program and its signatures.
+  nsis osslsigncode openssl
   clang libclang-rt-14-dev
   e2fsprogs mount
   # The real file dialogs the desktop places test reads: GTK 3 through

@@ -4,14 +4,25 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QProcess>
+#include <QTimer>
 
+#include "core/program_folder.h"
 #include "core/registry.h"
+#include "lang/text_table.h"
 #include "shell/close_channel.h"
+#include "skin/message_boxes.h"
+#include "support/db_files.h"
+#include "support/http_server.h"
 #include "support/program_folder_copy.h"
+#include "update/frm_update.h"
+#include "update/update_paths.h"
 
 using namespace varnel;
 using test::ProgramFolderCopy;
@@ -80,10 +91,84 @@ TEST(DesktopInstall, InstallsTheProgramFolderLauncherAndDesktopFilesThatPassThei
                              QString::fromStdString((prefix / "share/metainfo/se.varnelzize.VarnelZize.metainfo.xml").string())});
     EXPECT_EQ(meta.status, 0) << meta.out.toStdString();
 
-    // Installing again keeps the groups the user made in a per-user install.
-    folder.env().writeFile("prefix/lib/varnel-zize/Db/Varnel.db", "the user's groups");
+    // Installing again keeps the groups the user made in a per-user install;
+    // the version rows are the installed files' again, not an update's.
+    const fs::path database = prefix / "lib/varnel-zize/Db/Varnel.db";
+    test::sqliteExec(database, "insert into tbl_Groups values ('Work', '/a', '/b', '/c', '/d', '/e');"
+                               "update tbl_Update set colVersion = '2' where colFile = 'Language\\Deutsch.lang';");
+    folder.env().writeFile("prefix/lib/varnel-zize/Language/Deutsch.lang", "an update's texts");
     ASSERT_TRUE(install(prefix));
-    EXPECT_EQ(folder.env().readFile("prefix/lib/varnel-zize/Db/Varnel.db"), "the user's groups");
+    EXPECT_EQ(test::sqliteRows(database, "select colName from tbl_Groups"), std::vector<std::vector<std::string>>{{"Work"}});
+    EXPECT_EQ(test::sqliteRows(database, "select colVersion from tbl_Update where colFile = 'Language\\Deutsch.lang'"),
+              std::vector<std::vector<std::string>>{{"1"}});
+    EXPECT_NE(folder.env().readFile("prefix/lib/varnel-zize/Language/Deutsch.lang"), "an update's texts");
+}
+
+// A per-user install is a release: no groups, and for every installed file the
+// version row "makeversion1" writes, so that the update check offers the file
+// the server raised. (Without the rows it found "No new updates".)
+TEST(DesktopInstall, TheInstalledCopyIsAReleaseThatTakesAnUpdate) {
+    ProgramFolderCopy folder;
+    test::TestEnvironment& env = folder.env();
+    ASSERT_TRUE(install(env.path("prefix")));
+    const fs::path installed = env.path("prefix/lib/varnel-zize");
+    const fs::path database = installed / "Db/Varnel.db";
+    const std::string allRows = "select * from tbl_Update order by rowid";
+    const auto shipped = test::sqliteRows(database, allRows);
+    EXPECT_TRUE(test::sqliteRows(database, "select * from tbl_Groups").empty());
+
+    // The rows the real release builder writes for the installed files.
+    fs::copy(installed, env.path("rebuilt"), fs::copy_options::recursive);
+    QProcess builder;
+    builder.setProcessEnvironment(folder.processEnvironment());
+    builder.setWorkingDirectory(QString::fromStdString(env.path("rebuilt").string()));
+    builder.start(QString::fromStdString(env.path("rebuilt/Varnel_Zize_Update").string()), {"makeversion1"});
+    ASSERT_TRUE(builder.waitForFinished(60000));
+    EXPECT_EQ(shipped, test::sqliteRows(env.path("rebuilt/Db/Varnel.db"), allRows));
+    EXPECT_NE(std::find(shipped.begin(), shipped.end(), std::vector<std::string>{"Language\\Deutsch.lang", "1"}),
+              shipped.end());
+
+    // The update server raises one file.
+    const std::string published = "server/VarnelUpdate/Zize/Update/";
+    env.writeFile(published + "Update.upd", "Language\\Deutsch.lang\t|\t2\r\n");
+    env.writeFile(published + "Language/Deutsch.lang", "neue Texte");
+    test::HttpServer server(env.path("server"));
+    setProgramFolder(installed);
+    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
+                      (server.baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
+    Texts = {};
+    Texts.NewUpdatesAvalible = "NewUpdatesAvalible";
+    Texts.NoNewUpdatesAvalible = "NoNewUpdatesAvalible";
+    Texts.UpToDate = "UpToDate";
+    std::vector<std::string> alerts;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        frmMsgBoxAlert* box = frmMsgBoxAlert::loaded();
+        if (!box || !box->isVisible()) return;
+        alerts.push_back(box->lblMsg->text().toStdString());
+        emit box->btnOk->Click();
+    });
+    answer.start(10);
+
+    frmUpdate& window = frmUpdate::instance();
+    window.show();
+    emit window.btnCheck->Click();
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return window.lblUpdate->isVisible(); }));
+    EXPECT_EQ(window.lblUpdate->text().toStdString(), "NewUpdatesAvalible");
+    EXPECT_EQ(UpdateFiles, std::vector<std::string>{"Language\\Deutsch.lang"});
+    emit window.btnUpdate->Click();
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return !alerts.empty(); }));
+    EXPECT_EQ(alerts, std::vector<std::string>{"UpToDate"});
+    EXPECT_EQ(env.readFile("prefix/lib/varnel-zize/Language/Deutsch.lang"), "neue Texte");
+    EXPECT_EQ(test::sqliteRows(database, "select colVersion from tbl_Update where colFile = 'Language\\Deutsch.lang'"),
+              std::vector<std::vector<std::string>>{{"2"}});
+
+    delete frmUpdate::loaded();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Texts = {};
+    UpdateFiles.clear();
+    UpdateVersions.clear();
+    setProgramFolder(env.folder());
 }
 
 TEST(DesktopInstall, ReadOnlyProgramFolderRunsFromTheUserDataFolderAndObeysTheCommandLine) {

@@ -60,12 +60,63 @@ add_custom_target(windows_runtime ALL
   COMMENT "Copying the Qt and runtime DLLs and plugins into the program folder"
   VERBATIM)
 
-# The zip holds the folder Varnel\ with everything a user needs and nothing
-# the build or the tests leave there.
-set(VARNEL_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/Varnel_Zize-${PROJECT_VERSION}-windows-x64.zip)
-add_custom_target(windows_zip
-  COMMAND ${CMAKE_COMMAND} -DPROGRAM_DIR=${VARNEL_PROGRAM_DIR} -DZIP=${VARNEL_WINDOWS_ZIP}
-    -P ${CMAKE_CURRENT_LIST_DIR}/zip.cmake
+# The release folder: the program folder without what the programs write
+# there while they run, its database holding the release's version rows
+# (cmake/release_folder.cmake). The zip and the setup program are made of it.
+# The rows come from the release builder built for the build machine, which
+# scripts/windows-build.sh builds first.
+set(VARNEL_RELEASE_DATABASE_TOOL "" CACHE FILEPATH
+    "varnel_release_database built for the build machine (scripts/windows-build.sh builds it)")
+if(NOT VARNEL_RELEASE_DATABASE_TOOL)
+  message(FATAL_ERROR "VARNEL_RELEASE_DATABASE_TOOL is not set: build the Windows programs with scripts/windows-build.sh")
+endif()
+# Its programs are signed there when the build has a certificate
+# (scripts/windows-sign.sh reads WINDOWS_SIGN_CERT and WINDOWS_SIGN_KEY). Its
+# stamp changes with its content only: packing it is made again only then.
+set(VARNEL_RELEASE_DIR ${CMAKE_BINARY_DIR}/release/Varnel)
+set(VARNEL_RELEASE_STAMP ${CMAKE_BINARY_DIR}/release/Varnel.content)
+set(VARNEL_SIGN ${PROJECT_SOURCE_DIR}/scripts/windows-sign.sh)
+add_custom_target(windows_release_folder
+  COMMAND ${CMAKE_COMMAND} -DSTAGE=${VARNEL_RELEASE_DIR} -DPROGRAM_DIR=${VARNEL_PROGRAM_DIR}
+          -DEMPTY=${VARNEL_EMPTY_DATABASE} -DTOOL=${VARNEL_RELEASE_DATABASE_TOOL} -DSQLITE3=${SQLITE3_EXECUTABLE}
+          -P ${PROJECT_SOURCE_DIR}/cmake/release_folder.cmake
+  COMMAND ${VARNEL_SIGN} ${VARNEL_RELEASE_DIR}/Varnel_Zize.exe
+  COMMAND ${VARNEL_SIGN} ${VARNEL_RELEASE_DIR}/Varnel_Zize_Update.exe
+  COMMAND ${CMAKE_COMMAND} -DFOLDER=${VARNEL_RELEASE_DIR} -DSTAMP=${VARNEL_RELEASE_STAMP}
+          -P ${CMAKE_CURRENT_LIST_DIR}/content_stamp.cmake
+  BYPRODUCTS ${VARNEL_RELEASE_STAMP}
   DEPENDS Varnel_Zize Varnel_Zize_Update windows_runtime skin_images varnel_database varnel_languages
+  COMMENT "Making the release folder ${VARNEL_RELEASE_DIR}"
+  VERBATIM)
+
+# The zip holds the folder Varnel\ of the release.
+set(VARNEL_WINDOWS_ZIP ${CMAKE_BINARY_DIR}/Varnel_Zize-${PROJECT_VERSION}-windows-x64.zip)
+add_custom_command(OUTPUT ${VARNEL_WINDOWS_ZIP}
+  COMMAND ${CMAKE_COMMAND} -DRELEASE_DIR=${VARNEL_RELEASE_DIR} -DZIP=${VARNEL_WINDOWS_ZIP}
+    -P ${CMAKE_CURRENT_LIST_DIR}/zip.cmake
+  DEPENDS ${VARNEL_RELEASE_STAMP} ${CMAKE_CURRENT_LIST_DIR}/zip.cmake
   COMMENT "Packing ${VARNEL_WINDOWS_ZIP}"
   VERBATIM)
+add_custom_target(windows_zip DEPENDS ${VARNEL_WINDOWS_ZIP})
+add_dependencies(windows_zip windows_release_folder)
+
+# The setup program beside the zip (NSIS, packaging/windows/setup.nsi), its
+# uninstaller and itself signed like the programs, and the winget manifests
+# for it in winget/.
+find_program(VARNEL_MAKENSIS makensis REQUIRED)
+set(VARNEL_WINDOWS_DOWNLOAD_URL "https://www.varnelzize.se/download/" CACHE STRING
+    "Where the setup program is published; the winget manifest names it there")
+set(VARNEL_WINDOWS_SETUP ${CMAKE_BINARY_DIR}/Varnel_Zize-${PROJECT_VERSION}-setup.exe)
+add_custom_command(OUTPUT ${VARNEL_WINDOWS_SETUP}
+  COMMAND ${CMAKE_COMMAND} -DMAKENSIS=${VARNEL_MAKENSIS} -DSCRIPT=${PROJECT_SOURCE_DIR}/packaging/windows/setup.nsi
+    -DRELEASE_DIR=${VARNEL_RELEASE_DIR} -DRELEASE_TOOL=$<TARGET_FILE:varnel_release_database>
+    -DOUTFILE=${VARNEL_WINDOWS_SETUP} -DVERSION=${PROJECT_VERSION}
+    -DICON=${PROJECT_SOURCE_DIR}/data/Build/Icon/Varnel.ico -DWORK=${CMAKE_BINARY_DIR}/setup
+    -DWINGET_DIR=${CMAKE_BINARY_DIR}/winget -DDOWNLOAD_URL=${VARNEL_WINDOWS_DOWNLOAD_URL} -DSIGN=${VARNEL_SIGN}
+    -P ${CMAKE_CURRENT_LIST_DIR}/setup.cmake
+  DEPENDS ${VARNEL_RELEASE_STAMP} varnel_release_database ${PROJECT_SOURCE_DIR}/packaging/windows/setup.nsi
+          ${CMAKE_CURRENT_LIST_DIR}/setup.cmake ${PROJECT_SOURCE_DIR}/data/Build/Icon/Varnel.ico
+  COMMENT "Building ${VARNEL_WINDOWS_SETUP}"
+  VERBATIM)
+add_custom_target(windows_setup DEPENDS ${VARNEL_WINDOWS_SETUP})
+add_dependencies(windows_setup windows_release_folder)

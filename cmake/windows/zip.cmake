@@ -1,20 +1,11 @@
-# Packs the program folder into the release zip (cmake -P): a clean copy of
-# the folder first, so that logs, downloads and settings of test runs stay out.
-get_filename_component(stage ${ZIP} DIRECTORY)
-set(stage ${stage}/zip-stage)
-file(REMOVE_RECURSE ${stage})
-file(MAKE_DIRECTORY ${stage}/Varnel)
-file(GLOB entries RELATIVE ${PROGRAM_DIR} ${PROGRAM_DIR}/*)
-foreach(entry IN LISTS entries)
-  if(entry MATCHES "^(Error\\.log|loggaren\\.log|Temp|Update\\.upd)$")
-    continue()
-  endif()
-  file(COPY ${PROGRAM_DIR}/${entry} DESTINATION ${stage}/Varnel)
-endforeach()
+# Packs the release folder (cmake/release_folder.cmake) into the release zip
+# (cmake -P), as the folder Varnel\ with everything a user needs.
+#   -DRELEASE_DIR=<.../Varnel> -DZIP=<zip file>
+get_filename_component(parent ${RELEASE_DIR} DIRECTORY)
+get_filename_component(name ${RELEASE_DIR} NAME)
 file(REMOVE ${ZIP})
-execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${ZIP} --format=zip Varnel
-  WORKING_DIRECTORY ${stage} RESULT_VARIABLE rc)
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar cf ${ZIP} --format=zip ${name}
+  WORKING_DIRECTORY ${parent} RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "Packing ${ZIP} failed")
 endif()
-file(REMOVE_RECURSE ${stage})
