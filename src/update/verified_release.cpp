@@ -6,7 +6,6 @@
 #include <system_error>
 
 #include "core/db.h"
-#include "core/events.h"
 #include "core/file_bytes.h"
 #include "core/log.h"
 #include "core/program_folder.h"
@@ -45,6 +44,17 @@ void removeSavedRelease() {
 }
 
 const char* const kInstalledRelease = "InstalledRelease";
+
+// Temp path and manifest path of each file that waits in Temp.
+std::vector<std::pair<std::string, std::string>> filesInTemp() {
+    std::vector<std::pair<std::string, std::string>> waiting;
+    for (const auto& [temp, entry] : {std::pair{mainProgramTempEntry(), mainProgramEntry()},
+                                      std::pair{std::string(kDatabaseTempEntry), std::string(kDatabaseEntry)}}) {
+        std::error_code ec;
+        if (fs::exists(programPath(temp), ec)) waiting.emplace_back(temp, entry);
+    }
+    return waiting;
+}
 
 // The saved release, or why the waiting files may not replace the installed ones.
 std::optional<VerifiedRelease> waitingRelease(const std::vector<std::pair<std::string, std::string>>& waiting,
@@ -129,17 +139,13 @@ void saveVerifiedReleaseForUpdater() {
     });
 }
 
-WaitingFiles checkWaitingFiles(const std::function<bool()>& mainProgramRunning) {
+bool waitingFilesNeedCheck() { return releaseKey() && !filesInTemp().empty(); }
+
+WaitingFiles checkWaitingFiles() {
     WaitingFiles result;
     if (!releaseKey()) return result;
-    std::vector<std::pair<std::string, std::string>> waiting;  // Temp path, manifest path
-    for (const auto& [temp, entry] : {std::pair{mainProgramTempEntry(), mainProgramEntry()},
-                                      std::pair{std::string(kDatabaseTempEntry), std::string(kDatabaseEntry)}}) {
-        std::error_code ec;
-        if (fs::exists(programPath(temp), ec)) waiting.emplace_back(temp, entry);
-    }
+    const std::vector<std::pair<std::string, std::string>> waiting = filesInTemp();
     if (waiting.empty()) return result;
-    while (mainProgramRunning && mainProgramRunning()) letPendingEventsRun();
 
     std::string why;
     result.release = waitingRelease(waiting, why);

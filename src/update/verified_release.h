@@ -70,8 +70,11 @@ struct WaitingFiles {
 // When not, the error log names the reason, the waiting files are deleted
 // and their versions go back to '1' (the next Check offers them again) and
 // `verified` is false: the old files stay.
-// Waits while `mainProgramRunning` answers true before it reads anything.
-WaitingFiles checkWaitingFiles(const std::function<bool()>& mainProgramRunning);
+// The caller lets the main program end first when waitingFilesNeedCheck().
+WaitingFiles checkWaitingFiles();
+// True when checkWaitingFiles has files to read: the program has a release
+// key and files wait in Temp.
+bool waitingFilesNeedCheck();
 
 // After the updater's move: the release counts as installed when every file
 // that waited now has its place with the release's digest.
