@@ -252,7 +252,12 @@ TEST(GroupEditor, DraftPlacesSurviveATripToChangeMode) {
     RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
     f.loadEditor();
     frmMain& editor = frmMain::instance();
+    editor.show();
+    ASSERT_EQ(editor.imgPlay->y(), 73);  // change mode's row
     editor.btnMain_Click(0);
+    // The click returns at once; the marker then slides to add mode's row.
+    EXPECT_EQ(editor.imgPlay->y(), 73);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return editor.imgPlay->y() == 41; }, 10000));
     typePlaces(editor, {"/n1", "/n2", "", "", ""});
     editor.btnMain_Click(1);
     EXPECT_EQ(editor.txtpath[0]->text(), "/w1");
