@@ -118,7 +118,10 @@ int main(int argc, char** argv) {
             emit box->btnOk->Click();
         });
         answer.start(20);
+        bool ended = false;
+        QObject::connect(&window, &frmUpdate::batchEnded, [&] { ended = true; });
         emit window.btnUpdate->Click();
+        spinUntil([&] { return ended; });
         watch.stop();
         answer.stop();
         if (!grabbed) {

@@ -22,11 +22,6 @@ namespace fs = std::filesystem;
 
 const char* const kNotVerified = "Update could not be verified";
 
-std::optional<VerifiedRelease>& current() {
-    static std::optional<VerifiedRelease> release;
-    return release;
-}
-
 // The release files the main program leaves beside the waiting ones.
 const char* const kSavedManifest = "Temp\\Update.upd";
 const char* const kSavedSums = "Temp\\Update.sums";
@@ -102,9 +97,6 @@ void recordInstalledRelease(const VerifiedRelease& release) {
     setRegistryText(HKEY_CURRENT_USER, kSettingsKey, kInstalledRelease, std::to_string(release.stamp->number));
 }
 
-void setVerifiedRelease(std::optional<VerifiedRelease> release) { current() = std::move(release); }
-const std::optional<VerifiedRelease>& verifiedRelease() { return current(); }
-
 DownloadDigestCheck::DownloadDigestCheck(std::string file, std::optional<Sha256Digest> expected,
                                          std::function<void()> onRefused)
     : file_(std::move(file)), expected_(expected), onRefused_(std::move(onRefused)) {}
@@ -119,23 +111,25 @@ void DownloadDigestCheck::refuse() const {
     if (onRefused_) onRefused_();
 }
 
-std::unique_ptr<DownloadDigestCheck> downloadCheckFor(const std::string& file, std::function<void()> onRefused) {
+std::unique_ptr<DownloadDigestCheck> downloadCheckFor(const std::string& file,
+                                                      const std::optional<VerifiedRelease>& release,
+                                                      std::function<void()> onRefused) {
     if (!releaseKey()) return nullptr;
     std::optional<Sha256Digest> expected;
-    if (current()) {
-        const auto listed = current()->digests.find(file);
-        if (listed != current()->digests.end()) expected = listed->second;
+    if (release) {
+        const auto listed = release->digests.find(file);
+        if (listed != release->digests.end()) expected = listed->second;
     }
     return std::make_unique<DownloadDigestCheck>(file, expected, std::move(onRefused));
 }
 
-void saveVerifiedReleaseForUpdater() {
-    if (!releaseKey() || !current()) return;
-    guarded("verifyRelease", [] {
+void saveVerifiedReleaseForUpdater(const std::optional<VerifiedRelease>& release) {
+    if (!releaseKey() || !release) return;
+    guarded("verifyRelease", [&] {
         fs::create_directories(programPath("Temp"));
-        writeFile(programPath(kSavedManifest), current()->manifest);
-        writeFile(programPath(kSavedSums), current()->sums);
-        writeFile(programPath(kSavedSignature), current()->signature);
+        writeFile(programPath(kSavedManifest), release->manifest);
+        writeFile(programPath(kSavedSums), release->sums);
+        writeFile(programPath(kSavedSignature), release->signature);
     });
 }
 
