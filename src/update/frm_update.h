@@ -53,8 +53,6 @@ public:
 
     // The files the last Check selected; a Check that selects nothing keeps them.
     const DownloadList& downloadList() const { return downloads_; }
-    // From Update until the batch is in place, rolled back or handed over.
-    bool batchRunning() const { return batchRunning_; }
 
     // UpdateWindowView, for readUpdateFile and cancelUpdate.
     void showMessage(const std::string& text) override;

@@ -222,8 +222,9 @@ void frmMain::startWhenMainProgramFileIsThere() {
     auto* watch = new QFileSystemWatcher(this);
     watch->addPath(QString::fromStdString(pathText(programFolder())));
     connect(watch, &QFileSystemWatcher::directoryChanged, this, startIfThere);
-    QTimer::singleShot(kMainProgramFileWaitMs, this, [this] {
+    QTimer::singleShot(kMainProgramFileWaitMs, this, [this, watch] {
         if (ended_) return;
+        watch->disconnect(this);
         messageBox(QStringLiteral("Cant restart varnel_Zize, Please try manually."));
         finish();
     });
