@@ -9,7 +9,6 @@
 
 #include "bench_util.h"
 #include "core/db.h"
-#include "core/events.h"
 #include "core/program_folder.h"
 #include "core/sql_statements.h"
 #include "updater/make_version.h"
@@ -19,7 +18,6 @@ namespace fs = std::filesystem;
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    processPendingEvents = [] { QCoreApplication::processEvents(); };
     const fs::path release = bench::tempFolder("makeversion");
     setProgramFolder(release);
     fs::create_directories(release / "Db");

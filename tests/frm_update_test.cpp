@@ -71,9 +71,6 @@ struct UpdateWindowTest : ::testing::Test {
                  {&TextTable::NewUpdatesAvalible, "NewUpdatesAvalible"},
                  {&TextTable::NoNewUpdatesAvalible, "NoNewUpdatesAvalible"}})
             Texts.*member = key;
-        UpdateFiles.clear();
-        UpdateVersions.clear();
-        CancelDownload = false;
         updaterHandOver().removePlacesBar = [this] { handOverSteps.push_back("places bar"); };
         updaterHandOver().removeTrayIcon = [this] { handOverSteps.push_back("tray icon"); };
         updaterHandOver().start = [this](const QString&, const QStringList& arguments) {
@@ -120,8 +117,15 @@ struct UpdateWindowTest : ::testing::Test {
         emit w.btnCheck->Click();
         return test::spinUntil([&] { return frmUpdate::loaded() && w.lblUpdate->isVisible(); });
     }
-    // Presses Update; returns when the batch's loop has ended.
-    void update() { emit frmUpdate::instance().btnUpdate->Click(); }
+    // Presses Update; returns when the batch has ended.
+    void update() {
+        frmUpdate& w = frmUpdate::instance();
+        bool ended = false;
+        const QMetaObject::Connection done = QObject::connect(&w, &frmUpdate::batchEnded, [&] { ended = true; });
+        emit w.btnUpdate->Click();
+        EXPECT_TRUE(test::spinUntil([&] { return ended; }, 60000));
+        QObject::disconnect(done);
+    }
 };
 
 // Three ordinary files at "2" over installed "1", in folders.
@@ -156,7 +160,7 @@ TEST_F(UpdateWindowTest, CheckWithTheServerDown) {
     EXPECT_EQ(alerts.texts, std::vector<std::string>{"CantConnect"});
     test::spinUntil([] { return false; }, 600);  // a timer tick or more
     EXPECT_FALSE(w.btnUpdate->Enabled());
-    EXPECT_TRUE(w.Timer1->isActive());  // still waiting for a manifest
+    EXPECT_TRUE(w.btnCheck->Enabled());  // still fetching: Check can ask again
     EXPECT_FALSE(w.lblUpdate->isVisible());
     EXPECT_FALSE(env.exists("Update.upd"));
 }
@@ -176,8 +180,8 @@ TEST_F(UpdateWindowTest, AManifestWithMessagesAndVersionsAroundNineAndTen) {
     EXPECT_TRUE(w.lblMessage->isVisible());
     EXPECT_EQ(w.lblMessage->text(), "A new look");
     EXPECT_TRUE(w.btnUpdate->Enabled());
-    EXPECT_EQ(UpdateFiles, std::vector<std::string>{"Language\\English.lang"});  // "10" comes before "9"
-    EXPECT_EQ(UpdateVersions, std::vector<std::string>{"9"});
+    EXPECT_EQ(w.downloadList().files, std::vector<std::string>{"Language\\English.lang"});  // "10" comes before "9"
+    EXPECT_EQ(w.downloadList().versions, std::vector<std::string>{"9"});
     EXPECT_EQ(server->requests(), "/VarnelUpdate/Zize/Update/Update.upd\n");
     EXPECT_TRUE(alerts.texts.empty());
 }
@@ -275,7 +279,7 @@ TEST_F(UpdateWindowTest, AManifestThatTriesToLeaveTheProgramFolder) {
     publish("Data/good.txt", "new");
     startServer();
     ASSERT_TRUE(check());
-    EXPECT_EQ(UpdateFiles, std::vector<std::string>{"Data\\good.txt"});
+    EXPECT_EQ(frmUpdate::instance().downloadList().files, std::vector<std::string>{"Data\\good.txt"});
     update();
     EXPECT_EQ(alerts.texts, std::vector<std::string>{"UpToDate"});
     EXPECT_EQ(env.readFile("Data/good.txt"), "new");

@@ -56,7 +56,7 @@ public:
             if (!box || !box->isVisible()) return;
             texts.push_back(box->lblMsg->text().toStdString());
             // After a download that failed, the user cancels the batch.
-            if (texts.back() == "CantConnect") CancelDownload = true;
+            if (frmUpdate* w = frmUpdate::loaded(); w && texts.back() == "CantConnect") emit w->btnCancel->Click();
             emit box->btnOk->Click();
         });
         timer_.start(10);
@@ -92,9 +92,6 @@ struct SignedUpdate : ::testing::Test {
                  {&TextTable::NoNewUpdatesAvalible, "NoNewUpdatesAvalible"},
                  {&TextTable::UpdateNotVerified, "UpdateNotVerified"}})
             Texts.*member = key;
-        UpdateFiles.clear();
-        UpdateVersions.clear();
-        CancelDownload = false;
         // The updater this window starts reads the folder's settings and records its boxes.
         for (const char* name : {"XDG_CONFIG_HOME", "VARNEL_MESSAGE_LOG"}) {
             savedVariables.emplace_back(name, qgetenv(name));
@@ -115,7 +112,6 @@ struct SignedUpdate : ::testing::Test {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         updaterHandOver() = savedHandOver;
         setReleaseKey(std::nullopt);
-        setVerifiedRelease(std::nullopt);
         Texts = {};
         for (const auto& [name, value] : savedVariables)
             if (value.isEmpty()) qunsetenv(name);
@@ -185,9 +181,15 @@ struct SignedUpdate : ::testing::Test {
         emit w.btnCheck->Click();
         return test::spinUntil([&] { return !alerts.texts.empty() || (frmUpdate::loaded() && w.lblUpdate->isVisible()); });
     }
+    // Presses Update; returns when the batch has ended.
     void update() {
         alerts.texts.clear();
-        emit frmUpdate::instance().btnUpdate->Click();
+        frmUpdate& w = frmUpdate::instance();
+        bool ended = false;
+        const QMetaObject::Connection done = QObject::connect(&w, &frmUpdate::batchEnded, [&] { ended = true; });
+        emit w.btnUpdate->Click();
+        EXPECT_TRUE(test::spinUntil([&] { return ended; }, 60000));
+        QObject::disconnect(done);
     }
 
     // Publishes the release with Data\a.txt raised to version 2, signed with
@@ -218,7 +220,7 @@ TEST_F(SignedUpdate, AGenuineReleaseInstallsThroughTheUpdaterAndNoOlderOneAfterI
     ASSERT_TRUE(check());
     frmUpdate& w = frmUpdate::instance();
     EXPECT_EQ(w.lblUpdate->text(), "NewUpdatesAvalible");
-    EXPECT_EQ(UpdateFiles,
+    EXPECT_EQ(frmUpdate::instance().downloadList().files,
               (std::vector<std::string>{"Data\\a.txt", "Data\\empty.txt", "Db\\Varnel.db", mainProgramEntry()}));
     EXPECT_EQ(server->requests(),
               "/VarnelUpdate/Zize/Update/Update.upd\n/VarnelUpdate/Zize/Update/Update.sums\n"
@@ -272,7 +274,7 @@ TEST_F(SignedUpdate, AGenuineReleaseInstallsThroughTheUpdaterAndNoOlderOneAfterI
     publishRaised(ReleaseStamp{releaseNumber + 1, here, valid});
     ASSERT_TRUE(check());
     EXPECT_TRUE(alerts.texts.empty());
-    EXPECT_EQ(UpdateFiles, std::vector<std::string>{"Data\\a.txt"});
+    EXPECT_EQ(frmUpdate::instance().downloadList().files, std::vector<std::string>{"Data\\a.txt"});
     update();
     EXPECT_EQ(alerts.texts, std::vector<std::string>{"UpToDate"});
     EXPECT_EQ(installedReleaseValue(), std::to_string(releaseNumber + 1));
@@ -289,7 +291,7 @@ TEST_F(SignedUpdate, AFileChangedAfterSigningOrCutShortReplacesNothing) {
         fs::remove(run.path("Error.log"));
         writeAll(published("Data/a.txt"), served);
         ASSERT_TRUE(check());
-        EXPECT_EQ(UpdateFiles, std::vector<std::string>{"Data\\a.txt"});
+        EXPECT_EQ(frmUpdate::instance().downloadList().files, std::vector<std::string>{"Data\\a.txt"});
         update();
         // As a Cancel: the old file back from its backup, the window closed.
         EXPECT_EQ(alerts.texts, (std::vector<std::string>{"UpdateNotVerified", "DownloadCancelled"}));
@@ -358,8 +360,8 @@ TEST_F(SignedUpdate, NothingIsOfferedFromAReleaseThatDoesNotVerify) {
     ASSERT_TRUE(check());
     EXPECT_TRUE(alerts.texts.empty());
     EXPECT_EQ(w.lblUpdate->text(), "NewUpdatesAvalible");
-    EXPECT_EQ(UpdateFiles, std::vector<std::string>{"Data\\a.txt"});
-    EXPECT_EQ(UpdateVersions, std::vector<std::string>{"2"});
+    EXPECT_EQ(frmUpdate::instance().downloadList().files, std::vector<std::string>{"Data\\a.txt"});
+    EXPECT_EQ(frmUpdate::instance().downloadList().versions, std::vector<std::string>{"2"});
 }
 
 TEST(SignedUpdater, KeepsTheOldMainProgramWhenTheOneInTempIsNotTheReleases) {

@@ -14,7 +14,6 @@
 #include <stdexcept>
 #include <thread>
 
-#include "core/events.h"
 #include "places/single_instance.h"
 #include "support/test_env.h"
 
@@ -179,14 +178,6 @@ TEST_F(SingleInstance, AnotherUsersCopyDoesNotCount) {
     EXPECT_EQ(check(program), "alone");
     auto own = startWaiting(program);
     EXPECT_EQ(check(program), "started");
-}
-
-TEST(SingleInstanceEvents, PendingEventsRunWhileTheListIsWalked) {
-    int calls = 0;
-    processPendingEvents = [&] { ++calls; };
-    IsStarted();
-    processPendingEvents = nullptr;
-    EXPECT_GT(calls, 0);
 }
 
 }  // namespace

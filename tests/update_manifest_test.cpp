@@ -47,16 +47,18 @@ struct UpdateFixture : ::testing::Test {
 
     UpdateFixture() {
         test::installShippedDatabase(env.folder());
-        setUpdateWindowLoader([this] { return &window; });
-        UpdateFiles.clear();
-        UpdateVersions.clear();
         Texts.NewUpdatesAvalible = "New updates";
         Texts.NoNewUpdatesAvalible = "Nothing new";
         Texts.DownloadCancelled = "Cancelled";
     }
     ~UpdateFixture() override {
-        setUpdateWindowLoader(nullptr);
         Texts = {};
+    }
+
+    // Reads Update.upd as the update window does: a list that selects nothing keeps the one before.
+    DownloadList list;
+    void readManifest() {
+        if (std::optional<DownloadList> selected = readUpdateFile(window)) list = *selected;
     }
 
     void installed(const std::string& file, const std::string& version) {
@@ -89,10 +91,10 @@ TEST_F(UpdateFixture, NewerFilesAreSelectedInTextOrder) {
                   "Message |\r\n"                         // empty: keeps the text
                   "Build\\UpdateWindow.gif\t|\t9\r\n"     // listed twice: fetched twice
                   "\r\n");
-    readUpdateFile();
-    EXPECT_EQ(UpdateFiles, (std::vector<std::string>{mainProgramEntry(), "Build\\UpdateWindow.gif",
+    readManifest();
+    EXPECT_EQ(list.files, (std::vector<std::string>{mainProgramEntry(), "Build\\UpdateWindow.gif",
                                                      "Build\\UpdateWindow.gif"}));
-    EXPECT_EQ(UpdateVersions, (std::vector<std::string>{"2", "9", "9"}));
+    EXPECT_EQ(list.versions, (std::vector<std::string>{"2", "9", "9"}));
     EXPECT_TRUE(window.update);
     EXPECT_TRUE(window.statusVisible);
     EXPECT_EQ(window.status, "New updates");
@@ -104,13 +106,13 @@ TEST_F(UpdateFixture, NewerFilesAreSelectedInTextOrder) {
 TEST_F(UpdateFixture, NothingNewerKeepsTheOldListButDisablesUpdate) {
     installed("Db\\Varnel.db", "3");
     env.writeFile("Update.upd", "Db\\Varnel.db\t|\t4\r\n");
-    readUpdateFile();
-    ASSERT_EQ(UpdateFiles.size(), 1u);
+    readManifest();
+    ASSERT_EQ(list.files.size(), 1u);
 
     env.writeFile("Update.upd", "Message|Nothing this time\r\nDb\\Varnel.db\t|\t3\r\nDb\\Varnel.db\t|\t\r\n");
-    readUpdateFile();
-    EXPECT_EQ(UpdateFiles, std::vector<std::string>{"Db\\Varnel.db"});
-    EXPECT_EQ(UpdateVersions, std::vector<std::string>{"4"});
+    readManifest();
+    EXPECT_EQ(list.files, std::vector<std::string>{"Db\\Varnel.db"});
+    EXPECT_EQ(list.versions, std::vector<std::string>{"4"});
     EXPECT_FALSE(window.update);
     EXPECT_EQ(window.status, "Nothing new");
     EXPECT_FALSE(window.messageVisible);
@@ -137,8 +139,8 @@ TEST_F(UpdateFixture, ManifestPathsOutsideTheProgramFolderAreRefused) {
         installed(evil, "1");
     env.writeFile("Update.upd",
                   "..\\evil.txt\t|\t2\r\n\\etc\\evil.txt\t|\t2\r\nC:\\evil.txt\t|\t2\r\nBuild\\..\\..\\evil.txt\t|\t2\r\n");
-    readUpdateFile();
-    EXPECT_TRUE(UpdateFiles.empty());
+    readManifest();
+    EXPECT_TRUE(list.files.empty());
     EXPECT_FALSE(window.update);
     EXPECT_EQ(test::crlfLines(env.readFile("Error.log")),
               (std::vector<std::string>{"readUpdateFile\t75\tPath/File access error\t..\\evil.txt",
@@ -203,7 +205,7 @@ TEST_F(UpdateFixture, RollBackRestoresEveryBackupAndClosesTheWindow) {
     bool backupsWaitedForTheAlert = false;
     window.onAlert = [&] { backupsWaitedForTheAlert = env.exists("Temp/Build&UpdateWindow.gif"); };
 
-    cancelUpdate();
+    cancelUpdate(window);
     EXPECT_EQ(window.alerts, std::vector<std::string>{"Cancelled"});
     EXPECT_TRUE(backupsWaitedForTheAlert);
     EXPECT_FALSE(window.update);

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include "core/events.h"
 #include "support/db_files.h"
 #include "support/test_env.h"
 #include "update/manifest.h"
@@ -22,22 +21,33 @@ struct UpdaterFixture : ::testing::Test {
     test::TestEnvironment env;
     std::vector<std::string> boxes;
     int windowRestores = 0;
-    int eventRuns = 0;
-    std::function<void()> onEvents;
+    int turns = 0;
+    // Runs where the updater's window waits for its timer.
+    std::function<void()> betweenSteps;
+    std::function<bool()> mainProgramRunning = [] { return false; };
 
     UpdaterFixture() {
         test::installShippedDatabase(env.folder());
         updater::moveAttempts = 0;
-        processPendingEvents = [this] {
-            ++eventRuns;
-            if (onEvents) onEvents();
-        };
     }
-    ~UpdaterFixture() override { processPendingEvents = nullptr; }
 
     updater::Hooks hooks() {
-        return {[] { return false; }, [this](const std::string& text) { boxes.push_back(text); },
+        return {[this] { return mainProgramRunning(); }, [this](const std::string& text) { boxes.push_back(text); },
                 [this] { ++windowRestores; }};
+    }
+    // The move's steps as the updater's window runs them, one per timer tick.
+    updater::MoveStep moveFiles() {
+        updater::FileMove move(hooks());
+        updater::MoveStep step;
+        while ((step = move.step()) == updater::MoveStep::TryAgain)
+            if (betweenSteps) betweenSteps();
+        return step;
+    }
+    // The release build as the updater's window runs it, one file per turn.
+    std::string buildRelease() {
+        ReleaseBuilder builder;
+        while (builder.addNextFile()) ++turns;
+        return builder.finish();
     }
     // A non-empty folder where a file should go: neither a delete nor a
     // rename gets past it, as with a file the main program still holds.
@@ -70,7 +80,7 @@ TEST_F(UpdaterFixture, MakeVersionListsThreeLevelsAndGivesTheSameResultTwice) {
         "Varnel_Zize\t|\t1\r\n"
         "Varnel_Zize_Update\t|\t1\r\n"
         "\r\n";
-    EXPECT_EQ(makeVersion(), expected);
+    EXPECT_EQ(buildRelease(), expected);
     EXPECT_EQ(env.readFile("Update.upd"), expected);
     const auto rows = versionRows(env);
     ASSERT_EQ(rows.size(), 8u);
@@ -82,9 +92,9 @@ TEST_F(UpdaterFixture, MakeVersionListsThreeLevelsAndGivesTheSameResultTwice) {
     // The updater empties the table and deletes the manifest before each run.
     fs::remove(env.path("Update.upd"));
     test::sqliteExec(env.path("Db/varnel.db"), "delete from tbl_update");
-    EXPECT_EQ(makeVersion(), expected);
+    EXPECT_EQ(buildRelease(), expected);
     EXPECT_EQ(versionRows(env), rows);
-    EXPECT_GE(eventRuns, 16);  // the window stays alive during a long run
+    EXPECT_GE(turns, 16);  // the window stays alive during a long run
 }
 
 TEST_F(UpdaterFixture, MakeVersionWithoutDatabaseWritesAnEmptyManifest) {
@@ -100,7 +110,15 @@ TEST_F(UpdaterFixture, WaitingFilesReplaceTheOldOnes) {
     env.writeFile(mainProgramEntry(), "old program");
     env.writeFile("Temp/" + mainProgramEntry(), "new program");
     waitingDatabase("New");
-    EXPECT_EQ(updater::moveFiles(hooks()), updater::MoveOutcome::Moved);
+    // Nothing moves while the main program still runs; waiting is no repetition.
+    int stillRunning = 2;
+    mainProgramRunning = [&] { return stillRunning > 0; };
+    betweenSteps = [&] {
+        EXPECT_EQ(env.readFile(mainProgramEntry()), "old program");
+        --stillRunning;
+    };
+    EXPECT_EQ(moveFiles(), updater::MoveStep::Moved);
+    EXPECT_EQ(stillRunning, 0);
     EXPECT_EQ(env.readFile(mainProgramEntry()), "new program");
     // The folder's own spelling of the database's name is kept.
     EXPECT_EQ(groupsIn("Db/varnel.db"), std::vector<std::vector<std::string>>{{"New"}});
@@ -112,7 +130,7 @@ TEST_F(UpdaterFixture, WaitingFilesReplaceTheOldOnes) {
     // A main program file that had gone missing does not stop the new one.
     fs::remove(env.path(mainProgramEntry()));
     env.writeFile("Temp/" + mainProgramEntry(), "newer program");
-    EXPECT_EQ(updater::moveFiles(hooks()), updater::MoveOutcome::Moved);
+    EXPECT_EQ(moveFiles(), updater::MoveStep::Moved);
     EXPECT_EQ(env.readFile(mainProgramEntry()), "newer program");
     EXPECT_EQ(updater::moveAttempts, 0);
 }
@@ -122,10 +140,10 @@ TEST_F(UpdaterFixture, ALockThatClearsOnTheThirdRepetition) {
     waitingDatabase("New");
     fs::remove(env.path("Db/varnel.db"));
     obstruct("Db/varnel.db");
-    onEvents = [this] {
+    betweenSteps = [this] {
         if (updater::moveAttempts == 3) fs::remove_all(env.path("Db/varnel.db"));
     };
-    EXPECT_EQ(updater::moveFiles(hooks()), updater::MoveOutcome::Moved);
+    EXPECT_EQ(moveFiles(), updater::MoveStep::Moved);
     EXPECT_EQ(updater::moveAttempts, 3);
     EXPECT_EQ(env.readFile(mainProgramEntry()), "new program");
     EXPECT_EQ(groupsIn("Db/Varnel.db"), std::vector<std::vector<std::string>>{{"New"}});  // the name as the updater writes it
@@ -139,7 +157,7 @@ TEST_F(UpdaterFixture, ALockThatStaysGivesUpAfter199Repetitions) {
     env.writeFile("Temp/" + mainProgramEntry(), "new program");
     env.writeFile("Temp/Varnel.db", "new database");
     obstruct(mainProgramEntry());
-    EXPECT_EQ(updater::moveFiles(hooks()), updater::MoveOutcome::GaveUp);
+    EXPECT_EQ(moveFiles(), updater::MoveStep::GaveUp);
     EXPECT_EQ(updater::moveAttempts, 200);
     EXPECT_EQ(boxes, std::vector<std::string>{
                          "Cant move files, Windows has them locked. try restart Varnel and run update again."});
@@ -154,7 +172,7 @@ TEST_F(UpdaterFixture, ALockThatStaysGivesUpAfter199Repetitions) {
 TEST_F(UpdaterFixture, OtherFailuresAreLoggedOnce) {
     waitingDatabase("New");
     fs::remove_all(env.path("Db"));  // nowhere to put it
-    EXPECT_EQ(updater::moveFiles(hooks()), updater::MoveOutcome::Moved);
+    EXPECT_EQ(moveFiles(), updater::MoveStep::Moved);
     EXPECT_EQ(updater::moveAttempts, 0);
     EXPECT_EQ(env.readFile("Error.log"), "Varnel_Zize_Update.exe - moveFiles\t53\tFile not found\t\r\n");
     EXPECT_EQ(groupsIn("Temp/Varnel.db"), std::vector<std::vector<std::string>>{{"New"}});
@@ -196,7 +214,7 @@ TEST_F(UpdaterFixture, ANewDatabaseIsCheckedAndNeverMeetsTheOldOnesJournal) {
     leaveHotJournal(env.path("Db/varnel.db"));
     waitingDatabase("New");
     test::sqliteExec(env.path("Temp/Varnel.db"), "insert into tbl_Update values ('Db\\Varnel.db','2');");
-    EXPECT_EQ(updater::moveFiles(hooks()), updater::MoveOutcome::Moved);
+    EXPECT_EQ(moveFiles(), updater::MoveStep::Moved);
     EXPECT_FALSE(env.exists("Db/varnel.db-journal"));
     EXPECT_EQ(test::sqliteRows(env.path("Db/varnel.db"), "PRAGMA integrity_check"),
               std::vector<std::vector<std::string>>{{"ok"}});
@@ -210,7 +228,7 @@ TEST_F(UpdaterFixture, ANewDatabaseIsCheckedAndNeverMeetsTheOldOnesJournal) {
                      "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200)"
                      " INSERT INTO tbl_Groups (colName, colPlace0) SELECT 'Cut' || i, hex(randomblob(1500)) FROM n;");
     fs::resize_file(env.path("Temp/Varnel.db"), fs::file_size(env.path("Temp/Varnel.db")) / 2);
-    EXPECT_EQ(updater::moveFiles(hooks()), updater::MoveOutcome::Moved);
+    EXPECT_EQ(moveFiles(), updater::MoveStep::Moved);
     EXPECT_FALSE(env.exists("Temp/Varnel.db"));
     EXPECT_EQ(groupsIn("Db/varnel.db"), std::vector<std::vector<std::string>>{{"New"}});
     EXPECT_EQ(versionRows(env), (std::vector<std::vector<std::string>>{{"Db\\Varnel.db", "1"}}));

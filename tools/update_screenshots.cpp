@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <fstream>
 
-#include "core/events.h"
 #include "core/program_folder.h"
 #include "core/registry.h"
 #include "core/sql_statements.h"
@@ -58,7 +57,6 @@ int main(int argc, char** argv) {
     }
     out = QDir(QString::fromLocal8Bit(argv[1]));
     out.mkpath(QStringLiteral("."));
-    processPendingEvents = [] { QCoreApplication::processEvents(); };
 
     // A program folder of its own, with the build's skin, texts and database.
     const fs::path folder = fs::temp_directory_path() / ("varnel-update-screenshots-" + std::to_string(::getpid()));
@@ -118,7 +116,10 @@ int main(int argc, char** argv) {
             emit box->btnOk->Click();
         });
         answer.start(20);
+        bool ended = false;
+        QObject::connect(&window, &frmUpdate::batchEnded, [&] { ended = true; });
         emit window.btnUpdate->Click();
+        spinUntil([&] { return ended; });
         watch.stop();
         answer.stop();
         if (!grabbed) {

@@ -3,9 +3,10 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QKeyEvent>
+#include <QPropertyAnimation>
 #include <QSystemTrayIcon>
-#include <QThread>
 #include <QTimer>
+#include <cstdlib>
 
 #include "core/db.h"
 #include "core/group_loader.h"
@@ -32,6 +33,9 @@ std::array<std::string, 5> DraftPlaces;
 namespace {
 
 namespace ed = layout::editor;
+
+// The marker's pace: one pixel per step.
+constexpr int kMarkerStepMs = 4;
 
 frmMain*& slot() {
     static frmMain* editor = nullptr;
@@ -109,6 +113,7 @@ frmMain::frmMain()
     imgPlay->adjustSize();
     imgPlay->move(ed::imgPlayLeft, ed::imgPlayTop[0]);
     imgPlay->setAttribute(Qt::WA_TransparentForMouseEvents);
+    markerSlide_ = new QPropertyAnimation(imgPlay, "pos", this);
 
     MiniMizeButt1 = new MiniMizeButt(this);
     MiniMizeButt1->move(ed::MiniMizeButt1);
@@ -341,15 +346,17 @@ bool frmMain::changeGroups(const std::string& sql) {
 
 void frmMain::animPlay(std::int16_t index) {
     if (index != 0 && index != 1) return;
-    const int target = ed::imgPlayTop[index];
-    const int top = imgPlay->y();
-    const int step = top > target ? -1 : 1;
-    for (int y = top; y != target;) {
-        y += step;
-        imgPlay->move(imgPlay->x(), y);
-        if (isVisible()) imgPlay->repaint();
-        QThread::msleep(4);
+    markerSlide_->stop();
+    const QPoint target(imgPlay->x(), ed::imgPlayTop[index]);
+    // A hidden editor shows no slide: the marker is at its row at once.
+    if (!isVisible()) {
+        imgPlay->move(target);
+        return;
     }
+    markerSlide_->setStartValue(imgPlay->pos());
+    markerSlide_->setEndValue(target);
+    markerSlide_->setDuration(std::abs(target.y() - imgPlay->y()) * kMarkerStepMs);
+    markerSlide_->start();
 }
 
 void frmMain::txtPathChange(bool enabled) {

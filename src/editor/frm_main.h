@@ -16,6 +16,8 @@
 #include "skin/skin_window.h"
 #include "skin/tight_butt.h"
 
+class QPropertyAnimation;
+
 namespace varnel {
 
 // Places typed for a new group; they survive a trip to change mode and back.
@@ -86,6 +88,8 @@ private:
     bool changeGroups(const std::string& sql);
 
     std::unique_ptr<CdlgEx> dialog_;
+    // Slides imgPlay to the row of the pressed button.
+    QPropertyAnimation* markerSlide_;
 };
 
 }  // namespace varnel

@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "core/events.h"
 #include "core/log.h"
 #include "core/program_folder.h"
 #include "platform/platform.h"
@@ -21,7 +20,6 @@ bool IsStarted() {
     });
     for (const std::string& name : processes) {
         if (name == ownName) ++count;
-        guarded("IsStarted", [] { letPendingEventsRun(); });
         if (count == 2) result = true;
     }
     return result;

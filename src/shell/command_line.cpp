@@ -80,7 +80,8 @@ QJsonObject ask(QLocalSocket& socket, const QJsonObject& request) {
 }
 
 // The copy is gone once nothing listens on its channel. A connection that is
-// not taken in time is a copy still there, too busy to take it.
+// not taken in time is a copy still there, too busy to take it. This client
+// has no window and runs no event loop, so it may simply block while it waits.
 bool waitUntilGone(int timeoutMs) {
     QElapsedTimer waited;
     waited.start();

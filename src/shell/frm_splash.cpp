@@ -110,9 +110,8 @@ void frmSplash::Form_Load() {
     guarded(label, [&] {
         if (!AboutMode) show();
     });
-    // The second counts from the end of the load step: the single-instance
-    // check lets window events run, and a tick inside it would hand over to
-    // the editor while this window is still loading.
+    // The second counts from the end of the load step, however long the
+    // single-instance check took.
     if (!AboutMode) Timer1.start();
 }
 

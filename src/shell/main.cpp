@@ -11,7 +11,6 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "core/events.h"
 #include "core/program_folder.h"
 #include "desktop_places/install.h"
 #include "editor/frm_main.h"
@@ -102,7 +101,6 @@ int main(int argc, char** argv) {
     QApplication::setApplicationDisplayName(QStringLiteral("Varnel Zize"));
     QApplication::setQuitOnLastWindowClosed(false);
     useReadableInterfaceFont();
-    processPendingEvents = [] { QCoreApplication::processEvents(); };
     setReleaseKey(compiledReleaseKey());
     // A copy that died during a download left old program files in Temp;
     // they go back before anything reads the program folder. Not while

@@ -1,9 +1,9 @@
 #include "update/frm_update.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QPointer>
 #include <QProcess>
+#include <QTimer>
 #include <cstdint>
 #include <filesystem>
 
@@ -69,8 +69,7 @@ frmUpdate::frmUpdate()
       btnUpdate(new TightButt(this)),
       btnCancel(new TightButt(this)),
       lblUpdate(new SkinLabel(this)),
-      lblMessage(new SkinLabel(this)),
-      Timer1(new QTimer(this)) {
+      lblMessage(new SkinLabel(this)) {
     setStyleSheet(skinStyleSheet());
     ExitButt1->move(ui::ExitButt1);
     btnCheck->move(ui::btnCheck);
@@ -103,13 +102,10 @@ frmUpdate::frmUpdate()
     UpdateProgress.push_back(bar);
     ensureSlot(0);
 
-    Timer1->setInterval(500);
-    connect(Timer1, &QTimer::timeout, this, &frmUpdate::Timer1_Timer);
     connect(btnCheck, &SkinButton::Click, this, &frmUpdate::btnCheck_Click);
     connect(btnUpdate, &SkinButton::Click, this, &frmUpdate::btnUpdate_Click);
     connect(btnCancel, &SkinButton::Click, this, &frmUpdate::btnCancel_Click);
     connect(ExitButt1, &SkinButton::Click, this, &frmUpdate::ExitButt1_Click);
-    setUpdateWindowLoader([]() -> UpdateWindowView* { return &frmUpdate::instance(); });
     Form_Load();
 }
 
@@ -150,11 +146,7 @@ void frmUpdate::ensureSlot(size_t i) {
     }
     while (UpdateDownload1.size() <= i) {
         const size_t index = UpdateDownload1.size();
-        UpdateDownload::Hooks hooks{[] { return CancelDownload; },
-                                    [this] {
-                                        rolledBack_ = true;
-                                        cancelUpdate();
-                                    },
+        UpdateDownload::Hooks hooks{[this] { return cancelRequested_; }, [this] { rollBack(); },
                                     [](const QString& text) { ::varnel::showAlert(text.toStdString()); },
                                     [] { return q(Texts.CantConnect); }, [] { return q(Texts.DownloadCancelled); }};
         auto* download = new UpdateDownload(std::move(hooks), this);
@@ -162,15 +154,17 @@ void frmUpdate::ensureSlot(size_t i) {
                 [this, index](qint64 read, qint64 total, const QString&) {
                     UpdateDownload1_DownloadProgress(index, read, total);
                 });
-        connect(download, &UpdateDownload::DownloadComplete, this,
-                [this, index](qint64, const QString&) { UpdateDownload1_DownloadComplete(index); });
+        connect(download, &UpdateDownload::DownloadComplete, this, [this, index](qint64, const QString&) {
+            UpdateDownload1_DownloadComplete(index);
+            if (batchRunning_ && index == currentFile_) fileArrived();
+            else if (index == 0 && awaitingManifest_) readManifest();
+        });
         UpdateDownload1.push_back(download);
-        finished_.push_back(false);
     }
 }
 
 void frmUpdate::btnCheck_Click() {
-    CancelDownload = false;
+    cancelRequested_ = false;
     guarded("btnCheck", [] {
         const fs::path manifest = programPath("update.upd");
         if (fs::exists(manifest)) fs::remove(manifest);
@@ -178,25 +172,35 @@ void frmUpdate::btnCheck_Click() {
     lblCurrentFilename[0]->show();
     UpdateProgress[0]->show();
     lblCurrentFilename[0]->setText(QStringLiteral("Update.upd"));
-    finished_[0] = false;
+    release_.reset();
+    awaitingManifest_ = true;
     // With a release key the manifest arrives only together with its proof.
-    if (releaseKey()) startReleaseCheck(this, updateServerBase());
-    else UpdateDownload1[0]->BeginDownload(q(updateServerBase() + "Update.upd"), filePath("Update.upd"));
+    if (releaseKey()) {
+        if (!releaseCheck_) {
+            releaseCheck_ = new ReleaseCheck(this);
+            connect(releaseCheck_, &ReleaseCheck::verified, this, [this](const VerifiedRelease& release) {
+                release_ = release;
+                if (awaitingManifest_) readManifest();
+            });
+            connect(releaseCheck_, &ReleaseCheck::refused, this, [this] { awaitingManifest_ = false; });
+        }
+        releaseCheck_->start(q(updateServerBase()));
+    } else {
+        UpdateDownload1[0]->BeginDownload(q(updateServerBase() + "Update.upd"), filePath("Update.upd"));
+    }
     if (!loadedWindow) return;  // a download that could not start rolled back and closed the window
     lblCurrentFilename[0]->hide();
     UpdateProgress[0]->hide();
-    Timer1->start();
 }
 
-void frmUpdate::Timer1_Timer() {
-    if (!fs::exists(programPath("Update.upd"))) return;
-    Timer1->stop();
-    readUpdateFile();
+void frmUpdate::readManifest() {
+    awaitingManifest_ = false;
+    if (std::optional<DownloadList> list = readUpdateFile(*this)) downloads_ = std::move(*list);
 }
 
 void frmUpdate::btnUpdate_Click() {
     btnCancel->setEnabled(true);
-    CancelDownload = false;
+    cancelRequested_ = false;
     rolledBack_ = false;
     btnCheck->setEnabled(false);
     btnUpdate->setEnabled(false);
@@ -204,43 +208,48 @@ void frmUpdate::btnUpdate_Click() {
     downloadFiles();
 }
 
-void frmUpdate::btnCancel_Click() { CancelDownload = true; }
+void frmUpdate::btnCancel_Click() { requestCancel(); }
 
 void frmUpdate::ExitButt1_Click() {
-    CancelDownload = true;
-    // During a batch closing is Cancel: the download loop rolls the batch
-    // back and then closes the window. Deleting the window under the loop
-    // would leave it reading freed memory.
+    // During a batch closing is Cancel: the roll-back closes the window.
     if (batchRunning_) {
         closeRequested_ = true;
+        requestCancel();
         return;
     }
+    cancelRequested_ = true;
     unload();
+}
+
+void frmUpdate::requestCancel() {
+    cancelRequested_ = true;
+    if (!batchRunning_) return;
+    QTimer::singleShot(0, this, [this] {
+        if (batchRunning_ && cancelRequested_) rollBack();
+    });
+}
+
+void frmUpdate::rollBack() {
+    if (rolledBack_) return;
+    rolledBack_ = true;
+    // A read still under way must not complete into a place the roll-back clears.
+    for (UpdateDownload* download : UpdateDownload1) download->abandon();
+    cancelUpdate(*this);
+    if (batchRunning_) endBatch();
 }
 
 void frmUpdate::downloadFiles() {
     batchRunning_ = true;
     closeRequested_ = false;
-    unloadPending_ = false;
-    downloadBatch();
-    batchRunning_ = false;
-    // The window stayed for the loop; a close during the batch takes effect now.
-    if (unloadPending_) deleteLater();
-    else if (closeRequested_) unload();
+    currentFile_ = 0;
+    startNextFile();
 }
 
-void frmUpdate::downloadBatch() {
-    const std::string base = updateServerBase();
-    // Rolls back once, whether the loop or the downloader noticed the cancel first.
-    auto rollBack = [this] {
-        if (rolledBack_) return;
-        rolledBack_ = true;
-        cancelUpdate();
-    };
-    for (size_t i = 0; i < UpdateFiles.size(); ++i) {
-        const std::string file = UpdateFiles[i];
+void frmUpdate::startNextFile() {
+    for (; currentFile_ < downloads_.files.size(); ++currentFile_) {
+        const size_t i = currentFile_;
+        const std::string file = downloads_.files[i];
         ensureSlot(i);
-        finished_[i] = false;
         lblCurrentFilename[i]->show();
         lblCurrentFilename[i]->raise();
         UpdateProgress[i]->setValue(0);
@@ -249,7 +258,7 @@ void frmUpdate::downloadBatch() {
         lblCurrentFilename[i]->setText(q(file));
 
         const std::optional<std::string> destination = prepareDestination(file, restartNeeded);
-        if (CancelDownload) {
+        if (cancelRequested_) {
             rollBack();
             return;
         }
@@ -259,37 +268,45 @@ void frmUpdate::downloadBatch() {
             continue;
         }
         // A file that is not the release's own stops the batch as Cancel does.
-        UpdateDownload1[i]->BeginDownload(q(updateFileUrl(base, file)), filePath(*destination),
-                                          downloadCheckFor(file, [] {
+        UpdateDownload1[i]->BeginDownload(q(updateFileUrl(updateServerBase(), file)), filePath(*destination),
+                                          downloadCheckFor(file, release_, [this] {
                                               ::varnel::showAlert(Texts.UpdateNotVerified);
-                                              CancelDownload = true;
+                                              requestCancel();
                                           }));
-        // Waits for the file, letting the download's events, the timer, the
-        // buttons and the alerts run meanwhile.
-        while (!finished_[i]) {
-            if (rolledBack_) return;
-            if (CancelDownload) {
-                rollBack();
-                return;
-            }
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-        }
-        dropBackup(file);
-        lblCurrentFilename[i]->hide();
-        UpdateProgress[i]->hide();
+        // Its completion goes on with the next file; a download that could
+        // not start, or met the cancel flag, has rolled the batch back.
+        return;
     }
 
     if (!restartNeeded) {
         // Every file of the release is in place; with a hand-over the updater keeps the number.
-        if (verifiedRelease()) recordInstalledRelease(*verifiedRelease());
+        if (release_) recordInstalledRelease(*release_);
         showStatus(Texts.ChangesRestart);
-        return;
+    } else {
+        handOverToUpdater();
     }
-    handOverToUpdater();
+    endBatch();
+}
+
+void frmUpdate::fileArrived() {
+    if (rolledBack_) return;
+    const size_t i = currentFile_;
+    dropBackup(downloads_.files[i]);
+    lblCurrentFilename[i]->hide();
+    UpdateProgress[i]->hide();
+    ++currentFile_;
+    startNextFile();
+}
+
+void frmUpdate::endBatch() {
+    batchRunning_ = false;
+    emit batchEnded();
+    // A close during the batch that no roll-back answered takes effect now.
+    if (closeRequested_ && loadedWindow == this) unload();
 }
 
 void frmUpdate::handOverToUpdater() {
-    saveVerifiedReleaseForUpdater();
+    saveVerifiedReleaseForUpdater(release_);
     ::varnel::showAlert(Texts.Restart);
     UpdaterHandOver& handOver = updaterHandOver();
     if (handOver.removePlacesBar) handOver.removePlacesBar();
@@ -305,12 +322,11 @@ void frmUpdate::UpdateDownload1_DownloadProgress(size_t index, qint64 bytesRead,
 }
 
 void frmUpdate::UpdateDownload1_DownloadComplete(size_t index) {
-    if (lblCurrentFilename[index]->text() != QLatin1String("Update.upd") && index < UpdateFiles.size()) {
-        dbExec(sqlRecordFileVersion(UpdateFiles[index], UpdateVersions[index]));
-        lastFileIndex = static_cast<int>(UpdateVersions.size()) - 1;
+    if (lblCurrentFilename[index]->text() != QLatin1String("Update.upd") && index < downloads_.files.size()) {
+        dbExec(sqlRecordFileVersion(downloads_.files[index], downloads_.versions[index]));
+        lastFileIndex = static_cast<int>(downloads_.versions.size()) - 1;
     }
     lblCurrentFilename[index]->setText(q(Texts.Finished));
-    finished_[index] = true;
     if (static_cast<int>(index) == lastFileIndex) {
         btnCancel->setEnabled(false);
         btnUpdate->setEnabled(false);
@@ -339,10 +355,11 @@ void frmUpdate::showAlert(const std::string& text) { ::varnel::showAlert(text); 
 
 void frmUpdate::unload() {
     if (loadedWindow == this) loadedWindow = nullptr;
-    Timer1->stop();
+    // A closed window's reads end with it, before any of them reports again.
+    for (UpdateDownload* download : UpdateDownload1) download->abandon();
     hide();
-    if (batchRunning_) unloadPending_ = true;
-    else deleteLater();
+    // Deleted once the event being handled has returned, never under it.
+    deleteLater();
 }
 
 void frmUpdate::closeEvent(QCloseEvent* event) {

@@ -3,20 +3,26 @@
 // exist, Update downloads them one after the other (ordinary files into
 // their places, the main program and the database into Temp for the
 // updater), Cancel and the close button roll a running batch back.
+//
+// Nothing waits: each file's completion starts the next one, and a cancel
+// takes effect once the event that asked for it has been handled.
 
 #include <QProgressBar>
 #include <QStringList>
-#include <QTimer>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "skin/skin_button.h"
 #include "skin/skin_window.h"
 #include "skin/tight_butt.h"
 #include "update/mod_update.h"
+#include "update/release_signature.h"
 #include "update/update_download.h"
 
 namespace varnel {
+
+class ReleaseCheck;
 
 class frmUpdate : public SkinWindow, public UpdateWindowView {
     Q_OBJECT
@@ -36,7 +42,6 @@ public:
     std::vector<SkinLabel*> lblCurrentFilename;
     std::vector<QProgressBar*> UpdateProgress;
     std::vector<UpdateDownload*> UpdateDownload1;
-    QTimer* Timer1;
 
     int lastFileIndex = -1;
     bool restartNeeded = false;
@@ -45,7 +50,9 @@ public:
     void btnUpdate_Click();
     void btnCancel_Click();
     void ExitButt1_Click();
-    void Timer1_Timer();
+
+    // The files the last Check selected; a Check that selects nothing keeps them.
+    const DownloadList& downloadList() const { return downloads_; }
 
     // UpdateWindowView, for readUpdateFile and cancelUpdate.
     void showMessage(const std::string& text) override;
@@ -58,6 +65,10 @@ public:
     // Hides the window, ends its modal showing and lets it go.
     void unload() override;
 
+signals:
+    // The batch Update started has ended: in place, rolled back or handed over.
+    void batchEnded();
+
 protected:
     void writeTexts() override;
     void closeEvent(QCloseEvent* event) override;
@@ -65,22 +76,39 @@ protected:
 private:
     frmUpdate();
     void Form_Load();
+    // Reads the manifest a Check brought, once.
+    void readManifest();
     void downloadFiles();
-    void downloadBatch();
+    // Starts the batch's next file, or ends the batch after the last one.
+    void startNextFile();
+    // The file the batch waited for is in; the next one follows.
+    void fileArrived();
+    void endBatch();
     void handOverToUpdater();
+    // Cancel, the close button and a refused file: a running batch rolls
+    // back once the event that asked for it has been handled.
+    void requestCancel();
+    // Rolls back once, whoever noticed the cancel first.
+    void rollBack();
     // Slot i, created over slot 0 when it does not exist yet.
     void ensureSlot(size_t i);
     void UpdateDownload1_DownloadProgress(size_t index, qint64 bytesRead, qint64 totalBytes);
     void UpdateDownload1_DownloadComplete(size_t index);
 
     QPoint savedProgressPos_, savedLabelPos_;
-    std::vector<bool> finished_;
-    bool rolledBack_ = false;
-    // While the download loop runs the window is never deleted: closing it
-    // asks the loop to roll back, and an unload waits for the loop's end.
+    DownloadList downloads_;
+    // The release the last Check verified (with a release key).
+    std::optional<VerifiedRelease> release_;
+    ReleaseCheck* releaseCheck_ = nullptr;
+    // Set by Cancel, the close button and the tray; cleared by Check and Update.
+    bool cancelRequested_ = false;
+    // From Check until its manifest has been read.
+    bool awaitingManifest_ = false;
     bool batchRunning_ = false;
+    size_t currentFile_ = 0;
+    bool rolledBack_ = false;
+    // A close during a batch is a cancel; the window closes when the batch ends.
     bool closeRequested_ = false;
-    bool unloadPending_ = false;
 };
 
 // The tray's Update command: the window, modally.

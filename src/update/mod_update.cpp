@@ -18,29 +18,9 @@
 
 namespace varnel {
 
-bool CancelDownload = false;
-std::vector<std::string> UpdateFiles;
-std::vector<std::string> UpdateVersions;
-
 namespace {
 
 namespace fs = std::filesystem;
-
-struct NoWindow final : UpdateWindowView {
-    void showMessage(const std::string&) override {}
-    void hideMessage() override {}
-    void showStatus(const std::string&) override {}
-    void setCheckEnabled(bool) override {}
-    void setUpdateEnabled(bool) override {}
-    void setCancelEnabled(bool) override {}
-    void showAlert(const std::string&) override {}
-    void unload() override {}
-};
-
-std::function<UpdateWindowView*()>& windowLoader() {
-    static std::function<UpdateWindowView*()> loader;
-    return loader;
-}
 
 std::string readManifestFile() {
     const fs::path file = programPath("Update.upd");
@@ -53,48 +33,37 @@ std::string readManifestFile() {
 
 }  // namespace
 
-void setUpdateWindowLoader(std::function<UpdateWindowView*()> loader) { windowLoader() = std::move(loader); }
-
-UpdateWindowView& updateWindow() {
-    static NoWindow none;
-    if (windowLoader())
-        if (UpdateWindowView* window = windowLoader()()) return *window;
-    return none;
-}
-
 std::string refusedPathLine(const std::string& label, const std::string& path) {
     return errorLine(label, err::PathFileAccess, "Path/File access error") + "\t" + path;
 }
 
-void readUpdateFile() {
+std::optional<DownloadList> readUpdateFile(UpdateWindowView& window) {
     Manifest manifest;
-    if (!guarded("readUpdateFile", [&] { manifest = parseManifest(readManifestFile()); })) return;
+    if (!guarded("readUpdateFile", [&] { manifest = parseManifest(readManifestFile()); })) return std::nullopt;
 
-    UpdateWindowView& window = updateWindow();
     if (manifest.message) window.showMessage(*manifest.message);
 
-    std::vector<std::string> files, versions;
+    DownloadList list;
     for (const ManifestEntry& entry : manifest.entries) {
         if (!isSafeRelativePath(entry.file)) {
             LogError(refusedPathLine("readUpdateFile", entry.file));
             continue;
         }
         if (checkVersion(entry.file, entry.version)) {
-            files.push_back(entry.file);
-            versions.push_back(entry.version);
+            list.files.push_back(entry.file);
+            list.versions.push_back(entry.version);
         }
     }
 
-    if (!files.empty()) {
-        UpdateFiles = std::move(files);
-        UpdateVersions = std::move(versions);
-        window.setUpdateEnabled(true);
-        window.showStatus(Texts.NewUpdatesAvalible);
-    } else {
+    if (list.files.empty()) {
         window.setUpdateEnabled(false);
         window.showStatus(Texts.NoNewUpdatesAvalible);
         window.hideMessage();
+        return std::nullopt;
     }
+    window.setUpdateEnabled(true);
+    window.showStatus(Texts.NewUpdatesAvalible);
+    return list;
 }
 
 bool checkVersion(const std::string& file, const std::string& version) {
@@ -120,9 +89,8 @@ bool checkVersion(const std::string& file, const std::string& version) {
     return versionComesBefore(table(1, 1), version);
 }
 
-void cancelUpdate() {
+void cancelUpdate(UpdateWindowView& window) {
     const char* label = "cancelUpdate";
-    UpdateWindowView& window = updateWindow();
     window.setCancelEnabled(false);
     window.setUpdateEnabled(false);
     window.setCheckEnabled(true);

@@ -4,20 +4,17 @@
 // update window implements UpdateWindowView; the engine reaches it only
 // through that interface.
 
-#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace varnel {
 
-// Asks a running download to stop; set by Cancel, the window's close button
-// and the tray, cleared by Check and Update.
-extern bool CancelDownload;
-
-// The download list: manifest paths and their versions, same indexes. Kept
-// as they were when a check selects nothing.
-extern std::vector<std::string> UpdateFiles;
-extern std::vector<std::string> UpdateVersions;
+// The download list: manifest paths and their versions, same indexes.
+struct DownloadList {
+    std::vector<std::string> files;
+    std::vector<std::string> versions;
+};
 
 // The update window `frmUpdate` as the engine drives it.
 class UpdateWindowView {
@@ -34,16 +31,12 @@ public:
     virtual void unload() = 0;
 };
 
-// How the engine gets the window: the loader loads it when it is not loaded.
-// Without a loader every call goes to a window that ignores it.
-void setUpdateWindowLoader(std::function<UpdateWindowView*()> loader);
-UpdateWindowView& updateWindow();
-
-// Reads Update.upd in the program folder, rebuilds the download list from
-// the entries whose version is newer than the installed one and shows the
-// outcome on the update window. Paths that would leave the program folder
-// are refused with one error-log line each.
-void readUpdateFile();
+// Reads Update.upd in the program folder, builds the download list from the
+// entries whose version is newer than the installed one and shows the
+// outcome on `window`. Paths that would leave the program folder are refused
+// with one error-log line each. Returns the list when it selected files;
+// when it selected nothing the window keeps the list it had.
+std::optional<DownloadList> readUpdateFile(UpdateWindowView& window);
 
 // True when tbl_Update lists `file` and its stored version comes before `version`.
 bool checkVersion(const std::string& file, const std::string& version);
@@ -51,7 +44,7 @@ bool checkVersion(const std::string& file, const std::string& version);
 // Deletes the downloaded main program and database from Temp (their rows
 // back to '1'), tells the user, puts every backup in Temp back in its place
 // with version '1' and closes the update window.
-void cancelUpdate();
+void cancelUpdate(UpdateWindowView& window);
 
 // The error-log line of a refused manifest path: label, 75, the description, the path.
 std::string refusedPathLine(const std::string& label, const std::string& path);

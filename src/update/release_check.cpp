@@ -10,7 +10,6 @@
 #include "core/program_folder.h"
 #include "lang/text_table.h"
 #include "skin/message_boxes.h"
-#include "update/release_signature.h"
 #include "update/verified_release.h"
 
 namespace varnel {
@@ -31,7 +30,6 @@ ReleaseCheck::~ReleaseCheck() { abandon(); }
 
 void ReleaseCheck::start(const QString& base) {
     abandon();
-    setVerifiedRelease(std::nullopt);
     base_ = base;
     received_.clear();
     fetchNext();
@@ -78,8 +76,12 @@ void ReleaseCheck::onFinished() {
 
     if (!failure.empty()) {
         // No manifest at all is the server out of reach, as without a key.
-        if (received_.size() == 1 && !tooLarge_) showAlert(Texts.CantConnect);
-        else refuse(failure);
+        if (received_.size() == 1 && !tooLarge_) {
+            showAlert(Texts.CantConnect);
+            emit refused();
+        } else {
+            refuse(failure);
+        }
         return;
     }
     if (received_.size() < std::size(kFiles)) {
@@ -102,14 +104,16 @@ void ReleaseCheck::onFinished() {
         !manifest.commit()) {
         LogError(errorLine("verifyRelease", 75, "Path/File access error") + "\t" +
                  manifest.fileName().toStdString());
+        emit refused();
         return;
     }
-    setVerifiedRelease(std::move(release));
+    emit verified(*release);
 }
 
 void ReleaseCheck::refuse(const std::string& why) {
     LogError(errorLine("verifyRelease", 0, "Update could not be verified") + "\t" + why);
     showAlert(Texts.UpdateNotVerified);
+    emit refused();
 }
 
 void ReleaseCheck::abandon() {
@@ -119,12 +123,6 @@ void ReleaseCheck::abandon() {
     reply->disconnect(this);
     reply->abort();
     reply->deleteLater();
-}
-
-void startReleaseCheck(QObject* window, const std::string& base) {
-    auto* check = window->findChild<ReleaseCheck*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!check) check = new ReleaseCheck(window);
-    check->start(QString::fromStdString(base));
 }
 
 }  // namespace varnel

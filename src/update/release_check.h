@@ -1,9 +1,9 @@
 #pragma once
 // Check for a program that has a release key: Update.upd, Update.sums and
 // Update.sig are fetched from the update server, and the manifest reaches
-// the program folder (where the update window's timer reads it) only when
-// the signature over it and the sums holds and the release is one this copy
-// may install (installRefusal). Otherwise nothing is offered:
+// the program folder (where the update window reads it when told "verified")
+// only when the signature over it and the sums holds and the release is one
+// this copy may install (installRefusal). Otherwise nothing is offered:
 // the user sees that the update could not be verified and the error log
 // says why.
 
@@ -11,6 +11,8 @@
 #include <QString>
 #include <string>
 #include <vector>
+
+#include "update/release_signature.h"
 
 class QNetworkAccessManager;
 class QNetworkReply;
@@ -27,6 +29,12 @@ public:
     void start(const QString& base);
     bool isRunning() const { return reply_ != nullptr; }
 
+signals:
+    // The manifest of `release` is in the program folder as Update.upd.
+    void verified(const VerifiedRelease& release);
+    // The check ended with nothing to offer; the user or the error log was told why.
+    void refused();
+
 private:
     void fetchNext();
     void onReadyRead();
@@ -40,8 +48,5 @@ private:
     std::vector<std::string> received_;  // Update.upd, Update.sums, Update.sig as they arrive
     bool tooLarge_ = false;
 };
-
-// Check for the update window `window`: through its own ReleaseCheck.
-void startReleaseCheck(QObject* window, const std::string& base);
 
 }  // namespace varnel

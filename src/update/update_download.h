@@ -23,7 +23,7 @@ class UpdateDownload : public QObject {
     Q_OBJECT
 public:
     struct Hooks {
-        std::function<bool()> cancelRequested;          // the CancelDownload flag
+        std::function<bool()> cancelRequested;          // the window's cancel flag
         std::function<void()> cancelUpdate;             // roll the batch back
         std::function<void(const QString&)> showAlert;  // alert box with a language text
         std::function<QString()> cantConnectText;
@@ -38,6 +38,8 @@ public:
     void BeginDownload(const QString& url, const QString& destination,
                        std::unique_ptr<DownloadDigestCheck> check = nullptr);
     bool isRunning() const;
+    // Stops a running read without a signal; the destination keeps what it held.
+    void abandon();
 
 signals:
     void DownloadProgress(qint64 bytesRead, qint64 totalBytes, const QString& destination);
@@ -48,7 +50,6 @@ private:
     void onProgress(qint64 received, qint64 total);
     void onReadyRead();
     void onFinished();
-    void abandon();
 
     Hooks hooks_;
     QNetworkAccessManager* network_;

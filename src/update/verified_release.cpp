@@ -6,7 +6,6 @@
 #include <system_error>
 
 #include "core/db.h"
-#include "core/events.h"
 #include "core/file_bytes.h"
 #include "core/log.h"
 #include "core/program_folder.h"
@@ -22,11 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const char* const kNotVerified = "Update could not be verified";
-
-std::optional<VerifiedRelease>& current() {
-    static std::optional<VerifiedRelease> release;
-    return release;
-}
 
 // The release files the main program leaves beside the waiting ones.
 const char* const kSavedManifest = "Temp\\Update.upd";
@@ -45,6 +39,17 @@ void removeSavedRelease() {
 }
 
 const char* const kInstalledRelease = "InstalledRelease";
+
+// Temp path and manifest path of each file that waits in Temp.
+std::vector<std::pair<std::string, std::string>> filesInTemp() {
+    std::vector<std::pair<std::string, std::string>> waiting;
+    for (const auto& [temp, entry] : {std::pair{mainProgramTempEntry(), mainProgramEntry()},
+                                      std::pair{std::string(kDatabaseTempEntry), std::string(kDatabaseEntry)}}) {
+        std::error_code ec;
+        if (fs::exists(programPath(temp), ec)) waiting.emplace_back(temp, entry);
+    }
+    return waiting;
+}
 
 // The saved release, or why the waiting files may not replace the installed ones.
 std::optional<VerifiedRelease> waitingRelease(const std::vector<std::pair<std::string, std::string>>& waiting,
@@ -92,9 +97,6 @@ void recordInstalledRelease(const VerifiedRelease& release) {
     setRegistryText(HKEY_CURRENT_USER, kSettingsKey, kInstalledRelease, std::to_string(release.stamp->number));
 }
 
-void setVerifiedRelease(std::optional<VerifiedRelease> release) { current() = std::move(release); }
-const std::optional<VerifiedRelease>& verifiedRelease() { return current(); }
-
 DownloadDigestCheck::DownloadDigestCheck(std::string file, std::optional<Sha256Digest> expected,
                                          std::function<void()> onRefused)
     : file_(std::move(file)), expected_(expected), onRefused_(std::move(onRefused)) {}
@@ -109,37 +111,35 @@ void DownloadDigestCheck::refuse() const {
     if (onRefused_) onRefused_();
 }
 
-std::unique_ptr<DownloadDigestCheck> downloadCheckFor(const std::string& file, std::function<void()> onRefused) {
+std::unique_ptr<DownloadDigestCheck> downloadCheckFor(const std::string& file,
+                                                      const std::optional<VerifiedRelease>& release,
+                                                      std::function<void()> onRefused) {
     if (!releaseKey()) return nullptr;
     std::optional<Sha256Digest> expected;
-    if (current()) {
-        const auto listed = current()->digests.find(file);
-        if (listed != current()->digests.end()) expected = listed->second;
+    if (release) {
+        const auto listed = release->digests.find(file);
+        if (listed != release->digests.end()) expected = listed->second;
     }
     return std::make_unique<DownloadDigestCheck>(file, expected, std::move(onRefused));
 }
 
-void saveVerifiedReleaseForUpdater() {
-    if (!releaseKey() || !current()) return;
-    guarded("verifyRelease", [] {
+void saveVerifiedReleaseForUpdater(const std::optional<VerifiedRelease>& release) {
+    if (!releaseKey() || !release) return;
+    guarded("verifyRelease", [&] {
         fs::create_directories(programPath("Temp"));
-        writeFile(programPath(kSavedManifest), current()->manifest);
-        writeFile(programPath(kSavedSums), current()->sums);
-        writeFile(programPath(kSavedSignature), current()->signature);
+        writeFile(programPath(kSavedManifest), release->manifest);
+        writeFile(programPath(kSavedSums), release->sums);
+        writeFile(programPath(kSavedSignature), release->signature);
     });
 }
 
-WaitingFiles checkWaitingFiles(const std::function<bool()>& mainProgramRunning) {
+bool waitingFilesNeedCheck() { return releaseKey() && !filesInTemp().empty(); }
+
+WaitingFiles checkWaitingFiles() {
     WaitingFiles result;
     if (!releaseKey()) return result;
-    std::vector<std::pair<std::string, std::string>> waiting;  // Temp path, manifest path
-    for (const auto& [temp, entry] : {std::pair{mainProgramTempEntry(), mainProgramEntry()},
-                                      std::pair{std::string(kDatabaseTempEntry), std::string(kDatabaseEntry)}}) {
-        std::error_code ec;
-        if (fs::exists(programPath(temp), ec)) waiting.emplace_back(temp, entry);
-    }
+    const std::vector<std::pair<std::string, std::string>> waiting = filesInTemp();
     if (waiting.empty()) return result;
-    while (mainProgramRunning && mainProgramRunning()) letPendingEventsRun();
 
     std::string why;
     result.release = waitingRelease(waiting, why);

@@ -15,10 +15,6 @@
 
 namespace varnel {
 
-// The release the last Check verified; cleared when a Check starts.
-void setVerifiedRelease(std::optional<VerifiedRelease> release);
-const std::optional<VerifiedRelease>& verifiedRelease();
-
 // The SHA-256 check of one file of a batch while it downloads.
 class DownloadDigestCheck {
 public:
@@ -38,9 +34,11 @@ private:
     Sha256Stream hash_;
 };
 
-// The check for a manifest file of the verified release; nothing when the
-// program has no key.
-std::unique_ptr<DownloadDigestCheck> downloadCheckFor(const std::string& file, std::function<void()> onRefused);
+// The check for a manifest file of `release`, the one the last Check
+// verified; nothing when the program has no key.
+std::unique_ptr<DownloadDigestCheck> downloadCheckFor(const std::string& file,
+                                                      const std::optional<VerifiedRelease>& release,
+                                                      std::function<void()> onRefused);
 
 // Why this copy may not install a verified release: another platform's, one
 // past its last valid day, or one older than the release it installed last
@@ -53,9 +51,10 @@ std::optional<std::uint64_t> installedRelease();
 // Keeps the release's number once all its files are in place; never lowers it.
 void recordInstalledRelease(const VerifiedRelease& release);
 
-// Leaves the verified Update.upd, Update.sums and Update.sig in Temp, beside
-// the files that wait there, for the updater to check them against.
-void saveVerifiedReleaseForUpdater();
+// Leaves the verified Update.upd, Update.sums and Update.sig of `release` in
+// Temp, beside the files that wait there, for the updater to check them
+// against. Nothing without a key or a release.
+void saveVerifiedReleaseForUpdater(const std::optional<VerifiedRelease>& release);
 
 // What waits in Temp for the updater, and the release that vouches for it.
 struct WaitingFiles {
@@ -70,8 +69,11 @@ struct WaitingFiles {
 // When not, the error log names the reason, the waiting files are deleted
 // and their versions go back to '1' (the next Check offers them again) and
 // `verified` is false: the old files stay.
-// Waits while `mainProgramRunning` answers true before it reads anything.
-WaitingFiles checkWaitingFiles(const std::function<bool()>& mainProgramRunning);
+// The caller lets the main program end first when waitingFilesNeedCheck().
+WaitingFiles checkWaitingFiles();
+// True when checkWaitingFiles has files to read: the program has a release
+// key and files wait in Temp.
+bool waitingFilesNeedCheck();
 
 // After the updater's move: the release counts as installed when every file
 // that waited now has its place with the release's digest.

@@ -2,7 +2,6 @@
 
 #include <QString>
 
-#include "core/events.h"
 #include "platform/platform.h"
 #include "shell/system_message.h"
 
@@ -11,7 +10,7 @@ namespace varnel::updater {
 bool EndTask(const std::string& title) {
     switch (platform::requestCloseWindow(title)) {
     case platform::CloseRequest::NoWindow: return false;
-    case platform::CloseRequest::Sent: letPendingEventsRun(); return true;
+    case platform::CloseRequest::Sent: return true;
     case platform::CloseRequest::WindowGone: break;
     }
     showSystemMessage(QStringLiteral("Varnel_Zize_Update"),

@@ -1,6 +1,7 @@
 #include "updater/frm_main_update.h"
 
 #include <QApplication>
+#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QProcess>
@@ -8,7 +9,6 @@
 #include <filesystem>
 
 #include "core/db.h"
-#include "core/events.h"
 #include "core/log.h"
 #include "core/program_folder.h"
 #include "core/registry.h"
@@ -36,7 +36,10 @@ const char* const kLoadLabel = "sLoader Update.exe";
 const QString kMakeVersion = QStringLiteral("makeversion1");
 const QString kGenkey = QStringLiteral("genkey ");
 const QString kSignRelease = QStringLiteral("signrelease ");
-constexpr int kMainProgramPolls = 200000;
+// Between two looks at a main program that is still ending, or at a file it still holds.
+constexpr int kRetryPauseMs = 100;
+// How long a main program file that is missing after the move may take to appear.
+constexpr int kMainProgramFileWaitMs = 5000;
 
 QString usageText() {
     return QStringLiteral("Avalible commands are:\r\n\r\nendmainapp\r\nmakeversion1\r\nmoveexedb\r\n\r\nVersion: %1.%2.%3")
@@ -109,8 +112,9 @@ void frmMain::Form_Load() {
     tmrWait->start();
 }
 
+frmMain::~frmMain() = default;
+
 void frmMain::tmrAnim_Timer() {
-    letPendingEventsRun();
     if (dots_ == 10) {
         lblDot->setText(QStringLiteral("."));
         dots_ = 0;
@@ -121,8 +125,14 @@ void frmMain::tmrAnim_Timer() {
 }
 
 void frmMain::tmrWait_Timer() {
-    sStarter();
     tmrWait->stop();
+    sStarter();
+    if (!commandRunning_) finish();
+}
+
+void frmMain::finish() {
+    commandRunning_ = false;
+    ended_ = true;
     QCoreApplication::quit();
 }
 
@@ -130,11 +140,10 @@ void frmMain::sStarter() {
     if (command_ == kMakeVersion || command_.startsWith(kMakeVersion + QLatin1Char(' '))) {
         // A secret key as the second word signs the release; a key that cannot
         // be used stops the build before anything is touched.
-        std::optional<SecretKey> key;
         if (command_ != kMakeVersion) {
             std::string why;
-            key = releaseSigningKey(command_.mid(kMakeVersion.size() + 1).toStdString(), why);
-            if (!key) {
+            signingKey_ = releaseSigningKey(command_.mid(kMakeVersion.size() + 1).toStdString(), why);
+            if (!signingKey_) {
                 messageBox(QString::fromStdString(why));
                 return;
             }
@@ -143,37 +152,82 @@ void frmMain::sStarter() {
             const fs::path manifest = programPath("Update.upd");
             if (fs::exists(manifest)) fs::remove(manifest);
         });
-        const std::optional<std::uint64_t> previousRelease = previousReleaseNumber();
+        previousRelease_ = previousReleaseNumber();
         removeReleaseProof();
         dbExec(sqlEmptyVersionTable(), DbStatusUse::Ignore);
         dbExec(sqlEmptyGroupTable(), DbStatusUse::Ignore);
-        const std::string text = makeVersion();
-        Text1->setPlainText(QString::fromStdString(text));
-        messageBox(QStringLiteral("Upd file created") + QString::fromStdString(finishRelease(key, previousRelease)));
+        builder_ = std::make_unique<ReleaseBuilder>();
+        commandRunning_ = true;
+        makeVersionStep();
         return;
     }
     if (command_ == QLatin1String("moveexedb")) {
-        // Files in Temp that the verified release does not vouch for stay out;
-        // the user, last told to restart, learns why the old program is back.
-        const WaitingFiles waiting = checkWaitingFiles(mainProgramRunning);
-        if (!waiting.verified) {
-            startMainProgram();
-            messageBox(QString::fromStdString(Texts.UpdateNotVerified));
-            return;
-        }
-        Hooks hooks{mainProgramRunning, [](const std::string& text) { messageBox(QString::fromStdString(text)); },
-                    [this] { showNormal(); }};
-        if (moveFiles(hooks) == MoveOutcome::GaveUp) return;
-        for (int polls = 0; !fs::exists(programPath(mainProgramEntry()));) {
-            letPendingEventsRun();
-            if (++polls == kMainProgramPolls) {
-                messageBox(QStringLiteral("Cant restart varnel_Zize, Please try manually."));
-                return;
-            }
-        }
-        recordWhenInPlace(waiting);
-        startMainProgram();
+        commandRunning_ = true;
+        checkWaitingFilesStep();
     }
+}
+
+void frmMain::makeVersionStep() {
+    // One file per turn of the event loop keeps the window alive in a large release.
+    if (builder_->addNextFile()) {
+        QTimer::singleShot(0, this, &frmMain::makeVersionStep);
+        return;
+    }
+    const std::string text = builder_->finish();
+    builder_.reset();
+    Text1->setPlainText(QString::fromStdString(text));
+    messageBox(QStringLiteral("Upd file created") + QString::fromStdString(finishRelease(signingKey_, previousRelease_)));
+    finish();
+}
+
+void frmMain::checkWaitingFilesStep() {
+    // Files in Temp that the verified release does not vouch for stay out;
+    // they are read once the main program is gone.
+    if (waitingFilesNeedCheck() && mainProgramRunning()) {
+        QTimer::singleShot(kRetryPauseMs, this, &frmMain::checkWaitingFilesStep);
+        return;
+    }
+    waiting_ = checkWaitingFiles();
+    if (!waiting_.verified) {
+        // The user, last told to restart, learns why the old program is back.
+        startMainProgram();
+        messageBox(QString::fromStdString(Texts.UpdateNotVerified));
+        finish();
+        return;
+    }
+    move_ = std::make_unique<FileMove>(Hooks{mainProgramRunning,
+                                             [](const std::string& text) { messageBox(QString::fromStdString(text)); },
+                                             [this] { showNormal(); }});
+    moveStep();
+}
+
+void frmMain::moveStep() {
+    switch (move_->step()) {
+    case MoveStep::TryAgain: QTimer::singleShot(kRetryPauseMs, this, &frmMain::moveStep); return;
+    case MoveStep::GaveUp: finish(); return;
+    case MoveStep::Moved: startWhenMainProgramFileIsThere(); return;
+    }
+}
+
+void frmMain::startWhenMainProgramFileIsThere() {
+    const auto startIfThere = [this] {
+        if (ended_ || !fs::exists(programPath(mainProgramEntry()))) return;
+        recordWhenInPlace(waiting_);
+        startMainProgram();
+        finish();
+    };
+    startIfThere();
+    if (ended_) return;
+    // Missing after the move (the move was logged): watched for a moment, then the user is told.
+    auto* watch = new QFileSystemWatcher(this);
+    watch->addPath(QString::fromStdString(pathText(programFolder())));
+    connect(watch, &QFileSystemWatcher::directoryChanged, this, startIfThere);
+    QTimer::singleShot(kMainProgramFileWaitMs, this, [this, watch] {
+        if (ended_) return;
+        watch->disconnect(this);
+        messageBox(QStringLiteral("Cant restart varnel_Zize, Please try manually."));
+        finish();
+    });
 }
 
 void frmMain::startMainProgram() {
@@ -183,7 +237,6 @@ void frmMain::startMainProgram() {
 }
 
 int runUpdater(const QString& command) {
-    processPendingEvents = [] { QCoreApplication::processEvents(); };
     if (command == QLatin1String("endmainapp")) {
         mainProgramRunning();
         return 0;

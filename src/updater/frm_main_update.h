@@ -5,10 +5,20 @@
 #include <QPlainTextEdit>
 #include <QString>
 #include <QTimer>
+#include <cstdint>
+#include <memory>
+#include <optional>
 
 #include "skin/skin_window.h"
+#include "update/verified_release.h"
+
+namespace varnel {
+class ReleaseBuilder;
+}
 
 namespace varnel::updater {
+
+class FileMove;
 
 class frmMain : public SkinWindow {
     Q_OBJECT
@@ -22,8 +32,11 @@ public:
     QTimer* tmrAnim;
     QTimer* tmrWait;
 
-    // Runs the command: makeversion1 builds the release, moveexedb moves the
-    // waiting files into place and starts the main program.
+    ~frmMain() override;
+
+    // Starts the command: makeversion1 builds the release, moveexedb moves
+    // the waiting files into place and starts the main program. Their steps
+    // run from timers; the updater ends when the last one is done.
     void sStarter();
 
 protected:
@@ -35,9 +48,24 @@ private:
     void tmrAnim_Timer();
     void tmrWait_Timer();
     void startMainProgram();
+    // The command has run: the updater ends.
+    void finish();
+
+    // The commands' steps, each run from a timer when the one before it is done.
+    void makeVersionStep();
+    void checkWaitingFilesStep();
+    void moveStep();
+    void startWhenMainProgramFileIsThere();
 
     QString command_;
     int dots_ = 0;
+    bool commandRunning_ = false;
+    bool ended_ = false;
+    std::unique_ptr<ReleaseBuilder> builder_;
+    std::optional<SecretKey> signingKey_;
+    std::optional<std::uint64_t> previousRelease_;
+    WaitingFiles waiting_;
+    std::unique_ptr<FileMove> move_;
 };
 
 // The whole run of the updater for a command line; returns the exit code.

@@ -5,7 +5,6 @@
 #include <system_error>
 
 #include "core/db.h"
-#include "core/events.h"
 #include "core/log.h"
 #include "core/program_folder.h"
 #include "core/runtime_error.h"
@@ -21,7 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class Database {
+}  // namespace
+
+class ReleaseBuilder::Database {
 public:
     // Opens the program folder's database; logs why when it cannot.
     Database() {
@@ -58,6 +59,8 @@ private:
     std::string lastError_;
 };
 
+namespace {
+
 void writeManifest(const std::string& text) {
     const fs::path file = programPath("Update.upd");
     fs::path partial = file;
@@ -77,33 +80,43 @@ bool isLog(const std::string& file) { return file == "Error.log" || file == "log
 
 }  // namespace
 
-std::string makeVersion() {
-    std::vector<std::string> files = releaseFiles(programFolder());
-    std::erase_if(files, isLog);
+ReleaseBuilder::ReleaseBuilder() : files_(releaseFiles(programFolder())), db_(std::make_unique<Database>()) {
+    std::erase_if(files_, isLog);
+    // One transaction: a release of thousands of files is written in one go.
+    if (db_->open()) db_->run("BEGIN");
+}
 
-    std::string buffer;
-    {
-        Database db;
-        if (db.open()) {
-            // One transaction: a release of thousands of files is written in one go.
-            db.run("BEGIN");
-            for (const std::string& file : files) {
-                const bool topLevel = file.find('\\') == std::string::npos;
-                buffer += manifestLine(file, "1");
-                letPendingEventsRun();
-                db.run(topLevel ? sqlAddTopLevelFile(file) : sqlAddReleaseFile(file));
-            }
-            db.run("COMMIT");
-            if (!db.lastError().empty()) {
-                LogError(errorLine("Varnel_Zize_Update.exe - Sql execute error", 0, "") + "\t" + db.lastError());
-                LogError(errorLine("Varnel_Zize_Update.exe", 0, "") + "\t" + db.lastError());
-            }
+ReleaseBuilder::~ReleaseBuilder() = default;
+
+bool ReleaseBuilder::addNextFile() {
+    // Without its database a release lists nothing.
+    if (!db_ || !db_->open() || next_ == files_.size()) return false;
+    const std::string& file = files_[next_++];
+    buffer_ += manifestLine(file, "1");
+    const bool topLevel = file.find('\\') == std::string::npos;
+    db_->run(topLevel ? sqlAddTopLevelFile(file) : sqlAddReleaseFile(file));
+    return true;
+}
+
+std::string ReleaseBuilder::finish() {
+    if (db_ && db_->open()) {
+        db_->run("COMMIT");
+        if (!db_->lastError().empty()) {
+            LogError(errorLine("Varnel_Zize_Update.exe - Sql execute error", 0, "") + "\t" + db_->lastError());
+            LogError(errorLine("Varnel_Zize_Update.exe", 0, "") + "\t" + db_->lastError());
         }
     }
-
-    const std::string text = trimBlanks(buffer) + "\r\n";
+    db_.reset();
+    const std::string text = trimBlanks(buffer_) + "\r\n";
     writeManifest(text);
     return text;
+}
+
+std::string makeVersion() {
+    ReleaseBuilder builder;
+    while (builder.addNextFile()) {
+    }
+    return builder.finish();
 }
 
 }  // namespace varnel

@@ -4,7 +4,6 @@
 #include <system_error>
 
 #include "core/db.h"
-#include "core/events.h"
 #include "core/log.h"
 #include "core/program_folder.h"
 #include "core/runtime_error.h"
@@ -24,10 +23,6 @@ namespace fs = std::filesystem;
 const char* const kLabel = "Varnel_Zize_Update.exe - moveFiles";
 const char* const kLockedText = "Cant move files, Windows has them locked. try restart Varnel and run update again.";
 constexpr int kAttemptLimit = 200;
-
-void waitForMainProgramToEnd(const Hooks& hooks) {
-    while (hooks.IsStarted && hooks.IsStarted()) letPendingEventsRun();
-}
 
 // Replaces `place` by the file waiting at `waiting`, when one waits.
 void moveIntoPlace(const std::string& waiting, const std::string& place, bool program) {
@@ -60,8 +55,7 @@ void moveDatabaseIntoPlace() {
     fs::rename(from, to);
 }
 
-void moveOnce(const Hooks& hooks) {
-    waitForMainProgramToEnd(hooks);
+void moveOnce() {
     moveIntoPlace(mainProgramTempEntry(), mainProgramEntry(), true);
     moveDatabaseIntoPlace();
 }
@@ -82,31 +76,29 @@ void giveUp(const Hooks& hooks) {
 
 }  // namespace
 
-MoveOutcome moveFiles(const Hooks& hooks) {
-    CaughtError failure{0, ""};
+FileMove::FileMove(Hooks hooks) : hooks_(std::move(hooks)) {}
+
+MoveStep FileMove::step() {
+    if (hooks_.IsStarted && hooks_.IsStarted()) return MoveStep::TryAgain;
     try {
-        moveOnce(hooks);
-        return MoveOutcome::Moved;
+        moveOnce();
     } catch (...) {
-        failure = describeCurrentException();
-    }
-    // A file the ending main program still holds: try again until it lets go.
-    while (isLock(failure)) {
-        ++moveAttempts;
-        letPendingEventsRun();
-        if (moveAttempts >= kAttemptLimit) {
-            giveUp(hooks);
-            return MoveOutcome::GaveUp;
+        const CaughtError failure = describeCurrentException();
+        if (!isLock(failure)) {
+            LogError(errorLine(kLabel, failure.number, failure.description) + "\t");
+            return MoveStep::Moved;
         }
-        try {
-            moveOnce(hooks);
-            break;  // the lock cleared; the line below records the error that was met
-        } catch (...) {
-            failure = describeCurrentException();
+        // A file the ending main program still holds: try again until it lets go.
+        lockMet_ = failure;
+        if (++moveAttempts >= kAttemptLimit) {
+            giveUp(hooks_);
+            return MoveStep::GaveUp;
         }
+        return MoveStep::TryAgain;
     }
-    LogError(errorLine(kLabel, failure.number, failure.description) + "\t");
-    return MoveOutcome::Moved;
+    // The lock cleared; the line records the error that was met.
+    if (lockMet_) LogError(errorLine(kLabel, lockMet_->number, lockMet_->description) + "\t");
+    return MoveStep::Moved;
 }
 
 bool IsStarted(const std::function<bool(const std::string& title)>& EndTask) {
@@ -120,7 +112,6 @@ bool IsStarted(const std::function<bool(const std::string& title)>& EndTask) {
             ++count;
             if (!EndTask || !EndTask("Varnel_zize")) count = 0;
         }
-        letPendingEventsRun();
         if (count == 2) answer = true;
     }
     return answer;
