@@ -155,7 +155,7 @@ TEST(DesktopInstall, TheInstalledCopyIsAReleaseThatTakesAnUpdate) {
     emit window.btnCheck->Click();
     EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return window.lblUpdate->isVisible(); }));
     EXPECT_EQ(window.lblUpdate->text().toStdString(), "NewUpdatesAvalible");
-    EXPECT_EQ(UpdateFiles, std::vector<std::string>{"Language\\Deutsch.lang"});
+    EXPECT_EQ(window.downloadList().files, std::vector<std::string>{"Language\\Deutsch.lang"});
     emit window.btnUpdate->Click();
     EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return !alerts.empty(); }));
     EXPECT_EQ(alerts, std::vector<std::string>{"UpToDate"});
@@ -166,8 +166,6 @@ TEST(DesktopInstall, TheInstalledCopyIsAReleaseThatTakesAnUpdate) {
     delete frmUpdate::loaded();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     Texts = {};
-    UpdateFiles.clear();
-    UpdateVersions.clear();
     setProgramFolder(env.folder());
 }
 
