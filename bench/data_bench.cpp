@@ -5,10 +5,10 @@
 
 #include "bench_util.h"
 #include "core/db.h"
-#include "core/group_loader.h"
 #include "core/program_folder.h"
 #include "core/registry.h"
 #include "core/sql_statements.h"
+#include "places/group_loader.h"
 #include "support/recording_views.h"
 #ifndef _WIN32
 #include "platform/linux/file_registry.h"

@@ -1,7 +1,7 @@
 // Fuzz target: the names an update gives files. A backup name leads back to
 // the file it was made from (names without "&" keep their old form, which
 // older roll-backs rely on), and the version order is a proper order.
-#include "core/text.h"
+#include "base/text.h"
 #include "fuzz_support.h"
 #include "update/update_paths.h"
 #include "update/version_order.h"

@@ -3,9 +3,9 @@
 #include <filesystem>
 
 #include "core/db.h"
-#include "core/group_loader.h"
 #include "core/registry.h"
 #include "core/sql_statements.h"
+#include "places/group_loader.h"
 #include "places/places_bar.h"
 #include "platform/platform.h"
 #include "support/db_files.h"

@@ -31,6 +31,10 @@ std::string errorLine(const std::string& label, int number, const std::string& d
     return label + "\t" + std::to_string(number) + "\t" + description;
 }
 
+void logPlatformProblem(const platform::Problem& problem) {
+    LogError(errorLine(problem.label, problem.number, problem.description) + "\t" + problem.detail);
+}
+
 void logCaught(const std::string& label) {
     CaughtError e = describeCurrentException();
     LogError(errorLine(label, e.number, e.description));

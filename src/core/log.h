@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/problem_report.h"
+
 namespace varnel {
 
 // True when the main program was started with the switch "loggaren".
@@ -16,6 +18,10 @@ void LogTrace(const std::string& line);
 
 // "label", TAB, number, TAB, description: the common error-log line.
 std::string errorLine(const std::string& label, int number, const std::string& description);
+
+// Writes a problem the platform layer reports as its error-log line: the
+// common line, TAB, what happened.
+void logPlatformProblem(const platform::Problem& problem);
 
 // Writes the error-log line for the exception being handled; call from a catch block.
 void logCaught(const std::string& label);

@@ -6,7 +6,7 @@
 #include <string>
 #include <system_error>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace varnel {

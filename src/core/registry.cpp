@@ -2,10 +2,10 @@
 
 #include <vector>
 
+#include "base/text.h"
 #include "core/log.h"
 #include "core/numeric.h"
 #include "core/runtime_error.h"
-#include "core/text.h"
 #include "platform/platform.h"
 
 namespace varnel {
@@ -46,11 +46,15 @@ std::string upToNul(const char* data, size_t size) {
 
 RegistryBackend& registryBackend() {
     auto& slot = backendSlot();
-    if (!slot) slot = createRegistryBackend();
+    if (!slot) setRegistryBackend(createRegistryBackend());
     return *slot;
 }
 
-void setRegistryBackend(std::unique_ptr<RegistryBackend> backend) { backendSlot() = std::move(backend); }
+void setRegistryBackend(std::unique_ptr<RegistryBackend> backend) {
+    // The store's own problems become error-log lines, whichever store it is.
+    if (backend) backend->setProblemReport(logPlatformProblem);
+    backendSlot() = std::move(backend);
+}
 
 std::string regText(const RegValue& value) {
     if (const auto* n = std::get_if<std::int32_t>(&value)) return std::to_string(*n);

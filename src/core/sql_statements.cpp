@@ -1,6 +1,6 @@
 #include "core/sql_statements.h"
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace varnel {
 

@@ -9,7 +9,6 @@
 #include <cstdlib>
 
 #include "core/db.h"
-#include "core/group_loader.h"
 #include "core/log.h"
 #include "core/setting_text.h"
 #include "core/sql_statements.h"
@@ -17,6 +16,7 @@
 #include "lang/language_file.h"
 #include "lang/language_list.h"
 #include "lang/text_table.h"
+#include "places/group_loader.h"
 #include "places/places_bar.h"
 #include "places/settings_defaults.h"
 #include "shell/frm_tray.h"

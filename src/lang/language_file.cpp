@@ -6,11 +6,11 @@
 #include <sstream>
 #include <vector>
 
+#include "base/text.h"
 #include "core/legacy_text.h"
 #include "core/log.h"
 #include "core/program_folder.h"
 #include "core/runtime_error.h"
-#include "core/text.h"
 #include "lang/text_table.h"
 
 namespace varnel {

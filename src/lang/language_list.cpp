@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/text.h"
 #include "core/log.h"
 #include "core/program_folder.h"
-#include "core/text.h"
 #include "core/views.h"
 #include "lang/text_table.h"
 

@@ -2,9 +2,9 @@
 
 #include <system_error>
 
+#include "base/text.h"
 #include "core/log.h"
 #include "core/path_text.h"
-#include "core/text.h"
 #include "platform/platform.h"
 
 namespace varnel {

@@ -1,7 +1,7 @@
 #include "places/place_name.h"
 
+#include "base/text.h"
 #include "core/numeric.h"
-#include "core/text.h"
 #include "platform/platform.h"
 
 namespace varnel {

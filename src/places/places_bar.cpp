@@ -1,10 +1,10 @@
 #include "places/places_bar.h"
 
+#include "base/text.h"
 #include "core/log.h"
 #include "core/numeric.h"
 #include "core/registry.h"
 #include "core/runtime_error.h"
-#include "core/text.h"
 #include "places/desktop_places.h"
 #include "places/place_name.h"
 #include "platform/platform.h"

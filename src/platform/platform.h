@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/problem_report.h"
 #include "platform/registry_backend.h"
 
 namespace varnel::platform {
@@ -55,13 +56,14 @@ enum class CloseRequest {
 };
 
 // Asks the top-level window titled `title` (compared without regard to case)
-// to close, the way a user closing it would; does not wait for it.
-CloseRequest requestCloseWindow(const std::string& title);
+// to close, the way a user closing it would; does not wait for it. A close
+// channel that cannot be used goes to `report` (see closeChannelName).
+CloseRequest requestCloseWindow(const std::string& title, const ProblemReport& report = {});
 
 // Where the program whose window carries `title` listens for close requests
 // besides its window: a local socket in the user's runtime folder on Linux
-// (the title in lower case), a pipe of that name on Windows. Empty, with an
-// error-log line, when there is no place that only this user can reach.
-std::string closeChannelName(const std::string& title);
+// (the title in lower case), a pipe of that name on Windows. Empty, with a
+// problem sent to `report`, when there is no place that only this user can reach.
+std::string closeChannelName(const std::string& title, const ProblemReport& report);
 
 }  // namespace varnel::platform

@@ -5,7 +5,10 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "platform/problem_report.h"
 
 namespace varnel::platform {
 
@@ -71,6 +74,18 @@ public:
     // see all of them or none. Calls may nest; the outermost pair counts.
     virtual void beginChanges() {}
     virtual void endChanges() {}
+
+    // Where the store's own problems go (a file it cannot read or write, a
+    // name it refuses); without a report they are not told anywhere.
+    void setProblemReport(ProblemReport report) { report_ = std::move(report); }
+
+protected:
+    void reportProblem(const Problem& problem) const {
+        if (report_) report_(problem);
+    }
+
+private:
+    ProblemReport report_;
 };
 
 }  // namespace varnel::platform

@@ -3,13 +3,14 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 
+#include "core/log.h"
 #include "platform/platform.h"
 #include "platform/termination.h"
 
 namespace varnel {
 
 QString closeChannelPath(const QString& title) {
-    return QString::fromStdString(platform::closeChannelName(title.toStdString()));
+    return QString::fromStdString(platform::closeChannelName(title.toStdString(), logPlatformProblem));
 }
 
 CloseListener::CloseListener(const QString& title, std::function<void()> onClose, QObject* parent)
@@ -65,7 +66,7 @@ QString queryProgram(const QString& title, const QString& request, int timeoutMs
 }
 
 bool requestClose(const QString& title) {
-    return platform::requestCloseWindow(title.toStdString()) == platform::CloseRequest::Sent;
+    return platform::requestCloseWindow(title.toStdString(), logPlatformProblem) == platform::CloseRequest::Sent;
 }
 
 }  // namespace varnel

@@ -13,10 +13,10 @@
 #include <utility>
 
 #include "core/db.h"
-#include "core/group_loader.h"
 #include "core/setting_text.h"
 #include "core/sql_statements.h"
 #include "editor/frm_main.h"
+#include "places/group_loader.h"
 #include "shell/close_channel.h"
 #include "shell/frm_splash.h"
 #include "shell/frm_tray.h"

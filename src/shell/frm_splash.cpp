@@ -10,9 +10,9 @@
 #include "platform/platform.h"
 #include "shell/frm_tray.h"
 #include "shell/program.h"
-#include "shell/system_message.h"
 #include "skin/skin_layout.h"
 #include "skin/skin_style.h"
+#include "skin/system_message.h"
 
 namespace varnel {
 

@@ -4,15 +4,15 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-#include "core/group_loader.h"
+#include "base/text.h"
 #include "core/log.h"
 #include "core/maker.h"
 #include "core/program_folder.h"
 #include "core/registry.h"
 #include "core/setting_text.h"
-#include "core/text.h"
 #include "editor/frm_main.h"
 #include "lang/text_table.h"
+#include "places/group_loader.h"
 #include "places/places_bar.h"
 #include "shell/autostart.h"
 #include "shell/frm_splash.h"

@@ -1,6 +1,6 @@
 #include "update/manifest.h"
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace varnel {
 

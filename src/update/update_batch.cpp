@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/text.h"
 #include "core/log.h"
 #include "core/maker.h"
 #include "core/program_folder.h"
 #include "core/registry.h"
-#include "core/text.h"
 #include "update/mod_update.h"
 #include "update/update_paths.h"
 

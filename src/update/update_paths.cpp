@@ -1,6 +1,6 @@
 #include "update/update_paths.h"
 
-#include "core/text.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace varnel {

@@ -2,13 +2,14 @@
 
 #include <QString>
 
+#include "core/log.h"
 #include "platform/platform.h"
-#include "shell/system_message.h"
+#include "skin/system_message.h"
 
 namespace varnel::updater {
 
 bool EndTask(const std::string& title) {
-    switch (platform::requestCloseWindow(title)) {
+    switch (platform::requestCloseWindow(title, logPlatformProblem)) {
     case platform::CloseRequest::NoWindow: return false;
     case platform::CloseRequest::Sent: return true;
     case platform::CloseRequest::WindowGone: break;

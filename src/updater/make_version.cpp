@@ -4,13 +4,13 @@
 #include <fstream>
 #include <system_error>
 
+#include "base/text.h"
 #include "core/db.h"
 #include "core/log.h"
 #include "core/program_folder.h"
 #include "core/runtime_error.h"
 #include "core/sql_statements.h"
 #include "core/sqlite_wrapper.h"
-#include "core/text.h"
 #include "update/manifest.h"
 #include "updater/release_walk.h"
 

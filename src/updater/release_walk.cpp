@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "core/path_text.h"
-#include "core/text.h"
 
 namespace varnel {
 

@@ -11,8 +11,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/log.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "platform/platform.h"
 
 namespace varnel::platform {
@@ -35,7 +34,7 @@ std::string unsafeFolderReason(const std::string& folder) {
 
 }  // namespace
 
-std::string closeChannelName(const std::string& title) {
+std::string closeChannelName(const std::string& title, const ProblemReport& report) {
     std::string folder;
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     std::error_code ec;
@@ -45,16 +44,17 @@ std::string closeChannelName(const std::string& title) {
         folder = (std::filesystem::temp_directory_path(ec) / ("varnel-" + std::to_string(::getuid()))).string();
         const std::string reason = unsafeFolderReason(folder);
         if (!reason.empty()) {
-            LogError(errorLine("CloseChannel", 70, "Permission denied") + "\t" + folder + " is not used (" + reason +
-                     "): close requests cannot be sent or received");
+            if (report)
+                report({"CloseChannel", 70, "Permission denied",
+                        folder + " is not used (" + reason + "): close requests cannot be sent or received"});
             return {};
         }
     }
     return folder + "/" + toLowerAscii(title);
 }
 
-CloseRequest requestCloseWindow(const std::string& title) {
-    const std::string path = closeChannelName(title);
+CloseRequest requestCloseWindow(const std::string& title, const ProblemReport& report) {
+    const std::string path = closeChannelName(title, report);
     if (path.empty()) return CloseRequest::NoWindow;
     sockaddr_un address{};
     address.sun_family = AF_UNIX;

@@ -16,8 +16,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/log.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace varnel::platform {
 
@@ -402,8 +401,9 @@ void FileRegistry::load() {
         // Perhaps another user's file (a run under sudo): replacing it would
         // lose that user's settings. Whatever was known stays in memory.
         if (!unreadable_)
-            LogError(errorLine("RegistryStore", 75, "Path/File access error") + "\t" + file_.string() +
-                     " cannot be read (" + failure + "); the settings live in memory and the file is left as it is");
+            reportProblem({"RegistryStore", 75, "Path/File access error",
+                           file_.string() + " cannot be read (" + failure +
+                               "); the settings live in memory and the file is left as it is"});
         unreadable_ = true;
         return;
     }
@@ -421,8 +421,8 @@ void FileRegistry::load() {
     copy += std::string(".unreadable-") + stamp;
     std::error_code ec;
     std::filesystem::copy_file(file_, copy, std::filesystem::copy_options::skip_existing, ec);
-    LogError(errorLine("RegistryStore", 0, "") + "\t" + file_.string() +
-             " could not be read completely; a copy was kept as " + copy.string());
+    reportProblem({"RegistryStore", 0, "",
+                   file_.string() + " could not be read completely; a copy was kept as " + copy.string()});
 }
 
 long FileRegistry::save() {
@@ -492,8 +492,7 @@ long FileRegistry::writeChanges() {
     if (unreadable_) return regerr::Success;  // left alone: the changes live in memory
     const long saved = save();
     if (saved != regerr::Success) {
-        LogError(errorLine("RegistryStore", 75, "Path/File access error") + "\t" + file_.string() +
-                 " could not be written");
+        reportProblem({"RegistryStore", 75, "Path/File access error", file_.string() + " could not be written"});
         load();  // the change did not reach the file: forget it
     }
     return saved;
@@ -538,10 +537,9 @@ void FileRegistry::endChanges() {
 
 // Names that the file cannot hold are refused, as Windows refuses what
 // exceeds its limits; the caller sees an invalid parameter.
-bool FileRegistry::refuse(const std::string& what, const std::string& problem) {
+bool FileRegistry::refuse(const std::string& what, const std::string& problem) const {
     if (problem.empty()) return false;
-    LogError(errorLine("RegistryStore", 5, "Invalid procedure call or argument") + "\t" + what + " refused: " +
-             problem);
+    reportProblem({"RegistryStore", 5, "Invalid procedure call or argument", what + " refused: " + problem});
     return true;
 }
 

@@ -98,7 +98,7 @@ private:
     bool openLockFile();
     void lockExclusive();
     void unlock();
-    static bool refuse(const std::string& what, const std::string& problem);
+    bool refuse(const std::string& what, const std::string& problem) const;
 
     bool resolveHandle(HKey key, Path& path) const;
     RegKeyNode* find(const Path& path);

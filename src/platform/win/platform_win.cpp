@@ -53,14 +53,14 @@ bool runningUnderWine() {
 // namespace entries again; the flush waits until the shell has taken it.
 void notifyShellNamespaceChanged() { SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST | SHCNF_FLUSH, nullptr, nullptr); }
 
-CloseRequest requestCloseWindow(const std::string& title) {
+CloseRequest requestCloseWindow(const std::string& title, const ProblemReport&) {
     HWND window = FindWindowW(nullptr, widen(title).c_str());
     if (!window) return CloseRequest::NoWindow;
     if (!IsWindow(window)) return CloseRequest::WindowGone;
     return PostMessageW(window, WM_CLOSE, 0, 0) ? CloseRequest::Sent : CloseRequest::WindowGone;
 }
 
-std::string closeChannelName(const std::string& title) {
+std::string closeChannelName(const std::string& title, const ProblemReport&) {
     std::string name = title;
     for (char& c : name)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');

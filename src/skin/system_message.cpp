@@ -1,4 +1,4 @@
-#include "shell/system_message.h"
+#include "skin/system_message.h"
 
 #include <QFile>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "core/group_loader.h"
+#include "places/group_loader.h"
 
 #include "core/db.h"
 #include "core/log.h"
