@@ -15,6 +15,7 @@
 #include "support/program_folder_run.h"
 #include "support/skin_files.h"
 #include "support/test_env.h"
+#include "support/update_batch.h"
 #include "update/frm_update.h"
 #include "update/update_paths.h"
 #include "support/spin.h"
@@ -119,12 +120,7 @@ struct UpdateWindowTest : ::testing::Test {
     }
     // Presses Update; returns when the batch has ended.
     void update() {
-        frmUpdate& w = frmUpdate::instance();
-        bool ended = false;
-        const QMetaObject::Connection done = QObject::connect(&w, &frmUpdate::batchEnded, [&] { ended = true; });
-        emit w.btnUpdate->Click();
-        EXPECT_TRUE(test::spinUntil([&] { return ended; }, 60000));
-        QObject::disconnect(done);
+        EXPECT_TRUE(test::pressUpdateAndWait(frmUpdate::instance()));
     }
 };
 

@@ -20,6 +20,7 @@
 #include "support/program_folder_run.h"
 #include "support/spin.h"
 #include "support/test_env.h"
+#include "support/update_batch.h"
 #include "update/compiled_release_key.h"
 #include "update/frm_update.h"
 #include "update/release_signature.h"
@@ -184,12 +185,7 @@ struct SignedUpdate : ::testing::Test {
     // Presses Update; returns when the batch has ended.
     void update() {
         alerts.texts.clear();
-        frmUpdate& w = frmUpdate::instance();
-        bool ended = false;
-        const QMetaObject::Connection done = QObject::connect(&w, &frmUpdate::batchEnded, [&] { ended = true; });
-        emit w.btnUpdate->Click();
-        EXPECT_TRUE(test::spinUntil([&] { return ended; }, 60000));
-        QObject::disconnect(done);
+        EXPECT_TRUE(test::pressUpdateAndWait(frmUpdate::instance()));
     }
 
     // Publishes the release with Data\a.txt raised to version 2, signed with
