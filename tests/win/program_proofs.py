@@ -426,13 +426,9 @@ def proofs(program_dir, probe, desktop_probe, shots):
         shutil.rmtree(work, ignore_errors=True)
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--program-dir", required=True)
-    parser.add_argument("--probe", required=True)
-    parser.add_argument("--desktop-probe", required=True)
-    parser.add_argument("--screenshots")
-    args = parser.parse_args()
+def in_wine_session(name, tools):
+    """Runs this script again in a Wine session of its own unless it is in
+    one; there, false (with a line on stderr) when a tool is missing."""
     if not os.environ.get("VARNEL_PROOFS_SESSION"):
         # A Wine prefix and an X display of its own, removed afterwards.
         os.environ["VARNEL_PROOFS_SESSION"] = "1"
@@ -441,10 +437,22 @@ def main():
         os.environ["LC_ALL"] = "C.UTF-8"
         os.execv(str(ROOT / "scripts" / "wine-session.sh"),
                  [str(ROOT / "scripts" / "wine-session.sh"), sys.executable] + sys.argv)
-    for tool in ("xdotool", "trayer", "import"):
+    for tool in tools:
         if not shutil.which(tool):
-            print(f"program_proofs: {tool} is missing (scripts/install-deps.sh)", file=sys.stderr)
-            return 2
+            print(f"{name}: {tool} is missing (scripts/install-deps.sh)", file=sys.stderr)
+            return False
+    return True
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program-dir", required=True)
+    parser.add_argument("--probe", required=True)
+    parser.add_argument("--desktop-probe", required=True)
+    parser.add_argument("--screenshots")
+    args = parser.parse_args()
+    if not in_wine_session("program_proofs", ("xdotool", "trayer", "import")):
+        return 2
     shots = os.path.abspath(args.screenshots) if args.screenshots else None
     if shots:
         os.makedirs(shots, exist_ok=True)

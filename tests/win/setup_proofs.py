@@ -230,15 +230,8 @@ def main():
     parser.add_argument("--release-dir", required=True)
     parser.add_argument("--screenshots")
     args = parser.parse_args()
-    if not os.environ.get("VARNEL_PROOFS_SESSION"):
-        os.environ["VARNEL_PROOFS_SESSION"] = "1"
-        os.environ["LC_ALL"] = "C.UTF-8"
-        os.execv(str(ROOT / "scripts" / "wine-session.sh"),
-                 [str(ROOT / "scripts" / "wine-session.sh"), sys.executable] + sys.argv)
-    for tool in ("xdotool", "trayer", "import", "convert"):
-        if not shutil.which(tool):
-            print(f"setup_proofs: {tool} is missing (scripts/install-deps.sh)", file=sys.stderr)
-            return 2
+    if not proofs.in_wine_session("setup_proofs", ("xdotool", "trayer", "import", "convert")):
+        return 2
     shots = os.path.abspath(args.screenshots) if args.screenshots else None
     if shots:
         os.makedirs(shots, exist_ok=True)
