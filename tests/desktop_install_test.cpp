@@ -143,14 +143,14 @@ TEST(DesktopInstall, TheInstalledCopyIsAReleaseThatTakesAnUpdate) {
     std::vector<std::string> alerts;
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
-        frmMsgBoxAlert* box = frmMsgBoxAlert::loaded();
-        if (!box || !box->isVisible()) return;
+        frmMsgBoxAlert* box = shownAlertBox();
+        if (!box) return;
         alerts.push_back(box->lblMsg->text().toStdString());
         emit box->btnOk->Click();
     });
     answer.start(10);
 
-    frmUpdate& window = frmUpdate::instance();
+    frmUpdate& window = *new frmUpdate();
     window.show();
     emit window.btnCheck->Click();
     EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return window.lblUpdate->isVisible(); }));
@@ -163,7 +163,7 @@ TEST(DesktopInstall, TheInstalledCopyIsAReleaseThatTakesAnUpdate) {
     EXPECT_EQ(test::sqliteRows(database, "select colVersion from tbl_Update where colFile = 'Language\\Deutsch.lang'"),
               std::vector<std::vector<std::string>>{{"2"}});
 
-    delete frmUpdate::loaded();
+    delete &window;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     Texts = {};
     setProgramFolder(env.folder());

@@ -19,8 +19,6 @@
 #include "places/group_loader.h"
 #include "places/places_bar.h"
 #include "places/settings_defaults.h"
-#include "shell/frm_tray.h"
-#include "shell/program.h"
 #include "skin/message_boxes.h"
 #include "skin/play_marker.h"
 #include "skin/skin_layout.h"
@@ -28,19 +26,12 @@
 
 namespace varnel {
 
-std::array<std::string, 5> DraftPlaces;
-
 namespace {
 
 namespace ed = layout::editor;
 
 // The marker's pace: one pixel per step.
 constexpr int kMarkerStepMs = 4;
-
-frmMain*& slot() {
-    static frmMain* editor = nullptr;
-    return editor;
-}
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& q) { return q.toStdString(); }
@@ -50,26 +41,6 @@ std::string currentGroup() { return readSettingText("CurrentGroup"); }
 void applyPlaces(std::int16_t update) { setShortGroup(true, update); }
 
 }  // namespace
-
-frmMain& frmMain::instance() {
-    if (!slot()) {
-        slot() = new frmMain();
-        slot()->Form_Load();
-    }
-    return *slot();
-}
-
-frmMain* frmMain::loaded() { return slot(); }
-
-void frmMain::unload() {
-    frmMain* editor = slot();
-    if (!editor) return;
-    slot() = nullptr;
-    setGroupListView(nullptr);
-    setPlaceBoxesView(nullptr);
-    setEditorWindow(nullptr);
-    delete editor;
-}
 
 frmMain::frmMain()
     : SkinWindow({"sLoader frmMain", QSize(401, 250), "\\Build\\window.gif", Placement::CentredOnScreen, "", false}) {
@@ -120,26 +91,25 @@ frmMain::frmMain()
     connect(MiniMizeButt1, &SkinButton::Click, this, [this] { MiniMizeButt1_Click(); });
     ExitButt1 = new ExitButt(this);
     ExitButt1->move(ed::ExitButt1);
-    connect(ExitButt1, &SkinButton::Click, this, [this] { ExitButt1_Click(); });
+    connect(ExitButt1, &SkinButton::Click, this, &frmMain::quitRequested);
 
     // A right click on the skin also opens the tray menu over the window.
-    connect(SkinImage, &SkinLabel::MouseDown, this, [](int button, int, float, float) {
-        if (button == 2) frmTray::instance().mPopupMenu()->popup(QCursor::pos());
+    connect(SkinImage, &SkinLabel::MouseDown, this, [this](int button, int, float, float) {
+        if (button == 2) emit menuRequested(QCursor::pos());
     });
 
     setGroupListView(this);
     setPlaceBoxesView(this);
 }
 
-void frmMain::Form_Load() {
-    const std::string label = "Main_err";
-    guarded(label, [] { InitSettings(); });
-    bool groups = false;
-    guarded(label, [&] {
-        frmTray::instance();  // its menus are filled from here on
-        groups = LoadListFromDb();
-    });
-    if (groups) {
+frmMain::~frmMain() {
+    setGroupListView(nullptr);
+    setPlaceBoxesView(nullptr);
+    setEditorWindow(nullptr);
+}
+
+void frmMain::showStartGroup(bool groupsExist, const std::string& label) {
+    if (groupsExist) {
         std::string name;
         guarded(label, [&] { btnMain_Click(1); });
         guarded(label, [&] { name = currentGroup(); });
@@ -151,19 +121,13 @@ void frmMain::Form_Load() {
         guarded(label, [&] { btnMain_Click(0); });
         guarded(label, [&] { btnDustbin->setEnabled(false); });
     }
-    guarded(label, [&] { CurrentLanguage = readSettingText("Language"); });
-    guarded(label, [&] { parseLanguageFile(CurrentLanguage); });
-    guarded(label, [&] { checkForLanguageFiles(); });
-    guarded(label, [&] {
-        btnMain[0]->setCaption(q(Texts.AddNew));
-        btnMain[1]->setCaption(q(Texts.Change));
-        btnMain[2]->setCaption(q(Texts.Save));
-        txtAddNew->setText(q(Texts.NewGroupName));
-    });
-    guarded(label, [&] { frmTray::instance().initFrm(); });
-    guarded(label, [&] { Checkdustbin(); });
-    guarded(label, [&] { sLoader(); });
-    guarded(label, [&] { frmTray::instance().UpdateIcon(); });
+}
+
+void frmMain::writeCaptions() {
+    btnMain[0]->setCaption(q(Texts.AddNew));
+    btnMain[1]->setCaption(q(Texts.Change));
+    btnMain[2]->setCaption(q(Texts.Save));
+    txtAddNew->setText(q(Texts.NewGroupName));
 }
 
 void frmMain::writeTexts() {
@@ -200,8 +164,6 @@ void frmMain::setText(int index, const std::string& text) {
 // ---- events ----------------------------------------------------------------------
 
 void frmMain::btnMain_Click(int index) {
-    frmMsgBox::instance().PlaceMe();
-    frmMsgBoxAlert::instance().PlaceMe();
     switch (index) {
     case 0: addAction(); break;
     case 1: changeAction(); break;
@@ -211,7 +173,7 @@ void frmMain::btnMain_Click(int index) {
 }
 
 void frmMain::addAction() {
-    for (int i = 0; i < 5; ++i) txtpath[i]->setText(q(DraftPlaces[i]));
+    for (int i = 0; i < 5; ++i) txtpath[i]->setText(q(draftPlaces_[i]));
     for (auto* b : btnMain) b->setEnabled(true);
     comboAppList->hide();
     txtAddNew->show();
@@ -225,12 +187,9 @@ void frmMain::addAction() {
 void frmMain::changeAction() {
     const std::string remembered = s(comboAppList->currentText());
     if (!LoadListFromDb()) {
-        MsgText = Texts.EmptyDb;
         std::int16_t update = 0;
         setShortGroup(false, update);
-        frmMsgBoxAlert& box = frmMsgBoxAlert::instance();
-        box.sLoader();
-        box.showModal();
+        showAlert(Texts.EmptyDb);
         addAction();
         return;
     }
@@ -263,11 +222,11 @@ void frmMain::save() {
         name = newName;
         if (!changeGroups(sqlAddGroup(name, places))) return;
         writeSettingText("CurrentGroup", name);
-        frmTray::instance().UpdateIcon();
+        emit activeGroupChanged();
         LoadListFromDb();
         LoadFromDb(name);
         applyPlaces(0);
-        DraftPlaces = {};
+        draftPlaces_ = {};
         txtAddNew->setText(q(Texts.NewGroupName));
     } else {
         name = s(comboAppList->currentText());
@@ -305,7 +264,7 @@ void frmMain::comboAppList_Click() {
 }
 
 void frmMain::txtpath_Change(int index) {
-    if (inAddMode()) DraftPlaces[index] = s(txtpath[index]->text());
+    if (inAddMode()) draftPlaces_[index] = s(txtpath[index]->text());
 }
 
 void frmMain::MiniMizeButt1_Click() { minimiseToTray(); }
@@ -313,19 +272,6 @@ void frmMain::MiniMizeButt1_Click() { minimiseToTray(); }
 void frmMain::minimiseToTray() {
     setWindowState(windowState() | Qt::WindowMinimized);
     if (QSystemTrayIcon::isSystemTrayAvailable()) hide();
-}
-
-void frmMain::ExitButt1_Click() {
-    std::int16_t update = 0;
-    setShortGroup(false, update);
-    if (frmTray* tray = frmTray::loaded()) tray->deleteIcon();
-    endProgramNow(0);
-}
-
-void frmMain::Form_Terminate() {
-    std::int16_t update = 0;
-    setShortGroup(false, update);
-    if (frmTray* tray = frmTray::loaded()) tray->deleteIcon();
 }
 
 // ---- methods ---------------------------------------------------------------------
