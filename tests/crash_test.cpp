@@ -156,14 +156,12 @@ private:
 // Bar on the way out. The same steps every time, so they can be replayed.
 [[noreturn]] void switchGroupsForever() {
     for (int i = 0;; ++i) {
-        std::int16_t iUpdate = 0;
         if (i % 3 == 2) {
-            setShortGroup(false, iUpdate);
+            removePlaces();
             continue;
         }
         const std::string g = std::to_string(i % 5);
-        Places = {"/home/u/Work" + g, "/srv/Data/" + g + "0" + g, "/tmp", "12" + g, "/home/u/Photos/" + g};
-        setShortGroup(true, iUpdate);
+        applyPlaces({"/home/u/Work" + g, "/srv/Data/" + g + "0" + g, "/tmp", "12" + g, "/home/u/Photos/" + g});
         RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Group ") + g);
     }
 }

@@ -187,7 +187,7 @@ TEST(GroupEditor, AStatementTheDatabaseRefusesIsReportedAndChangesNothing) {
     editor.txtpath[0]->setText("/w1-new");
     f.answerQuestions({true});
     editor.btnMain_Click(2);
-    EXPECT_EQ(Places[0], "/w1");
+    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")), "/w1");
 
     editor.comboAppList->setCurrentIndex(1);
     editor.comboAppList_Click();

@@ -79,9 +79,7 @@ TEST(MainProgram, DeleteregRemovesSettingsAndPlacesBarAndKeepsTheParentKey) {
     ProgramFolderCopy folder;
     prepare(folder);
     RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("Svenska"));
-    Places = {"/a", "/b", "/c", "/d", "/e"};
-    std::int16_t update = 0;
-    setShortGroup(true, update);
+    applyPlaces({"/a", "/b", "/c", "/d", "/e"});
     ASSERT_TRUE(placesBarWritten() && userPlacesWritten());
 
     ASSERT_TRUE(folder.run("Varnel_Zize", {"deletereg"}));

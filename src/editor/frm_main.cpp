@@ -38,7 +38,6 @@ std::string s(const QString& q) { return q.toStdString(); }
 
 std::string currentGroup() { return readSettingText("CurrentGroup"); }
 
-void applyPlaces(std::int16_t update) { setShortGroup(true, update); }
 
 }  // namespace
 
@@ -115,7 +114,7 @@ void frmMain::showStartGroup(bool groupsExist, const std::string& label) {
         guarded(label, [&] { name = currentGroup(); });
         guarded(label, [&] { LoadFromDb(name); });
         guarded(label, [&] { setText(name); });
-        guarded(label, [&] { applyPlaces(0); });
+        guarded(label, [&] { applyPlaces(loadedPlaces_); });
     } else {
         guarded(label, [&] { setText(Texts.SelectShortcutGroup); });
         guarded(label, [&] { btnMain_Click(0); });
@@ -158,7 +157,9 @@ void frmMain::setText(const std::string& text) {
 }
 
 void frmMain::setText(int index, const std::string& text) {
-    if (index >= 0 && index < 5) txtpath[index]->setText(q(text));
+    if (index < 0 || index >= 5) return;
+    loadedPlaces_[static_cast<size_t>(index)] = text;
+    txtpath[index]->setText(q(text));
 }
 
 // ---- events ----------------------------------------------------------------------
@@ -187,8 +188,7 @@ void frmMain::addAction() {
 void frmMain::changeAction() {
     const std::string remembered = s(comboAppList->currentText());
     if (!LoadListFromDb()) {
-        std::int16_t update = 0;
-        setShortGroup(false, update);
+        removePlaces();
         showAlert(Texts.EmptyDb);
         addAction();
         return;
@@ -198,7 +198,7 @@ void frmMain::changeAction() {
     txtAddNew->hide();
     txtPathChange(true);
     BrowseButtChange(true);
-    for (int i = 0; i < 5; ++i) txtpath[i]->setText(q(Places[i]));
+    for (int i = 0; i < 5; ++i) txtpath[i]->setText(q(loadedPlaces_[i]));
     setText(remembered);
     animPlay(1);
     btnDustbin->setEnabled(false);
@@ -225,18 +225,18 @@ void frmMain::save() {
         emit activeGroupChanged();
         LoadListFromDb();
         LoadFromDb(name);
-        applyPlaces(0);
+        applyPlaces(loadedPlaces_);
         draftPlaces_ = {};
         txtAddNew->setText(q(Texts.NewGroupName));
     } else {
         name = s(comboAppList->currentText());
         if (!changeGroups(sqlChangeGroup(name, places, name))) return;
-        if (currentGroup() == name) applyPlaces(1);
+        if (currentGroup() == name) applyPlaces(loadedPlaces_);
     }
-    for (int i = 0; i < 5; ++i) Places[i] = s(txtpath[i]->text());
+    for (int i = 0; i < 5; ++i) loadedPlaces_[i] = s(txtpath[i]->text());
     LoadListFromDb();
     LoadFromDb(name);
-    if (currentGroup() == name) applyPlaces(1);
+    if (currentGroup() == name) applyPlaces(loadedPlaces_);
     changeAction();
 }
 
@@ -254,6 +254,8 @@ void frmMain::BrowseButt_Click(int index) {
     dialog_->hOwner = this;
     dialog_->flags = 16385;
     dialog_->InitDir = QString();
+    dialog_->SidebarFolders.clear();
+    for (const std::string& place : loadedPlaces_) dialog_->SidebarFolders << q(place);
     dialog_->ShowFolder();
     if (!dialog_->InitDir.isEmpty()) txtpath[index]->setText(dialog_->InitDir);
 }

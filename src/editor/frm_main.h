@@ -13,6 +13,7 @@
 
 #include "core/views.h"
 #include "dialogs/cdlg_ex.h"
+#include "places/places_bar.h"
 #include "skin/skin_button.h"
 #include "skin/skin_window.h"
 #include "skin/tight_butt.h"
@@ -93,6 +94,8 @@ private:
     bool changeGroups(const std::string& sql);
 
     std::array<std::string, 5> draftPlaces_;
+    // The places of the group loaded last, as the engine showed them.
+    PlaceSet loadedPlaces_;
     std::unique_ptr<CdlgEx> dialog_;
     // Slides imgPlay to the row of the pressed button.
     QPropertyAnimation* markerSlide_;

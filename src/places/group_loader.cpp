@@ -41,21 +41,23 @@ bool LoadListFromDb() {
     }
 }
 
-void LoadFromDb(const std::string& name) {
+std::optional<PlaceSet> LoadFromDb(const std::string& name) {
     TrayMenuView& tray = trayMenu();
     tray.mFolders().setEnabled(true);
     MenuItemArrayView& folders = tray.OpenFolders();
     folders.setPlaceholderVisible(true);
     folders.unloadItems();
     getDbData(sqlLoadGroup(name));
-    if (!DbStatus.empty()) return;
+    if (!DbStatus.empty()) return std::nullopt;
+    PlaceSet places;
     for (int i = 0; i <= 4; ++i) {
-        Places[i] = DbResult(1, i + 1);
-        placeBoxes().setText(i, Places[i]);
-        folders.loadItem(i + 1, placeDisplayName(Places[i]), Places[i]);
+        places[i] = DbResult(1, i + 1);
+        placeBoxes().setText(i, places[i]);
+        folders.loadItem(i + 1, placeDisplayName(places[i]), places[i]);
     }
     folders.setPlaceholderVisible(false);
     groupList().setText(DbResult(1, 0));
+    return places;
 }
 
 }  // namespace varnel

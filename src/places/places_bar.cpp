@@ -11,7 +11,6 @@
 
 namespace varnel {
 
-std::array<std::string, 5> Places;
 std::optional<std::vector<std::string>> OfficeVersions;
 std::vector<std::array<std::string, 5>> OfficeStandardPlaces;
 
@@ -60,15 +59,14 @@ void clearUserDefinedPlaces() {
     }
 }
 
-}  // namespace
-
-void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
+// places: what to apply; none removes every entry.
+void writeGroup(const PlaceSet* places) {
+    const bool setOrDel = places != nullptr;
+    // The Office part writes the places with the platform's separator.
+    PlaceSet written = places ? *places : PlaceSet{};
     // Some sixty changes: one flushed write of the store instead of one each.
     RegistryChangeBatch changes;
-    iUpdate = 0;
-    step([&] {
-        LogTrace("\r\nStartar med setOrDel = " + boolWord(setOrDel) + " iUpdate = " + std::to_string(iUpdate));
-    });
+    step([&] { LogTrace("\r\nStartar med setOrDel = " + boolWord(setOrDel) + " iUpdate = 0"); });
     step([&] { LogTrace("start : Kör windows genvägarna"); });
 
     // Windows part.
@@ -77,8 +75,8 @@ void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
             RegKeyCreatekey(HKEY_CURRENT_USER, W);
             LogTrace("Uppdaterar " + W);
             for (int i = 0; i <= 4; ++i) {
-                RegKeyCreatevalue(HKEY_CURRENT_USER, W, "place" + std::to_string(i), Places[i]);
-                LogTrace("Skapar " + W + " place" + std::to_string(i) + " " + Places[i]);
+                RegKeyCreatevalue(HKEY_CURRENT_USER, W, "place" + std::to_string(i), written[i]);
+                LogTrace("Skapar " + W + " place" + std::to_string(i) + " " + written[i]);
             }
         } else if (RegKeyExist(HKEY_CURRENT_USER, W)) {
             RegKeyDeletkey(HKEY_CURRENT_USER, kPlacesBarParent, "PlacesBar");
@@ -161,7 +159,7 @@ void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
                 if (v.empty()) continue;
                 LogTrace("skapar i office version " + v);
                 for (int j = 0; j <= 4; ++j) {
-                    std::string& place = Places[static_cast<size_t>(j)];
+                    std::string& place = written[static_cast<size_t>(j)];
                     if (platform::rewritesForwardSlashes()) place = replaceAll(place, "/", std::string(1, sep));
                     const std::string name = placeDisplayName(place);
                     const std::string key = placesKey(v) + "\\UserDefinedPlaces\\Place" + std::to_string(j);
@@ -185,10 +183,16 @@ void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
     // The desktop's own file dialogs follow the same apply and remove.
     step([&] {
         if (DesktopPlaces* desktop = desktopPlaces()) {
-            if (setOrDel) desktop->apply(Places);
+            if (setOrDel) desktop->apply(written);
             else desktop->remove();
         }
     });
 }
+
+}  // namespace
+
+void applyPlaces(const PlaceSet& places) { writeGroup(&places); }
+
+void removePlaces() { writeGroup(nullptr); }
 
 }  // namespace varnel

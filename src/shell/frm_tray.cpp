@@ -193,9 +193,7 @@ void frmTray::setApp_Click(int index) {
     writeSettingText("CurrentGroup", name);
     UpdateIcon();
     LoadListFromDb();
-    LoadFromDb(name);
-    std::int16_t update = 1;
-    setShortGroup(true, update);
+    if (const std::optional<PlaceSet> places = LoadFromDb(name)) applyPlaces(*places);
     emit groupActivated();
 }
 

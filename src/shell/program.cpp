@@ -23,15 +23,6 @@
 
 namespace varnel {
 
-namespace {
-
-void removePlacesBar() {
-    std::int16_t update = 0;
-    setShortGroup(false, update);
-}
-
-}  // namespace
-
 void endProgramNow(int code) {
     std::fflush(nullptr);
     std::_Exit(code);
@@ -58,7 +49,7 @@ void Program::start(const QString& commandLine) {
     guarded(label, [&] { TraceOn = commandLine == QLatin1String("loggaren"); });
     if (commandLine == QLatin1String("deletereg")) {
         deleteSettings(label);
-        guarded(label, [&] { removePlacesBar(); });
+        guarded(label, [&] { removePlaces(); });
         endProgramNow(0);
     }
     splash_->load();
@@ -166,7 +157,7 @@ void Program::showAbout() {
 }
 
 void Program::handOverToUpdater(const QString& updater, const QStringList& arguments) {
-    removePlacesBar();
+    removePlaces();
     if (tray_) tray_->deleteIcon();
     QProcess::startDetached(updater, arguments, QString::fromStdString(pathText(programFolder())));
     endProgramNow(0);
@@ -175,7 +166,7 @@ void Program::handOverToUpdater(const QString& updater, const QStringList& argum
 void Program::shutDown() {
     if (shutDown_) return;
     shutDown_ = true;
-    removePlacesBar();
+    removePlaces();
     if (tray_) tray_->deleteIcon();
 }
 

@@ -255,7 +255,7 @@ TEST(NavigationPane, WinesShellShowsTheFoldersOfWinesForm) {
     EXPECT_FALSE(env.exists("Error.log")) << env.readFile("Error.log");
 }
 
-// What setShortGroup applies and removes reaches the navigation pane, unless
+// What applyPlaces applies and removePlaces removes reaches the navigation pane, unless
 // the setting DesktopPlaces says none.
 TEST(NavigationPane, FollowsTheGroupUnlessTheSettingSaysNone) {
     test::TestEnvironment env;
@@ -268,20 +268,19 @@ TEST(NavigationPane, FollowsTheGroupUnlessTheSettingSaysNone) {
             if (keyExists(HKEY_CURRENT_USER, kNameSpace + kSlots[slot])) slots.push_back(slot);
         return slots;
     };
-    std::int16_t update = 0;
-    Places = {f.asa, "", f.plain, "", ""};
-    setShortGroup(true, update);
+    const PlaceSet group = {f.asa, "", f.plain, "", ""};
+    applyPlaces(group);
     EXPECT_EQ(shown(), (std::vector<int>{0, 2}));
-    setShortGroup(false, update);
+    removePlaces();
     EXPECT_EQ(shown(), std::vector<int>{});
 
-    setShortGroup(true, update);
+    applyPlaces(group);
     RegKeyCreatevalue(platform::HKEY_CURRENT_USER_HANDLE, kSettingsKey, "DesktopPlaces", std::string("None"));
-    setShortGroup(true, update);
+    applyPlaces(group);
     EXPECT_EQ(shown(), std::vector<int>{});
     EXPECT_TRUE(classesOfAllSlots().empty());
     EXPECT_TRUE(RegKeyExist(platform::HKEY_CURRENT_USER_HANDLE, kPlacesBarKey));
-    setShortGroup(false, update);
+    removePlaces();
     setDesktopPlaces(nullptr);
     EXPECT_FALSE(env.exists("Error.log")) << env.readFile("Error.log");
 }

@@ -1,5 +1,5 @@
 // The proof that counts: the common Open dialog itself shows the group that
-// setShortGroup wrote, and its own places again after the remove.
+// applyPlaces wrote, and its own places again after the remove.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -126,9 +126,7 @@ TEST(OpenDialog, ThePlacesBarShowsTheAppliedGroupAndItsOwnPlacesAfterTheRemove) 
     ASSERT_TRUE(before.placesBarFound);
     ASSERT_FALSE(before.captions.empty());
 
-    Places = {"C:\\windows", "C:\\users", "5", "17", "C:\\Program Files"};
-    std::int16_t update = 0;
-    setShortGroup(true, update);
+    applyPlaces({"C:\\windows", "C:\\users", "5", "17", "C:\\Program Files"});
 
     DialogRun applied = openDialog("after apply");
     EXPECT_EQ(applied.captions, (std::vector<std::string>{"windows", "users", specialFolderName(CSIDL_PERSONAL),
@@ -154,7 +152,7 @@ TEST(OpenDialog, ThePlacesBarShowsTheAppliedGroupAndItsOwnPlacesAfterTheRemove) 
     }
     EXPECT_EQ(regQuery(office), places);
 
-    setShortGroup(false, update);
+    removePlaces();
     DialogRun removed = openDialog("after remove");
     EXPECT_EQ(removed.captions, before.captions);
     EXPECT_NE(removed.captions, applied.captions);
