@@ -136,7 +136,7 @@ TEST(SkinArtwork, EveryPictureIsThereAtItsSize) {
             EXPECT_EQ(image.width(), image.height());
             sizes.insert(image.width());
         }
-        EXPECT_EQ(sizes, (std::set<int>{16, 32}));
+        EXPECT_EQ(sizes, (std::set<int>{16, 24, 32, 48, 64, 128, 256}));
     }
 }
 
