@@ -149,7 +149,8 @@ TEST(SkinAtScale, TheWindowIsDrawnFromTheArtOfItsScaleAndButtonsKeepTheirOutline
     // column, and the button's face inside its outline.
     const int k = int(ratio);
     const QImage grab = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QImage windowArt = QImage(art + (k == 1 ? "window.gif" : "window@2x.gif")).convertToFormat(QImage::Format_RGB32);
+    const QImage windowArt =
+        QImage(art + (k == 1 ? "window.gif" : "window@2x.gif")).convertToFormat(QImage::Format_RGB32);
     const QImage browseArt = QImage(art + (k == 1 ? "Buttons/browse.gif" : "Buttons/browse@2x.gif"))
                                  .convertToFormat(QImage::Format_ARGB32);
     ASSERT_EQ(grab.size(), windowArt.size());
