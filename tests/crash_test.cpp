@@ -285,8 +285,8 @@ Rows groupRows(const std::filesystem::path& db) {
 
 // The program's own next open: a hot journal is rolled back here, as at the next start.
 std::string integrity() {
-    getDbData("PRAGMA integrity_check");
-    return DbStatus.empty() ? DbResult(1, 0) : DbStatus;
+    const DbRows check = getDbData("PRAGMA integrity_check");
+    return check.hasRows() ? check.table(1, 0) : check.status;
 }
 
 }  // namespace

@@ -286,9 +286,9 @@ void frmMain::Checkdustbin() {
 bool frmMain::changeGroups(const std::string& sql) {
     // A refused statement is the user's to know; nothing after it may act
     // as if the group had been stored.
-    DbStatus.clear();
-    if (dbExec(sql)) return true;
-    showAlert(DbStatus);
+    const DbChange change = dbExec(sql);
+    if (change.ok()) return true;
+    showAlert(change.error);
     return false;
 }
 

@@ -146,10 +146,10 @@ QJsonObject reply(const QString& status) { return {{QStringLiteral("status"), st
 // The group names as the database holds them now: another program may have
 // added or removed groups since the tray's submenu was filled.
 QStringList groupNamesInDatabase() {
-    getDbData(sqlListGroups());
+    const DbRows groups = getDbData(sqlListGroups());
     QStringList names;
-    if (!DbStatus.empty()) return names;
-    for (size_t row = 1; row < DbResult.rows(); ++row) names << QString::fromStdString(DbResult(row, 0));
+    if (!groups.hasRows()) return names;
+    for (size_t row = 1; row < groups.table.rows(); ++row) names << QString::fromStdString(groups.table(row, 0));
     return names;
 }
 

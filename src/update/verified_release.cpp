@@ -153,7 +153,7 @@ WaitingFiles checkWaitingFiles() {
     for (const auto& [temp, entry] : waiting) {
         std::error_code ec;
         fs::remove(programPath(temp), ec);
-        dbExec(sqlRecordFileVersion(entry, "1"), DbStatusUse::Ignore);
+        dbExec(sqlRecordFileVersion(entry, "1"));
     }
     return result;
 }

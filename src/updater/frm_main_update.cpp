@@ -154,8 +154,8 @@ void frmMain::sStarter() {
         });
         previousRelease_ = previousReleaseNumber();
         removeReleaseProof();
-        dbExec(sqlEmptyVersionTable(), DbStatusUse::Ignore);
-        dbExec(sqlEmptyGroupTable(), DbStatusUse::Ignore);
+        dbExec(sqlEmptyVersionTable());
+        dbExec(sqlEmptyGroupTable());
         builder_ = std::make_unique<ReleaseBuilder>();
         commandRunning_ = true;
         makeVersionStep();
