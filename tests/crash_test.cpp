@@ -164,7 +164,7 @@ private:
         const std::string g = std::to_string(i % 5);
         Places = {"/home/u/Work" + g, "/srv/Data/" + g + "0" + g, "/tmp", "12" + g, "/home/u/Photos/" + g};
         setShortGroup(true, iUpdate);
-        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Group ") + g);
+        setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Group ") + g);
     }
 }
 

@@ -27,7 +27,7 @@ namespace {
 
 const std::string kW = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\comdlg32\\PlacesBar";
 
-std::string currentGroup() { return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); }
+std::string currentGroup() { return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); }
 
 void typePlaces(frmMain& editor, const std::array<const char*, 5>& places) {
     for (int i = 0; i < 5; ++i) editor.txtpath[i]->setText(places[i]);
@@ -37,8 +37,8 @@ void typePlaces(frmMain& editor, const std::array<const char*, 5>& places) {
 frmMain& loadWithTwoGroups(EditorFixture& f, const std::string& second, const std::string& prefix) {
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
     f.addGroup(second, {prefix + "1", prefix + "2", prefix + "3", prefix + "4", prefix + "5"});
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
     f.loadEditor();
     return frmMain::instance();
 }
@@ -72,7 +72,7 @@ TEST(GroupEditor, StartsInAddModeWithoutGroupsAndRefusesIncompleteInput) {
     editor.btnMain_Click(2);
     EXPECT_EQ(f.boxes(), (std::vector<std::string>{"!" + Texts.NewNameExists}));
     EXPECT_EQ(groups(f).size(), 1u);
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
 }
 
 TEST(GroupEditor, SavingANewGroupMakesItTheActiveGroup) {
@@ -92,7 +92,7 @@ TEST(GroupEditor, SavingANewGroupMakesItTheActiveGroup) {
     EXPECT_EQ(groups(f), (std::vector<std::vector<std::string>>{
                              {"O'Brien's files", "/home/ob/a", "/home/ob/b", "/srv/c", "/srv/d", "/tmp"}}));
     EXPECT_EQ(currentGroup(), "O'Brien's files");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place4")), "/tmp");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place4")), "/tmp");
     EXPECT_EQ(frmTray::instance().toolTip().toStdString(), "Varnel - " + Texts.CurrentGroup + " : O'Brien's files ");
     EXPECT_FALSE(editor.inAddMode());
     EXPECT_EQ(editor.comboAppList->currentText().toStdString(), "O'Brien's files");
@@ -106,7 +106,7 @@ TEST(GroupEditor, ChangingAGroupThatIsNotActiveLeavesThePlacesBarAlone) {
     EditorFixture f;
     frmMain& editor = loadWithTwoGroups(f, "Home", "/h");
     ASSERT_FALSE(editor.inAddMode());
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")), "/w1");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/w1");
     const auto before = test::registrySnapshot();
 
     editor.comboAppList->setCurrentIndex(1);
@@ -214,7 +214,7 @@ TEST(GroupEditor, GroupNamesReachTheSettingsAsTheyWereTyped) {
         typePlaces(editor, {"/1", "/2", "/3", "/4", name[0] == '0' ? "/bond" : "/home"});
         f.answerQuestions({true});
         editor.btnMain_Click(2);
-        const RegValue stored = RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup");
+        const RegValue stored = queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup");
         ASSERT_TRUE(std::holds_alternative<std::string>(stored)) << name;
         EXPECT_EQ(std::get<std::string>(stored), name);
         EXPECT_FALSE(editor.btnDustbin->Enabled()) << name;  // the active group
@@ -227,21 +227,21 @@ TEST(GroupEditor, GroupNamesReachTheSettingsAsTheyWereTyped) {
     frmTray::unload();
     f.loadEditor();
     EXPECT_EQ(frmMain::instance().comboAppList->currentText(), "007");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place4")), "/bond");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place4")), "/bond");
 }
 
 TEST(GroupEditor, ChangeWithAnEmptyDatabaseRemovesThePlacesBarAndReturnsToAddMode) {
     EditorFixture f;
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
     f.loadEditor();
     frmMain& editor = frmMain::instance();
-    ASSERT_TRUE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    ASSERT_TRUE(keyExists(HKEY_CURRENT_USER, kW));
     dbExec("delete from tbl_Groups");
     editor.btnMain_Click(1);
     EXPECT_EQ(f.boxes(), (std::vector<std::string>{"!" + Texts.EmptyDb}));
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
     EXPECT_TRUE(editor.inAddMode());
     EXPECT_FALSE(frmTray::instance().mSetAction->isEnabled());
 }
@@ -249,7 +249,7 @@ TEST(GroupEditor, ChangeWithAnEmptyDatabaseRemovesThePlacesBarAndReturnsToAddMod
 TEST(GroupEditor, DraftPlacesSurviveATripToChangeMode) {
     EditorFixture f;
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
     f.loadEditor();
     frmMain& editor = frmMain::instance();
     editor.show();
@@ -270,7 +270,7 @@ TEST(GroupEditor, DraftPlacesSurviveATripToChangeMode) {
 TEST(GroupEditor, TypingIntoTheGroupListNeverChangesItsText) {
     EditorFixture f;
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
     f.loadEditor();
     frmMain& editor = frmMain::instance();
     editor.show();
@@ -304,7 +304,7 @@ TEST(TrayMenu, SwitchingGroupsAndLanguages) {
     tray.setApp_Click(2);
     EXPECT_EQ(currentGroup(), "Home");
     EXPECT_EQ(tray.toolTip(), "Varnel - Current group : Home ");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")), "/h1");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/h1");
     EXPECT_FALSE(tray.groupItems().item(2)->isEnabled());
     EXPECT_FALSE(frmMain::instance().btnDustbin->Enabled());
 
@@ -315,9 +315,9 @@ TEST(TrayMenu, SwitchingGroupsAndLanguages) {
     ASSERT_GT(deutsch, 0);
     f.answerQuestions({false, true});
     tray.Sublang_Click(deutsch);
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "Language")), "English");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "Language")), "English");
     tray.Sublang_Click(deutsch);
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "Language")), "Deutsch");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "Language")), "Deutsch");
     EXPECT_EQ(tray.mExit->text(), "Exit");
 }
 
