@@ -50,7 +50,7 @@ int main() {
     setRegistryBackend(std::make_unique<platform::FileRegistry>(folder / "HKEY_CURRENT_USER.reg"));
 #endif
     fillDatabase(folder, 1000);
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", groupName(500));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", groupName(500));
 
     bool ok = true;
     double list = bench::medianMicroseconds(50, [&] {

@@ -21,7 +21,7 @@ int main() {
 #endif
     for (const char* v : {"11.0", "12.0", "14.0"})
         for (const char* p : {"Desktop", "MyDocuments", "Favorites", "MyComputer", "Recent"})
-            RegKeyCreatekey(HKEY_CURRENT_USER, std::string("Software\\Microsoft\\Office\\") + v +
+            createKey(HKEY_CURRENT_USER, std::string("Software\\Microsoft\\Office\\") + v +
                                                    "\\Common\\Open Find\\Places\\StandardPlaces\\" + p);
     const PlaceSet group = {"/home/user/Projects", "/srv/data", "/home/user/Photos/2008", "/tmp", "5"};
 
@@ -33,8 +33,8 @@ int main() {
 
     int i = 0;
     double single = bench::medianMicroseconds(500, [&] {
-        RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "CurrentGroup",
-                          std::string("Group ") + std::to_string(i++ % 7));
+        setValue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "CurrentGroup",
+                 std::string("Group ") + std::to_string(i++ % 7));
     });
     bench::report("reg_key_createvalue", single, "us");
 

@@ -162,7 +162,7 @@ private:
         }
         const std::string g = std::to_string(i % 5);
         applyPlaces({"/home/u/Work" + g, "/srv/Data/" + g + "0" + g, "/tmp", "12" + g, "/home/u/Photos/" + g});
-        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Group ") + g);
+        setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Group ") + g);
     }
 }
 

@@ -27,7 +27,7 @@ namespace {
 
 const std::string kW = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\comdlg32\\PlacesBar";
 
-std::string currentGroup() { return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); }
+std::string currentGroup() { return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); }
 
 void typePlaces(frmMain& editor, const std::array<const char*, 5>& places) {
     for (int i = 0; i < 5; ++i) editor.txtpath[i]->setText(places[i]);
@@ -37,8 +37,8 @@ void typePlaces(frmMain& editor, const std::array<const char*, 5>& places) {
 frmMain& loadWithTwoGroups(EditorFixture& f, const std::string& second, const std::string& prefix) {
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
     f.addGroup(second, {prefix + "1", prefix + "2", prefix + "3", prefix + "4", prefix + "5"});
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
     return f.loadEditor();
 }
 
@@ -70,7 +70,7 @@ TEST(GroupEditor, StartsInAddModeWithoutGroupsAndRefusesIncompleteInput) {
     editor.btnMain_Click(2);
     EXPECT_EQ(f.boxes(), (std::vector<std::string>{"!" + Texts.NewNameExists}));
     EXPECT_EQ(groups(f).size(), 1u);
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
 }
 
 TEST(GroupEditor, SavingANewGroupMakesItTheActiveGroup) {
@@ -89,7 +89,7 @@ TEST(GroupEditor, SavingANewGroupMakesItTheActiveGroup) {
     EXPECT_EQ(groups(f), (std::vector<std::vector<std::string>>{
                              {"O'Brien's files", "/home/ob/a", "/home/ob/b", "/srv/c", "/srv/d", "/tmp"}}));
     EXPECT_EQ(currentGroup(), "O'Brien's files");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place4")), "/tmp");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place4")), "/tmp");
     EXPECT_EQ(f.tray().toolTip().toStdString(), "Varnel - " + Texts.CurrentGroup + " : O'Brien's files ");
     EXPECT_FALSE(editor.inAddMode());
     EXPECT_EQ(editor.comboAppList->currentText().toStdString(), "O'Brien's files");
@@ -103,7 +103,7 @@ TEST(GroupEditor, ChangingAGroupThatIsNotActiveLeavesThePlacesBarAlone) {
     EditorFixture f;
     frmMain& editor = loadWithTwoGroups(f, "Home", "/h");
     ASSERT_FALSE(editor.inAddMode());
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")), "/w1");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/w1");
     const auto before = test::registrySnapshot();
 
     editor.comboAppList->setCurrentIndex(1);
@@ -187,7 +187,7 @@ TEST(GroupEditor, AStatementTheDatabaseRefusesIsReportedAndChangesNothing) {
     editor.txtpath[0]->setText("/w1-new");
     f.answerQuestions({true});
     editor.btnMain_Click(2);
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")), "/w1");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/w1");
 
     editor.comboAppList->setCurrentIndex(1);
     editor.comboAppList_Click();
@@ -210,7 +210,7 @@ TEST(GroupEditor, GroupNamesReachTheSettingsAsTheyWereTyped) {
         typePlaces(editor, {"/1", "/2", "/3", "/4", name[0] == '0' ? "/bond" : "/home"});
         f.answerQuestions({true});
         editor.btnMain_Click(2);
-        const RegValue stored = RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup");
+        const RegValue stored = queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup");
         ASSERT_TRUE(std::holds_alternative<std::string>(stored)) << name;
         EXPECT_EQ(std::get<std::string>(stored), name);
         EXPECT_FALSE(editor.btnDustbin->Enabled()) << name;  // the active group
@@ -221,20 +221,20 @@ TEST(GroupEditor, GroupNamesReachTheSettingsAsTheyWereTyped) {
     // The next start finds the group again and applies its places.
     f.endProgram();
     EXPECT_EQ(f.loadEditor().comboAppList->currentText(), "007");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place4")), "/bond");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place4")), "/bond");
 }
 
 TEST(GroupEditor, ChangeWithAnEmptyDatabaseRemovesThePlacesBarAndReturnsToAddMode) {
     EditorFixture f;
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
     frmMain& editor = f.loadEditor();
-    ASSERT_TRUE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    ASSERT_TRUE(keyExists(HKEY_CURRENT_USER, kW));
     dbExec("delete from tbl_Groups");
     editor.btnMain_Click(1);
     EXPECT_EQ(f.boxes(), (std::vector<std::string>{"!" + Texts.EmptyDb}));
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
     EXPECT_TRUE(editor.inAddMode());
     EXPECT_FALSE(f.tray().mSetAction->isEnabled());
 }
@@ -242,7 +242,7 @@ TEST(GroupEditor, ChangeWithAnEmptyDatabaseRemovesThePlacesBarAndReturnsToAddMod
 TEST(GroupEditor, DraftPlacesSurviveATripToChangeMode) {
     EditorFixture f;
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
     frmMain& editor = f.loadEditor();
     editor.show();
     ASSERT_EQ(editor.imgPlay->y(), 73);  // change mode's row
@@ -262,7 +262,7 @@ TEST(GroupEditor, DraftPlacesSurviveATripToChangeMode) {
 TEST(GroupEditor, TypingIntoTheGroupListNeverChangesItsText) {
     EditorFixture f;
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
     frmMain& editor = f.loadEditor();
     editor.show();
     QTest::keyClicks(editor.comboAppList->lineEdit(), "xyz");
@@ -295,7 +295,7 @@ TEST(TrayMenu, SwitchingGroupsAndLanguages) {
     tray.setApp_Click(2);
     EXPECT_EQ(currentGroup(), "Home");
     EXPECT_EQ(tray.toolTip(), "Varnel - Current group : Home ");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")), "/h1");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/h1");
     EXPECT_FALSE(tray.groupItems().item(2)->isEnabled());
     EXPECT_FALSE(f.loadEditor().btnDustbin->Enabled());
 
@@ -306,9 +306,9 @@ TEST(TrayMenu, SwitchingGroupsAndLanguages) {
     ASSERT_GT(deutsch, 0);
     f.answerQuestions({false, true});
     tray.Sublang_Click(deutsch);
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "Language")), "English");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "Language")), "English");
     tray.Sublang_Click(deutsch);
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "Language")), "Deutsch");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "Language")), "Deutsch");
     EXPECT_EQ(tray.mExit->text(), "Exit");
 }
 

@@ -85,8 +85,8 @@ struct UpdateWindowTest : ::testing::Test {
     }
     void startServer() {
         server = std::make_unique<test::HttpServer>(env.path("server"));
-        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
-                          (server->baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
+        setValue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
+                 (server->baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
     }
     void installed(const std::string& file, const std::string& version) {
         test::sqliteExec(env.path("Db/varnel.db"), "insert into tbl_Update values ('" + file + "','" + version + "');");

@@ -25,7 +25,7 @@ protected:
         dbExec(sqlAddGroup(name, places));
     }
     void setCurrentGroup(const RegValue& name) {
-        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", name);
+        setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", name);
     }
 
     test::TestEnvironment env;
@@ -56,7 +56,7 @@ TEST_F(GroupLoading, ActiveGroupWithNumericNameIsFoundToo) {
     addGroup("2008", {"/p", "", "", "", ""});
     addGroup("2009", {"/q", "", "", "", ""});
     setCurrentGroup(std::string("2009"));
-    ASSERT_TRUE(std::holds_alternative<std::int32_t>(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")));
+    ASSERT_TRUE(std::holds_alternative<std::int32_t>(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")));
     EXPECT_TRUE(LoadListFromDb());
     EXPECT_EQ(views.tray.groups.enabledStates(), (std::vector<bool>{true, false}));
 }

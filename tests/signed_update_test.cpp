@@ -106,8 +106,8 @@ struct SignedUpdate : ::testing::Test {
         setRegistryBackend(platform::createRegistryBackend());
         makeRelease();
         server = std::make_unique<test::HttpServer>(env.path("server"));
-        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
-                          (server->baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
+        setValue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
+                 (server->baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
     }
     ~SignedUpdate() override {
         windows.drop();
@@ -204,7 +204,7 @@ struct SignedUpdate : ::testing::Test {
         writeAll(published("Update.sig"), signRelease(manifest, sums, secret));
     }
     std::string installedReleaseValue() const {
-        return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "InstalledRelease"));
+        return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "InstalledRelease"));
     }
 };
 

@@ -226,8 +226,8 @@ TEST_F(UpdateFixture, RollBackRestoresEveryBackupAndClosesTheWindow) {
 
 TEST_F(UpdateFixture, TheServerAddressComesFromTheSettingsWhenSet) {
     EXPECT_EQ(updateServerBase(), "https://www.varnelzize.se/VarnelUpdate/Zize/Update/");
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
-                      std::string("http://mirror.example/VarnelUpdate/Zize/Update"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
+             std::string("http://mirror.example/VarnelUpdate/Zize/Update"));
     EXPECT_EQ(updateServerBase(), "http://mirror.example/VarnelUpdate/Zize/Update/");
     EXPECT_EQ(updateFileUrl(updateServerBase(), "Build\\Buttons\\Exit.gif"),
               "http://mirror.example/VarnelUpdate/Zize/Update/Build/Buttons/Exit.gif");

@@ -26,7 +26,7 @@ bool LoadListFromDb() {
         items.unloadItems();
         const int last = static_cast<int>(groups.table.rows()) - 1;
         // Read once: nothing in this loop can change the active group.
-        const std::string active = regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup"));
+        const std::string active = regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup"));
         for (int i = 1; i <= last; ++i) {
             const std::string& name = groups.table(i, 0);
             groupList().addItem(name, i - 1);

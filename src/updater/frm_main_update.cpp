@@ -105,7 +105,7 @@ void frmMain::Form_Load() {
         }
     });
     step([&] {
-        CurrentLanguage = regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "Language"));
+        CurrentLanguage = regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "Language"));
         parseLanguageFile(CurrentLanguage, LanguageKeys::Updater);
     });
     step([&] { lblInfo->setText(QString::fromStdString(Texts.UpdateExe)); });

@@ -119,7 +119,7 @@ std::vector<std::string> regQuery(const std::string& key) {
 TEST(OpenDialog, ThePlacesBarShowsTheAppliedGroupAndItsOwnPlacesAfterTheRemove) {
     test::TestEnvironment env;
     const std::string office = "Software\\Microsoft\\Office\\11.0\\Common\\Open Find\\Places";
-    RegKeyCreatekey(kUser, office + "\\StandardPlaces\\Desktop");
+    createKey(kUser, office + "\\StandardPlaces\\Desktop");
 
     DialogRun before = openDialog("before");
     ASSERT_TRUE(before.initialised);
