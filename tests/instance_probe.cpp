@@ -1,7 +1,7 @@
 // Stands in for the main program in the single-instance tests: a test copies
 // it under the name it wants and starts as many copies as it needs.
 //   wait   prints "ready", then runs until its standard input is closed
-//   check  prints IsStarted's answer, "started" or "alone", and ends
+//   check  prints anotherCopyRunning's answer, "started" or "alone", and ends
 #include <unistd.h>
 
 #include <cstdio>
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (mode == "check") {
-        std::puts(varnel::IsStarted() ? "started" : "alone");
+        std::puts(varnel::anotherCopyRunning() ? "started" : "alone");
         return 0;
     }
     return 2;

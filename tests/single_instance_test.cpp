@@ -1,4 +1,4 @@
-// IsStarted with real running copies of a small program.
+// anotherCopyRunning with real running copies of a small program.
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>

@@ -7,7 +7,7 @@
 
 namespace varnel {
 
-// The editor's group list `comboAppList`.
+// The editor's group list.
 class GroupListView {
 public:
     virtual ~GroupListView() = default;
@@ -16,7 +16,7 @@ public:
     virtual void setText(const std::string& text) = 0;                 // the text shown in the list's box
 };
 
-// The editor's five place boxes `txtpath` (index 0 to 4).
+// The editor's five place boxes (index 0 to 4).
 class PlaceBoxesView {
 public:
     virtual ~PlaceBoxesView() = default;
@@ -32,24 +32,24 @@ public:
 
 // A tray menu item array (`setApp`, `OpenFolders`, `Sublang`): item 0 is the
 // placeholder "-", items 1 to n are loaded at run time.
-class MenuItemArrayView {
+class MenuItemListView {
 public:
-    virtual ~MenuItemArrayView() = default;
+    virtual ~MenuItemListView() = default;
     virtual void setPlaceholderVisible(bool visible) = 0;              // shows or hides item 0
     virtual void unloadItems() = 0;                                    // removes items 1 to the upper bound
     virtual void loadItem(int index, const std::string& caption, const std::string& tag) = 0;  // adds item `index`
     virtual void setItemEnabled(int index, bool enabled) = 0;          // greys a loaded item or not
 };
 
-// The tray window `frmTray` and its menu.
+// The tray icon's menu.
 class TrayMenuView {
 public:
     virtual ~TrayMenuView() = default;
-    virtual MenuItemView& mSet() = 0;                                  // the group submenu's item
-    virtual MenuItemView& mFolders() = 0;                              // the folders submenu's item
-    virtual MenuItemArrayView& setApp() = 0;                           // one item per group
-    virtual MenuItemArrayView& OpenFolders() = 0;                      // one item per place, Tag = the path
-    virtual MenuItemArrayView& Sublang() = 0;                          // one item per language file
+    virtual MenuItemView& groupsMenuItem() = 0;                                  // the group submenu's item
+    virtual MenuItemView& foldersMenuItem() = 0;                              // the folders submenu's item
+    virtual MenuItemListView& groupMenuItems() = 0;                           // one item per group
+    virtual MenuItemListView& folderMenuItems() = 0;                      // one item per place, Tag = the path
+    virtual MenuItemListView& languageMenuItems() = 0;                          // one item per language file
 };
 
 // Registration by the windows; nullptr unregisters. The views are not owned.

@@ -1,5 +1,5 @@
 #pragma once
-// The editor's marker `imgPlay`: a small arrow in the skin's accent colour
+// The editor's mode marker: a small arrow in the skin's accent colour
 // pointing at the active main button.
 
 #include <QPixmap>

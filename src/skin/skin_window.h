@@ -1,7 +1,7 @@
 #pragma once
 // The frameless, fixed-size windows covered by a skin picture. A window class
-// derives from SkinWindow, creates its controls on top of SkinImage and
-// lblTitle, and calls sLoader() at the end of its load (and whenever it wants
+// derives from SkinWindow, creates its controls on top of skinPicture and
+// titleLabel, and calls loadSkin() at the end of its load (and whenever it wants
 // the set-up again; running it twice gives the same result).
 
 #include <QPoint>
@@ -50,13 +50,13 @@ public:
     explicit SkinWindow(SkinWindowSetup setup, QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::Window);
 
     // The whole-window picture (the splash calls it pSkin) and the title.
-    SkinLabel* SkinImage;
-    SkinLabel* lblTitle;
+    SkinLabel* skinPicture;
+    SkinLabel* titleLabel;
 
     // Size, skin picture, texts and placement; every statement guarded under
     // the window's log label, so a missing picture costs one log line and the
     // window keeps its size, title and place.
-    virtual void sLoader();
+    virtual void loadSkin();
 
     // What a modal showing blocks: every other window of the program, or
     // only the group editor. The About box and the update window block the
@@ -74,11 +74,11 @@ signals:
     void hidden();
 
 protected:
-    // Step 3 of sLoader: the title and any texts of the window. The default
-    // writes mainWindowTitle() into lblTitle.
+    // Step 3 of loadSkin: the title and any texts of the window. The default
+    // writes mainWindowTitle() into titleLabel.
     virtual void writeTexts();
 
-    // Runs one statement of sLoader under the window's log label.
+    // Runs one statement of loadSkin under the window's log label.
     bool step(const std::function<void()>& statement);
 
     // Moves the window by its placement rule.

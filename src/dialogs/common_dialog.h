@@ -11,7 +11,11 @@ class QWidget;
 
 namespace varnel {
 
-class CdlgEx {
+// The folder browser's flags, as the Windows shell names them.
+inline constexpr std::int32_t BIF_RETURNONLYFSDIRS = 0x0001;
+inline constexpr std::int32_t BIF_BROWSEINCLUDEFILES = 0x4000;
+
+class CommonDialog {
 public:
     // Writing Action runs an operation: 1 open, 2 save, 3 colour, 4 font,
     // 5 printer, 6 help, 7 about, 8 folder, 9 format, 10 icon, 12 restart,

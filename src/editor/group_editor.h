@@ -12,50 +12,56 @@
 #include <string>
 
 #include "core/views.h"
-#include "dialogs/cdlg_ex.h"
+#include "dialogs/common_dialog.h"
 #include "places/places_bar.h"
 #include "skin/skin_button.h"
 #include "skin/skin_window.h"
-#include "skin/tight_butt.h"
+#include "skin/caption_button.h"
 
 class QPropertyAnimation;
 
 namespace varnel {
 
-class frmMain : public SkinWindow, public GroupListView, public PlaceBoxesView {
+class GroupEditor : public SkinWindow, public GroupListView, public PlaceBoxesView {
     Q_OBJECT
 public:
-    frmMain();
-    ~frmMain() override;
+    GroupEditor();
+    ~GroupEditor() override;
 
-    QComboBox* comboAppList;
-    QLineEdit* txtAddNew;
-    std::array<QLineEdit*, 5> txtpath{};
-    std::array<BrowsButt*, 5> BrowseButt{};
-    std::array<TightButt*, 3> btnMain{};
-    Btndustbin* btnDustbin;
-    QLabel* imgPlay;
-    MiniMizeButt* MiniMizeButt1;
-    ExitButt* ExitButt1;
+    QComboBox* groupCombo;
+    QLineEdit* newNameEdit;
+    std::array<QLineEdit*, 5> placeEdits{};
+    std::array<BrowseButton*, 5> browseButtons{};
+    std::array<CaptionButton*, 3> mainButtons{};
+    DeleteButton* deleteButton;
+    QLabel* modeMarker;
+    MinimizeButton* minimizeButton;
+    CloseButton* closeButton;
 
-    // Events.
-    void btnMain_Click(int index);
-    void Btndustbin_Click();
-    void BrowseButt_Click(int index);
-    void comboAppList_Click();
-    void txtpath_Change(int index);
-    void MiniMizeButt1_Click();
+    // What the controls do.
+    // Add mode: a new group's name and places are typed.
+    void enterAddMode();
+    // Change mode: an existing group is picked from the list and edited.
+    void enterChangeMode();
+    // Stores the new or changed group, after the user confirms.
+    void save();
+    // Deletes the group the list shows (never the active one), after the user confirms.
+    void deleteGroup();
+    void browseForPlace(int index);
+    void showChosenGroup();
+    void placeEdited(int index);
 
     // The start-up's part in the editor: the active group in change mode, or
     // add mode when there is no group; then the captions in the language read.
     void showStartGroup(bool groupsExist, const std::string& label);
     void writeCaptions();
 
-    // Methods.
-    void Checkdustbin();
-    void animPlay(std::int16_t index);
-    void txtPathChange(bool enabled);
-    void BrowseButtChange(bool enabled);
+    // Offers the dustbin only for a group the list shows that is not the active one.
+    void updateDeleteButton();
+    // Slides the marker to the row of the main button `row` (0 add, 1 change).
+    void moveMarkerTo(int row);
+    void setPlaceEditsEnabled(bool enabled);
+    void setBrowseButtonsEnabled(bool enabled);
 
     // Add mode: the new-name box shows and the list is hidden.
     bool inAddMode() const;
@@ -86,9 +92,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void addAction();
-    void changeAction();
-    void save();
     // Runs one insert, update or delete of a group; false (after the error
     // alert) when the database did not take it.
     bool changeGroups(const std::string& sql);
@@ -96,8 +99,8 @@ private:
     std::array<std::string, 5> draftPlaces_;
     // The places of the group loaded last, as the engine showed them.
     PlaceSet loadedPlaces_;
-    std::unique_ptr<CdlgEx> dialog_;
-    // Slides imgPlay to the row of the pressed button.
+    std::unique_ptr<CommonDialog> dialog_;
+    // Slides the marker to the row of the pressed button.
     QPropertyAnimation* markerSlide_;
 };
 

@@ -16,16 +16,16 @@ struct DownloadList {
     std::vector<std::string> versions;
 };
 
-// The update window `frmUpdate` as the engine drives it.
+// The update window as the engine drives it.
 class UpdateWindowView {
 public:
     virtual ~UpdateWindowView() = default;
-    virtual void showMessage(const std::string& text) = 0;  // lblMessage visible with the text
+    virtual void showMessage(const std::string& text) = 0;  // the server's message shown
     virtual void hideMessage() = 0;
-    virtual void showStatus(const std::string& text) = 0;   // lblUpdate visible with the text
-    virtual void setCheckEnabled(bool enabled) = 0;         // btnCheck
-    virtual void setUpdateEnabled(bool enabled) = 0;        // btnUpdate
-    virtual void setCancelEnabled(bool enabled) = 0;        // btnCancel
+    virtual void showStatus(const std::string& text) = 0;   // the status line shown
+    virtual void setCheckEnabled(bool enabled) = 0;
+    virtual void setUpdateEnabled(bool enabled) = 0;
+    virtual void setCancelEnabled(bool enabled) = 0;
     // The alert box with a language text; returns when the user closed it.
     virtual void showAlert(const std::string& text) = 0;
     virtual void unload() = 0;
@@ -36,7 +36,7 @@ public:
 // outcome on `window`. Paths that would leave the program folder are refused
 // with one error-log line each. Returns the list when it selected files;
 // when it selected nothing the window keeps the list it had.
-std::optional<DownloadList> readUpdateFile(UpdateWindowView& window);
+std::optional<DownloadList> readManifestFile(UpdateWindowView& window);
 
 // True when tbl_Update lists `file` and its stored version comes before `version`.
 bool checkVersion(const std::string& file, const std::string& version);
