@@ -5,6 +5,7 @@
 #include <QPixmap>
 
 #include "core/log.h"
+#include "skin/keyboard_control.h"
 #include "skin/skin_picture.h"
 
 namespace varnel {
@@ -14,6 +15,8 @@ SkinButton::SkinButton(const SkinButtonLook& look, QWidget* parent) : QWidget(pa
     SkinImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     SkinImage->setGeometry(QRect(QPoint(0, 0), look_.designSize));
     resize(look_.designSize);
+    // Space and Enter press it as a click does: pressed look, normal look, Click.
+    KeyboardControl::attach(this, {[this](bool down) { mUpdown(down); }, [this] { emit Click(); }});
 }
 
 void SkinButton::initApp() {
@@ -82,6 +85,11 @@ void SkinButton::showPicture(const char* relative) {
     SkinImage->resize(picture.size());
 }
 
+void SkinButton::onTitleStrip() {
+    // The title strip is dark: its focus mark takes the title's white.
+    if (KeyboardControl* k = KeyboardControl::of(this)) k->setMarkColour(Qt::white);
+}
+
 void SkinButton::changeEvent(QEvent* event) {
     // Enabling through the host window or QWidget::setEnabled shows the look too.
     if (event->type() == QEvent::EnabledChange && !settingEnabled_) showEnabledLook();
@@ -115,6 +123,7 @@ ExitButt::ExitButt(QWidget* parent)
                  parent) {
     reportMouseOf(SkinImage);
     initApp();
+    onTitleStrip();
 }
 
 MiniMizeButt::MiniMizeButt(QWidget* parent)
@@ -123,6 +132,7 @@ MiniMizeButt::MiniMizeButt(QWidget* parent)
                  parent) {
     reportMouseOf(SkinImage);
     initApp();
+    onTitleStrip();
 }
 
 }  // namespace varnel

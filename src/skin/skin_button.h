@@ -60,6 +60,8 @@ protected:
 
     // One statement of mUpdown or CheckEnable, under the control's trap.
     void methodStep(const std::function<void()>& statement);
+    // The close and minimise buttons sit on the dark title strip.
+    void onTitleStrip();
     // Loads a picture into SkinImage, which takes its size.
     void showPicture(const char* relative);
 

@@ -35,7 +35,11 @@ void TightButt::mUpdown(bool down) {
 
 QString TightButt::Caption() const { return txtButt->text(); }
 
-void TightButt::setCaption(const QString& caption) { txtButt->setText(caption); }
+void TightButt::setCaption(const QString& caption) {
+    txtButt->setText(caption);
+    // Screen readers name the button by its caption.
+    setAccessibleName(caption);
+}
 
 void TightButt::setEnabled(bool enabled) {
     txtButt->setEnabled(enabled);
