@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QPropertyAnimation>
+#include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdlib>
@@ -21,6 +22,7 @@
 #include "places/settings_defaults.h"
 #include "shell/frm_tray.h"
 #include "shell/program.h"
+#include "skin/keyboard_control.h"
 #include "skin/message_boxes.h"
 #include "skin/play_marker.h"
 #include "skin/skin_layout.h"
@@ -129,6 +131,7 @@ frmMain::frmMain()
 
     setGroupListView(this);
     setPlaceBoxesView(this);
+    setUpKeyboard();
 }
 
 void frmMain::Form_Load() {
@@ -169,6 +172,7 @@ void frmMain::Form_Load() {
 void frmMain::writeTexts() {
     SkinWindow::writeTexts();
     txtAddNew->setGeometry(comboAppList->geometry());
+    nameControlsForAssistiveTech();
 }
 
 bool frmMain::inAddMode() const { return !txtAddNew->isHidden(); }
@@ -380,6 +384,36 @@ void frmMain::closeEvent(QCloseEvent* event) {
     // the editor like its minimise button; the program goes on in the tray.
     event->ignore();
     minimiseToTray();
+}
+
+// ---- keyboard and screen readers ----------------------------------------------
+
+void frmMain::setUpKeyboard() {
+    // Tab starts where the focus starts, at the group's name, runs down the
+    // panel with each place's browse button after it, through the title
+    // strip's buttons to the left column and back to the name.
+    setTabOrderChain({comboAppList, txtAddNew, btnDustbin, txtpath[0], BrowseButt[0], txtpath[1], BrowseButt[1],
+                      txtpath[2], BrowseButt[2], txtpath[3], BrowseButt[3], txtpath[4], BrowseButt[4], MiniMizeButt1,
+                      ExitButt1, btnMain[0], btnMain[1], btnMain[2]});
+    // The menu key opens the menu a right click on the skin opens.
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] {
+            const QWidget* at = focusWidget() ? focusWidget() : this;
+            frmTray::instance().mPopupMenu()->popup(at->mapToGlobal(QPoint(0, at->height())));
+        });
+    }
+}
+
+void frmMain::nameControlsForAssistiveTech() {
+    comboAppList->setAccessibleName(q(Texts.GroupList));
+    txtAddNew->setAccessibleName(q(Texts.NewGroupName));
+    for (int i = 0; i < 5; ++i) {
+        txtpath[i]->setAccessibleName(q(Texts.PlaceName).arg(i + 1));
+        BrowseButt[i]->setAccessibleName(q(Texts.BrowsePlace).arg(i + 1));
+    }
+    btnDustbin->setAccessibleName(q(Texts.DeleteGroup));
+    MiniMizeButt1->setAccessibleName(q(Texts.Minimize));
+    ExitButt1->setAccessibleName(q(Texts.Close));
 }
 
 }  // namespace varnel

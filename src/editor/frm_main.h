@@ -90,6 +90,10 @@ private:
     std::unique_ptr<CdlgEx> dialog_;
     // Slides imgPlay to the row of the pressed button.
     QPropertyAnimation* markerSlide_;
+
+    // Keyboard and screen readers: Tab order, the menu key, the controls' names.
+    void setUpKeyboard();
+    void nameControlsForAssistiveTech();
 };
 
 }  // namespace varnel

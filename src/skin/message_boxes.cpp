@@ -2,8 +2,10 @@
 
 #include <QCloseEvent>
 #include <QPointer>
+#include <QShortcut>
 
 #include "lang/text_table.h"
+#include "skin/keyboard_control.h"
 #include "skin/window_drag.h"
 
 namespace varnel {
@@ -37,12 +39,28 @@ MessageBoxWindow::MessageBoxWindow(const char* logLabel, QRect messageRect, QPoi
     btnOk = new TightButt(this);
     btnOk->move(okAt);
     connect(ExitButt1, &SkinButton::Click, this, [this] { closeWithoutOk(); });
+    setUpKeyboard();
 }
 
 void MessageBoxWindow::writeTexts() {
     step([&] { lblMsg->setText(text(MsgText)); });
     step([&] { btnOk->setCaption(text(Texts.Ok)); });
     SkinWindow::writeTexts();
+    nameControlsForAssistiveTech();
+}
+
+void MessageBoxWindow::setUpKeyboard() {
+    // The focus starts on OK, so Enter answers OK; Escape is the close button.
+    setTabOrderChain({btnOk, ExitButt1});
+    btnOk->setFocus();
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            [this] { closeWithoutOk(); });
+}
+
+void MessageBoxWindow::nameControlsForAssistiveTech() {
+    // A screen reader announces the box with its message.
+    setAccessibleName(lblMsg->text());
+    ExitButt1->setAccessibleName(text(Texts.Close));
 }
 
 void MessageBoxWindow::PlaceMe() { place(); }
@@ -55,6 +73,7 @@ void MessageBoxWindow::closeEvent(QCloseEvent* event) {
 frmMsgBox::frmMsgBox() : MessageBoxWindow("sLoader FrmMsgBox", QRect(8, 32, 225, 33), QPoint(30, 66)) {
     btnCancel = new TightButt(this);
     btnCancel->move(147, 66);
+    setTabOrderChain({btnOk, btnCancel, ExitButt1});
     connect(btnOk, &SkinButton::Click, this, [this] {
         MsgAnswer = true;
         unload();

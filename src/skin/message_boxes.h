@@ -40,6 +40,10 @@ protected:
     // Every way the box closes without OK: its close button or the window system.
     virtual void closeWithoutOk() { unload(); }
     void closeEvent(QCloseEvent* event) override;
+
+    // Keyboard and screen readers: Tab order, Escape, the box's and buttons' names.
+    void setUpKeyboard();
+    void nameControlsForAssistiveTech();
 };
 
 class frmMsgBox : public MessageBoxWindow {
