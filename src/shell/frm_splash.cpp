@@ -1,5 +1,7 @@
 #include "shell/frm_splash.h"
 
+#include <QShortcut>
+
 #include "core/log.h"
 #include "core/maker.h"
 #include "core/program_folder.h"
@@ -10,6 +12,7 @@
 #include "platform/platform.h"
 #include "shell/frm_tray.h"
 #include "shell/program.h"
+#include "skin/keyboard_control.h"
 #include "skin/skin_layout.h"
 #include "skin/skin_style.h"
 #include "skin/system_message.h"
@@ -54,6 +57,7 @@ frmSplash::frmSplash(const QString& commandLine) : SkinWindow(splashSetup()), co
     connect(lblwww, &SkinLabel::Click, this, [this] { lblwww_Click(); });
     Timer1.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+    setUpKeyboard();
 }
 
 frmSplash& frmSplash::startUp(const QString& commandLine) {
@@ -134,6 +138,15 @@ void frmSplash::Label1_Click() { endSplashPhase(); }
 void frmSplash::lblwww_Click() {
     frmTray::instance().OpenWebPage(kMakerWebAddress, 1);
     Label1_Click();
+}
+
+void frmSplash::setUpKeyboard() {
+    KeyboardControl::attach(Label1, {{}, [this] { Label1_Click(); }});
+    KeyboardControl::attach(lblwww, {{}, [this] { lblwww_Click(); }}, QAccessible::Link);
+    setTabOrderChain({Label1, lblwww});
+    // Escape closes like a click on the version.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            [this] { Label1_Click(); });
 }
 
 }  // namespace varnel

@@ -38,6 +38,8 @@ private:
     void Form_Load();
     void endSplashPhase();
     void unload();
+    // Keyboard and screen readers: the version (closes) and the web address as controls, Escape.
+    void setUpKeyboard();
 
     QString commandLine_;
 };

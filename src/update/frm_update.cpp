@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QPointer>
 #include <QProcess>
+#include <QShortcut>
 #include <QTimer>
 #include <cstdint>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "places/places_bar.h"
 #include "shell/frm_tray.h"
 #include "shell/program.h"
+#include "skin/keyboard_control.h"
 #include "skin/message_boxes.h"
 #include "skin/skin_layout.h"
 #include "skin/skin_style.h"
@@ -106,6 +108,7 @@ frmUpdate::frmUpdate()
     connect(btnUpdate, &SkinButton::Click, this, &frmUpdate::btnUpdate_Click);
     connect(btnCancel, &SkinButton::Click, this, &frmUpdate::btnCancel_Click);
     connect(ExitButt1, &SkinButton::Click, this, &frmUpdate::ExitButt1_Click);
+    setUpKeyboard();
     Form_Load();
 }
 
@@ -130,6 +133,7 @@ void frmUpdate::writeTexts() {
         lblTitle->setText(QStringLiteral("Varnel Zize ") + q(Texts.Update));
         setWindowTitle(lblTitle->text());
     });
+    nameControlsForAssistiveTech();
 }
 
 void frmUpdate::ensureSlot(size_t i) {
@@ -161,6 +165,7 @@ void frmUpdate::ensureSlot(size_t i) {
         });
         UpdateDownload1.push_back(download);
     }
+    nameControlsForAssistiveTech();
 }
 
 void frmUpdate::btnCheck_Click() {
@@ -381,6 +386,25 @@ void unloadUpdateWindowForTray() {
     const bool downloading = w->isVisible() && w->btnCancel->Enabled();
     if (downloading) w->ExitButt1_Click();
     else w->unload();
+}
+
+// ---- keyboard and screen readers ----------------------------------------------
+
+void frmUpdate::setUpKeyboard() {
+    setTabOrderChain({btnCheck, btnUpdate, btnCancel, ExitButt1});
+    btnCheck->setFocus();
+    // Escape is the close button: during a download it cancels.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            [this] { ExitButt1_Click(); });
+}
+
+void frmUpdate::nameControlsForAssistiveTech() {
+    ExitButt1->setAccessibleName(q(Texts.Close));
+    // Each bar is labelled by the file it downloads.
+    for (size_t i = 0; i < UpdateProgress.size(); ++i) {
+        UpdateProgress[i]->setAccessibleName(q(Texts.DownloadProgress));
+        lblCurrentFilename[i]->setBuddy(UpdateProgress[i]);
+    }
 }
 
 }  // namespace varnel

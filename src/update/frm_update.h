@@ -95,6 +95,10 @@ private:
     void UpdateDownload1_DownloadProgress(size_t index, qint64 bytesRead, qint64 totalBytes);
     void UpdateDownload1_DownloadComplete(size_t index);
 
+    // Keyboard and screen readers: Tab order, Escape, the close button's and bars' names.
+    void setUpKeyboard();
+    void nameControlsForAssistiveTech();
+
     QPoint savedProgressPos_, savedLabelPos_;
     DownloadList downloads_;
     // The release the last Check verified (with a release key).
