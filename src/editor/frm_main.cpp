@@ -395,6 +395,9 @@ void frmMain::setUpKeyboard() {
     setTabOrderChain({comboAppList, txtAddNew, btnDustbin, txtpath[0], BrowseButt[0], txtpath[1], BrowseButt[1],
                       txtpath[2], BrowseButt[2], txtpath[3], BrowseButt[3], txtpath[4], BrowseButt[4], MiniMizeButt1,
                       ExitButt1, btnMain[0], btnMain[1], btnMain[2]});
+    groupListLabel_ = new QLabel(this);
+    groupListLabel_->hide();
+    groupListLabel_->setBuddy(comboAppList);
     // The menu key opens the menu a right click on the skin opens.
     for (const QKeySequence& keys : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
         connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] {
@@ -406,6 +409,7 @@ void frmMain::setUpKeyboard() {
 
 void frmMain::nameControlsForAssistiveTech() {
     comboAppList->setAccessibleName(q(Texts.GroupList));
+    groupListLabel_->setText(q(Texts.GroupList));
     txtAddNew->setAccessibleName(q(Texts.NewGroupName));
     for (int i = 0; i < 5; ++i) {
         txtpath[i]->setAccessibleName(q(Texts.PlaceName).arg(i + 1));

@@ -94,6 +94,8 @@ private:
     // Keyboard and screen readers: Tab order, the menu key, the controls' names.
     void setUpKeyboard();
     void nameControlsForAssistiveTech();
+    // Screen readers on Linux name a list by the label it is the buddy of.
+    QLabel* groupListLabel_ = nullptr;
 };
 
 }  // namespace varnel
