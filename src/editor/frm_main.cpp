@@ -1,6 +1,8 @@
 #include "editor/frm_main.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QPropertyAnimation>
@@ -372,6 +374,12 @@ void frmMain::BrowseButtChange(bool enabled) {
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == this && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        const QWidget* at = focusWidget() ? focusWidget() : this;
+        frmTray::instance().mPopupMenu()->popup(at->mapToGlobal(QPoint(0, at->height())));
+        return true;
+    }
     if (watched == txtAddNew && event->type() == QEvent::FocusIn) {
         // After the click that gave the focus has placed its cursor.
         QTimer::singleShot(0, txtAddNew, [this] { SelAll(*txtAddNew); });
@@ -395,16 +403,19 @@ void frmMain::setUpKeyboard() {
     setTabOrderChain({comboAppList, txtAddNew, btnDustbin, txtpath[0], BrowseButt[0], txtpath[1], BrowseButt[1],
                       txtpath[2], BrowseButt[2], txtpath[3], BrowseButt[3], txtpath[4], BrowseButt[4], MiniMizeButt1,
                       ExitButt1, btnMain[0], btnMain[1], btnMain[2]});
+    // The menu key asks the focused control for its menu: a text field has
+    // its own, everywhere else the menu a right click on the skin opens
+    // (eventFilter). Shift+F10 asks the same.
+    installEventFilter(this);
+    connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this), &QShortcut::activated, this, [this] {
+        QWidget* at = focusWidget() ? focusWidget() : this;
+        const QPoint below(0, at->height());
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, below, at->mapToGlobal(below));
+        QApplication::sendEvent(at, &request);
+    });
     groupListLabel_ = new QLabel(this);
     groupListLabel_->hide();
     groupListLabel_->setBuddy(comboAppList);
-    // The menu key opens the menu a right click on the skin opens.
-    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
-        connect(new QShortcut(keys, this), &QShortcut::activated, this, [this] {
-            const QWidget* at = focusWidget() ? focusWidget() : this;
-            frmTray::instance().mPopupMenu()->popup(at->mapToGlobal(QPoint(0, at->height())));
-        });
-    }
 }
 
 void frmMain::nameControlsForAssistiveTech() {

@@ -116,9 +116,12 @@ bool KeyboardControl::eventFilter(QObject* watched, QEvent* event) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         // Qt marks a window whose focus the Tab key moved; focus that moves
         // on its own (a control hidden under it) has the Tab reason too.
+        const bool keyboardWindow = control_->window()->testAttribute(Qt::WA_KeyboardFocusChange);
         if (isKeyboardReason(reason))
-            keyboardFocus_ = control_->window()->testAttribute(Qt::WA_KeyboardFocusChange);
-        else if (!isWindowReason(reason))
+            keyboardFocus_ = keyboardWindow;
+        else if (isWindowReason(reason))
+            keyboardFocus_ = keyboardFocus_ || keyboardWindow;
+        else
             keyboardFocus_ = false;
         updateMark();
         break;

@@ -142,6 +142,9 @@ void SkinWindow::showModal(ModalScope scope) {
         setWindowModality(Qt::ApplicationModal);
     }
     show();
+    // A box opened from the keyboard shows where its focus is at once (set
+    // after show(), which clears it).
+    if (previous && previous->testAttribute(Qt::WA_KeyboardFocusChange)) setAttribute(Qt::WA_KeyboardFocusChange);
     activateWindow();
     if (isVisible()) loop.exec(QEventLoop::DialogExec);
     if (self && !isVisible()) setWindowModality(Qt::NonModal);
