@@ -21,21 +21,20 @@ int main() {
 #endif
     for (const char* v : {"11.0", "12.0", "14.0"})
         for (const char* p : {"Desktop", "MyDocuments", "Favorites", "MyComputer", "Recent"})
-            RegKeyCreatekey(HKEY_CURRENT_USER, std::string("Software\\Microsoft\\Office\\") + v +
+            createKey(HKEY_CURRENT_USER, std::string("Software\\Microsoft\\Office\\") + v +
                                                    "\\Common\\Open Find\\Places\\StandardPlaces\\" + p);
-    Places = {"/home/user/Projects", "/srv/data", "/home/user/Photos/2008", "/tmp", "5"};
+    const PlaceSet group = {"/home/user/Projects", "/srv/data", "/home/user/Photos/2008", "/tmp", "5"};
 
-    double cycle = bench::medianMicroseconds(50, [] {
-        std::int16_t update = 0;
-        setShortGroup(true, update);
-        setShortGroup(false, update);
+    double cycle = bench::medianMicroseconds(50, [&] {
+        applyPlaces(group);
+        removePlaces();
     });
     bench::report("places_apply_remove_cycle_3_office_versions", cycle / 1000.0, "ms");
 
     int i = 0;
     double single = bench::medianMicroseconds(500, [&] {
-        RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "CurrentGroup",
-                          std::string("Group ") + std::to_string(i++ % 7));
+        setValue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "CurrentGroup",
+                 std::string("Group ") + std::to_string(i++ % 7));
     });
     bench::report("reg_key_createvalue", single, "us");
 
@@ -51,12 +50,9 @@ int main() {
     }
     auto switchCycle = [&] {
         return bench::medianMicroseconds(50, [&] {
-                   std::int16_t update = 0;
-                   Places = first;
-                   setShortGroup(true, update);
-                   Places = second;
-                   setShortGroup(true, update);
-                   setShortGroup(false, update);
+                   applyPlaces(first);
+                   applyPlaces(second);
+                   removePlaces();
                }) /
                1000.0;
     };

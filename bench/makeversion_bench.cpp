@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
 
     auto reset = [&] {
         fs::remove(release / "Update.upd");
-        dbExec(sqlEmptyVersionTable(), DbStatusUse::Ignore);
+        dbExec(sqlEmptyVersionTable());
     };
     const double builder = bench::medianMicroseconds(5, [&] {
         reset();

@@ -1,7 +1,7 @@
 // Fuzz target: any store text, once read, is written so that reading it
 // again gives the same keys and values (nothing lost, nothing made up).
 #include "fuzz_support.h"
-#include "platform/linux/file_registry.h"
+#include "platform/linux/reg_text.h"
 
 using namespace varnel;
 using fuzz::fail;

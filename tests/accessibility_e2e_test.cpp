@@ -39,13 +39,13 @@ std::vector<std::vector<std::string>> groups(const ProgramFolderCopy& folder) {
                       "order by colName");
 }
 
-std::string activeGroup() { return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); }
+std::string activeGroup() { return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); }
 
 }  // namespace
 
 TEST(EditorAccessibility, AScreenReaderAndTheKeyboardAloneAddAndDeleteGroups) {
     ProgramFolderCopy folder;
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
     QProcessEnvironment env = folder.processEnvironment();
     TrayDisplay display(env);
     ASSERT_TRUE(display.up());

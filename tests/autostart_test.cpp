@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <memory>
 
 #include "platform/platform.h"
 #include "shell/autostart.h"
@@ -18,7 +19,8 @@ TEST(StartAtLogin, TheTrayItemWritesAndRemovesTheAutostartEntry) {
     const QString entry = autostartEntryPath();
     EXPECT_EQ(entry.toStdString(), env.path("config dir/autostart/varnel-zize.desktop").string());
 
-    frmTray& tray = frmTray::instance();
+    auto owned = std::make_unique<frmTray>();
+    frmTray& tray = *owned;
     // Off until the user turns it on.
     emit tray.mPopupMenu()->aboutToShow();
     EXPECT_FALSE(tray.mAutostart->isChecked());
@@ -53,7 +55,7 @@ TEST(StartAtLogin, TheTrayItemWritesAndRemovesTheAutostartEntry) {
     EXPECT_FALSE(tray.mAutostart->isChecked());
     EXPECT_FALSE(QFile::exists(entry));
 
-    frmTray::unload();
+    owned.reset();
     if (saved.isEmpty()) qunsetenv("XDG_CONFIG_HOME");
     else qputenv("XDG_CONFIG_HOME", saved);
 }

@@ -63,7 +63,6 @@ TEST(FolderBrowser, ShowsTheActiveGroupInItsSidebarWithoutKeepingItInTheUsersLis
     env.writeFile("Work/Projekt Åsa/readme.txt", "x");
     env.writeFile("Music/readme.txt", "x");
     const QUrl work = QUrl::fromLocalFile(q(env.path("Work/Projekt Åsa"))), music = QUrl::fromLocalFile(q(env.path("Music")));
-    Places = {env.path("Work/Projekt Åsa").string(), "", env.path("Music").string(), "/no/such/folder", "5"};
     QList<QUrl> shown;
     QTimer::singleShot(0, [&] {
         auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
@@ -72,8 +71,8 @@ TEST(FolderBrowser, ShowsTheActiveGroupInItsSidebarWithoutKeepingItInTheUsersLis
         d->reject();
     });
     CdlgEx dialog;
+    dialog.SidebarFolders = {q(env.path("Work/Projekt Åsa")), "", q(env.path("Music")), "/no/such/folder", "5"};
     dialog.ShowFolder();
-    Places = {};
     EXPECT_TRUE(shown.contains(work));
     EXPECT_TRUE(shown.contains(music));
     EXPECT_EQ(shown.size(), 4) << "Qt's own two, then the group's existing folders";

@@ -156,15 +156,13 @@ private:
 // Bar on the way out. The same steps every time, so they can be replayed.
 [[noreturn]] void switchGroupsForever() {
     for (int i = 0;; ++i) {
-        std::int16_t iUpdate = 0;
         if (i % 3 == 2) {
-            setShortGroup(false, iUpdate);
+            removePlaces();
             continue;
         }
         const std::string g = std::to_string(i % 5);
-        Places = {"/home/u/Work" + g, "/srv/Data/" + g + "0" + g, "/tmp", "12" + g, "/home/u/Photos/" + g};
-        setShortGroup(true, iUpdate);
-        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Group ") + g);
+        applyPlaces({"/home/u/Work" + g, "/srv/Data/" + g + "0" + g, "/tmp", "12" + g, "/home/u/Photos/" + g});
+        setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Group ") + g);
     }
 }
 
@@ -287,8 +285,8 @@ Rows groupRows(const std::filesystem::path& db) {
 
 // The program's own next open: a hot journal is rolled back here, as at the next start.
 std::string integrity() {
-    getDbData("PRAGMA integrity_check");
-    return DbStatus.empty() ? DbResult(1, 0) : DbStatus;
+    const DbRows check = getDbData("PRAGMA integrity_check");
+    return check.hasRows() ? check.table(1, 0) : check.status;
 }
 
 }  // namespace

@@ -17,8 +17,6 @@ class GroupDatabase : public ::testing::Test {
 protected:
     void SetUp() override {
         test::installShippedDatabase(env.folder());
-        DbResult = {};
-        DbStatus = "untouched";
     }
 
     Rows groups() const { return test::sqliteRows(env.path("Db/varnel.db"), "select * from tbl_Groups"); }
@@ -48,7 +46,7 @@ TEST_F(GroupDatabase, StatementTextsKeepTheirExactForm) {
 }
 
 TEST_F(GroupDatabase, AddChangeAndDeleteReachTheFile) {
-    dbExec(sqlAddGroup("Work", kWorkPlaces));
+    EXPECT_TRUE(dbExec(sqlAddGroup("Work", kWorkPlaces)).ok());
     dbExec(sqlAddGroup("Home", {"/home/anna", "", "", "", ""}));
     EXPECT_EQ(groups(), (Rows{{"Work", "/home/anna/Work", "/srv/share", "", "/tmp", "2008"},
                               {"Home", "/home/anna", "", "", "", ""}}));
@@ -62,8 +60,6 @@ TEST_F(GroupDatabase, AddChangeAndDeleteReachTheFile) {
     EXPECT_EQ(groups(), (Rows{{"Home", "/home/anna", "", "", "", ""}}));
     EXPECT_EQ(getOneColBack(sqlNameTaken("Work")), "");
 
-    // Success leaves the status of an earlier call as it was; nothing is logged.
-    EXPECT_EQ(DbStatus, "untouched");
     EXPECT_FALSE(env.exists("Error.log"));
 }
 
@@ -75,10 +71,10 @@ TEST_F(GroupDatabase, QuotesInNamesAndPlacesAreStoredAsTyped) {
     EXPECT_EQ(groups()[1], (std::vector<std::string>{"O'Brien", "/home/o'brien", "/srv/it's", "''", "'", "/a'b'c"}));
     EXPECT_EQ(getOneColBack(sqlNameTaken("O'Brien")), "O'Brien");
 
-    getDbData(sqlLoadGroup("O'Brien"));
-    ASSERT_EQ(DbStatus, "");
-    EXPECT_EQ(DbResult(1, 0), "O'Brien");
-    EXPECT_EQ(DbResult(1, 2), "/srv/it's");
+    const DbRows loaded = getDbData(sqlLoadGroup("O'Brien"));
+    ASSERT_EQ(loaded.status, "");
+    EXPECT_EQ(loaded.table(1, 0), "O'Brien");
+    EXPECT_EQ(loaded.table(1, 2), "/srv/it's");
 
     dbExec(sqlChangeGroup("O'Brien", {"/x'", "", "", "", ""}, "O'Brien"));
     ASSERT_EQ(groups().size(), 2u);
@@ -97,45 +93,34 @@ TEST_F(GroupDatabase, QuotesInNamesAndPlacesAreStoredAsTyped) {
 TEST_F(GroupDatabase, QueryResultHasColumnNamesFirstAndRowsInTableOrder) {
     dbExec(sqlAddGroup("B", {"1", "2", "3", "4", "5"}));
     dbExec(sqlAddGroup("A", {"", "", "", "", ""}));
-    getDbData(sqlListGroups());
-    EXPECT_EQ(DbStatus, "");
-    ASSERT_EQ(DbResult.rows(), 3u);
-    ASSERT_EQ(DbResult.columns(), 6u);
-    EXPECT_EQ(DbResult(0, 0), "colName");
-    EXPECT_EQ(DbResult(0, 5), "colPlace4");
-    EXPECT_EQ(DbResult(1, 0), "B");
-    EXPECT_EQ(DbResult(1, 5), "5");
-    EXPECT_EQ(DbResult(2, 0), "A");
-    EXPECT_THROW(DbResult(3, 0), RuntimeError);
+    const DbRows list = getDbData(sqlListGroups());
+    EXPECT_EQ(list.status, "");
+    ASSERT_EQ(list.table.rows(), 3u);
+    ASSERT_EQ(list.table.columns(), 6u);
+    EXPECT_EQ(list.table(0, 0), "colName");
+    EXPECT_EQ(list.table(0, 5), "colPlace4");
+    EXPECT_EQ(list.table(1, 0), "B");
+    EXPECT_EQ(list.table(1, 5), "5");
+    EXPECT_EQ(list.table(2, 0), "A");
+    EXPECT_THROW(list.table(3, 0), RuntimeError);
 }
 
 TEST_F(GroupDatabase, QueryWithoutRowsReportsEmpty) {
-    getDbData(sqlListGroups());
-    EXPECT_EQ(DbStatus, "empty");
-    EXPECT_EQ(DbResult.rows(), 1u);
-    EXPECT_EQ(DbResult(0, 0), "colName");
+    const DbRows none = getDbData(sqlListGroups());
+    EXPECT_EQ(none.status, "empty");
+    EXPECT_EQ(none.table.rows(), 1u);
+    EXPECT_EQ(none.table(0, 0), "colName");
     EXPECT_EQ(getOneColBack(sqlNameTaken("Nobody")), "");
-    EXPECT_EQ(DbStatus, "empty");
     EXPECT_FALSE(env.exists("Error.log"));
 }
 
 TEST_F(GroupDatabase, MissingFileFailsWithoutLogLine) {
     dbExec(sqlAddGroup("Work", kWorkPlaces));
-    getDbData(sqlListGroups());
     std::filesystem::remove(env.path("Db/varnel.db"));
 
-    getDbData(sqlListGroups());
-    EXPECT_NE(DbStatus, "");
-    EXPECT_NE(DbStatus, "empty");
-    EXPECT_EQ(DbResult(1, 0), "Work");  // the last result stays
-
-    DbStatus = "untouched";
+    EXPECT_EQ(getDbData(sqlListGroups()).status, missingDatabaseText());
     EXPECT_EQ(getOneColBack(sqlNameTaken("Work")), "");
-    EXPECT_EQ(DbStatus, "untouched");
-    dbExec(sqlDeleteGroup("Work"), DbStatusUse::Ignore);
-    EXPECT_EQ(DbStatus, "untouched");
-    dbExec(sqlDeleteGroup("Work"));
-    EXPECT_EQ(DbStatus, missingDatabaseText());
+    EXPECT_EQ(dbExec(sqlDeleteGroup("Work")).error, missingDatabaseText());
 
     EXPECT_FALSE(env.exists("Error.log"));
     EXPECT_FALSE(env.exists("Db/varnel.db"));  // never created by the program
@@ -146,26 +131,20 @@ TEST_F(GroupDatabase, FileIsFoundWhateverTheLetterCase) {
     std::filesystem::rename(env.path("db/varnel.db"), env.path("db/Varnel.db"));
     dbExec(sqlAddGroup("Work", kWorkPlaces));
     EXPECT_EQ(getOneColBack(sqlNameTaken("Work")), "Work");
-    EXPECT_EQ(DbStatus, "untouched");
 }
 
 TEST_F(GroupDatabase, SqlErrorWritesFourFieldLogLine) {
-    dbExec("insert into tbl_Nothing values('x');");
+    const DbChange refused = dbExec("insert into tbl_Nothing values('x');");
     ASSERT_EQ(errorLog().size(), 1u);
-    EXPECT_EQ(errorLog()[0], "dbExec\t0\t\t" + DbStatus);
-    EXPECT_NE(DbStatus.find("tbl_Nothing"), std::string::npos);
+    EXPECT_EQ(errorLog()[0], "dbExec\t0\t\t" + refused.error);
+    EXPECT_NE(refused.error.find("tbl_Nothing"), std::string::npos);
 
-    DbStatus = "untouched";
-    dbExec("delete from tbl_Nothing", DbStatusUse::Ignore);
-    EXPECT_EQ(DbStatus, "untouched");
+    EXPECT_FALSE(dbExec("delete from tbl_Nothing"));
 
-    getDbData("Select * from tbl_Groups where;");
-    const std::string message = DbStatus;
+    const std::string message = getDbData("Select * from tbl_Groups where;").status;
     EXPECT_NE(message.find("syntax error"), std::string::npos);
 
-    DbStatus = "untouched";
     EXPECT_EQ(getOneColBack("Select nothing from tbl_Groups"), "");
-    EXPECT_EQ(DbStatus, "untouched");
 
     const auto lines = errorLog();
     ASSERT_EQ(lines.size(), 4u);

@@ -60,7 +60,7 @@ bool install(const fs::path& prefix) {
     return r.status == 0;
 }
 
-QString placesBar0() { return QString::fromStdString(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0"))); }
+QString placesBar0() { return QString::fromStdString(regText(queryValue(HKEY_CURRENT_USER, kW, "place0"))); }
 
 }  // namespace
 
@@ -134,8 +134,8 @@ TEST(DesktopInstall, TheInstalledCopyIsAReleaseThatTakesAnUpdate) {
     env.writeFile(published + "Language/Deutsch.lang", "neue Texte");
     test::HttpServer server(env.path("server"));
     setProgramFolder(installed);
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
-                      (server.baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
+             (server.baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
     Texts = {};
     Texts.NewUpdatesAvalible = "NewUpdatesAvalible";
     Texts.NoNewUpdatesAvalible = "NoNewUpdatesAvalible";
@@ -143,14 +143,14 @@ TEST(DesktopInstall, TheInstalledCopyIsAReleaseThatTakesAnUpdate) {
     std::vector<std::string> alerts;
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
-        frmMsgBoxAlert* box = frmMsgBoxAlert::loaded();
-        if (!box || !box->isVisible()) return;
+        frmMsgBoxAlert* box = shownAlertBox();
+        if (!box) return;
         alerts.push_back(box->lblMsg->text().toStdString());
         emit box->btnOk->Click();
     });
     answer.start(10);
 
-    frmUpdate& window = frmUpdate::instance();
+    frmUpdate& window = *new frmUpdate();
     window.show();
     emit window.btnCheck->Click();
     EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return window.lblUpdate->isVisible(); }));
@@ -163,7 +163,7 @@ TEST(DesktopInstall, TheInstalledCopyIsAReleaseThatTakesAnUpdate) {
     EXPECT_EQ(test::sqliteRows(database, "select colVersion from tbl_Update where colFile = 'Language\\Deutsch.lang'"),
               std::vector<std::vector<std::string>>{{"2"}});
 
-    delete frmUpdate::loaded();
+    delete &window;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     Texts = {};
     setProgramFolder(env.folder());
@@ -219,7 +219,7 @@ TEST(DesktopInstall, ReadOnlyProgramFolderRunsFromTheUserDataFolderAndObeysTheCo
     // As choosing Home in the tray menu: the store, the Places Bar and the greyed item follow.
     EXPECT_EQ(command({"--group", "Home"}).status, 0);
     EXPECT_EQ(placesBar0(), "/home/h");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")), "Home");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")), "Home");
     EXPECT_EQ(command({"--list"}).out, "  Work\n* Home\n");
     EXPECT_EQ(queryProgram("Varnel_Zize", "tooltip"), "Varnel - Current group : Home ");
 
@@ -234,7 +234,7 @@ TEST(DesktopInstall, ReadOnlyProgramFolderRunsFromTheUserDataFolderAndObeysTheCo
 
     EXPECT_EQ(command({"--quit"}).status, 0);
     EXPECT_TRUE(program->waitForFinished(10000));
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
     const Outcome gone = command({"--list"});
     EXPECT_EQ(gone.status, 1);
     EXPECT_EQ(gone.out, "Varnel_Zize is not running.\n");

@@ -151,7 +151,7 @@ QStringList without(QStringList sidebar, const QStringList& folders) {
 
 TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     ProgramFolderCopy folder;
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
     Desktop desktop(folder);
     const QString home = desktop.home();
 
@@ -231,7 +231,7 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
 
     // The tray's group menu switches to Music.
     ASSERT_TRUE(switchGroupFromTrayMenu(desktop.env(), display.trayWindow(), [] {
-        return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")) == "Music";
+        return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")) == "Music";
     }, 30000));
     ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains("/music/live live"); }));
     EXPECT_TRUE(desktop.wineShows(captions(music))) << desktop.wine().join('|').toStdString();

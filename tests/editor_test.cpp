@@ -27,7 +27,7 @@ namespace {
 
 const std::string kW = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\comdlg32\\PlacesBar";
 
-std::string currentGroup() { return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); }
+std::string currentGroup() { return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); }
 
 void typePlaces(frmMain& editor, const std::array<const char*, 5>& places) {
     for (int i = 0; i < 5; ++i) editor.txtpath[i]->setText(places[i]);
@@ -37,10 +37,9 @@ void typePlaces(frmMain& editor, const std::array<const char*, 5>& places) {
 frmMain& loadWithTwoGroups(EditorFixture& f, const std::string& second, const std::string& prefix) {
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
     f.addGroup(second, {prefix + "1", prefix + "2", prefix + "3", prefix + "4", prefix + "5"});
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
-    f.loadEditor();
-    return frmMain::instance();
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    return f.loadEditor();
 }
 
 std::vector<std::vector<std::string>> groups(EditorFixture& f) {
@@ -51,8 +50,7 @@ std::vector<std::vector<std::string>> groups(EditorFixture& f) {
 
 TEST(GroupEditor, StartsInAddModeWithoutGroupsAndRefusesIncompleteInput) {
     EditorFixture f;
-    f.loadEditor();
-    frmMain& editor = frmMain::instance();
+    frmMain& editor = f.loadEditor();
     ASSERT_TRUE(editor.inAddMode());
     EXPECT_EQ(editor.txtAddNew->text().toStdString(), Texts.NewGroupName);
     EXPECT_FALSE(editor.btnDustbin->Enabled());
@@ -72,13 +70,12 @@ TEST(GroupEditor, StartsInAddModeWithoutGroupsAndRefusesIncompleteInput) {
     editor.btnMain_Click(2);
     EXPECT_EQ(f.boxes(), (std::vector<std::string>{"!" + Texts.NewNameExists}));
     EXPECT_EQ(groups(f).size(), 1u);
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
 }
 
 TEST(GroupEditor, SavingANewGroupMakesItTheActiveGroup) {
     EditorFixture f;
-    f.loadEditor();
-    frmMain& editor = frmMain::instance();
+    frmMain& editor = f.loadEditor();
     editor.txtAddNew->setText("O'Brien's files");
     typePlaces(editor, {"/home/ob/a", "/home/ob/b", "/srv/c", "/srv/d", "/tmp"});
 
@@ -92,21 +89,21 @@ TEST(GroupEditor, SavingANewGroupMakesItTheActiveGroup) {
     EXPECT_EQ(groups(f), (std::vector<std::vector<std::string>>{
                              {"O'Brien's files", "/home/ob/a", "/home/ob/b", "/srv/c", "/srv/d", "/tmp"}}));
     EXPECT_EQ(currentGroup(), "O'Brien's files");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place4")), "/tmp");
-    EXPECT_EQ(frmTray::instance().toolTip().toStdString(), "Varnel - " + Texts.CurrentGroup + " : O'Brien's files ");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place4")), "/tmp");
+    EXPECT_EQ(f.tray().toolTip().toStdString(), "Varnel - " + Texts.CurrentGroup + " : O'Brien's files ");
     EXPECT_FALSE(editor.inAddMode());
     EXPECT_EQ(editor.comboAppList->currentText().toStdString(), "O'Brien's files");
     EXPECT_EQ(editor.txtAddNew->text().toStdString(), Texts.NewGroupName);
-    EXPECT_EQ(DraftPlaces, (std::array<std::string, 5>{}));
+    EXPECT_EQ(editor.draftPlaces(), (std::array<std::string, 5>{}));
     EXPECT_FALSE(editor.btnDustbin->Enabled());  // the active group cannot be deleted
-    EXPECT_EQ(frmTray::instance().groupItems().caption(1), "O'Brien's files");
+    EXPECT_EQ(f.tray().groupItems().caption(1), "O'Brien's files");
 }
 
 TEST(GroupEditor, ChangingAGroupThatIsNotActiveLeavesThePlacesBarAlone) {
     EditorFixture f;
     frmMain& editor = loadWithTwoGroups(f, "Home", "/h");
     ASSERT_FALSE(editor.inAddMode());
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")), "/w1");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/w1");
     const auto before = test::registrySnapshot();
 
     editor.comboAppList->setCurrentIndex(1);
@@ -172,7 +169,7 @@ TEST(GroupEditor, AStatementTheDatabaseRefusesIsReportedAndChangesNothing) {
         test::sqliteExec(f.env().path("Db/varnel.db"), std::string("create trigger refuse_") + op + " before " + op +
                                                            " on tbl_Groups begin select raise(abort, 'disk full'); end;");
     const auto settingsBefore = test::registrySnapshot();
-    const QString tipBefore = frmTray::instance().toolTip();
+    const QString tipBefore = f.tray().toolTip();
     const auto rowsBefore = groups(f);
 
     editor.btnMain_Click(0);
@@ -190,7 +187,7 @@ TEST(GroupEditor, AStatementTheDatabaseRefusesIsReportedAndChangesNothing) {
     editor.txtpath[0]->setText("/w1-new");
     f.answerQuestions({true});
     editor.btnMain_Click(2);
-    EXPECT_EQ(Places[0], "/w1");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/w1");
 
     editor.comboAppList->setCurrentIndex(1);
     editor.comboAppList_Click();
@@ -200,58 +197,53 @@ TEST(GroupEditor, AStatementTheDatabaseRefusesIsReportedAndChangesNothing) {
 
     EXPECT_EQ(f.boxes().size(), 6u);  // three questions, three alerts
     EXPECT_EQ(test::registrySnapshot(), settingsBefore);
-    EXPECT_EQ(frmTray::instance().toolTip(), tipBefore);
+    EXPECT_EQ(f.tray().toolTip(), tipBefore);
     EXPECT_EQ(groups(f), rowsBefore);
 }
 
 TEST(GroupEditor, GroupNamesReachTheSettingsAsTheyWereTyped) {
     EditorFixture f;
-    f.loadEditor();
-    frmMain& editor = frmMain::instance();
+    frmMain& editor = f.loadEditor();
     for (const char* name : {"007", " Home"}) {
         editor.btnMain_Click(0);
         editor.txtAddNew->setText(name);
         typePlaces(editor, {"/1", "/2", "/3", "/4", name[0] == '0' ? "/bond" : "/home"});
         f.answerQuestions({true});
         editor.btnMain_Click(2);
-        const RegValue stored = RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup");
+        const RegValue stored = queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup");
         ASSERT_TRUE(std::holds_alternative<std::string>(stored)) << name;
         EXPECT_EQ(std::get<std::string>(stored), name);
         EXPECT_FALSE(editor.btnDustbin->Enabled()) << name;  // the active group
     }
-    frmTray::instance().setApp_Click(1);
+    f.tray().setApp_Click(1);
     EXPECT_EQ(currentGroup(), "007");
 
     // The next start finds the group again and applies its places.
-    frmMain::unload();
-    frmTray::unload();
-    f.loadEditor();
-    EXPECT_EQ(frmMain::instance().comboAppList->currentText(), "007");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place4")), "/bond");
+    f.endProgram();
+    EXPECT_EQ(f.loadEditor().comboAppList->currentText(), "007");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place4")), "/bond");
 }
 
 TEST(GroupEditor, ChangeWithAnEmptyDatabaseRemovesThePlacesBarAndReturnsToAddMode) {
     EditorFixture f;
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
-    f.loadEditor();
-    frmMain& editor = frmMain::instance();
-    ASSERT_TRUE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    frmMain& editor = f.loadEditor();
+    ASSERT_TRUE(keyExists(HKEY_CURRENT_USER, kW));
     dbExec("delete from tbl_Groups");
     editor.btnMain_Click(1);
     EXPECT_EQ(f.boxes(), (std::vector<std::string>{"!" + Texts.EmptyDb}));
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
     EXPECT_TRUE(editor.inAddMode());
-    EXPECT_FALSE(frmTray::instance().mSetAction->isEnabled());
+    EXPECT_FALSE(f.tray().mSetAction->isEnabled());
 }
 
 TEST(GroupEditor, DraftPlacesSurviveATripToChangeMode) {
     EditorFixture f;
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
-    f.loadEditor();
-    frmMain& editor = frmMain::instance();
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    frmMain& editor = f.loadEditor();
     editor.show();
     ASSERT_EQ(editor.imgPlay->y(), 73);  // change mode's row
     editor.btnMain_Click(0);
@@ -270,9 +262,8 @@ TEST(GroupEditor, DraftPlacesSurviveATripToChangeMode) {
 TEST(GroupEditor, TypingIntoTheGroupListNeverChangesItsText) {
     EditorFixture f;
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
-    f.loadEditor();
-    frmMain& editor = frmMain::instance();
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    frmMain& editor = f.loadEditor();
     editor.show();
     QTest::keyClicks(editor.comboAppList->lineEdit(), "xyz");
     QTest::keyClick(editor.comboAppList->lineEdit(), Qt::Key_Backspace);
@@ -295,7 +286,7 @@ TEST(GroupEditor, TypingIntoTheGroupListNeverChangesItsText) {
 TEST(TrayMenu, SwitchingGroupsAndLanguages) {
     EditorFixture f;
     loadWithTwoGroups(f, "Home", "/h");
-    frmTray& tray = frmTray::instance();
+    frmTray& tray = f.tray();
     EXPECT_EQ(tray.toolTip(), "Varnel - Current group : Work ");
     EXPECT_FALSE(tray.groupItems().item(1)->isEnabled());  // the active group
     EXPECT_TRUE(tray.groupItems().item(2)->isEnabled());
@@ -304,9 +295,9 @@ TEST(TrayMenu, SwitchingGroupsAndLanguages) {
     tray.setApp_Click(2);
     EXPECT_EQ(currentGroup(), "Home");
     EXPECT_EQ(tray.toolTip(), "Varnel - Current group : Home ");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")), "/h1");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/h1");
     EXPECT_FALSE(tray.groupItems().item(2)->isEnabled());
-    EXPECT_FALSE(frmMain::instance().btnDustbin->Enabled());
+    EXPECT_FALSE(f.loadEditor().btnDustbin->Enabled());
 
     // The language takes effect at the next start, and only when confirmed.
     int deutsch = 0;
@@ -315,17 +306,16 @@ TEST(TrayMenu, SwitchingGroupsAndLanguages) {
     ASSERT_GT(deutsch, 0);
     f.answerQuestions({false, true});
     tray.Sublang_Click(deutsch);
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "Language")), "English");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "Language")), "English");
     tray.Sublang_Click(deutsch);
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "Language")), "Deutsch");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "Language")), "Deutsch");
     EXPECT_EQ(tray.mExit->text(), "Exit");
 }
 
 TEST(TrayMenu, DoubleClickTogglesTheEditorUnlessABoxIsOpen) {
     EditorFixture f;
-    f.loadEditor();
-    frmMain& editor = frmMain::instance();
-    frmTray& tray = frmTray::instance();
+    frmMain& editor = f.loadEditor();
+    frmTray& tray = f.tray();
     editor.show();
     tray.iconMessage(515);
     EXPECT_FALSE(editor.isVisible());
@@ -344,15 +334,16 @@ TEST(TrayMenu, DoubleClickTogglesTheEditorUnlessABoxIsOpen) {
 
 TEST(Splash, TheSecondStartsWhenTheLoadStepHasFinished) {
     EditorFixture f;
-    AboutMode = false;
+    Program& program = f.program();
     // No window event runs inside the load step, however long the
     // single-instance check takes: the editor comes after it.
-    frmSplash& splash = frmSplash::startUp(QString());
-    EXPECT_EQ(frmSplash::loaded(), &splash);
-    EXPECT_EQ(frmMain::loaded(), nullptr);
-    EXPECT_TRUE(splash.isVisible());
-    EXPECT_TRUE(QTest::qWaitFor([] { return frmMain::loaded() != nullptr; }, 5000));
-    EXPECT_EQ(frmSplash::loaded(), nullptr);
+    program.start(QString());
+    ASSERT_NE(program.splash(), nullptr);
+    EXPECT_EQ(program.loadedEditor(), nullptr);
+    EXPECT_TRUE(program.splash()->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return program.loadedEditor() != nullptr; }, 5000));
+    EXPECT_TRUE(program.loadedEditor()->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return program.splash() == nullptr; }, 5000));
 }
 
 namespace {

@@ -57,9 +57,9 @@ pid_t inChild(const std::filesystem::path& file, const std::function<void()>& bo
 
 TEST(RegistryStoreFile, IsWrittenInRegeditFormat) {
     test::TestEnvironment env;
-    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "CurrentGroup", std::string("Q\"uote\\d"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Count", std::string("12"));
-    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\Empty");
+    setValue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "CurrentGroup", std::string("Q\"uote\\d"));
+    setValue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Count", std::string("12"));
+    createKey(HKEY_CURRENT_USER, "Software\\Empty");
     EXPECT_EQ(env.readFile("registry/HKEY_CURRENT_USER.reg"),
               "REGEDIT4\r\n\r\n"
               "[HKEY_CURRENT_USER]\r\n\r\n"
@@ -83,12 +83,12 @@ TEST(RegistryStoreFile, KeepsValuesOfOtherTypesAndMakesParentKeys) {
         "\"Blob\"=hex:01,02,ff\n"
         "\"Multi\"=hex(7):61,00,00,00\n";
     replaceStore(storeFile(env), text);
-    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, "Software\\Deep"));
-    EXPECT_EQ(RegKeyKeyvalue(HKEY_CURRENT_USER, "Software\\Deep", 0), "Down");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Deep\\Down\\Here", "")), "default");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Deep\\Down\\Here", "Path")), "");
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "Software\\Deep"));
+    EXPECT_EQ(subKeyName(HKEY_CURRENT_USER, "Software\\Deep", 0), "Down");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, "Software\\Deep\\Down\\Here", "")), "default");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, "Software\\Deep\\Down\\Here", "Path")), "");
 
-    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Deep\\Down\\Here", "New", std::string("x"));
+    setValue(HKEY_CURRENT_USER, "Software\\Deep\\Down\\Here", "New", std::string("x"));
     std::string written = env.readFile("registry/HKEY_CURRENT_USER.reg");
     EXPECT_NE(written.find("\"Path\"=hex(2):25,00,48,00,4f,00\r\n"), std::string::npos);
     EXPECT_NE(written.find("\"Blob\"=hex:01,02,ff\r\n"), std::string::npos);
@@ -99,7 +99,7 @@ TEST(RegistryStoreFile, KeepsValuesOfOtherTypesAndMakesParentKeys) {
     // Exact writes keep their type; the machine's hive is not in the file.
     EXPECT_TRUE(writeRegistryText(HKEY_CURRENT_USER, "Software\\Deep", "Expand", "%a%", platform::regtype::ExpandSz));
     EXPECT_FALSE(writeRegistryText(HKEY_LOCAL_MACHINE, "Software\\Deep", "Machine", "x"));
-    EXPECT_FALSE(RegKeyExist(HKEY_LOCAL_MACHINE, "Software\\Deep"));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "Software\\Deep"));
     written = env.readFile("registry/HKEY_CURRENT_USER.reg");
     EXPECT_NE(written.find("\"Expand\"=hex(2):25,61,25,00\r\n"), std::string::npos);
     EXPECT_EQ(written.find("Machine"), std::string::npos);
@@ -108,7 +108,7 @@ TEST(RegistryStoreFile, KeepsValuesOfOtherTypesAndMakesParentKeys) {
 
 TEST(RegistryStoreFile, TextsThatAStringCannotHoldAreKeptAsBytes) {
     test::TestEnvironment env;
-    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\T");
+    createKey(HKEY_CURRENT_USER, "Software\\T");
     platform::HKey h = 0;
     ASSERT_EQ(registryBackend().openKey(HKEY_CURRENT_USER, "Software\\T", &h), 0);
     const std::string bytes("abc\0def\0", 8);
@@ -116,37 +116,37 @@ TEST(RegistryStoreFile, TextsThatAStringCannotHoldAreKeptAsBytes) {
     registryBackend().closeKey(h);
     // A fresh store reading the same file sees the same bytes.
     setRegistryBackend(std::make_unique<FileRegistry>(storeFile(env)));
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\T", "v")), "abc");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, "Software\\T", "v")), "abc");
     EXPECT_NE(env.readFile("registry/HKEY_CURRENT_USER.reg").find("\"v\"=hex(1):61,62,63,00,64,65,66,00"),
               std::string::npos);
 }
 
 TEST(RegistryStoreFile, ChangesOfAnotherProcessAreSeenAtTheNextCall) {
     test::TestEnvironment env;
-    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language", std::string("English"));
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language")), "English");
+    setValue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language", std::string("English"));
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language")), "English");
 
     // Edited by hand.
     replaceStore(storeFile(env), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Varnel\\VarnelZize]\r\n"
                                  "\"Language\"=\"Svenska\"\r\n");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language")), "Svenska");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language")), "Svenska");
 
     // Changed by another running program.
     pid_t child = inChild(storeFile(env), [] {
-        RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language", std::string("Deutsch"));
-        RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\Varnel\\Other");
+        setValue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language", std::string("Deutsch"));
+        createKey(HKEY_CURRENT_USER, "Software\\Varnel\\Other");
     });
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language")), "Deutsch");
-    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, "Software\\Varnel\\Other"));
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language")), "Deutsch");
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "Software\\Varnel\\Other"));
 }
 
 TEST(RegistryStoreFile, AChangeOfAnotherProcessIsSeenWhenTheFileLooksUnchanged) {
     test::TestEnvironment env;
     const auto file = storeFile(env);
     const std::string key = "Software\\Varnel\\VarnelZize";
-    RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Home"));
+    setValue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Home"));
 
     // Two saves of the same size bring the first file back through the swap
     // file; a file system with coarse time stamps gives them the same time.
@@ -154,8 +154,8 @@ TEST(RegistryStoreFile, AChangeOfAnotherProcessIsSeenWhenTheFileLooksUnchanged) 
         struct stat before {};
         ASSERT_EQ(::stat(file.c_str(), &before), 0);
         pid_t child = inChild(file, [&] {
-            RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Work"));
-            RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", second);
+            setValue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Work"));
+            setValue(HKEY_CURRENT_USER, key, "CurrentGroup", second);
         });
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -170,16 +170,16 @@ TEST(RegistryStoreFile, AChangeOfAnotherProcessIsSeenWhenTheFileLooksUnchanged) 
     // This process's next change must not write its old view back, be it a
     // single value or a batch, such as applying the Places Bar.
     ASSERT_NO_FATAL_FAILURE(changedTwiceElsewhere("Play"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, key, "Language", std::string("Svenska"));
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")), "Play");
+    setValue(HKEY_CURRENT_USER, key, "Language", std::string("Svenska"));
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, key, "CurrentGroup")), "Play");
     ASSERT_NO_FATAL_FAILURE(changedTwiceElsewhere("Rest"));
     {
         RegistryChangeBatch changes;
-        RegKeyCreatevalue(HKEY_CURRENT_USER, key, "Language", std::string("Deutsch"));
+        setValue(HKEY_CURRENT_USER, key, "Language", std::string("Deutsch"));
     }
     setRegistryBackend(std::make_unique<FileRegistry>(file));
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")), "Rest");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "Language")), "Deutsch");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, key, "CurrentGroup")), "Rest");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, key, "Language")), "Deutsch");
 }
 
 TEST(RegistryStoreFile, WritersInTwoProcessesLoseNothing) {
@@ -187,7 +187,7 @@ TEST(RegistryStoreFile, WritersInTwoProcessesLoseNothing) {
     auto writer = [](const char* prefix) {
         return [prefix] {
             for (int i = 0; i < 100; ++i)
-                RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Both", prefix + std::to_string(i), std::string("v"));
+                setValue(HKEY_CURRENT_USER, "Software\\Both", prefix + std::to_string(i), std::string("v"));
         };
     };
     pid_t a = inChild(storeFile(env), writer("a"));
@@ -206,8 +206,8 @@ TEST(RegistryStoreFile, AWriterKilledMidWayLeavesAFileThatParses) {
         pid_t child = inChild(file, [] {
             const std::string big(4000, 'x');
             for (int i = 0;; ++i)
-                RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Loop\\K" + std::to_string(i % 50), "v",
-                                  big + std::to_string(i));
+                setValue(HKEY_CURRENT_USER, "Software\\Loop\\K" + std::to_string(i % 50), "v",
+                         big + std::to_string(i));
         });
         std::this_thread::sleep_for(std::chrono::milliseconds(30 + round * 17));
         ::kill(child, SIGKILL);
@@ -226,10 +226,10 @@ TEST(RegistryStoreFile, AnUnreadableFileIsKeptAsACopyAndWhatCouldBeReadIsUsed) {
     test::TestEnvironment env;
     replaceStore(storeFile(env), "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Good]\r\n\"a\"=\"1x\"\r\n"
                                  "this line is garbage\r\n\"b\"=dword:zz\r\n[HKEY_LOCAL_MACHINE\\X]\r\n\"c\"=\"d\"\r\n");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Good", "a")), "1x");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Good", "b")), "");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, "Software\\Good", "a")), "1x");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, "Software\\Good", "b")), "");
     // Reading again does not report again.
-    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, "Software\\Good"));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "Software\\Good"));
     auto log = test::crlfLines(env.readFile("Error.log"));
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].rfind("RegistryStore\t0\t\t", 0), 0u);
@@ -244,7 +244,7 @@ TEST(RegistryStoreFile, AnUnreadableFileIsKeptAsACopyAndWhatCouldBeReadIsUsed) {
     EXPECT_NE(copied.str().find("this line is garbage"), std::string::npos);
 
     // The next change writes a clean file; the copy stays.
-    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Good", "e", std::string("f"));
+    setValue(HKEY_CURRENT_USER, "Software\\Good", "e", std::string("f"));
     EXPECT_TRUE(parses(env.readFile("registry/HKEY_CURRENT_USER.reg")));
     EXPECT_TRUE(std::filesystem::exists(copies[0]));
 }
@@ -252,8 +252,8 @@ TEST(RegistryStoreFile, AnUnreadableFileIsKeptAsACopyAndWhatCouldBeReadIsUsed) {
 TEST(RegistryStoreFile, FileThatIsNotARegistryExportStartsEmptyButIsKept) {
     test::TestEnvironment env;
     replaceStore(storeFile(env), "\x89PNG not a registry");
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, "Software"));
-    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\New");
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software"));
+    createKey(HKEY_CURRENT_USER, "Software\\New");
     int copies = 0;
     for (const auto& e : std::filesystem::directory_iterator(env.path("registry")))
         if (e.path().filename().string().find(".unreadable-") != std::string::npos) ++copies;
@@ -263,15 +263,15 @@ TEST(RegistryStoreFile, FileThatIsNotARegistryExportStartsEmptyButIsKept) {
 TEST(RegistryStoreFile, ReadersNeverSeeAHalfWrittenFile) {
     test::TestEnvironment env;
     const std::string padding(20000, 'p');
-    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Busy", "v", "start" + padding);
+    setValue(HKEY_CURRENT_USER, "Software\\Busy", "v", "start" + padding);
     pid_t writer = inChild(storeFile(env), [&] {
         for (int i = 0; i < 400; ++i)
-            RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Busy\\K" + std::to_string(i % 7), "v",
-                              std::to_string(i) + padding);
+            setValue(HKEY_CURRENT_USER, "Software\\Busy\\K" + std::to_string(i % 7), "v",
+                     std::to_string(i) + padding);
     });
     int torn = 0;
     for (int i = 0; i < 400; ++i) {
-        const std::string v = regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Busy", "v"));
+        const std::string v = regText(queryValue(HKEY_CURRENT_USER, "Software\\Busy", "v"));
         if (v != "start" + padding) ++torn;
     }
     int status = 0;
@@ -287,8 +287,8 @@ TEST(RegistryStoreFile, AStoreThatCannotBeReadIsLeftAlone) {
 
     // Something else where the file should be: the program goes on from memory.
     std::filesystem::create_directories(file / "kept");
-    RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Home"));
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")), "Home");
+    setValue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Home"));
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, key, "CurrentGroup")), "Home");
     EXPECT_TRUE(std::filesystem::is_directory(file / "kept"));
     auto log = test::crlfLines(env.readFile("Error.log"));
     ASSERT_EQ(log.size(), 1u);
@@ -307,9 +307,9 @@ TEST(RegistryStoreFile, AStoreThatCannotBeReadIsLeftAlone) {
     if (child == 0) {
         if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(126);
         setRegistryBackend(std::make_unique<FileRegistry>(file));
-        const bool unread = regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")).empty();
-        RegKeyCreatevalue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Work"));
-        const bool kept = regText(RegKeyQuery(HKEY_CURRENT_USER, key, "CurrentGroup")) == "Work";
+        const bool unread = regText(queryValue(HKEY_CURRENT_USER, key, "CurrentGroup")).empty();
+        setValue(HKEY_CURRENT_USER, key, "CurrentGroup", std::string("Work"));
+        const bool kept = regText(queryValue(HKEY_CURRENT_USER, key, "CurrentGroup")) == "Work";
         ::_exit(unread && kept ? 0 : 1);
     }
     int status = 0;
@@ -327,26 +327,26 @@ TEST(RegistryStoreFile, AStoreThatCannotBeReadIsLeftAlone) {
 TEST(RegistryStoreFile, NamesTheFileCannotHoldAreRefused) {
     test::TestEnvironment env;
     const auto file = storeFile(env);
-    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\Bad\r\n[HKEY_CURRENT_USER\\Injected]\r\n;");
-    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Good", "a\nb", std::string("v"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Good", "c", std::string("d"));
+    createKey(HKEY_CURRENT_USER, "Software\\Bad\r\n[HKEY_CURRENT_USER\\Injected]\r\n;");
+    setValue(HKEY_CURRENT_USER, "Software\\Good", "a\nb", std::string("v"));
+    setValue(HKEY_CURRENT_USER, "Software\\Good", "c", std::string("d"));
     // The Windows registry's limits: 255 characters a name, 512 levels.
-    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\" + std::string(255, 'n'));
-    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\" + std::string(256, 'l'));
+    createKey(HKEY_CURRENT_USER, "Software\\" + std::string(255, 'n'));
+    createKey(HKEY_CURRENT_USER, "Software\\" + std::string(256, 'l'));
     std::string deep = "Software";
     for (int level = 2; level <= 512; ++level) deep += "\\k";
-    RegKeyCreatekey(HKEY_CURRENT_USER, deep);
-    RegKeyCreatekey(HKEY_CURRENT_USER, deep + "\\deeper");
+    createKey(HKEY_CURRENT_USER, deep);
+    createKey(HKEY_CURRENT_USER, deep + "\\deeper");
 
     setRegistryBackend(std::make_unique<FileRegistry>(file));
     EXPECT_TRUE(parses(env.readFile("registry/HKEY_CURRENT_USER.reg")));
     EXPECT_EQ(test::registrySnapshot("Software\\Good"),
               (std::vector<std::string>{"Software\\Good", "Software\\Good|c=REG_SZ:d"}));
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, "Injected"));
-    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, "Software\\" + std::string(255, 'n')));
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, "Software\\" + std::string(256, 'l')));
-    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, deep));
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, deep + "\\deeper"));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Injected"));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "Software\\" + std::string(255, 'n')));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\" + std::string(256, 'l')));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, deep));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, deep + "\\deeper"));
     auto log = test::crlfLines(env.readFile("Error.log"));
     ASSERT_EQ(log.size(), 4u);
     for (const auto& line : log) EXPECT_EQ(line.rfind("RegistryStore\t5\t", 0), 0u) << line;
@@ -356,15 +356,15 @@ TEST(RegistryStoreFile, NamesTheFileCannotHoldAreRefused) {
     std::string crafted = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software";
     for (int level = 0; level < 3000; ++level) crafted += "\\k";
     replaceStore(file, crafted + "]\r\n\"v\"=\"1\"\r\n");
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, "Software\\k"));
-    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\After");
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\k"));
+    createKey(HKEY_CURRENT_USER, "Software\\After");
     EXPECT_LT(std::filesystem::file_size(file), 1000u);
 }
 
 TEST(RegistryStoreFile, ANewFileIsOnDiskBeforeItReplacesTheStore) {
     test::TestEnvironment env;
     const auto file = storeFile(env);
-    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language", std::string("English"));
+    setValue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language", std::string("English"));
     const std::string trace = env.path("trace").string();
     pid_t pid = ::fork();
     if (pid == 0) {
@@ -379,7 +379,7 @@ TEST(RegistryStoreFile, ANewFileIsOnDiskBeforeItReplacesTheStore) {
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "strace " << status;
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language")), "Svenska");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize", "Language")), "Svenska");
 
     // The swap file's data is flushed before it trades places with the
     // store, and the folder after, so that a power cut finds one whole file.

@@ -31,8 +31,8 @@ public:
     AlertAnswerer() {
         timer_.setInterval(10);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            frmMsgBoxAlert* box = frmMsgBoxAlert::loaded();
-            if (!box || !box->isVisible()) return;
+            frmMsgBoxAlert* box = shownAlertBox();
+            if (!box) return;
             texts.push_back(box->lblMsg->text().toStdString());
             if (onAlert) onAlert(texts.back());
             emit box->btnOk->Click();
@@ -50,8 +50,8 @@ struct UpdateWindowTest : ::testing::Test {
     test::TestEnvironment env;
     std::unique_ptr<test::HttpServer> server;
     AlertAnswerer alerts;
-    std::vector<std::string> handOverSteps;
-    UpdaterHandOver savedHandOver = updaterHandOver();
+    test::UpdateWindowOwner windows;
+    std::vector<std::string>& handOverSteps = windows.handOvers;
 
     UpdateWindowTest() {
         test::copySkin(env);
@@ -72,18 +72,10 @@ struct UpdateWindowTest : ::testing::Test {
                  {&TextTable::NewUpdatesAvalible, "NewUpdatesAvalible"},
                  {&TextTable::NoNewUpdatesAvalible, "NoNewUpdatesAvalible"}})
             Texts.*member = key;
-        updaterHandOver().removePlacesBar = [this] { handOverSteps.push_back("places bar"); };
-        updaterHandOver().removeTrayIcon = [this] { handOverSteps.push_back("tray icon"); };
-        updaterHandOver().start = [this](const QString&, const QStringList& arguments) {
-            handOverSteps.push_back("start " + arguments.join(' ').toStdString());
-            return true;
-        };
-        updaterHandOver().endProgram = [this] { handOverSteps.push_back("end"); };
     }
     ~UpdateWindowTest() override {
-        if (frmUpdate* w = frmUpdate::loaded()) delete w;
+        windows.drop();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        updaterHandOver() = savedHandOver;
         Texts = {};
     }
 
@@ -93,8 +85,8 @@ struct UpdateWindowTest : ::testing::Test {
     }
     void startServer() {
         server = std::make_unique<test::HttpServer>(env.path("server"));
-        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
-                          (server->baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
+        setValue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
+                 (server->baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
     }
     void installed(const std::string& file, const std::string& version) {
         test::sqliteExec(env.path("Db/varnel.db"), "insert into tbl_Update values ('" + file + "','" + version + "');");
@@ -113,14 +105,14 @@ struct UpdateWindowTest : ::testing::Test {
 
     // Opens the window and presses Check; true once the manifest was read.
     bool check() {
-        frmUpdate& w = frmUpdate::instance();
+        frmUpdate& w = windows.window();
         w.show();
         emit w.btnCheck->Click();
-        return test::spinUntil([&] { return frmUpdate::loaded() && w.lblUpdate->isVisible(); });
+        return test::spinUntil([&] { return windows.open() && w.lblUpdate->isVisible(); });
     }
     // Presses Update; returns when the batch has ended.
     void update() {
-        EXPECT_TRUE(test::pressUpdateAndWait(frmUpdate::instance()));
+        EXPECT_TRUE(test::pressUpdateAndWait(windows.window()));
     }
 };
 
@@ -145,7 +137,7 @@ struct ThreeFiles : UpdateWindowTest {
 TEST_F(UpdateWindowTest, CheckWithTheServerDown) {
     startServer();
     server.reset();  // nobody answers at that address any more
-    frmUpdate& w = frmUpdate::instance();
+    frmUpdate& w = windows.window();
     EXPECT_EQ(w.lblTitle->text(), "Varnel Zize Update");
     EXPECT_TRUE(w.btnCheck->Enabled());
     EXPECT_FALSE(w.btnUpdate->Enabled());
@@ -171,7 +163,7 @@ TEST_F(UpdateWindowTest, AManifestWithMessagesAndVersionsAroundNineAndTen) {
             "Message |  \r\n");
     startServer();
     ASSERT_TRUE(check());
-    frmUpdate& w = frmUpdate::instance();
+    frmUpdate& w = windows.window();
     EXPECT_EQ(w.lblUpdate->text(), "NewUpdatesAvalible");
     EXPECT_TRUE(w.lblMessage->isVisible());
     EXPECT_EQ(w.lblMessage->text(), "A new look");
@@ -187,12 +179,12 @@ TEST_F(ThreeFiles, ABatchReplacesEachFileKeepingItsBackupMeanwhile) {
     env.writeFile("server/.rules.json", R"({"/VarnelUpdate/Zize/Update/Data/Sub/b.txt": {"delay_ms": 400}})");
     startServer();
     ASSERT_TRUE(check());
-    frmUpdate& w = frmUpdate::instance();
+    frmUpdate& w = windows.window();
     // What Temp holds while the second file is on its way.
     std::set<std::string> tempDuringSecond;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (frmUpdate::loaded() && w.lblCurrentFilename.size() > 1 && w.lblCurrentFilename[1]->isVisible() &&
+        if (windows.open() && w.lblCurrentFilename.size() > 1 && w.lblCurrentFilename[1]->isVisible() &&
             w.lblCurrentFilename[1]->text() == "Data\\Sub\\b.txt")
             tempDuringSecond = tempFiles();
     });
@@ -220,11 +212,11 @@ TEST_F(ThreeFiles, CancelBetweenTwoFilesRestoresFromTheBackups) {
     env.writeFile("server/.rules.json", R"({"/VarnelUpdate/Zize/Update/Data/Sub/b.txt": {"delay_ms": 3000}})");
     startServer();
     ASSERT_TRUE(check());
-    frmUpdate& w = frmUpdate::instance();
+    frmUpdate& w = windows.window();
     // The user presses Cancel once the first file is in and the second is on its way.
     QTimer user;
     QObject::connect(&user, &QTimer::timeout, [&] {
-        if (frmUpdate::loaded() && tempFiles().count("Data&Sub&b.txt") && w.btnCancel->Enabled()) {
+        if (windows.open() && tempFiles().count("Data&Sub&b.txt") && w.btnCancel->Enabled()) {
             user.stop();
             emit w.btnCancel->Click();
         }
@@ -233,7 +225,7 @@ TEST_F(ThreeFiles, CancelBetweenTwoFilesRestoresFromTheBackups) {
     update();
 
     EXPECT_EQ(alerts.texts, std::vector<std::string>{"DownloadCancelled"});
-    EXPECT_EQ(frmUpdate::loaded(), nullptr);  // the window closed
+    EXPECT_EQ(windows.open(), nullptr);  // the window closed
     EXPECT_EQ(env.readFile("Data/a.txt"), "new 0");
     EXPECT_EQ(versionOf("Data\\a.txt"), "2");
     EXPECT_EQ(env.readFile("Data/Sub/b.txt"), "old 1");  // back from its backup
@@ -248,7 +240,7 @@ TEST_F(ThreeFiles, AnHttpErrorIsAFailedReadAndCancelRestoresTheFile) {
     env.writeFile("server/.rules.json", R"({"/VarnelUpdate/Zize/Update/Data/Sub/b.txt": {"status": 404}})");
     startServer();
     ASSERT_TRUE(check());
-    frmUpdate& w = frmUpdate::instance();
+    frmUpdate& w = windows.window();
     bool errorPageWritten = true;
     alerts.onAlert = [&](const std::string& text) {
         if (text != "CantConnect") return;
@@ -275,7 +267,7 @@ TEST_F(UpdateWindowTest, AManifestThatTriesToLeaveTheProgramFolder) {
     publish("Data/good.txt", "new");
     startServer();
     ASSERT_TRUE(check());
-    EXPECT_EQ(frmUpdate::instance().downloadList().files, std::vector<std::string>{"Data\\good.txt"});
+    EXPECT_EQ(windows.window().downloadList().files, std::vector<std::string>{"Data\\good.txt"});
     update();
     EXPECT_EQ(alerts.texts, std::vector<std::string>{"UpToDate"});
     EXPECT_EQ(env.readFile("Data/good.txt"), "new");
@@ -303,7 +295,7 @@ TEST_F(UpdateWindowTest, TheMainProgramAndDatabaseWaitInTempForTheUpdater) {
     EXPECT_EQ(env.readFile("Temp/Varnel.db"), "new database");
     EXPECT_EQ(versionOf(mainProgramEntry()), "2");
     EXPECT_EQ(versionOf("Db\\Varnel.db"), "2");  // recorded in the old database, which the updater replaces
-    EXPECT_EQ(handOverSteps, (std::vector<std::string>{"places bar", "tray icon", "start moveexedb", "end"}));
+    EXPECT_EQ(handOverSteps, (std::vector<std::string>{"start moveexedb"}));
 }
 
 TEST_F(UpdateWindowTest, ANewMainProgramIsMovedIntoPlaceAndStartedByTheUpdater) {
@@ -317,7 +309,7 @@ TEST_F(UpdateWindowTest, ANewMainProgramIsMovedIntoPlaceAndStartedByTheUpdater) 
         saved.emplace_back(name, qgetenv(name));
         qputenv(name, programs.value(name).toUtf8());
     }
-    updaterHandOver().start = savedHandOver.start;
+    windows.startUpdater = true;
 
     test::sqliteExec(run.path("Db/varnel.db"), "insert into tbl_Update values ('" + mainProgramEntry() + "','1');");
     std::string newProgram = env.readFile("Varnel/" + mainProgramEntry()) + "\nversion 2\n";
@@ -327,7 +319,7 @@ TEST_F(UpdateWindowTest, ANewMainProgramIsMovedIntoPlaceAndStartedByTheUpdater) 
     ASSERT_TRUE(check());
     update();
     EXPECT_EQ(alerts.texts, (std::vector<std::string>{"UpToDate", "Restart"}));
-    EXPECT_EQ(handOverSteps, (std::vector<std::string>{"places bar", "tray icon", "end"}));
+    EXPECT_EQ(handOverSteps, (std::vector<std::string>{"start moveexedb"}));
 
     // The updater waits two seconds, moves the file and starts the new program.
     ASSERT_TRUE(run.waitForStandinLog(1, 20000));
@@ -361,7 +353,7 @@ TEST_F(UpdateWindowTest, AFileOfTheProgramFolderItselfIsReplacedInPlaceAndStaysE
     bool oldCopyInPlace = true;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (frmUpdate::loaded() && frmUpdate::loaded()->btnCancel->Enabled())
+        if (windows.open() && windows.open()->btnCancel->Enabled())
             oldCopyInPlace = oldCopyInPlace && env.readFile(updaterFileName()) == "old updater";
     });
     watch.start(20);
@@ -400,9 +392,9 @@ TEST_P(ClosingDuringABatch, RollsEverythingBackLikeCancel) {
     env.writeFile("server/.rules.json", R"({"/VarnelUpdate/Zize/Update/Data/Tips&Tricks.txt": {"delay_ms": 3000}})");
     startServer();
     ASSERT_TRUE(check());
-    QPointer<frmUpdate> window = &frmUpdate::instance();
+    QPointer<frmUpdate> window = &windows.window();
     bool sameWindowDuringRollBack = false;
-    alerts.onAlert = [&](const std::string&) { sameWindowDuringRollBack = window && frmUpdate::loaded() == window; };
+    alerts.onAlert = [&](const std::string&) { sameWindowDuringRollBack = window && windows.open() == window; };
     QTimer user;
     QObject::connect(&user, &QTimer::timeout, [&] {
         if (!window || !env.exists("Temp/Varnel.db") || !env.exists("Data") || env.exists("Data/Tips&Tricks.txt"))
@@ -411,7 +403,7 @@ TEST_P(ClosingDuringABatch, RollsEverythingBackLikeCancel) {
         switch (GetParam()) {
             case CloseBy::ExitButton: emit window->ExitButt1->Click(); break;
             case CloseBy::WindowSystem: window->close(); break;
-            case CloseBy::TrayDoubleClick: unloadUpdateWindowForTray(); break;
+            case CloseBy::TrayDoubleClick: if (frmUpdate* open = windows.open()) open->closeForTray(); break;
         }
     });
     user.start(20);
@@ -420,7 +412,7 @@ TEST_P(ClosingDuringABatch, RollsEverythingBackLikeCancel) {
 
     EXPECT_EQ(alerts.texts, std::vector<std::string>{"DownloadCancelled"});
     EXPECT_TRUE(sameWindowDuringRollBack);
-    EXPECT_EQ(frmUpdate::loaded(), nullptr);
+    EXPECT_EQ(windows.open(), nullptr);
     EXPECT_TRUE(window.isNull());
     EXPECT_EQ(env.readFile("Data/Tips&Tricks.txt"), "old tips");
     EXPECT_EQ(versionOf("Data\\Tips&Tricks.txt"), "1");
@@ -455,7 +447,7 @@ TEST_F(UpdateWindowTest, NamesNeedingEncodingAnExecutableInAFolderAndAMarkupMess
     publish("Update.upd", "Message|<b>Read</b> me\r\nTools\\run.sh\t|\t2\r\nBuild\\a#b c%.gif\t|\t2\r\n");
     startServer();
     ASSERT_TRUE(check());
-    frmUpdate& w = frmUpdate::instance();
+    frmUpdate& w = windows.window();
     EXPECT_EQ(w.lblMessage->text(), "<b>Read</b> me");
     EXPECT_EQ(w.lblMessage->textFormat(), Qt::PlainText);
     // A file the server does not have: the user gives up.

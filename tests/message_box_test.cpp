@@ -34,13 +34,9 @@ struct BoxTest : ::testing::Test {
         Texts = {};
         Texts.Ok = "Ok";
         Texts.Cancel = "Cancel";
-        MsgAnswer = false;
-        MsgText.clear();
         setEditorWindow(nullptr);
     }
     void TearDown() override {
-        if (auto* box = frmMsgBox::loaded()) delete box;
-        if (auto* box = frmMsgBoxAlert::loaded()) delete box;
         dropUnloadedBoxes();
         Texts = {};
     }
@@ -57,38 +53,38 @@ TEST_F(BoxTest, QuestionAnswersTrueOnlyByOk) {
     };
     for (size_t i = 0; i < answers.size(); ++i) {
         SCOPED_TRACE(i);
-        MsgAnswer = !answers[i].second;
         bool wasShown = false;
         whenShown([&] {
-            frmMsgBox* box = frmMsgBox::loaded();
+            frmMsgBox* box = shownQuestionBox();
             ASSERT_NE(box, nullptr);
             wasShown = box->isVisible() && box->isModal();
             answers[i].first(*box);
         });
         EXPECT_EQ(askQuestion("Delete the group?"), answers[i].second);
         EXPECT_TRUE(wasShown);
-        EXPECT_EQ(MsgAnswer, answers[i].second);
-        // Every answer unloads the box.
-        EXPECT_EQ(frmMsgBox::loaded(), nullptr);
+        // Every answer closes the box.
+        EXPECT_EQ(shownQuestionBox(), nullptr);
         dropUnloadedBoxes();
     }
-    EXPECT_EQ(MsgText, "Delete the group?");
 }
 
-TEST_F(BoxTest, AlertsLeaveTheAnswerAlone) {
-    whenShown([] { click(frmMsgBox::loaded()->btnOk); });
-    EXPECT_TRUE(askQuestion("Save the changes?"));
-
-    whenShown([] { click(frmMsgBoxAlert::loaded()->btnOk); });
+TEST_F(BoxTest, AlertsCloseByOkOrTheirCloseButtonAndBlockWhileShown) {
+    whenShown([] {
+        EXPECT_TRUE(messageBoxWaiting());
+        click(shownAlertBox()->btnOk);
+    });
     showAlert("Fill in all fields");
-    EXPECT_TRUE(MsgAnswer);
-    whenShown([] { click(frmMsgBoxAlert::loaded()->ExitButt1); });
+    whenShown([] { click(shownAlertBox()->ExitButt1); });
     showAlert("Fill in all fields");
-    EXPECT_TRUE(MsgAnswer);
-    EXPECT_EQ(frmMsgBoxAlert::loaded(), nullptr);
+    EXPECT_EQ(shownAlertBox(), nullptr);
+    EXPECT_FALSE(messageBoxShowing());
 
-    whenShown([] { click(frmMsgBox::loaded()->btnCancel); });
-    EXPECT_FALSE(askQuestion("Save the changes?"));
+    // A notice shows without holding anything up.
+    frmMsgBoxAlert* notice = showNotice("No notification area");
+    EXPECT_TRUE(messageBoxShowing());
+    EXPECT_FALSE(messageBoxWaiting());
+    click(notice->btnOk);
+    EXPECT_FALSE(messageBoxShowing());
 }
 
 TEST_F(BoxTest, EachShowingReadsTheMessageAndTheCurrentLanguageTexts) {
@@ -96,7 +92,7 @@ TEST_F(BoxTest, EachShowingReadsTheMessageAndTheCurrentLanguageTexts) {
     Texts.Cancel = "Avbryt";
     QString message, ok, cancel, title;
     whenShown([&] {
-        frmMsgBox* box = frmMsgBox::loaded();
+        frmMsgBox* box = shownQuestionBox();
         message = box->lblMsg->text();
         ok = box->btnOk->Caption();
         cancel = box->btnCancel->Caption();
@@ -112,11 +108,10 @@ TEST_F(BoxTest, EachShowingReadsTheMessageAndTheCurrentLanguageTexts) {
     // The box was unloaded: the next showing is set up afresh.
     Texts.Ok.clear();
     whenShown([&] {
-        ok = frmMsgBoxAlert::loaded()->btnOk->Caption();
-        message = frmMsgBoxAlert::loaded()->lblMsg->text();
-        click(frmMsgBoxAlert::loaded()->btnOk);
+        ok = shownAlertBox()->btnOk->Caption();
+        message = shownAlertBox()->lblMsg->text();
+        click(shownAlertBox()->btnOk);
     });
-    MsgText = "stale";
     showAlert("");
     EXPECT_EQ(ok, "");
     EXPECT_EQ(message, "");
@@ -126,31 +121,29 @@ TEST_F(BoxTest, BoxesCentreOverTheEditorAlsoWhenItIsHidden) {
     QWidget editor;
     editor.setGeometry(300, 200, 401, 250);
     setEditorWindow(&editor);  // never shown
-    frmMsgBox::instance().PlaceMe();
-    EXPECT_EQ(frmMsgBox::loaded()->pos(), QPoint(300 + 75, 200 + 75));
+    frmMsgBox box("Save the changes?");
+    EXPECT_EQ(box.pos(), QPoint(300 + 75, 200 + 75));
 
     QPoint alertAt;
     whenShown([&] {
-        alertAt = frmMsgBoxAlert::loaded()->pos();
-        click(frmMsgBoxAlert::loaded()->btnOk);
+        alertAt = shownAlertBox()->pos();
+        click(shownAlertBox()->btnOk);
     });
     editor.move(10, 20);
     showAlert("Up to date");
     EXPECT_EQ(alertAt, QPoint(10 + 75, 20 + 75));
 
     // PlaceMe follows a moved editor without reloading the box.
-    frmMsgBox* box = frmMsgBox::loaded();
-    box->PlaceMe();
-    EXPECT_EQ(box->pos(), QPoint(85, 95));
-    EXPECT_EQ(frmMsgBox::loaded(), box);
+    box.PlaceMe();
+    EXPECT_EQ(box.pos(), QPoint(85, 95));
 }
 
 TEST_F(BoxTest, AMissingPictureWritesOneLineAndTheBoxStillAnswers) {
     std::filesystem::remove(env.path("Build/msgBox.gif"));
-    frmMsgBox& box = frmMsgBox::instance();
-    EXPECT_EQ(env.readFile("Error.log"), "sLoader FrmMsgBox\t53\tFile not found\r\n");
-    EXPECT_EQ(box.size(), QSize(250, 100));
-    whenShown([] { click(frmMsgBox::loaded()->btnOk); });
-    box.showModal();
-    EXPECT_TRUE(MsgAnswer);
+    whenShown([&] {
+        EXPECT_EQ(env.readFile("Error.log"), "sLoader FrmMsgBox\t53\tFile not found\r\n");
+        EXPECT_EQ(shownQuestionBox()->size(), QSize(250, 100));
+        click(shownQuestionBox()->btnOk);
+    });
+    EXPECT_TRUE(askQuestion("Save the changes?"));
 }

@@ -26,22 +26,24 @@ std::string user_places(const std::string& v) {
 void installOffice() {
     for (const char* v : {"11.0", "12.0"})
         for (const char* p : {"Desktop", "MyDocuments", "Favorites", "MyComputer", "Recent", "Publishing"})
-            RegKeyCreatekey(HKEY_CURRENT_USER, std_places(v) + "\\" + p);
-    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\Microsoft\\Office\\10abc\\Common");
-    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Microsoft\\Office\\Common", "Kept", std::string("as is"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer", "Kept",
-                      std::string("also"));
+            createKey(HKEY_CURRENT_USER, std_places(v) + "\\" + p);
+    createKey(HKEY_CURRENT_USER, "Software\\Microsoft\\Office\\10abc\\Common");
+    setValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Office\\Common", "Kept", std::string("as is"));
+    setValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer", "Kept",
+             std::string("also"));
 }
 
+// The group the tests apply.
+PlaceSet places;
+
 void setPlaces() {
-    Places = {test::sep("/home/anna/Projects"), test::sep("/srv/Data"), test::sep("/photos/2008"),
+    places = {test::sep("/home/anna/Projects"), test::sep("/srv/Data"), test::sep("/photos/2008"),
               test::sep("/home/anna/"), "5"};
 }
 
 void apply(bool on) {
-    std::int16_t update = 1;
-    setShortGroup(on, update);
-    EXPECT_EQ(update, 0);
+    if (on) applyPlaces(places);
+    else removePlaces();
 }
 
 std::vector<std::string> expectedOfficeVersion(const std::string& v) {
@@ -141,8 +143,8 @@ TEST(PlacesBarApply, RemoveAfterApplyRestoresEverythingElse) {
     ASSERT_NE(parent, after.end());
     ASSERT_NE(parent + 1, after.end());
     EXPECT_EQ(*(parent + 1), policies + "\\comdlg32");
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, user_places("11.0")));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, user_places("11.0")));
 
     // A second remove changes nothing.
     TraceOn = true;
@@ -155,20 +157,20 @@ TEST(PlacesBarApply, RemoveAfterApplyRestoresEverythingElse) {
 TEST(PlacesBarApply, UserDefinedPlacesWithForeignSubKeysStay) {
     test::TestEnvironment env;
     installOffice();
-    RegKeyCreatekey(HKEY_CURRENT_USER, user_places("11.0") + "\\Mine");
+    createKey(HKEY_CURRENT_USER, user_places("11.0") + "\\Mine");
     setPlaces();
     apply(true);
     apply(false);
-    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, user_places("11.0") + "\\Mine"));
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, user_places("11.0") + "\\Place0"));
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, user_places("12.0")));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, user_places("11.0") + "\\Mine"));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, user_places("11.0") + "\\Place0"));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, user_places("12.0")));
 }
 
 TEST(PlacesBarTrace, OneApplyTracesEveryStepInOrder) {
     test::TestEnvironment env;
-    RegKeyCreatekey(HKEY_CURRENT_USER, std_places("11.0") + "\\Desktop");
-    RegKeyCreatekey(HKEY_CURRENT_USER, std_places("11.0") + "\\Recent");
-    Places = {"A", "B", "C", "D", "E"};
+    createKey(HKEY_CURRENT_USER, std_places("11.0") + "\\Desktop");
+    createKey(HKEY_CURRENT_USER, std_places("11.0") + "\\Recent");
+    places = {"A", "B", "C", "D", "E"};
     TraceOn = true;
     apply(true);
 
@@ -204,7 +206,7 @@ TEST(PlacesBarTrace, OneApplyTracesEveryStepInOrder) {
 
 TEST(PlacesBarTrace, WithoutOfficeOnlyTheWindowsPartIsWrittenAndTraced) {
     test::TestEnvironment env;
-    Places = {"1", "2", "3", "4", "5"};
+    places = {"1", "2", "3", "4", "5"};
     TraceOn = true;
     apply(true);
     apply(false);
@@ -215,37 +217,36 @@ TEST(PlacesBarTrace, WithoutOfficeOnlyTheWindowsPartIsWrittenAndTraced) {
     EXPECT_EQ(lines[14], "Startar med setOrDel = False iUpdate = 0");
     EXPECT_EQ(lines[16], "Tar bort Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\comdlg32 PlacesBar");
     EXPECT_EQ(lines.back(), "Stop : office genvägarna");
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, "Software\\Microsoft\\Office"));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\Microsoft\\Office"));
 }
 
 TEST(PlacesBarFailures, OfficeWithoutVersionsLogsEachOfficeStepAndChangesNothing) {
     test::TestEnvironment env;
-    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\Microsoft\\Office\\Common");
+    createKey(HKEY_CURRENT_USER, "Software\\Microsoft\\Office\\Common");
     auto office = test::registrySnapshot("Software\\Microsoft\\Office");
-    Places = {"A", "B", "C", "D", "E"};
+    places = {"A", "B", "C", "D", "E"};
     apply(true);
     EXPECT_EQ(test::registrySnapshot("Software\\Microsoft\\Office"), office);
     const std::string line = "setShortGroup\t9\tSubscript out of range";
     EXPECT_EQ(test::crlfLines(env.readFile("Error.log")), (std::vector<std::string>(4, line)));
-    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kW));
 }
 
 TEST(PlacesBarApply, ForwardSlashesAreRewrittenOnlyWhereTheyAreForeign) {
     test::TestEnvironment env;
-    RegKeyCreatekey(HKEY_CURRENT_USER, std_places("11.0") + "\\Desktop");
-    Places = {"C:/Data/Work", "", "", "", ""};
+    createKey(HKEY_CURRENT_USER, std_places("11.0") + "\\Desktop");
+    places = {"C:/Data/Work", "", "", "", ""};
     apply(true);
-    const std::string path = regText(RegKeyQuery(HKEY_CURRENT_USER, user_places("11.0") + "\\Place0", "Path"));
+    const std::string path = regText(queryValue(HKEY_CURRENT_USER, user_places("11.0") + "\\Place0", "Path"));
     // The Windows value gets the text as it stood before the Office part ran.
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")), "C:/Data/Work");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "C:/Data/Work");
     if (platform::rewritesForwardSlashes()) {
         EXPECT_EQ(path, "C:\\Data\\Work");
-        EXPECT_EQ(Places[0], "C:\\Data\\Work");
     } else {
         EXPECT_EQ(path, "C:/Data/Work");
     }
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, user_places("11.0") + "\\Place0", "Name")), "Work");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, user_places("11.0") + "\\Place0", "Name")), "Work");
     // Empty places are still written, as empty texts.
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, user_places("11.0") + "\\Place1", "Path")), "");
-    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, user_places("11.0") + "\\Place4"));
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, user_places("11.0") + "\\Place1", "Path")), "");
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, user_places("11.0") + "\\Place4"));
 }

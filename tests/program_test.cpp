@@ -16,16 +16,16 @@ namespace {
 
 const std::string kW = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\comdlg32\\PlacesBar";
 
-bool placesBarWritten() { return RegKeyExist(HKEY_CURRENT_USER, kW); }
+bool placesBarWritten() { return keyExists(HKEY_CURRENT_USER, kW); }
 
 void withOffice() {
-    RegKeyCreatekey(HKEY_CURRENT_USER,
-                    "Software\\Microsoft\\Office\\12.0\\Common\\Open Find\\Places\\StandardPlaces\\Desktop");
+    createKey(HKEY_CURRENT_USER,
+              "Software\\Microsoft\\Office\\12.0\\Common\\Open Find\\Places\\StandardPlaces\\Desktop");
 }
 
 bool userPlacesWritten() {
-    return RegKeyExist(HKEY_CURRENT_USER,
-                       "Software\\Microsoft\\Office\\12.0\\Common\\Open Find\\Places\\UserDefinedPlaces\\Place0");
+    return keyExists(HKEY_CURRENT_USER,
+                     "Software\\Microsoft\\Office\\12.0\\Common\\Open Find\\Places\\UserDefinedPlaces\\Place0");
 }
 
 // A folder with one active group, ready to start.
@@ -41,7 +41,7 @@ TEST(MainProgram, StartsAppliesTheActiveGroupAndRemovesItOnACloseRequest) {
     prepare(folder);
     auto program = folder.start("Varnel_Zize");
     ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return placesBarWritten() && userPlacesWritten(); }));
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place4")), "/tmp");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place4")), "/tmp");
     ASSERT_TRUE(requestClose("Varnel_zize"));
     ASSERT_TRUE(program->waitForFinished(10000));
     EXPECT_FALSE(placesBarWritten());
@@ -70,7 +70,7 @@ TEST(MainProgram, ASecondCopyIsRefusedAndTheFirstGoesOn) {
     EXPECT_EQ(folder.messages(), QStringList{"Varnel_Zize|Varnel_Zize allready started."});
     EXPECT_EQ(first->state(), QProcess::Running);
     EXPECT_TRUE(placesBarWritten());
-    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, kSettingsKey));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kSettingsKey));
     ASSERT_TRUE(requestClose("Varnel_Zize"));
     ASSERT_TRUE(first->waitForFinished(10000));
 }
@@ -78,15 +78,13 @@ TEST(MainProgram, ASecondCopyIsRefusedAndTheFirstGoesOn) {
 TEST(MainProgram, DeleteregRemovesSettingsAndPlacesBarAndKeepsTheParentKey) {
     ProgramFolderCopy folder;
     prepare(folder);
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("Svenska"));
-    Places = {"/a", "/b", "/c", "/d", "/e"};
-    std::int16_t update = 0;
-    setShortGroup(true, update);
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("Svenska"));
+    applyPlaces({"/a", "/b", "/c", "/d", "/e"});
     ASSERT_TRUE(placesBarWritten() && userPlacesWritten());
 
     ASSERT_TRUE(folder.run("Varnel_Zize", {"deletereg"}));
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kSettingsKey));
-    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, kSettingsParent));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kSettingsKey));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kSettingsParent));
     EXPECT_FALSE(placesBarWritten());
     EXPECT_FALSE(userPlacesWritten());
     EXPECT_TRUE(folder.messages().isEmpty());
@@ -117,7 +115,7 @@ TEST(MainProgram, TheTraceSwitchIsOneExactWord) {
 TEST(MainProgram, TheUpdaterClosesTheRunningProgramAndStartsTheNewOne) {
     ProgramFolderCopy folder;
     prepare(folder);
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
     auto running = folder.start("Varnel_Zize");
     ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return placesBarWritten(); }));
 
@@ -142,7 +140,7 @@ TEST(MainProgram, TheUpdaterClosesTheRunningProgramAndStartsTheNewOne) {
 TEST(MainProgram, PutsBackWhatADownloadLeftInTempBeforeItReadsItsFolder) {
     ProgramFolderCopy folder;
     prepare(folder);
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
     test::TestEnvironment& env = folder.env();
     dbExec("insert into tbl_Update values ('Build\\Icon\\Varnel.ico','3');");
     // The program died while the icon's new copy was on its way: its old

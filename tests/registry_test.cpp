@@ -34,7 +34,7 @@ RawValue raw(const std::string& key, const std::string& name) {
 }
 
 void setRaw(const std::string& key, const std::string& name, std::uint32_t type, const std::string& bytes) {
-    RegKeyCreatekey(HKEY_CURRENT_USER, key);
+    createKey(HKEY_CURRENT_USER, key);
     HKey h = 0;
     ASSERT_EQ(registryBackend().openKey(HKEY_CURRENT_USER, key, &h), 0);
     registryBackend().setValue(h, name, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
@@ -52,11 +52,11 @@ std::int32_t dword(const RawValue& v) {
 
 TEST(RegistryTypeRule, NumericTextBecomesADwordRoundedToEven) {
     test::TestEnvironment env;
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kKey, "padded", std::string(" 12 "));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kKey, "half", std::string("2.5"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kKey, "halfUp", std::string("3.5"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kKey, "negative", std::string("-7"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kKey, "number", std::int32_t{0});
+    setValue(HKEY_CURRENT_USER, kKey, "padded", std::string(" 12 "));
+    setValue(HKEY_CURRENT_USER, kKey, "half", std::string("2.5"));
+    setValue(HKEY_CURRENT_USER, kKey, "halfUp", std::string("3.5"));
+    setValue(HKEY_CURRENT_USER, kKey, "negative", std::string("-7"));
+    setValue(HKEY_CURRENT_USER, kKey, "number", std::int32_t{0});
     for (auto [name, expected] : {std::pair{"padded", 12}, {"half", 2}, {"halfUp", 4}, {"negative", -7}, {"number", 0}}) {
         RawValue v = raw(kKey, name);
         ASSERT_TRUE(v.found) << name;
@@ -65,7 +65,7 @@ TEST(RegistryTypeRule, NumericTextBecomesADwordRoundedToEven) {
         EXPECT_EQ(dword(v), expected) << name;
     }
     // Read back as a number; its text is the decimal form.
-    RegValue back = RegKeyQuery(HKEY_CURRENT_USER, kKey, "padded");
+    RegValue back = queryValue(HKEY_CURRENT_USER, kKey, "padded");
     ASSERT_TRUE(std::holds_alternative<std::int32_t>(back));
     EXPECT_EQ(regText(back), "12");
     EXPECT_FALSE(env.exists("Error.log"));
@@ -73,21 +73,21 @@ TEST(RegistryTypeRule, NumericTextBecomesADwordRoundedToEven) {
 
 TEST(RegistryTypeRule, TextIsTrimmedAndEndsWithOneNul) {
     test::TestEnvironment env;
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kKey, "CurrentGroup", std::string("  Work group  "));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kKey, "Empty", std::string(""));
+    setValue(HKEY_CURRENT_USER, kKey, "CurrentGroup", std::string("  Work group  "));
+    setValue(HKEY_CURRENT_USER, kKey, "Empty", std::string(""));
     RawValue named = raw(kKey, "CurrentGroup");
     EXPECT_EQ(named.type, regtype::Sz);
     EXPECT_EQ(std::string(named.data.begin(), named.data.end()), std::string("Work group\0", 11));
     RawValue empty = raw(kKey, "Empty");
     EXPECT_EQ(empty.type, regtype::Sz);
     EXPECT_EQ(empty.data, std::vector<std::uint8_t>{0});
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kKey, "CurrentGroup")), "Work group");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kKey, "Empty")), "");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kKey, "CurrentGroup")), "Work group");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kKey, "Empty")), "");
 }
 
 TEST(RegistryTypeRule, ANumberTooLargeForADwordIsLoggedAndNothingIsWritten) {
     test::TestEnvironment env;
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kKey, "big", std::string("99999999999"));
+    setValue(HKEY_CURRENT_USER, kKey, "big", std::string("99999999999"));
     EXPECT_FALSE(raw(kKey, "big").found);
     EXPECT_EQ(env.readFile("Error.log"), "RegKeyCreatevalue\t6\tOverflow\r\n");
 }
@@ -98,23 +98,23 @@ TEST(RegistryQuery, MissingOrForeignValuesReadAsEmptyTextWithoutLogging) {
     setRaw(kKey, "binary", regtype::Binary, std::string("\x01\x02\x03", 3));
     setRaw(kKey, "embedded", regtype::Sz, std::string("abc\0def\0", 8));
     setRaw(kKey, "unterminated", regtype::Sz, std::string("xyz", 3));
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\Missing", "x")), "");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kKey, "missing")), "");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kKey, "expand")), "");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kKey, "binary")), "");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kKey, "embedded")), "abc");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kKey, "unterminated")), "xyz");
-    EXPECT_TRUE(std::holds_alternative<std::string>(RegKeyQuery(HKEY_CURRENT_USER, kKey, "binary")));
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, "Software\\Missing", "x")), "");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kKey, "missing")), "");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kKey, "expand")), "");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kKey, "binary")), "");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kKey, "embedded")), "abc");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kKey, "unterminated")), "xyz");
+    EXPECT_TRUE(std::holds_alternative<std::string>(queryValue(HKEY_CURRENT_USER, kKey, "binary")));
     EXPECT_FALSE(env.exists("Error.log"));
 }
 
 TEST(RegistryKeys, NamesCompareWithoutCaseAndKeepTheirFirstCase) {
     test::TestEnvironment env;
-    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\VarnelTest\\MixedCase");
-    RegKeyCreatevalue(HKEY_CURRENT_USER, "SOFTWARE\\varneltest\\MIXEDCASE\\", "Language", std::string("English"));
-    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\VarnelTest\\MixedCase", "LANGUAGE", std::string("Svenska"));
-    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, "software\\VARNELTEST\\mixedcase"));
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, "Software\\VarnelTest\\MixedCase", "language")), "Svenska");
+    createKey(HKEY_CURRENT_USER, "Software\\VarnelTest\\MixedCase");
+    setValue(HKEY_CURRENT_USER, "SOFTWARE\\varneltest\\MIXEDCASE\\", "Language", std::string("English"));
+    setValue(HKEY_CURRENT_USER, "Software\\VarnelTest\\MixedCase", "LANGUAGE", std::string("Svenska"));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "software\\VARNELTEST\\mixedcase"));
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, "Software\\VarnelTest\\MixedCase", "language")), "Svenska");
     EXPECT_EQ(test::registrySnapshot("Software\\VarnelTest"),
               (std::vector<std::string>{"Software\\VarnelTest", "Software\\VarnelTest\\MixedCase",
                                         "Software\\VarnelTest\\MixedCase|Language=REG_SZ:Svenska"}));
@@ -123,46 +123,46 @@ TEST(RegistryKeys, NamesCompareWithoutCaseAndKeepTheirFirstCase) {
 TEST(RegistryKeys, SubKeysEnumerateInNameOrderUntilNotFound) {
     test::TestEnvironment env;
     for (const char* name : {"beta", "Alpha", "12.0", "11.0", "Common"})
-        RegKeyCreatekey(HKEY_CURRENT_USER, std::string("Software\\VarnelTest\\Office\\") + name);
+        createKey(HKEY_CURRENT_USER, std::string("Software\\VarnelTest\\Office\\") + name);
     std::vector<std::string> names;
     for (std::int32_t i = 0;; ++i) {
-        std::string n = RegKeyKeyvalue(HKEY_CURRENT_USER, "Software\\VarnelTest\\Office\\", i);
+        std::string n = subKeyName(HKEY_CURRENT_USER, "Software\\VarnelTest\\Office\\", i);
         if (n == "Not Found") break;
         names.push_back(n);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"11.0", "12.0", "Alpha", "beta", "Common"}));
-    EXPECT_EQ(RegKeyKeyvalue(HKEY_CURRENT_USER, "Software\\VarnelTest\\Office", 5), "Not Found");
-    EXPECT_EQ(RegKeyKeyvalue(HKEY_CURRENT_USER, "Software\\VarnelTest\\Office\\Alpha", 0), "Not Found");
-    EXPECT_EQ(RegKeyKeyvalue(HKEY_CURRENT_USER, "Software\\NoSuchKey", 0), "Not Found");
-    EXPECT_EQ(RegKeyKeyvalue(HKEY_CURRENT_USER, "Software\\VarnelTest\\Office", -1), "Not Found");
+    EXPECT_EQ(subKeyName(HKEY_CURRENT_USER, "Software\\VarnelTest\\Office", 5), "Not Found");
+    EXPECT_EQ(subKeyName(HKEY_CURRENT_USER, "Software\\VarnelTest\\Office\\Alpha", 0), "Not Found");
+    EXPECT_EQ(subKeyName(HKEY_CURRENT_USER, "Software\\NoSuchKey", 0), "Not Found");
+    EXPECT_EQ(subKeyName(HKEY_CURRENT_USER, "Software\\VarnelTest\\Office", -1), "Not Found");
     EXPECT_FALSE(env.exists("Error.log"));
 }
 
 TEST(RegistryKeys, DeleteRemovesOnlyKeysWithoutSubKeys) {
     test::TestEnvironment env;
-    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\VarnelTest\\Parent\\Child\\Grandchild");
-    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\VarnelTest\\Parent\\Child", "kept", std::string("yes"));
+    createKey(HKEY_CURRENT_USER, "Software\\VarnelTest\\Parent\\Child\\Grandchild");
+    setValue(HKEY_CURRENT_USER, "Software\\VarnelTest\\Parent\\Child", "kept", std::string("yes"));
     auto before = test::registrySnapshot("Software\\VarnelTest");
 
-    EXPECT_FALSE(RegKeyDeletkey(HKEY_CURRENT_USER, "Software\\VarnelTest\\Parent", "Child"));
+    EXPECT_FALSE(deleteKey(HKEY_CURRENT_USER, "Software\\VarnelTest\\Parent", "Child"));
     EXPECT_EQ(test::registrySnapshot("Software\\VarnelTest"), before);
-    EXPECT_FALSE(RegKeyDeletkey(HKEY_CURRENT_USER, "Software\\VarnelTest\\NoParent", "Child"));
-    EXPECT_FALSE(RegKeyDeletkey(HKEY_CURRENT_USER, "Software\\VarnelTest\\Parent", "NoChild"));
+    EXPECT_FALSE(deleteKey(HKEY_CURRENT_USER, "Software\\VarnelTest\\NoParent", "Child"));
+    EXPECT_FALSE(deleteKey(HKEY_CURRENT_USER, "Software\\VarnelTest\\Parent", "NoChild"));
 
-    EXPECT_TRUE(RegKeyDeletkey(HKEY_CURRENT_USER, "Software\\VarnelTest\\Parent\\Child", "Grandchild"));
-    EXPECT_TRUE(RegKeyDeletkey(HKEY_CURRENT_USER, "Software\\VarnelTest\\Parent", "Child"));
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, "Software\\VarnelTest\\Parent\\Child"));
-    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, "Software\\VarnelTest\\Parent"));
+    EXPECT_TRUE(deleteKey(HKEY_CURRENT_USER, "Software\\VarnelTest\\Parent\\Child", "Grandchild"));
+    EXPECT_TRUE(deleteKey(HKEY_CURRENT_USER, "Software\\VarnelTest\\Parent", "Child"));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\VarnelTest\\Parent\\Child"));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, "Software\\VarnelTest\\Parent"));
     EXPECT_FALSE(env.exists("Error.log"));
 }
 
 TEST(RegistryKeys, DeleteValueIgnoresWhatIsNotThere) {
     test::TestEnvironment env;
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kKey, "Show", std::int32_t{0});
-    RegKeyDeletevalue(HKEY_CURRENT_USER, kKey, "show");
+    setValue(HKEY_CURRENT_USER, kKey, "Show", std::int32_t{0});
+    deleteValue(HKEY_CURRENT_USER, kKey, "show");
     EXPECT_FALSE(raw(kKey, "Show").found);
-    EXPECT_NO_THROW(RegKeyDeletevalue(HKEY_CURRENT_USER, kKey, "Show"));
-    EXPECT_NO_THROW(RegKeyDeletevalue(HKEY_CURRENT_USER, "Software\\NoSuchKey", "Show"));
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, "Software\\NoSuchKey"));
-    EXPECT_TRUE(RegKeyExist(HKEY_CURRENT_USER, kKey));
+    EXPECT_NO_THROW(deleteValue(HKEY_CURRENT_USER, kKey, "Show"));
+    EXPECT_NO_THROW(deleteValue(HKEY_CURRENT_USER, "Software\\NoSuchKey", "Show"));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\NoSuchKey"));
+    EXPECT_TRUE(keyExists(HKEY_CURRENT_USER, kKey));
 }

@@ -9,7 +9,7 @@ using Strings = std::vector<std::string>;
 
 TEST(SettingsDefaults, FirstRunCreatesThemLaterRunsWriteNothing) {
     test::TestEnvironment env;
-    RegKeyCreatevalue(HKEY_CURRENT_USER, "Software\\Varnel", "Other", std::string("kept"));
+    setValue(HKEY_CURRENT_USER, "Software\\Varnel", "Other", std::string("kept"));
 
     InitSettings();
     EXPECT_EQ(test::registrySnapshot("Software\\Varnel\\VarnelZize"),
@@ -17,8 +17,8 @@ TEST(SettingsDefaults, FirstRunCreatesThemLaterRunsWriteNothing) {
                        "Software\\Varnel\\VarnelZize|Language=REG_SZ:English"}));
 
     // A value removed by hand stays removed, a changed one stays changed.
-    RegKeyDeletevalue(HKEY_CURRENT_USER, kSettingsKey, "Language");
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
+    deleteValue(HKEY_CURRENT_USER, kSettingsKey, "Language");
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
     const auto before = test::registrySnapshot();
     InitSettings();
     EXPECT_EQ(test::registrySnapshot(), before);

@@ -4,6 +4,8 @@
 // built with that key.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 #include <QProcess>
 #include <QTimer>
 #include <fstream>
@@ -53,11 +55,13 @@ class AlertAnswerer {
 public:
     AlertAnswerer() {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            frmMsgBoxAlert* box = frmMsgBoxAlert::loaded();
-            if (!box || !box->isVisible()) return;
+            frmMsgBoxAlert* box = shownAlertBox();
+            if (!box) return;
             texts.push_back(box->lblMsg->text().toStdString());
             // After a download that failed, the user cancels the batch.
-            if (frmUpdate* w = frmUpdate::loaded(); w && texts.back() == "CantConnect") emit w->btnCancel->Click();
+            if (texts.back() == "CantConnect")
+                for (QWidget* widget : QApplication::topLevelWidgets())
+                    if (auto* w = qobject_cast<frmUpdate*>(widget); w && !w->isUnloaded()) emit w->btnCancel->Click();
             emit box->btnOk->Click();
         });
         timer_.start(10);
@@ -75,7 +79,7 @@ struct SignedUpdate : ::testing::Test {
     test::ProgramFolderRun run{env, VARNEL_TEST_KEY_UPDATER};
     std::unique_ptr<test::HttpServer> server;
     AlertAnswerer alerts;
-    UpdaterHandOver savedHandOver = updaterHandOver();
+    test::UpdateWindowOwner windows;
     std::vector<std::pair<const char*, QByteArray>> savedVariables;
     std::string newProgram;
     std::uint64_t releaseNumber = 0;  // the one makeversion1 gave the release
@@ -100,18 +104,14 @@ struct SignedUpdate : ::testing::Test {
         }
         // One settings store, as for an installed copy: the number the updater keeps is the window's.
         setRegistryBackend(platform::createRegistryBackend());
-        updaterHandOver().removePlacesBar = [] {};
-        updaterHandOver().removeTrayIcon = [] {};
-        updaterHandOver().endProgram = [] {};
         makeRelease();
         server = std::make_unique<test::HttpServer>(env.path("server"));
-        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
-                          (server->baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
+        setValue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
+                 (server->baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
     }
     ~SignedUpdate() override {
-        if (frmUpdate* w = frmUpdate::loaded()) delete w;
+        windows.drop();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        updaterHandOver() = savedHandOver;
         setReleaseKey(std::nullopt);
         Texts = {};
         for (const auto& [name, value] : savedVariables)
@@ -177,15 +177,15 @@ struct SignedUpdate : ::testing::Test {
     // Presses Check on the (loaded or new) window; true once the alert or the status came.
     bool check() {
         alerts.texts.clear();
-        frmUpdate& w = frmUpdate::instance();
+        frmUpdate& w = windows.window();
         w.show();
         emit w.btnCheck->Click();
-        return test::spinUntil([&] { return !alerts.texts.empty() || (frmUpdate::loaded() && w.lblUpdate->isVisible()); });
+        return test::spinUntil([&] { return !alerts.texts.empty() || (windows.open() && w.lblUpdate->isVisible()); });
     }
     // Presses Update; returns when the batch has ended.
     void update() {
         alerts.texts.clear();
-        EXPECT_TRUE(test::pressUpdateAndWait(frmUpdate::instance()));
+        EXPECT_TRUE(test::pressUpdateAndWait(windows.window()));
     }
 
     // Publishes the release with Data\a.txt raised to version 2, signed with
@@ -204,7 +204,7 @@ struct SignedUpdate : ::testing::Test {
         writeAll(published("Update.sig"), signRelease(manifest, sums, secret));
     }
     std::string installedReleaseValue() const {
-        return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "InstalledRelease"));
+        return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "InstalledRelease"));
     }
 };
 
@@ -212,11 +212,11 @@ struct SignedUpdate : ::testing::Test {
 
 TEST_F(SignedUpdate, AGenuineReleaseInstallsThroughTheUpdaterAndNoOlderOneAfterIt) {
     offer({"Data\\a.txt", "Data\\empty.txt", "Db\\Varnel.db", mainProgramEntry()});
-    updaterHandOver().start = savedHandOver.start;
+    windows.startUpdater = true;
     ASSERT_TRUE(check());
-    frmUpdate& w = frmUpdate::instance();
+    frmUpdate& w = windows.window();
     EXPECT_EQ(w.lblUpdate->text(), "NewUpdatesAvalible");
-    EXPECT_EQ(frmUpdate::instance().downloadList().files,
+    EXPECT_EQ(windows.window().downloadList().files,
               (std::vector<std::string>{"Data\\a.txt", "Data\\empty.txt", "Db\\Varnel.db", mainProgramEntry()}));
     EXPECT_EQ(server->requests(),
               "/VarnelUpdate/Zize/Update/Update.upd\n/VarnelUpdate/Zize/Update/Update.sums\n"
@@ -237,7 +237,7 @@ TEST_F(SignedUpdate, AGenuineReleaseInstallsThroughTheUpdaterAndNoOlderOneAfterI
     // With every file in place the updater keeps the release's number.
     EXPECT_EQ(installedReleaseValue(), std::to_string(releaseNumber));
     run.closeStandin();
-    delete frmUpdate::loaded();  // the program that handed over is gone
+    windows.drop();  // the program that handed over is gone
 
     // The swapped database holds version 1 for every file, so each of these
     // would offer Data\a.txt again: an older release, another platform's, an
@@ -270,7 +270,7 @@ TEST_F(SignedUpdate, AGenuineReleaseInstallsThroughTheUpdaterAndNoOlderOneAfterI
     publishRaised(ReleaseStamp{releaseNumber + 1, here, valid});
     ASSERT_TRUE(check());
     EXPECT_TRUE(alerts.texts.empty());
-    EXPECT_EQ(frmUpdate::instance().downloadList().files, std::vector<std::string>{"Data\\a.txt"});
+    EXPECT_EQ(windows.window().downloadList().files, std::vector<std::string>{"Data\\a.txt"});
     update();
     EXPECT_EQ(alerts.texts, std::vector<std::string>{"UpToDate"});
     EXPECT_EQ(installedReleaseValue(), std::to_string(releaseNumber + 1));
@@ -287,11 +287,11 @@ TEST_F(SignedUpdate, AFileChangedAfterSigningOrCutShortReplacesNothing) {
         fs::remove(run.path("Error.log"));
         writeAll(published("Data/a.txt"), served);
         ASSERT_TRUE(check());
-        EXPECT_EQ(frmUpdate::instance().downloadList().files, std::vector<std::string>{"Data\\a.txt"});
+        EXPECT_EQ(windows.window().downloadList().files, std::vector<std::string>{"Data\\a.txt"});
         update();
         // As a Cancel: the old file back from its backup, the window closed.
         EXPECT_EQ(alerts.texts, (std::vector<std::string>{"UpdateNotVerified", "DownloadCancelled"}));
-        EXPECT_EQ(frmUpdate::loaded(), nullptr);
+        EXPECT_EQ(windows.open(), nullptr);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(readAll(run.path("Data/a.txt")), installed);
         EXPECT_TRUE(fs::is_empty(run.path("Temp")));
@@ -332,7 +332,7 @@ TEST_F(SignedUpdate, NothingIsOfferedFromAReleaseThatDoesNotVerify) {
              publish();
          }},
     };
-    frmUpdate& w = frmUpdate::instance();
+    frmUpdate& w = windows.window();
     for (const auto& [reason, tamper] : releases) {
         SCOPED_TRACE(reason);
         publish();
@@ -356,8 +356,8 @@ TEST_F(SignedUpdate, NothingIsOfferedFromAReleaseThatDoesNotVerify) {
     ASSERT_TRUE(check());
     EXPECT_TRUE(alerts.texts.empty());
     EXPECT_EQ(w.lblUpdate->text(), "NewUpdatesAvalible");
-    EXPECT_EQ(frmUpdate::instance().downloadList().files, std::vector<std::string>{"Data\\a.txt"});
-    EXPECT_EQ(frmUpdate::instance().downloadList().versions, std::vector<std::string>{"2"});
+    EXPECT_EQ(windows.window().downloadList().files, std::vector<std::string>{"Data\\a.txt"});
+    EXPECT_EQ(windows.window().downloadList().versions, std::vector<std::string>{"2"});
 }
 
 TEST(SignedUpdater, KeepsTheOldMainProgramWhenTheOneInTempIsNotTheReleases) {

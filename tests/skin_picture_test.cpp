@@ -136,7 +136,7 @@ TEST(SkinArtwork, EveryPictureIsThereAtItsSize) {
             EXPECT_EQ(image.width(), image.height());
             sizes.insert(image.width());
         }
-        EXPECT_EQ(sizes, (std::set<int>{16, 32}));
+        EXPECT_EQ(sizes, (std::set<int>{16, 24, 32, 48, 64, 128, 256}));
     }
 }
 
@@ -162,6 +162,10 @@ TEST(SkinArtwork, ButtonPicturesShareTheOutlineOfTheirNormalPicture) {
             EXPECT_EQ(TransPix(image), outline);
             EXPECT_FALSE(outline.contains(QPoint(0, 0)));
             EXPECT_TRUE(outline.contains(QPoint(normal.width() / 2, normal.height() / 2)));
+            // The 2x picture beside it: twice the pixels, the same outline in 1x pixels.
+            const QImage sharp = loadSkinPicture(path, 2.0);
+            EXPECT_EQ(sharp.size(), normal.size() * 2);
+            EXPECT_EQ(skinOutline(sharp), outline);
         }
     }
     EXPECT_EQ(loadSkinPicture("\\Build\\Buttons\\Button.gif").size(), QSize(80, 25));

@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include "skin/skin_button.h"
 #include "skin/skin_picture.h"
 #include "skin/skin_window.h"
 #include "support/skin_files.h"
@@ -117,4 +118,50 @@ TEST(SkinWindow, PressingTheTitleOrPictureWithAnyButtonMovesTheWindow) {
     sendMouse(window.SkinImage, QEvent::MouseMove, onPicture - QPoint(50, 40), Qt::NoButton, Qt::RightButton);
     sendMouse(window.SkinImage, QEvent::MouseButtonRelease, onPicture - QPoint(50, 40), Qt::RightButton, Qt::NoButton);
     EXPECT_EQ(window.pos(), QPoint(80, 80));
+}
+
+// Runs at the scale of the test program's screen: 1, and again at 1.25, 1.5
+// and 2 (QT_SCALE_FACTOR, tests/CMakeLists.txt).
+TEST(SkinAtScale, TheWindowIsDrawnFromTheArtOfItsScaleAndButtonsKeepTheirOutline) {
+    test::TestEnvironment env;
+    test::copySkin(env);
+    SkinWindow window(editorSpec());
+    auto* browse = new BrowsButt(&window);
+    browse->move(20, 100);
+    window.sLoader();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const qreal ratio = window.devicePixelRatioF();
+    const QString art = QString::fromStdString(test::shippedSkinFolder().string()) + "/";
+    const QImage browse1x(art + "Buttons/browse.gif");
+
+    // In the screen's own pixels, laid out at the 1x size.
+    const QPixmap picture = window.SkinImage->pixmap();
+    EXPECT_EQ(picture.devicePixelRatio(), ratio);
+    EXPECT_EQ(picture.size(), (QSizeF(401, 250) * ratio).toSize());
+    EXPECT_EQ(window.SkinImage->geometry(), QRect(0, 0, 401, 250));
+    EXPECT_EQ(browse->size(), QSize(26, 22));
+    // The shape is cut in 1x pixels from the picture shown, and is the 1x outline.
+    EXPECT_EQ(browse->mask(), TransPix(browse1x));
+
+    if (ratio != 1 && ratio != 2) return;
+    // Pixel for pixel the art of this scale: the mark at the foot of the
+    // column, and the button's face inside its outline.
+    const int k = int(ratio);
+    const QImage grab = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage windowArt =
+        QImage(art + (k == 1 ? "window.gif" : "window@2x.gif")).convertToFormat(QImage::Format_RGB32);
+    const QImage browseArt = QImage(art + (k == 1 ? "Buttons/browse.gif" : "Buttons/browse@2x.gif"))
+                                 .convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(grab.size(), windowArt.size());
+    const QRect mark(QPoint(14, 206) * k, QSize(60, 30) * k);
+    EXPECT_EQ(grab.copy(mark), windowArt.copy(mark));
+    int compared = 0;
+    for (int y = 0; y < browseArt.height(); ++y)
+        for (int x = 0; x < browseArt.width(); ++x) {
+            if (qAlpha(browseArt.pixel(x, y)) == 0) continue;
+            ASSERT_EQ(grab.pixel(browse->pos() * k + QPoint(x, y)), browseArt.pixel(x, y)) << x << "," << y;
+            ++compared;
+        }
+    EXPECT_GT(compared, browseArt.width() * browseArt.height() / 2);
 }

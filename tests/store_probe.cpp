@@ -10,6 +10,6 @@
 int main(int argc, char** argv) {
     if (argc != 5) return 2;
     varnel::setRegistryBackend(std::make_unique<varnel::platform::FileRegistry>(argv[1]));
-    varnel::RegKeyCreatevalue(varnel::HKEY_CURRENT_USER, argv[2], argv[3], std::string(argv[4]));
+    varnel::setValue(varnel::HKEY_CURRENT_USER, argv[2], argv[3], std::string(argv[4]));
     return 0;
 }

@@ -51,11 +51,11 @@ void writer(const std::filesystem::path& file, int me, Stamps stamps, Tally* tal
         for (int v = 0; v < kValuesEach; ++v) {
             if (mine[v].empty()) continue;
             ++tally->checks;
-            if (regText(RegKeyQuery(HKEY_CURRENT_USER, kKey, valueName(me, v))) != mine[v]) ++tally->wrong;
+            if (regText(queryValue(HKEY_CURRENT_USER, kKey, valueName(me, v))) != mine[v]) ++tally->wrong;
         }
         const int v = change % kValuesEach;
         mine[v] = valueText(change);
-        RegKeyCreatevalue(HKEY_CURRENT_USER, kKey, valueName(me, v), mine[v]);
+        setValue(HKEY_CURRENT_USER, kKey, valueName(me, v), mine[v]);
         if (stamps == Stamps::AllEqual) {
             // A file system that keeps coarse time stamps gives every
             // replacement within one tick the same time.
@@ -71,7 +71,7 @@ void race(const std::filesystem::path& folder, Stamps stamps) {
     setRegistryBackend(std::make_unique<platform::FileRegistry>(file));
     for (int w = 0; w < kWriters; ++w)
         for (int v = 0; v < kValuesEach; ++v)
-            RegKeyCreatevalue(HKEY_CURRENT_USER, kKey, valueName(w, v), std::string("start00"));
+            setValue(HKEY_CURRENT_USER, kKey, valueName(w, v), std::string("start00"));
 
     auto* tally = new (::mmap(nullptr, sizeof(Tally), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0)) Tally;
     pid_t children[kWriters];
@@ -93,7 +93,7 @@ void race(const std::filesystem::path& folder, Stamps stamps) {
     int lost = 0;
     for (int w = 0; w < kWriters; ++w)
         for (int v = 0; v < kValuesEach; ++v)
-            if (regText(RegKeyQuery(HKEY_CURRENT_USER, kKey, valueName(w, v))) !=
+            if (regText(queryValue(HKEY_CURRENT_USER, kKey, valueName(w, v))) !=
                 valueText(kChangesEach - kValuesEach + v))
                 ++lost;
     EXPECT_EQ(lost, 0) << "final values lost";

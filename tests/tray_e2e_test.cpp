@@ -84,8 +84,8 @@ bool chooseFromMenu(const QProcessEnvironment& env, QPoint icon, int item, const
 
 TEST(TrayEndToEnd, SwitchingTheGroupFromTheTrayMenuAppliesItAndRenamesTheTooltip) {
     ProgramFolderCopy folder;
-    RegKeyCreatekey(HKEY_CURRENT_USER, "Software\\Microsoft\\Office\\12.0\\Common\\Open Find\\Places\\StandardPlaces\\Desktop");
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    createKey(HKEY_CURRENT_USER, "Software\\Microsoft\\Office\\12.0\\Common\\Open Find\\Places\\StandardPlaces\\Desktop");
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
     folder.addGroup("Work", {"/home/work/a", "/home/work/b", "/srv/c", "/srv/d", "/tmp"}, true);
     folder.addGroup("Music", {"/music/rock", "/music/jazz", "/music/folk", "/music/new", "/music/old"}, false);
 
@@ -96,7 +96,7 @@ TEST(TrayEndToEnd, SwitchingTheGroupFromTheTrayMenuAppliesItAndRenamesTheTooltip
     auto program = folder.start("Varnel_Zize", {}, env);
     ASSERT_EQ(program->state(), QProcess::Running);
 
-    ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")) == "/home/work/a"; }));
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return regText(queryValue(HKEY_CURRENT_USER, kW, "place0")) == "/home/work/a"; }));
     QString tip;
     ASSERT_TRUE(ProgramFolderCopy::waitFor([&] {
         tip = queryProgram("Varnel_Zize", "tooltip");
@@ -105,25 +105,25 @@ TEST(TrayEndToEnd, SwitchingTheGroupFromTheTrayMenuAppliesItAndRenamesTheTooltip
 
     // The icon sits in the notification area; its menu opens with the right button.
     ASSERT_TRUE(switchGroupFromTrayMenu(env, display.trayWindow(), [] {
-        return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")) == "Music";
+        return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")) == "Music";
     }, 20000));
 
-    EXPECT_TRUE(ProgramFolderCopy::waitFor([] { return regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")) == "/music/rock"; }));
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER,
-                                  "Software\\Microsoft\\Office\\12.0\\Common\\Open Find\\Places\\UserDefinedPlaces\\Place4",
-                                  "Name")),
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([] { return regText(queryValue(HKEY_CURRENT_USER, kW, "place0")) == "/music/rock"; }));
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER,
+                                 "Software\\Microsoft\\Office\\12.0\\Common\\Open Find\\Places\\UserDefinedPlaces\\Place4",
+                                 "Name")),
               "old");
     EXPECT_EQ(queryProgram("Varnel_Zize", "tooltip"), "Varnel - Current group : Music ");
 
     ASSERT_TRUE(requestClose("Varnel_Zize"));
     ASSERT_TRUE(program->waitForFinished(10000));
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
     EXPECT_FALSE(folder.env().exists("Error.log")) << folder.env().readFile("Error.log");
 }
 
 TEST(TrayEndToEnd, TheIconStillAnswersWhileAboutOrTheUpdateWindowIsOpen) {
     ProgramFolderCopy folder;
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
     folder.addGroup("Work", {"/w/a", "/w/b", "/w/c", "/w/d", "/w/e"}, true);
     QProcessEnvironment env = folder.processEnvironment();
     TrayDisplay display(env);
@@ -154,7 +154,7 @@ TEST(TrayEndToEnd, TheIconStillAnswersWhileAboutOrTheUpdateWindowIsOpen) {
 
 TEST(TrayEndToEnd, OnAStatusNotifierTrayASingleClickDoesTheDoubleClicksWork) {
     ProgramFolderCopy folder;
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
     folder.addGroup("Work", {"/w/a", "/w/b", "/w/c", "/w/d", "/w/e"}, true);
     QProcessEnvironment env = folder.processEnvironment();
     TrayDisplay display(env, /*withTray=*/false);
@@ -218,7 +218,7 @@ TEST(TrayEndToEnd, OnAStatusNotifierTrayASingleClickDoesTheDoubleClicksWork) {
 TEST(TrayEndToEnd, TheCommandLineAndStartAtLoginTellTheTruthAboutTheRunningCopy) {
     namespace fs = std::filesystem;
     ProgramFolderCopy folder;
-    RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
     QProcessEnvironment env = folder.processEnvironment();
     TrayDisplay display(env);
     ASSERT_TRUE(display.up());
@@ -239,7 +239,7 @@ TEST(TrayEndToEnd, TheCommandLineAndStartAtLoginTellTheTruthAboutTheRunningCopy)
         return Outcome{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
                        p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
     };
-    auto currentGroup = [] { return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); };
+    auto currentGroup = [] { return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); };
 
     // Another program adds groups to the database while the copy runs.
     folder.addGroup("Music", {"/music/rock", "/music/jazz", "/music/folk", "/music/new", "/music/old"}, false);
@@ -247,7 +247,7 @@ TEST(TrayEndToEnd, TheCommandLineAndStartAtLoginTellTheTruthAboutTheRunningCopy)
     EXPECT_EQ(command({"--list"}).out, "  Music\n  Work\n");
     EXPECT_EQ(command({"--group", "Music"}).status, 0);
     EXPECT_EQ(currentGroup(), "Music");
-    EXPECT_EQ(regText(RegKeyQuery(HKEY_CURRENT_USER, kW, "place0")), "/music/rock");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/music/rock");
 
     // Qt's own options are Qt's, before the command as before a start.
     const Outcome withQtOptions = command({"-platform", "xcb", "-style", "Fusion", "--list"});
@@ -286,6 +286,6 @@ TEST(TrayEndToEnd, TheCommandLineAndStartAtLoginTellTheTruthAboutTheRunningCopy)
     EXPECT_EQ(stillRunning.status, 4);
     EXPECT_EQ(stillRunning.err, "Varnel_Zize was asked to end but still runs.\n");
     ASSERT_TRUE(program->waitForFinished(30000));
-    EXPECT_FALSE(RegKeyExist(HKEY_CURRENT_USER, kW));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
     EXPECT_EQ(command({"--list"}).status, 1);
 }

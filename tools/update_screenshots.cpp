@@ -84,8 +84,8 @@ int main(int argc, char** argv) {
     int result = 0;
     {
         test::HttpServer server(folder / "server");
-        RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
-                          (server.baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
+        setValue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
+                 (server.baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
 
         frmUpdate& window = frmUpdate::instance();
         window.move(40, 40);

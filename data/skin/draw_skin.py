@@ -6,7 +6,11 @@ Run from anywhere: /usr/bin/python3 data/skin/draw_skin.py
 Needs Debian's python3-pil and fonts-dejavu-core.
 
 Everything is drawn four times larger and scaled down, so curves come out
-smooth. Button images carry their transparent colour (magenta) in the
+smooth. The pictures are drawn twice: at 1x under the names the programs read,
+and at 2x beside them ("window@2x.gif") for screens of a higher scale. A 2x
+button keeps the outline of its 1x picture, each pixel doubled, because a
+window's shape is cut in whole 1x pixels at every scale; only the art inside
+the outline gets finer. The icons carry every size from 16 to 256 pixels. Button images carry their transparent colour (magenta) in the
 top-left pixel; their edge pixels are blended with the colour of the spot the
 button sits on, because a GIF has no partial transparency. Each button's
 outline is computed once and shared by its normal, pressed and disabled
@@ -21,7 +25,9 @@ from PIL import Image, ImageDraw, ImageFont
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(os.path.dirname(HERE), "Build")
 
-SS = 4  # supersampling factor
+BASE_SS = 4  # supersampling factor per output pixel
+K = 1  # output pixels per 1x pixel: 1, or 2 for the "@2x" pictures
+SS = BASE_SS * K  # supersampled pixels per 1x pixel
 KEY = (255, 0, 255)
 
 # The palette every picture shares.
@@ -50,8 +56,33 @@ def mix(a, b, t):
 
 
 def strip_colour(y, height):
-    """Colour of a title strip of `height` rows at row y."""
-    return mix(NAVY_TOP, NAVY_BOTTOM, y / max(1, height - 1))
+    """Colour of a title strip of `height` rows at row y (a 1x row, or a
+    fraction of one for the rows of a 2x picture)."""
+    return mix(NAVY_TOP, NAVY_BOTTOM, min(1.0, max(0.0, y / max(1, height - 1))))
+
+
+def set_scale(k):
+    global K, SS
+    K = k
+    SS = BASE_SS * k
+
+
+def at_scale(v):
+    """1x pixel coordinates or sizes in output pixels."""
+    if isinstance(v, tuple):
+        return tuple(c * K for c in v)
+    return v * K
+
+
+def row_position(y):
+    """The 1x row at whose position output row y sits (its centre)."""
+    return (y + 0.5) / K - 0.5
+
+
+def fill_pixels(d, box, colour):
+    """Fills the 1x pixels x0..x1, y0..y1 (inclusive) of an output picture."""
+    x0, y0, x1, y1 = box
+    d.rectangle((x0 * K, y0 * K, x1 * K + K - 1, y1 * K + K - 1), fill=colour)
 
 
 # --- drawing at supersampled scale -------------------------------------------
@@ -136,6 +167,9 @@ def save_ico(images, path):
 
 
 def out_path(rel):
+    if K != 1:
+        stem, ext = os.path.splitext(rel)
+        rel = "%s@%dx%s" % (stem, K, ext)
     path = os.path.join(OUT, *rel.split("/"))
     os.makedirs(os.path.dirname(path), exist_ok=True)
     return path
@@ -208,19 +242,23 @@ class ButtonArt:
     def __init__(self, size, radius, background):
         self.size = size
         self.radius = radius
-        self.background = background  # a colour, or a function of the row
-        shape = rounded_mask(big(size), (0, 0, size[0] * SS - 1, size[1] * SS - 1), radius * SS)
+        self.background = background  # a colour, or a function of the (1x) row
+        b = BASE_SS
+        shape = rounded_mask((size[0] * b, size[1] * b), (0, 0, size[0] * b - 1, size[1] * b - 1), radius * b)
         coverage = shape.resize(size, Image.Resampling.BOX)
         self.opaque = coverage.point(lambda v: 255 if v >= 110 else 0).convert("1")
+        if K != 1:
+            self.opaque = self.opaque.resize(at_scale(size), Image.Resampling.NEAREST)
 
     def backdrop(self):
+        w, h = at_scale(self.size)
         if callable(self.background):
-            img = Image.new("RGB", self.size)
+            img = Image.new("RGB", (w, h))
             d = ImageDraw.Draw(img)
-            for y in range(self.size[1]):
-                d.line([(0, y), (self.size[0], y)], fill=self.background(y))
+            for y in range(h):
+                d.line([(0, y), (w, y)], fill=self.background(row_position(y)))
             return img
-        return Image.new("RGB", self.size, self.background)
+        return Image.new("RGB", (w, h), self.background)
 
     def face(self, border, top, bottom, highlight=None, inner_shadow=None):
         """Border, gradient face and an optional one-pixel line inside the top edge."""
@@ -236,7 +274,7 @@ class ButtonArt:
         return img
 
     def save(self, big_rgba, rel):
-        rgb = flatten(shrink(big_rgba, self.size), self.backdrop())
+        rgb = flatten(shrink(big_rgba, at_scale(self.size)), self.backdrop())
         save_button_gif(rgb, self.opaque, out_path(rel))
 
 
@@ -298,13 +336,13 @@ def draw_buttons():
 def window_base(size, strip_h):
     """Frame, title strip with its accent line, body."""
     w, h = size
-    img = Image.new("RGB", size, BODY)
+    img = Image.new("RGB", at_scale(size), BODY)
     d = ImageDraw.Draw(img)
-    for y in range(strip_h):
-        d.line([(0, y), (w, y)], fill=strip_colour(y, strip_h))
-    d.line([(0, strip_h), (w, strip_h)], fill=ACCENT)
-    d.line([(0, strip_h + 1), (w, strip_h + 1)], fill=ACCENT_DARK)
-    d.rectangle((0, 0, w - 1, h - 1), outline=FRAME)
+    for y in range(strip_h * K):
+        d.line([(0, y), (w * K, y)], fill=strip_colour(row_position(y), strip_h))
+    fill_pixels(d, (0, strip_h, w, strip_h), ACCENT)
+    fill_pixels(d, (0, strip_h + 1, w, strip_h + 1), ACCENT_DARK)
+    d.rectangle((0, 0, w * K - 1, h * K - 1), outline=FRAME, width=K)
     return img
 
 
@@ -323,14 +361,15 @@ def card(img, box, radius=6):
                         radius=radius * SS, fill=CARD_EDGE + (255,))
     d.rounded_rectangle(((pad + 1) * SS, (pad + 1) * SS, (cw - pad - 1) * SS - 1, (ch - pad - 1) * SS - 1),
                         radius=(radius - 1) * SS, fill=CARD + (255,))
-    small_layer = shrink(layer, (cw, ch))
-    under = img.crop(region)
-    img.paste(flatten(small_layer, under), region[:2])
+    small_layer = shrink(layer, at_scale((cw, ch)))
+    under = img.crop(at_scale(region))
+    img.paste(flatten(small_layer, under), at_scale(region[:2]))
 
 
 def logo_mark(size):
-    """The program's mark: a white folder on a blue rounded square, RGBA."""
-    s = size * SS
+    """The program's mark: a white folder on a blue rounded square, RGBA,
+    `size` output pixels wide."""
+    s = size * BASE_SS
     img = Image.new("RGBA", (s, s), (0, 0, 0, 0))
     paste_gradient(img, (0, 0, s - 1, s - 1), round(s * 0.22), (84, 160, 232), ACCENT_DARK)
     d = ImageDraw.Draw(img)
@@ -349,17 +388,17 @@ def draw_main_window():
     img = window_base((w, h), 30)
     d = ImageDraw.Draw(img)
     # left column for the three main buttons, divided from the content
-    d.line([(112, 32), (112, h - 2)], fill=DIVIDER)
-    d.line([(113, 32), (113, h - 2)], fill=(250, 251, 253))
+    fill_pixels(d, (112, 32, 112, h - 2), DIVIDER)
+    fill_pixels(d, (113, 32, 113, h - 2), (250, 251, 253))
     # the content card: group name on top, five places below
     card(img, (122, 38, 390, 239))
-    d.line([(132, 73), (380, 73)], fill=DIVIDER)
+    fill_pixels(d, (132, 73, 380, 73), DIVIDER)
     # the mark at the foot of the column
-    mark = logo_mark(28)
-    img.paste(flatten(mark, img.crop((14, 206, 42, 234))), (14, 206))
-    font = ImageFont.truetype(BOLD_FONT, 10)
-    d.text((47, 212), "Varnel", font=font, fill=(120, 134, 153))
-    d.text((47, 223), "Zize", font=font, fill=(120, 134, 153))
+    mark = logo_mark(28 * K)
+    img.paste(flatten(mark, img.crop(at_scale((14, 206, 42, 234)))), at_scale((14, 206)))
+    font = ImageFont.truetype(BOLD_FONT, 10 * K)
+    d.text(at_scale((47, 212)), "Varnel", font=font, fill=(120, 134, 153))
+    d.text(at_scale((47, 223)), "Zize", font=font, fill=(120, 134, 153))
     save_gif(img, out_path("window.gif"))
 
 
@@ -376,22 +415,23 @@ def draw_update_window():
     # faint update sign in the card's corner
     layer = Image.new("RGBA", big((44, 44)), (0, 0, 0, 0))
     draw_arrows(ImageDraw.Draw(layer), (5 * SS, 5 * SS, 39 * SS, 39 * SS), (226, 233, 242, 255), 4 * SS)
-    spot = (336, 48)
-    img.paste(flatten(shrink(layer, (44, 44)), img.crop(spot + (spot[0] + 44, spot[1] + 44))), spot)
-    d.line([(24, 120), (376, 120)], fill=DIVIDER)
+    spot = at_scale((336, 48))
+    n = at_scale(44)
+    img.paste(flatten(shrink(layer, (n, n)), img.crop(spot + (spot[0] + n, spot[1] + n))), spot)
+    fill_pixels(d, (24, 120, 376, 120), DIVIDER)
     save_gif(img, out_path("UpdateWindow.gif"))
 
 
 def draw_splash():
     w, h = 299, 147
     band = 112
-    img = Image.new("RGB", (w, h), BODY)
+    img = Image.new("RGB", at_scale((w, h)), BODY)
     # diagonal gradient over the upper part
-    top = Image.new("RGB", (w, band))
+    top = Image.new("RGB", at_scale((w, band)))
     tp = top.load()
-    for y in range(band):
-        for x in range(w):
-            t = (x / w) * 0.65 + (y / band) * 0.35
+    for y in range(band * K):
+        for x in range(w * K):
+            t = (row_position(x) / w) * 0.65 + (row_position(y) / band) * 0.35
             tp[x, y] = mix((28, 46, 72), (48, 104, 168), t)
     img.paste(top, (0, 0))
     # two soft arcs for depth
@@ -399,20 +439,21 @@ def draw_splash():
     d = ImageDraw.Draw(layer)
     d.ellipse((160 * SS, -60 * SS, 420 * SS, 200 * SS), outline=(255, 255, 255, 22), width=16 * SS)
     d.ellipse((200 * SS, -20 * SS, 380 * SS, 160 * SS), outline=(255, 255, 255, 16), width=8 * SS)
-    img.paste(flatten(shrink(layer, (w, band)), img.crop((0, 0, w, band))), (0, 0))
+    img.paste(flatten(shrink(layer, at_scale((w, band))), img.crop(at_scale((0, 0, w, band)))), (0, 0))
     d = ImageDraw.Draw(img)
-    d.line([(0, band), (w, band)], fill=ACCENT)
-    d.line([(0, band + 1), (w, band + 1)], fill=ACCENT_DARK)
-    mark = logo_mark(56)
-    img.paste(flatten(mark, img.crop((24, 28, 80, 84))), (24, 28))
+    fill_pixels(d, (0, band, w, band), ACCENT)
+    fill_pixels(d, (0, band + 1, w, band + 1), ACCENT_DARK)
+    mark = logo_mark(56 * K)
+    img.paste(flatten(mark, img.crop(at_scale((24, 28, 80, 84)))), at_scale((24, 28)))
     # product name, drawn supersampled for smooth type
     layer = Image.new("RGBA", big((200, 60)), (0, 0, 0, 0))
     d2 = ImageDraw.Draw(layer)
     d2.text((0, 0), "Varnel", font=ImageFont.truetype(BOLD_FONT, 27 * SS), fill=(255, 255, 255, 255))
     d2.text((2 * SS, 33 * SS), "Z I Z E", font=ImageFont.truetype(BOLD_FONT, 13 * SS), fill=(150, 200, 245, 255))
-    spot = (94, 30)
-    img.paste(flatten(shrink(layer, (200, 60)), img.crop(spot + (spot[0] + 200, spot[1] + 60))), spot)
-    d.rectangle((0, 0, w - 1, h - 1), outline=FRAME)
+    spot = at_scale((94, 30))
+    size = at_scale((200, 60))
+    img.paste(flatten(shrink(layer, size), img.crop(spot + (spot[0] + size[0], spot[1] + size[1]))), spot)
+    d.rectangle((0, 0, w * K - 1, h * K - 1), outline=FRAME, width=K)
     save_gif(img, out_path("splash.gif"))
 
 
@@ -450,9 +491,14 @@ def icon_update(size):
     return shrink(img, (size, size))
 
 
+ICON_SIZES = (16, 24, 32, 48, 64, 128, 256)
+
+
 def draw_icons():
+    """One icon file each, every size drawn for itself (at 1x: an icon's
+    sizes are its scales)."""
     for name, fn in (("Varnel", icon_varnel), ("Tray", icon_tray), ("Update", icon_update)):
-        save_ico([fn(32), fn(16)], out_path("Icon/%s.ico" % name))
+        save_ico([fn(size) for size in ICON_SIZES], out_path("Icon/%s.ico" % name))
 
 
 def draw_combo_arrow():
@@ -460,19 +506,23 @@ def draw_combo_arrow():
     size = (9, 5)
     img = Image.new("RGBA", big(size), (0, 0, 0, 0))
     ImageDraw.Draw(img).polygon([(0, 0), (9 * SS, 0), (4.5 * SS, 5 * SS)], fill=(90, 104, 124, 255))
-    path = os.path.join(os.path.dirname(os.path.dirname(HERE)), "src", "skin", "resources", "combo_arrow.png")
+    name = "combo_arrow.png" if K == 1 else "combo_arrow@%dx.png" % K
+    path = os.path.join(os.path.dirname(os.path.dirname(HERE)), "src", "skin", "resources", name)
     os.makedirs(os.path.dirname(path), exist_ok=True)
-    shrink(img, size).save(path)
+    shrink(img, at_scale(size)).save(path)
 
 
 def main():
     os.makedirs(OUT, exist_ok=True)
-    draw_combo_arrow()
-    draw_buttons()
-    draw_main_window()
-    draw_msg_box()
-    draw_update_window()
-    draw_splash()
+    for k in (1, 2):
+        set_scale(k)
+        draw_combo_arrow()
+        draw_buttons()
+        draw_main_window()
+        draw_msg_box()
+        draw_update_window()
+        draw_splash()
+    set_scale(1)
     draw_icons()
     return 0
 

@@ -9,9 +9,6 @@
 
 namespace varnel {
 
-DbTable DbResult;
-std::string DbStatus;
-
 namespace {
 
 // One statement against the program's database. `table` is the statement's
@@ -57,31 +54,28 @@ Run run(const std::string& label, const std::string& sql) {
 
 std::string missingDatabaseText() { return "unable to open database file: Db\\varnel.db is missing"; }
 
-bool dbExec(const std::string& sql, DbStatusUse status) {
-    bool ran = false;
-    guarded("dbExec", [&] {
-        Run r = run("dbExec", sql);
-        if (!r.error.empty() && status == DbStatusUse::Record) DbStatus = r.error;
-        ran = r.error.empty();
-    });
-    return ran;
+DbChange dbExec(const std::string& sql) {
+    DbChange change{"not run"};
+    guarded("dbExec", [&] { change.error = run("dbExec", sql).error; });
+    return change;
 }
 
-void getDbData(const std::string& sql) {
+DbRows getDbData(const std::string& sql) {
+    DbRows rows;
     try {
-        DbStatus.clear();
         Run r = run("getDbData", sql);
-        if (r.opened) DbResult = std::move(r.table);
+        rows.table = std::move(r.table);
         if (!r.error.empty())
-            DbStatus = r.error;
+            rows.status = r.error;
         else if (ags_number_of_rows_from_last_call() < 1)
-            DbStatus = "empty";
+            rows.status = "empty";
     } catch (...) {
         // A half-read result must not pass for a good one.
         CaughtError e = describeCurrentException();
         LogError(errorLine("getDbData", e.number, e.description));
-        DbStatus = e.description;
+        rows.status = e.description;
     }
+    return rows;
 }
 
 std::string getOneColBack(const std::string& sql) {

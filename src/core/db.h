@@ -1,7 +1,6 @@
 #pragma once
 // The group database Db\Varnel.db in the program folder. Each call opens the
-// file, runs one statement and closes it again. Query results are left in
-// DbResult and DbStatus rather than returned.
+// file, runs one statement, closes it again and returns what it gave.
 
 #include <string>
 
@@ -14,27 +13,30 @@ namespace varnel {
 // spelling is missing, so an installation holding "Db/varnel.db" works too.
 inline constexpr const char* kGroupDatabaseFile = "Db\\Varnel.db";
 
-// The result table of the last getDbData call.
-extern DbTable DbResult;
+// What a statement that returns nothing gave: the reason it did not run (no
+// database, refused, failed), or nothing when it did.
+struct DbChange {
+    std::string error;
+    bool ok() const { return error.empty(); }
+    explicit operator bool() const { return ok(); }
+};
 
-// Empty after a query that returned rows, "empty" after one that returned
-// none, the error text after a failure. Test it before reading DbResult.
-extern std::string DbStatus;
+// What a query gave: its table (column names first) and its status, which is
+// empty when rows came back, "empty" when none did, the error text after a
+// failure. Test the status before reading rows.
+struct DbRows {
+    DbTable table;
+    std::string status;
+    bool hasRows() const { return status.empty(); }
+};
 
-// Whether dbExec records a failure in DbStatus; the updater keeps no status.
-enum class DbStatusUse { Record, Ignore };
+DbChange dbExec(const std::string& sql);
+DbRows getDbData(const std::string& sql);
 
-// Runs a statement that returns nothing. On success DbStatus stays as it was.
-// False when the statement did not run (no database, refused, failed).
-bool dbExec(const std::string& sql, DbStatusUse status = DbStatusUse::Record);
-
-// Runs a query into DbResult and DbStatus.
-void getDbData(const std::string& sql);
-
-// Column 0 of the first data row, or an empty text. Leaves DbStatus alone.
+// Column 0 of the first data row, or an empty text.
 std::string getOneColBack(const std::string& sql);
 
-// What DbStatus holds when the database file is not there.
+// The error when the database file is not there.
 std::string missingDatabaseText();
 
 }  // namespace varnel

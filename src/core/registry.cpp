@@ -61,7 +61,7 @@ std::string regText(const RegValue& value) {
     return std::get<std::string>(value);
 }
 
-bool RegKeyExist(HKey root, const std::string& keyPath) {
+bool keyExists(HKey root, const std::string& keyPath) {
     bool result = false;
     guarded("RegKeyExist", [&] {
         KeyHandle key;
@@ -71,7 +71,7 @@ bool RegKeyExist(HKey root, const std::string& keyPath) {
     return result;
 }
 
-RegValue RegKeyQuery(HKey root, const std::string& keyPath, const std::string& valueName) {
+RegValue queryValue(HKey root, const std::string& keyPath, const std::string& valueName) {
     RegValue result = std::string();
     guarded("RegKeyQuery", [&] {
         KeyHandle key;
@@ -96,7 +96,7 @@ RegValue RegKeyQuery(HKey root, const std::string& keyPath, const std::string& v
     return result;
 }
 
-void RegKeyCreatevalue(HKey root, const std::string& keyPath, const std::string& valueName, const RegValue& value) {
+void setValue(HKey root, const std::string& keyPath, const std::string& valueName, const RegValue& value) {
     guarded("RegKeyCreatevalue", [&] {
         // A number, or a text that reads entirely as one, is stored as REG_DWORD.
         bool numeric = false;
@@ -136,18 +136,18 @@ void setRegistryText(HKey root, const std::string& keyPath, const std::string& v
     });
 }
 
-bool RegKeyDeletkey(HKey root, const std::string& parentPath, const std::string& subKeyName) {
+bool deleteKey(HKey root, const std::string& parentPath, const std::string& name) {
     bool result = false;
     guarded("RegKeyDeletkey", [&] {
-        if (!RegKeyExist(root, parentPath)) return;
+        if (!keyExists(root, parentPath)) return;
         KeyHandle key;
         registryBackend().openKey(root, parentPath, key.out());
-        result = registryBackend().deleteKey(key.get(), subKeyName) == regerr::Success;
+        result = registryBackend().deleteKey(key.get(), name) == regerr::Success;
     });
     return result;
 }
 
-std::string RegKeyKeyvalue(HKey root, const std::string& keyPath, std::int32_t index) {
+std::string subKeyName(HKey root, const std::string& keyPath, std::int32_t index) {
     std::string result = "Not Found";
     guarded("RegKeyKeyvalue", [&] {
         KeyHandle key;
@@ -161,13 +161,13 @@ std::string RegKeyKeyvalue(HKey root, const std::string& keyPath, std::int32_t i
     return result;
 }
 
-void RegKeyCreatekey(HKey root, const std::string& keyPath) {
+void createKey(HKey root, const std::string& keyPath) {
     KeyHandle key;
     registryBackend().createKey(root, keyPath, key.out());
 }
 
-void RegKeyDeletevalue(HKey root, const std::string& keyPath, const std::string& valueName) {
-    if (!RegKeyExist(root, keyPath)) return;
+void deleteValue(HKey root, const std::string& keyPath, const std::string& valueName) {
+    if (!keyExists(root, keyPath)) return;
     KeyHandle key;
     registryBackend().openKey(root, keyPath, key.out());
     registryBackend().deleteValue(key.get(), valueName);

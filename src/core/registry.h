@@ -27,15 +27,21 @@ using RegValue = std::variant<std::string, std::int32_t>;
 // The value as text: numbers in decimal, as the runtime would convert them.
 std::string regText(const RegValue& value);
 
-bool RegKeyExist(HKey root, const std::string& keyPath);
-RegValue RegKeyQuery(HKey root, const std::string& keyPath, const std::string& valueName);
-void RegKeyCreatevalue(HKey root, const std::string& keyPath, const std::string& valueName, const RegValue& value);
-bool RegKeyDeletkey(HKey root, const std::string& parentPath, const std::string& subKeyName);
-std::string RegKeyKeyvalue(HKey root, const std::string& keyPath, std::int32_t index);
-void RegKeyCreatekey(HKey root, const std::string& keyPath);
-void RegKeyDeletevalue(HKey root, const std::string& keyPath, const std::string& valueName);
+bool keyExists(HKey root, const std::string& keyPath);
+// The value's text or number; an empty text when the key or value is missing
+// or the value is of another type.
+RegValue queryValue(HKey root, const std::string& keyPath, const std::string& valueName);
+// Creates the key as needed; a number, or a text that reads entirely as one,
+// is stored as REG_DWORD, any other text trimmed as REG_SZ.
+void setValue(HKey root, const std::string& keyPath, const std::string& valueName, const RegValue& value);
+// Deletes parentPath\name, which must have no sub-keys. True when it did.
+bool deleteKey(HKey root, const std::string& parentPath, const std::string& name);
+// The name of the index-th sub-key in name order, or "Not Found".
+std::string subKeyName(HKey root, const std::string& keyPath, std::int32_t index);
+void createKey(HKey root, const std::string& keyPath);
+void deleteValue(HKey root, const std::string& keyPath, const std::string& valueName);
 // Stores `text` as REG_SZ exactly, even when it reads as a number (which
-// RegKeyCreatevalue turns into a REG_DWORD, failing above 32 bits).
+// setValue turns into a REG_DWORD, failing above 32 bits).
 void setRegistryText(HKey root, const std::string& keyPath, const std::string& valueName, const std::string& text);
 
 // Exact writes for entries that other programs read: the text as given (no

@@ -22,7 +22,7 @@ void writeSettingText(const std::string& valueName, const std::string& text) {
 }
 
 std::string readSettingText(const std::string& valueName) {
-    return regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, valueName));
+    return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, valueName));
 }
 
 }  // namespace varnel

@@ -7,7 +7,7 @@ namespace varnel {
 
 // Writes the value as REG_SZ exactly as given. These values name a group or
 // a language file, so "007", " Home" or "1e3" must come back unchanged; the
-// number rule of RegKeyCreatevalue stays with the Places Bar values.
+// number rule of setValue stays with the Places Bar values.
 void writeSettingText(const std::string& valueName, const std::string& text);
 
 // The value as text; an old numeric "CurrentGroup" reads as its decimal digits.

@@ -63,7 +63,7 @@ int LinuxDesktopPlaces::families() const {
     if (forcedFamilies_) return forcedFamilies_;
     // "DesktopPlaces" names the lists to fill, e.g. "GTK,KDE,Qt,Wine", or
     // "none"; without the value every list found is filled.
-    const RegValue setting = RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "DesktopPlaces");
+    const RegValue setting = queryValue(HKEY_CURRENT_USER, kSettingsKey, "DesktopPlaces");
     const std::string* text = std::get_if<std::string>(&setting);
     const QString names = text ? QString::fromStdString(*text).trimmed() : QString();
     if (names.isEmpty()) return FamilyGtk | FamilyKde | FamilyQt | FamilyWine;

@@ -1,5 +1,5 @@
 // Windows' own dialogs: the old-style one reads the Places Bar that
-// setShortGroup writes; the new-style one gets the group in its navigation pane.
+// applyPlaces writes; the new-style one gets the group in its navigation pane.
 #include <QDir>
 #include <QLockFile>
 #include <QString>

@@ -5,7 +5,7 @@
 namespace varnel {
 
 // Cleans up after an earlier run that was killed, then installs the desktop
-// places for setShortGroup, unless another running copy of the program owns
+// places for applyPlaces and removePlaces, unless another running copy of the program owns
 // them. Call once, before anything applies a group.
 void installDesktopPlaces();
 

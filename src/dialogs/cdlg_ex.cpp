@@ -12,7 +12,6 @@
 
 #include "core/program_folder.h"
 #include "core/runtime_error.h"
-#include "places/places_bar.h"
 
 namespace varnel {
 
@@ -25,7 +24,8 @@ constexpr int kCancelErrorNumber = 32755;  // "Cancel was selected."
 // Only existing file-system items can be chosen, whatever the flags say.
 class FolderBrowser : public QFileDialog {
 public:
-    FolderBrowser(QWidget* owner, const QString& prompt, const QString& root, bool includeFiles)
+    FolderBrowser(QWidget* owner, const QString& prompt, const QString& root, bool includeFiles,
+                  const QStringList& sidebarFolders)
         : QFileDialog(owner), includeFiles_(includeFiles) {
         setOption(QFileDialog::DontUseNativeDialog, true);
         setFileMode(QFileDialog::Directory);
@@ -33,10 +33,9 @@ public:
         setOption(QFileDialog::DontResolveSymlinks, true);
         setWindowTitle(prompt.isEmpty() ? QStringLiteral("Varnel Zize") : prompt);
         setDirectory(root);
-        // The active group's folders in the sidebar, after the user's own.
+        // The group's folders in the sidebar, after the user's own.
         QList<QUrl> urls = sidebarUrls();
-        for (const std::string& place : Places) {
-            const QString path = QString::fromStdString(place);
+        for (const QString& path : sidebarFolders) {
             if (path.isEmpty() || !QDir::isAbsolutePath(path) || !QFileInfo(path).isDir()) continue;
             const QUrl url = QUrl::fromLocalFile(QDir::cleanPath(path));
             if (urls.contains(url)) continue;
@@ -203,7 +202,8 @@ QString CdlgEx::ShowAbout() {
 
 QString CdlgEx::ShowFolder() {
     const bool includeFiles = (flags & 0x7001) >= 0x1000 && (flags & BIF_BROWSEINCLUDEFILES);
-    FolderBrowser browser(hOwner, DialogPrompt, InitDir.isEmpty() ? QDir::homePath() : InitDir, includeFiles);
+    FolderBrowser browser(hOwner, DialogPrompt, InitDir.isEmpty() ? QDir::homePath() : InitDir, includeFiles,
+                          SidebarFolders);
     lastResult_ = browser.exec();
     InitDir = lastResult_ == QDialog::Accepted ? browser.chosen() : QString();
     return {};

@@ -4,6 +4,7 @@
 // back from the properties. The group editor uses the folder browser.
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 class QWidget;
@@ -33,6 +34,8 @@ public:
     QString Filter;  // description|pattern|description|pattern
     std::int32_t FilterIndex = 0;
     QString InitDir;
+    // Folders the folder browser adds to its sidebar, after the user's own.
+    QStringList SidebarFolders;
     std::int32_t HelpCommand = 0;
     QString HelpFile;
     std::int32_t HelpKey = 0;

@@ -22,8 +22,6 @@
 #include "places/group_loader.h"
 #include "places/places_bar.h"
 #include "places/settings_defaults.h"
-#include "shell/frm_tray.h"
-#include "shell/program.h"
 #include "skin/keyboard_control.h"
 #include "skin/message_boxes.h"
 #include "skin/play_marker.h"
@@ -32,8 +30,6 @@
 
 namespace varnel {
 
-std::array<std::string, 5> DraftPlaces;
-
 namespace {
 
 namespace ed = layout::editor;
@@ -41,39 +37,13 @@ namespace ed = layout::editor;
 // The marker's pace: one pixel per step.
 constexpr int kMarkerStepMs = 4;
 
-frmMain*& slot() {
-    static frmMain* editor = nullptr;
-    return editor;
-}
-
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& q) { return q.toStdString(); }
 
 std::string currentGroup() { return readSettingText("CurrentGroup"); }
 
-void applyPlaces(std::int16_t update) { setShortGroup(true, update); }
 
 }  // namespace
-
-frmMain& frmMain::instance() {
-    if (!slot()) {
-        slot() = new frmMain();
-        slot()->Form_Load();
-    }
-    return *slot();
-}
-
-frmMain* frmMain::loaded() { return slot(); }
-
-void frmMain::unload() {
-    frmMain* editor = slot();
-    if (!editor) return;
-    slot() = nullptr;
-    setGroupListView(nullptr);
-    setPlaceBoxesView(nullptr);
-    setEditorWindow(nullptr);
-    delete editor;
-}
 
 frmMain::frmMain()
     : SkinWindow({"sLoader frmMain", QSize(401, 250), "\\Build\\window.gif", Placement::CentredOnScreen, "", false}) {
@@ -124,11 +94,11 @@ frmMain::frmMain()
     connect(MiniMizeButt1, &SkinButton::Click, this, [this] { MiniMizeButt1_Click(); });
     ExitButt1 = new ExitButt(this);
     ExitButt1->move(ed::ExitButt1);
-    connect(ExitButt1, &SkinButton::Click, this, [this] { ExitButt1_Click(); });
+    connect(ExitButt1, &SkinButton::Click, this, &frmMain::quitRequested);
 
     // A right click on the skin also opens the tray menu over the window.
-    connect(SkinImage, &SkinLabel::MouseDown, this, [](int button, int, float, float) {
-        if (button == 2) frmTray::instance().mPopupMenu()->popup(QCursor::pos());
+    connect(SkinImage, &SkinLabel::MouseDown, this, [this](int button, int, float, float) {
+        if (button == 2) emit menuRequested(QCursor::pos());
     });
 
     setGroupListView(this);
@@ -136,39 +106,32 @@ frmMain::frmMain()
     setUpKeyboard();
 }
 
-void frmMain::Form_Load() {
-    const std::string label = "Main_err";
-    guarded(label, [] { InitSettings(); });
-    bool groups = false;
-    guarded(label, [&] {
-        frmTray::instance();  // its menus are filled from here on
-        groups = LoadListFromDb();
-    });
-    if (groups) {
+frmMain::~frmMain() {
+    setGroupListView(nullptr);
+    setPlaceBoxesView(nullptr);
+    setEditorWindow(nullptr);
+}
+
+void frmMain::showStartGroup(bool groupsExist, const std::string& label) {
+    if (groupsExist) {
         std::string name;
         guarded(label, [&] { btnMain_Click(1); });
         guarded(label, [&] { name = currentGroup(); });
         guarded(label, [&] { LoadFromDb(name); });
         guarded(label, [&] { setText(name); });
-        guarded(label, [&] { applyPlaces(0); });
+        guarded(label, [&] { applyPlaces(loadedPlaces_); });
     } else {
         guarded(label, [&] { setText(Texts.SelectShortcutGroup); });
         guarded(label, [&] { btnMain_Click(0); });
         guarded(label, [&] { btnDustbin->setEnabled(false); });
     }
-    guarded(label, [&] { CurrentLanguage = readSettingText("Language"); });
-    guarded(label, [&] { parseLanguageFile(CurrentLanguage); });
-    guarded(label, [&] { checkForLanguageFiles(); });
-    guarded(label, [&] {
-        btnMain[0]->setCaption(q(Texts.AddNew));
-        btnMain[1]->setCaption(q(Texts.Change));
-        btnMain[2]->setCaption(q(Texts.Save));
-        txtAddNew->setText(q(Texts.NewGroupName));
-    });
-    guarded(label, [&] { frmTray::instance().initFrm(); });
-    guarded(label, [&] { Checkdustbin(); });
-    guarded(label, [&] { sLoader(); });
-    guarded(label, [&] { frmTray::instance().UpdateIcon(); });
+}
+
+void frmMain::writeCaptions() {
+    btnMain[0]->setCaption(q(Texts.AddNew));
+    btnMain[1]->setCaption(q(Texts.Change));
+    btnMain[2]->setCaption(q(Texts.Save));
+    txtAddNew->setText(q(Texts.NewGroupName));
 }
 
 void frmMain::writeTexts() {
@@ -200,14 +163,14 @@ void frmMain::setText(const std::string& text) {
 }
 
 void frmMain::setText(int index, const std::string& text) {
-    if (index >= 0 && index < 5) txtpath[index]->setText(q(text));
+    if (index < 0 || index >= 5) return;
+    loadedPlaces_[static_cast<size_t>(index)] = text;
+    txtpath[index]->setText(q(text));
 }
 
 // ---- events ----------------------------------------------------------------------
 
 void frmMain::btnMain_Click(int index) {
-    frmMsgBox::instance().PlaceMe();
-    frmMsgBoxAlert::instance().PlaceMe();
     switch (index) {
     case 0: addAction(); break;
     case 1: changeAction(); break;
@@ -217,7 +180,7 @@ void frmMain::btnMain_Click(int index) {
 }
 
 void frmMain::addAction() {
-    for (int i = 0; i < 5; ++i) txtpath[i]->setText(q(DraftPlaces[i]));
+    for (int i = 0; i < 5; ++i) txtpath[i]->setText(q(draftPlaces_[i]));
     for (auto* b : btnMain) b->setEnabled(true);
     comboAppList->hide();
     txtAddNew->show();
@@ -231,12 +194,8 @@ void frmMain::addAction() {
 void frmMain::changeAction() {
     const std::string remembered = s(comboAppList->currentText());
     if (!LoadListFromDb()) {
-        MsgText = Texts.EmptyDb;
-        std::int16_t update = 0;
-        setShortGroup(false, update);
-        frmMsgBoxAlert& box = frmMsgBoxAlert::instance();
-        box.sLoader();
-        box.showModal();
+        removePlaces();
+        showAlert(Texts.EmptyDb);
         addAction();
         return;
     }
@@ -245,7 +204,7 @@ void frmMain::changeAction() {
     txtAddNew->hide();
     txtPathChange(true);
     BrowseButtChange(true);
-    for (int i = 0; i < 5; ++i) txtpath[i]->setText(q(Places[i]));
+    for (int i = 0; i < 5; ++i) txtpath[i]->setText(q(loadedPlaces_[i]));
     setText(remembered);
     animPlay(1);
     btnDustbin->setEnabled(false);
@@ -269,21 +228,21 @@ void frmMain::save() {
         name = newName;
         if (!changeGroups(sqlAddGroup(name, places))) return;
         writeSettingText("CurrentGroup", name);
-        frmTray::instance().UpdateIcon();
+        emit activeGroupChanged();
         LoadListFromDb();
         LoadFromDb(name);
-        applyPlaces(0);
-        DraftPlaces = {};
+        applyPlaces(loadedPlaces_);
+        draftPlaces_ = {};
         txtAddNew->setText(q(Texts.NewGroupName));
     } else {
         name = s(comboAppList->currentText());
         if (!changeGroups(sqlChangeGroup(name, places, name))) return;
-        if (currentGroup() == name) applyPlaces(1);
+        if (currentGroup() == name) applyPlaces(loadedPlaces_);
     }
-    for (int i = 0; i < 5; ++i) Places[i] = s(txtpath[i]->text());
+    for (int i = 0; i < 5; ++i) loadedPlaces_[i] = s(txtpath[i]->text());
     LoadListFromDb();
     LoadFromDb(name);
-    if (currentGroup() == name) applyPlaces(1);
+    if (currentGroup() == name) applyPlaces(loadedPlaces_);
     changeAction();
 }
 
@@ -301,6 +260,8 @@ void frmMain::BrowseButt_Click(int index) {
     dialog_->hOwner = this;
     dialog_->flags = 16385;
     dialog_->InitDir = QString();
+    dialog_->SidebarFolders.clear();
+    for (const std::string& place : loadedPlaces_) dialog_->SidebarFolders << q(place);
     dialog_->ShowFolder();
     if (!dialog_->InitDir.isEmpty()) txtpath[index]->setText(dialog_->InitDir);
 }
@@ -311,7 +272,7 @@ void frmMain::comboAppList_Click() {
 }
 
 void frmMain::txtpath_Change(int index) {
-    if (inAddMode()) DraftPlaces[index] = s(txtpath[index]->text());
+    if (inAddMode()) draftPlaces_[index] = s(txtpath[index]->text());
 }
 
 void frmMain::MiniMizeButt1_Click() { minimiseToTray(); }
@@ -319,19 +280,6 @@ void frmMain::MiniMizeButt1_Click() { minimiseToTray(); }
 void frmMain::minimiseToTray() {
     setWindowState(windowState() | Qt::WindowMinimized);
     if (QSystemTrayIcon::isSystemTrayAvailable()) hide();
-}
-
-void frmMain::ExitButt1_Click() {
-    std::int16_t update = 0;
-    setShortGroup(false, update);
-    if (frmTray* tray = frmTray::loaded()) tray->deleteIcon();
-    endProgramNow(0);
-}
-
-void frmMain::Form_Terminate() {
-    std::int16_t update = 0;
-    setShortGroup(false, update);
-    if (frmTray* tray = frmTray::loaded()) tray->deleteIcon();
 }
 
 // ---- methods ---------------------------------------------------------------------
@@ -344,9 +292,9 @@ void frmMain::Checkdustbin() {
 bool frmMain::changeGroups(const std::string& sql) {
     // A refused statement is the user's to know; nothing after it may act
     // as if the group had been stored.
-    DbStatus.clear();
-    if (dbExec(sql)) return true;
-    showAlert(DbStatus);
+    const DbChange change = dbExec(sql);
+    if (change.ok()) return true;
+    showAlert(change.error);
     return false;
 }
 
@@ -377,7 +325,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == this && event->type() == QEvent::ContextMenu &&
         static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
         const QWidget* at = focusWidget() ? focusWidget() : this;
-        frmTray::instance().mPopupMenu()->popup(at->mapToGlobal(QPoint(0, at->height())));
+        emit menuRequested(at->mapToGlobal(QPoint(0, at->height())));
         return true;
     }
     if (watched == txtAddNew && event->type() == QEvent::FocusIn) {

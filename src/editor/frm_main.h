@@ -1,7 +1,8 @@
 #pragma once
 // The group editor: the main program's working window. In add mode a new
 // group's name is typed, in change mode an existing group is picked from the
-// list; the third main button saves. Its load performs the start-up.
+// list; the third main button saves. It tells its owner what happened
+// through signals and knows nothing of the tray.
 
 #include <QComboBox>
 #include <QLabel>
@@ -12,6 +13,7 @@
 
 #include "core/views.h"
 #include "dialogs/cdlg_ex.h"
+#include "places/places_bar.h"
 #include "skin/skin_button.h"
 #include "skin/skin_window.h"
 #include "skin/tight_butt.h"
@@ -20,17 +22,11 @@ class QPropertyAnimation;
 
 namespace varnel {
 
-// Places typed for a new group; they survive a trip to change mode and back.
-extern std::array<std::string, 5> DraftPlaces;
-
 class frmMain : public SkinWindow, public GroupListView, public PlaceBoxesView {
     Q_OBJECT
 public:
-    // The editor, created and loaded (Form_Load) at its first use.
-    static frmMain& instance();
-    static frmMain* loaded();
-    // Destroys the editor (the program's end; tests start afresh with it).
-    static void unload();
+    frmMain();
+    ~frmMain() override;
 
     QComboBox* comboAppList;
     QLineEdit* txtAddNew;
@@ -49,10 +45,11 @@ public:
     void comboAppList_Click();
     void txtpath_Change(int index);
     void MiniMizeButt1_Click();
-    void ExitButt1_Click();
-    // Runs when the program ends some other way (a close request, the end of
-    // the desktop session): the Places Bar entries and the icon go.
-    void Form_Terminate();
+
+    // The start-up's part in the editor: the active group in change mode, or
+    // add mode when there is no group; then the captions in the language read.
+    void showStartGroup(bool groupsExist, const std::string& label);
+    void writeCaptions();
 
     // Methods.
     void Checkdustbin();
@@ -66,11 +63,22 @@ public:
     // the window stays reachable.
     void minimiseToTray();
 
+    // Places typed for a new group; they survive a trip to change mode and back.
+    const std::array<std::string, 5>& draftPlaces() const { return draftPlaces_; }
+
     // The view interfaces the engine fills.
     void clear() override;
     void addItem(const std::string& name, int position) override;
     void setText(const std::string& text) override;
     void setText(int index, const std::string& text) override;
+
+signals:
+    // A new group was saved and is now the active one.
+    void activeGroupChanged();
+    // A right click on the skin asks for the program's menu.
+    void menuRequested(const QPoint& globalPos);
+    // The close button: the program ends.
+    void quitRequested();
 
 protected:
     void writeTexts() override;
@@ -78,8 +86,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    frmMain();
-    void Form_Load();
     void addAction();
     void changeAction();
     void save();
@@ -87,6 +93,9 @@ private:
     // alert) when the database did not take it.
     bool changeGroups(const std::string& sql);
 
+    std::array<std::string, 5> draftPlaces_;
+    // The places of the group loaded last, as the engine showed them.
+    PlaceSet loadedPlaces_;
     std::unique_ptr<CdlgEx> dialog_;
     // Slides imgPlay to the row of the pressed button.
     QPropertyAnimation* markerSlide_;

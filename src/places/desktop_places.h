@@ -1,5 +1,5 @@
 #pragma once
-// The places lists of the desktop's own file dialogs: what setShortGroup
+// The places lists of the desktop's own file dialogs: what applyPlaces
 // writes into the Places Bar also reaches them, beside the registry. A
 // platform that has such lists installs an implementation at start-up.
 

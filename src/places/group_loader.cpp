@@ -13,9 +13,9 @@ namespace varnel {
 bool LoadListFromDb() {
     try {
         groupList().clear();
-        getDbData(sqlListGroups());
+        const DbRows groups = getDbData(sqlListGroups());
         TrayMenuView& tray = trayMenu();
-        if (!DbStatus.empty()) {
+        if (!groups.hasRows()) {
             tray.mSet().setEnabled(false);
             tray.mFolders().setEnabled(false);
             return false;
@@ -24,11 +24,11 @@ bool LoadListFromDb() {
         MenuItemArrayView& items = tray.setApp();
         items.setPlaceholderVisible(true);
         items.unloadItems();
-        const int last = static_cast<int>(DbResult.rows()) - 1;
+        const int last = static_cast<int>(groups.table.rows()) - 1;
         // Read once: nothing in this loop can change the active group.
-        const std::string active = regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup"));
+        const std::string active = regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup"));
         for (int i = 1; i <= last; ++i) {
-            const std::string& name = DbResult(i, 0);
+            const std::string& name = groups.table(i, 0);
             groupList().addItem(name, i - 1);
             items.loadItem(i, name, "");
             if (active == name) items.setItemEnabled(i, false);
@@ -41,21 +41,23 @@ bool LoadListFromDb() {
     }
 }
 
-void LoadFromDb(const std::string& name) {
+std::optional<PlaceSet> LoadFromDb(const std::string& name) {
     TrayMenuView& tray = trayMenu();
     tray.mFolders().setEnabled(true);
     MenuItemArrayView& folders = tray.OpenFolders();
     folders.setPlaceholderVisible(true);
     folders.unloadItems();
-    getDbData(sqlLoadGroup(name));
-    if (!DbStatus.empty()) return;
+    const DbRows group = getDbData(sqlLoadGroup(name));
+    if (!group.hasRows()) return std::nullopt;
+    PlaceSet places;
     for (int i = 0; i <= 4; ++i) {
-        Places[i] = DbResult(1, i + 1);
-        placeBoxes().setText(i, Places[i]);
-        folders.loadItem(i + 1, placeDisplayName(Places[i]), Places[i]);
+        places[i] = group.table(1, i + 1);
+        placeBoxes().setText(i, places[i]);
+        folders.loadItem(i + 1, placeDisplayName(places[i]), places[i]);
     }
     folders.setPlaceholderVisible(false);
-    groupList().setText(DbResult(1, 0));
+    groupList().setText(group.table(1, 0));
+    return places;
 }
 
 }  // namespace varnel

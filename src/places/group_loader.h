@@ -2,7 +2,10 @@
 // Turns the group table into what the user sees: the group list of the
 // editor and the tray, and the places of one group.
 
+#include <optional>
 #include <string>
+
+#include "places/places_bar.h"
 
 namespace varnel {
 
@@ -11,9 +14,9 @@ namespace varnel {
 // tray's group and folder submenus are disabled.
 bool LoadListFromDb();
 
-// Loads the group `name` into Places, the editor's place boxes and the tray's
-// folder submenu, and shows its name in the group list. For a name not in the
-// table only the folder submenu changes: it is emptied.
-void LoadFromDb(const std::string& name);
+// Loads the group `name` into the editor's place boxes and the tray's folder
+// submenu, shows its name in the group list and returns its places. For a
+// name not in the table only the folder submenu changes: it is emptied.
+std::optional<PlaceSet> LoadFromDb(const std::string& name);
 
 }  // namespace varnel

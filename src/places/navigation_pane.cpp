@@ -139,7 +139,7 @@ void NavigationPane::remove() {
 bool NavigationPane::clearSlot(int slot) {
     bool cleared = false;
     for (const auto& [root, key] : navigationPaneSlotKeys(slot)) {
-        if (!std::holds_alternative<std::int32_t>(RegKeyQuery(root, key, kNavigationPaneMarker))) continue;
+        if (!std::holds_alternative<std::int32_t>(queryValue(root, key, kNavigationPaneMarker))) continue;
         if (deleteRegistryTree(root, key)) cleared = true;
         else logFailure(key);
     }
@@ -149,7 +149,7 @@ bool NavigationPane::clearSlot(int slot) {
 }
 
 void NavigationPanePlaces::apply(const std::array<std::string, 5>& places) {
-    const RegValue setting = RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "DesktopPlaces");
+    const RegValue setting = queryValue(HKEY_CURRENT_USER, kSettingsKey, "DesktopPlaces");
     const std::string* names = std::get_if<std::string>(&setting);
     if (names && equalsIgnoreCase(trimBlanks(*names), "none")) pane_.remove();
     else pane_.apply(places);

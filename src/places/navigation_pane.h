@@ -78,7 +78,7 @@ private:
     std::string icon_;
 };
 
-// What setShortGroup's apply and remove reach on Windows. The setting
+// What applyPlaces and removePlaces reach on Windows. The setting
 // "DesktopPlaces" = "none" keeps the group out of the navigation pane.
 class NavigationPanePlaces : public DesktopPlaces {
 public:

@@ -11,7 +11,6 @@
 
 namespace varnel {
 
-std::array<std::string, 5> Places;
 std::optional<std::vector<std::string>> OfficeVersions;
 std::vector<std::array<std::string, 5>> OfficeStandardPlaces;
 
@@ -51,37 +50,36 @@ void clearUserDefinedPlaces() {
         if (v.empty()) continue;
         const std::string user = placesKey(v) + "\\UserDefinedPlaces";
         for (int j = 0; j <= 4; ++j) {
-            RegKeyDeletkey(HKEY_CURRENT_USER, user, "Place" + std::to_string(j));
+            deleteKey(HKEY_CURRENT_USER, user, "Place" + std::to_string(j));
             LogTrace("Ta bort Software\\Microsoft\\Office\\" + v +
                      "\\Common\\Open Find\\Places\\UserDefinedPlaces Place" + std::to_string(j));
         }
         LogTrace("Ta bortSoftware\\Microsoft\\Office\\" + v + "\\Common\\Open Find\\Places UserDefinedPlaces");
-        RegKeyDeletkey(HKEY_CURRENT_USER, placesKey(v), "UserDefinedPlaces");
+        deleteKey(HKEY_CURRENT_USER, placesKey(v), "UserDefinedPlaces");
     }
 }
 
-}  // namespace
-
-void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
+// places: what to apply; none removes every entry.
+void writeGroup(const PlaceSet* places) {
+    const bool setOrDel = places != nullptr;
+    // The Office part writes the places with the platform's separator.
+    PlaceSet written = places ? *places : PlaceSet{};
     // Some sixty changes: one flushed write of the store instead of one each.
     RegistryChangeBatch changes;
-    iUpdate = 0;
-    step([&] {
-        LogTrace("\r\nStartar med setOrDel = " + boolWord(setOrDel) + " iUpdate = " + std::to_string(iUpdate));
-    });
+    step([&] { LogTrace("\r\nStartar med setOrDel = " + boolWord(setOrDel) + " iUpdate = 0"); });
     step([&] { LogTrace("start : Kör windows genvägarna"); });
 
     // Windows part.
     step([&] {
         if (setOrDel) {
-            RegKeyCreatekey(HKEY_CURRENT_USER, W);
+            createKey(HKEY_CURRENT_USER, W);
             LogTrace("Uppdaterar " + W);
             for (int i = 0; i <= 4; ++i) {
-                RegKeyCreatevalue(HKEY_CURRENT_USER, W, "place" + std::to_string(i), Places[i]);
-                LogTrace("Skapar " + W + " place" + std::to_string(i) + " " + Places[i]);
+                setValue(HKEY_CURRENT_USER, W, "place" + std::to_string(i), written[i]);
+                LogTrace("Skapar " + W + " place" + std::to_string(i) + " " + written[i]);
             }
-        } else if (RegKeyExist(HKEY_CURRENT_USER, W)) {
-            RegKeyDeletkey(HKEY_CURRENT_USER, kPlacesBarParent, "PlacesBar");
+        } else if (keyExists(HKEY_CURRENT_USER, W)) {
+            deleteKey(HKEY_CURRENT_USER, kPlacesBarParent, "PlacesBar");
             LogTrace(std::string("Tar bort ") + kPlacesBarParent + " PlacesBar");
         }
     });
@@ -93,7 +91,7 @@ void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
     });
 
     bool office = false;
-    step([&] { office = RegKeyExist(HKEY_CURRENT_USER, kOfficeRoot); });
+    step([&] { office = keyExists(HKEY_CURRENT_USER, kOfficeRoot); });
 
     if (office) {
         // Find the versions: numeric sub-keys of the Office root.
@@ -101,7 +99,7 @@ void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
             LogTrace("Office finns");
             LogTrace("Loopar fram alla office versioner");
             for (std::int32_t k = 0;; ++k) {
-                std::string name = RegKeyKeyvalue(HKEY_CURRENT_USER, O, k);
+                std::string name = subKeyName(HKEY_CURRENT_USER, O, k);
                 if (name == "Not Found") break;
                 if (!isNumeric(name)) continue;
                 if (!OfficeVersions) OfficeVersions.emplace();
@@ -119,7 +117,7 @@ void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
             for (size_t i = 0; i < list.size(); ++i) {
                 if (list[i].empty()) continue;
                 for (int j = 0; j <= 4; ++j) {
-                    std::string name = RegKeyKeyvalue(HKEY_CURRENT_USER, standardPlacesKey(list[i]), j);
+                    std::string name = subKeyName(HKEY_CURRENT_USER, standardPlacesKey(list[i]), j);
                     if (name == "Not Found") continue;
                     OfficeStandardPlaces[i][static_cast<size_t>(j)] = name;
                     LogTrace("Standard places " + name);
@@ -139,10 +137,10 @@ void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
                     if (s.empty()) continue;
                     const std::string key = standardPlacesKey(list[i]) + s;
                     if (setOrDel) {
-                        RegKeyCreatevalue(HKEY_CURRENT_USER, key, "Show", std::int32_t{0});
+                        setValue(HKEY_CURRENT_USER, key, "Show", std::int32_t{0});
                         LogTrace("Skapa " + s);
                     } else {
-                        RegKeyDeletevalue(HKEY_CURRENT_USER, key, "Show");
+                        deleteValue(HKEY_CURRENT_USER, key, "Show");
                         LogTrace("Tar bort " + s);
                     }
                 }
@@ -161,19 +159,19 @@ void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
                 if (v.empty()) continue;
                 LogTrace("skapar i office version " + v);
                 for (int j = 0; j <= 4; ++j) {
-                    std::string& place = Places[static_cast<size_t>(j)];
+                    std::string& place = written[static_cast<size_t>(j)];
                     if (platform::rewritesForwardSlashes()) place = replaceAll(place, "/", std::string(1, sep));
                     const std::string name = placeDisplayName(place);
                     const std::string key = placesKey(v) + "\\UserDefinedPlaces\\Place" + std::to_string(j);
-                    RegKeyCreatekey(HKEY_CURRENT_USER, key);
+                    createKey(HKEY_CURRENT_USER, key);
                     LogTrace("Skapa UserDefinedPlaces\\Place" + std::to_string(j));
                     const std::string traced = "Skapa Software\\Microsoft\\Office\\" + v +
                                                "\\Common\\Open Find\\Places\\UserDefinedPlaces\\Place" +
                                                std::to_string(j);
                     LogTrace(traced + "Name " + name);
                     LogTrace(traced + "Path " + place);
-                    RegKeyCreatevalue(HKEY_CURRENT_USER, key, "Name", name);
-                    RegKeyCreatevalue(HKEY_CURRENT_USER, key, "Path", place);
+                    setValue(HKEY_CURRENT_USER, key, "Name", name);
+                    setValue(HKEY_CURRENT_USER, key, "Path", place);
                 }
             }
         });
@@ -185,10 +183,16 @@ void setShortGroup(bool setOrDel, std::int16_t& iUpdate) {
     // The desktop's own file dialogs follow the same apply and remove.
     step([&] {
         if (DesktopPlaces* desktop = desktopPlaces()) {
-            if (setOrDel) desktop->apply(Places);
+            if (setOrDel) desktop->apply(written);
             else desktop->remove();
         }
     });
 }
+
+}  // namespace
+
+void applyPlaces(const PlaceSet& places) { writeGroup(&places); }
+
+void removePlaces() { writeGroup(nullptr); }
 
 }  // namespace varnel

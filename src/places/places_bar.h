@@ -4,15 +4,14 @@
 // removes them again.
 
 #include <array>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace varnel {
 
-// The places of the group loaded last (normally the active group).
-extern std::array<std::string, 5> Places;
+// A group's five places, in slot order.
+using PlaceSet = std::array<std::string, 5>;
 
 // Office versions found by the last call that found any (indexed by the
 // Office root's enumeration index; non-numeric positions stay empty), and
@@ -21,9 +20,11 @@ extern std::array<std::string, 5> Places;
 extern std::optional<std::vector<std::string>> OfficeVersions;
 extern std::vector<std::array<std::string, 5>> OfficeStandardPlaces;
 
-// setOrDel: true applies Places, false removes every entry.
-// iUpdate is reset to 0 (the caller's variable too); every call does the full work.
-void setShortGroup(bool setOrDel, std::int16_t& iUpdate);
+// Writes `places` into the Places Bar, every Office version's user-defined
+// places and the desktop's dialogs, replacing what an earlier call wrote.
+void applyPlaces(const PlaceSet& places);
+// Removes every entry the program wrote there.
+void removePlaces();
 
 inline constexpr const char* kPlacesBarKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\comdlg32\\PlacesBar";
 inline constexpr const char* kPlacesBarParent = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\comdlg32";

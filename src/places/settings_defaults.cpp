@@ -10,17 +10,17 @@ void InitSettings() {
     // Its log lines have always carried this label; readers of Error.log know them by it.
     const char* label = "setShortGroup";
     bool exists = false;
-    guarded(label, [&] { exists = RegKeyExist(HKEY_CURRENT_USER, kSettingsKey); });
+    guarded(label, [&] { exists = keyExists(HKEY_CURRENT_USER, kSettingsKey); });
     if (exists) return;
-    guarded(label, [] { RegKeyCreatekey(HKEY_CURRENT_USER, kSettingsKey); });
+    guarded(label, [] { createKey(HKEY_CURRENT_USER, kSettingsKey); });
     guarded(label, [] { writeSettingText("CurrentGroup", std::string()); });
     guarded(label, [] { writeSettingText("Language", "English"); });
 }
 
 void deleteSettings(const std::string& label) {
-    guarded(label, [] { RegKeyDeletevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup"); });
-    guarded(label, [] { RegKeyDeletevalue(HKEY_CURRENT_USER, kSettingsKey, "Language"); });
-    guarded(label, [] { RegKeyDeletkey(HKEY_CURRENT_USER, kSettingsParent, "VarnelZize"); });
+    guarded(label, [] { deleteValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup"); });
+    guarded(label, [] { deleteValue(HKEY_CURRENT_USER, kSettingsKey, "Language"); });
+    guarded(label, [] { deleteKey(HKEY_CURRENT_USER, kSettingsParent, "VarnelZize"); });
 }
 
 }  // namespace varnel

@@ -22,16 +22,16 @@ QString autostartEntryPath() {
     return QStringLiteral("HKEY_CURRENT_USER\\%1\\%2").arg(QString::fromLatin1(kRunKey), QString::fromLatin1(kRunValue));
 }
 
-bool autostartEnabled() { return !regText(RegKeyQuery(HKEY_CURRENT_USER, kRunKey, kRunValue)).empty(); }
+bool autostartEnabled() { return !regText(queryValue(HKEY_CURRENT_USER, kRunKey, kRunValue)).empty(); }
 
 bool setAutostart(bool on) {
     const std::string command = "\"" + pathText(platform::executablePath()) + "\"";
     if (on)
-        RegKeyCreatevalue(HKEY_CURRENT_USER, kRunKey, kRunValue, command);
+        setValue(HKEY_CURRENT_USER, kRunKey, kRunValue, command);
     else
-        RegKeyDeletevalue(HKEY_CURRENT_USER, kRunKey, kRunValue);
+        deleteValue(HKEY_CURRENT_USER, kRunKey, kRunValue);
     // The registry calls report nothing: read back what is there now.
-    const std::string now = regText(RegKeyQuery(HKEY_CURRENT_USER, kRunKey, kRunValue));
+    const std::string now = regText(queryValue(HKEY_CURRENT_USER, kRunKey, kRunValue));
     if (on ? now == command : now.empty()) return true;
     LogError(errorLine("setAutostart", 75, "Path/File access error: " + autostartEntryPath().toStdString()));
     return false;

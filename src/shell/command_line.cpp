@@ -15,12 +15,11 @@
 #include "core/db.h"
 #include "core/setting_text.h"
 #include "core/sql_statements.h"
-#include "editor/frm_main.h"
 #include "places/group_loader.h"
 #include "shell/close_channel.h"
-#include "shell/frm_splash.h"
 #include "shell/frm_tray.h"
 #include "shell/program.h"
+#include "skin/message_boxes.h"
 
 namespace varnel {
 
@@ -144,38 +143,32 @@ QStringList withoutToolkitOptions(const QStringList& arguments) {
 
 QJsonObject reply(const QString& status) { return {{QStringLiteral("status"), status}}; }
 
-// The editor's load fills the tray's group submenu; a request that comes
-// during the splash second finishes the start-up first, as a click would.
-void finishStartUp() {
-    if (frmMain::loaded()) return;
-    if (frmSplash* splash = frmSplash::loaded(); splash && !AboutMode) splash->Timer1_Timer();
-}
-
 // The group names as the database holds them now: another program may have
 // added or removed groups since the tray's submenu was filled.
 QStringList groupNamesInDatabase() {
-    getDbData(sqlListGroups());
+    const DbRows groups = getDbData(sqlListGroups());
     QStringList names;
-    if (!DbStatus.empty()) return names;
-    for (size_t row = 1; row < DbResult.rows(); ++row) names << QString::fromStdString(DbResult(row, 0));
+    if (!groups.hasRows()) return names;
+    for (size_t row = 1; row < groups.table.rows(); ++row) names << QString::fromStdString(groups.table(row, 0));
     return names;
 }
 
-QJsonObject switchGroup(const QString& name) {
+QJsonObject switchGroup(const QString& name, Program& program) {
     // A question or alert box waits for an answer about what the editor
     // shows; switching the group under it would change what it is about.
     if (messageBoxWaiting()) return reply(QStringLiteral("busy"));
-    finishStartUp();
+    // The editor's load fills the tray's group submenu.
+    program.finishStartUp();
     if (!groupNamesInDatabase().contains(name)) return reply(QStringLiteral("unknown-group"));
     // The active group's item is greyed: there is nothing to switch.
     if (QString::fromStdString(readSettingText("CurrentGroup")) == name) return reply(QStringLiteral("ok"));
     // The submenu takes in what the database holds first, so that the click
     // finds the group there.
     LoadListFromDb();
-    TrayItemArray& groups = frmTray::instance().groupItems();
+    TrayItemArray& groups = program.tray().groupItems();
     for (int i = 1; i <= groups.upperBound(); ++i) {
         if (groups.item(i) && QString::fromStdString(groups.caption(i)) == name) {
-            frmTray::instance().setApp_Click(i);
+            program.tray().setApp_Click(i);
             return reply(QStringLiteral("ok"));
         }
     }
@@ -184,8 +177,8 @@ QJsonObject switchGroup(const QString& name) {
 
 // The groups as the database holds them, in the order of the tray's group
 // submenu; the active one is the item it shows greyed.
-QJsonObject listGroups() {
-    finishStartUp();
+QJsonObject listGroups(Program& program) {
+    program.finishStartUp();
     const QStringList names = groupNamesInDatabase();
     const QString current = QString::fromStdString(readSettingText("CurrentGroup"));
     QJsonObject answer = reply(QStringLiteral("ok"));
@@ -258,19 +251,19 @@ int runCommandForRunningCopy(const QStringList& commandLine) {
     return Done;
 }
 
-QString answerCommand(const QString& request, const std::function<void()>& quit) {
+QString answerCommand(const QString& request, Program& program) {
     if (!request.startsWith(QLatin1Char('{'))) return {};
     const QJsonObject command = QJsonDocument::fromJson(request.toUtf8()).object();
     const QString what = command.value(QStringLiteral("command")).toString();
     QJsonObject answer;
     if (what == QLatin1String("group")) {
-        answer = switchGroup(command.value(QStringLiteral("name")).toString());
+        answer = switchGroup(command.value(QStringLiteral("name")).toString(), program);
     } else if (what == QLatin1String("list")) {
-        answer = listGroups();
+        answer = listGroups(program);
     } else if (what == QLatin1String("quit")) {
         answer = reply(QStringLiteral("ok"));
         // The answer goes out before the program ends.
-        QTimer::singleShot(0, qApp, quit);
+        QTimer::singleShot(0, &program, [&program] { program.quit(); });
     } else {
         answer = reply(QStringLiteral("unknown-command"));
     }

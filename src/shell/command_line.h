@@ -13,9 +13,10 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 namespace varnel {
+
+class Program;
 
 // Whether the arguments (without the program's own path) are options for
 // the running copy: the first one that is not Qt's starts with "-". The
@@ -27,8 +28,8 @@ bool isCommandForRunningCopy(const QStringList& arguments);
 int runCommandForRunningCopy(const QStringList& arguments);
 
 // The running copy's answer to one request line of JSON; an empty text when
-// the line is no such request. `quit` ends the program the normal way, after
+// the line is no such request. A quit ends the program the normal way, after
 // the answer has gone out.
-QString answerCommand(const QString& request, const std::function<void()>& quit);
+QString answerCommand(const QString& request, Program& program);
 
 }  // namespace varnel

@@ -1,30 +1,20 @@
 #include "shell/frm_splash.h"
 
+#include <QDesktopServices>
 #include <QShortcut>
+#include <QUrl>
 
 #include "core/log.h"
 #include "core/maker.h"
-#include "core/program_folder.h"
-#include "editor/frm_main.h"
-#include "places/places_bar.h"
-#include "places/settings_defaults.h"
-#include "places/single_instance.h"
-#include "platform/platform.h"
-#include "shell/frm_tray.h"
-#include "shell/program.h"
 #include "skin/keyboard_control.h"
 #include "skin/skin_layout.h"
 #include "skin/skin_style.h"
-#include "skin/system_message.h"
 
 namespace varnel {
 
 namespace {
 
-frmSplash*& slot() {
-    static frmSplash* splash = nullptr;
-    return splash;
-}
+constexpr const char* kLogLabel = "Splash_err";
 
 SkinWindowSetup splashSetup() {
     return {"sLoader FrmSplash", QSize(299, 147), "\\build\\splash.gif", Placement::Splash, "\\build\\Icon\\Varnel.ico",
@@ -37,7 +27,7 @@ QString frmSplash::versionText() {
     return QStringLiteral("Ver. %1 - rev.%2").arg(VARNEL_VERSION_MAJOR).arg(VARNEL_VERSION_REVISION);
 }
 
-frmSplash::frmSplash(const QString& commandLine) : SkinWindow(splashSetup()), commandLine_(commandLine) {
+frmSplash::frmSplash(Role role) : SkinWindow(splashSetup()), role_(role) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowTitle(QStringLiteral("Varnel Zize"));
     Label1 = new SkinLabel(this);
@@ -58,85 +48,41 @@ frmSplash::frmSplash(const QString& commandLine) : SkinWindow(splashSetup()), co
     Timer1.setInterval(1000);
     connect(&Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
     setUpKeyboard();
+
+    guarded(kLogLabel, [&] { Label1->setText(versionText()); });
+    if (!isAboutBox()) guarded(kLogLabel, [&] { lblwww->hide(); });
 }
 
-frmSplash& frmSplash::startUp(const QString& commandLine) {
-    unloadIfLoaded();
-    slot() = new frmSplash(commandLine);
-    slot()->Form_Load();
-    return *slot();
-}
-
-void frmSplash::showAbout() {
-    unloadIfLoaded();
-    auto* splash = new frmSplash(QString());
-    slot() = splash;
-    splash->Form_Load();
-    splash->showModal(ModalScope::Editor);
-}
-
-frmSplash* frmSplash::loaded() { return slot(); }
-
-void frmSplash::unloadIfLoaded() {
-    if (frmSplash* s = slot()) s->unload();
+void frmSplash::load() {
+    guarded(kLogLabel, [&] { sLoader(); });
+    if (isAboutBox()) return;
+    guarded(kLogLabel, [&] { show(); });
+    // The second counts from the end of the load step, however long the
+    // single-instance check took.
+    Timer1.start();
 }
 
 void frmSplash::unload() {
     Timer1.stop();
-    if (slot() == this) slot() = nullptr;
     hide();
     deleteLater();
 }
 
-void frmSplash::Form_Load() {
-    const std::string label = "Splash_err";
-    guarded(label, [&] { Label1->setText(versionText()); });
-    if (!AboutMode) {
-        guarded(label, [&] { lblwww->hide(); });
-        bool another = false;
-        guarded(label, [&] { another = IsStarted(); });
-        if (another) {
-            showSystemMessage(QStringLiteral("Varnel_Zize"),
-                              QString::fromStdString(programBaseName()) + QStringLiteral(" allready started."));
-            endProgramNow(0);
-        }
-        guarded(label, [&] { TraceOn = commandLine_ == QLatin1String("loggaren"); });
-        if (commandLine_ == QLatin1String("deletereg")) {
-            deleteSettings(label);
-            guarded(label, [&] {
-                std::int16_t update = 0;
-                setShortGroup(false, update);
-            });
-            endProgramNow(0);
-        }
-    }
-    guarded(label, [&] { sLoader(); });
-    guarded(label, [&] {
-        if (!AboutMode) show();
-    });
-    // The second counts from the end of the load step, however long the
-    // single-instance check took.
-    if (!AboutMode) Timer1.start();
-}
-
 void frmSplash::endSplashPhase() {
     Timer1.stop();
-    if (!AboutMode) {
-        frmMain& editor = frmMain::instance();
-        editor.show();
-    }
+    if (!isAboutBox()) emit splashEnded();
     unload();
 }
 
 void frmSplash::Timer1_Timer() {
-    if (AboutMode) return;
+    if (isAboutBox()) return;
     endSplashPhase();
 }
 
 void frmSplash::Label1_Click() { endSplashPhase(); }
 
 void frmSplash::lblwww_Click() {
-    frmTray::instance().OpenWebPage(kMakerWebAddress, 1);
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(kMakerWebAddress)));
     Label1_Click();
 }
 

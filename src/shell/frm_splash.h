@@ -1,7 +1,6 @@
 #pragma once
-// The splash window: the program's first window, which refuses a second copy,
-// reads the command line and hands over to the group editor after a second.
-// Opened from the tray it serves as the About box.
+// The splash window: the program's first window, shown for a second before
+// the group editor. Opened from the tray it serves as the About box.
 
 #include <QTimer>
 
@@ -12,14 +11,12 @@ namespace varnel {
 class frmSplash : public SkinWindow {
     Q_OBJECT
 public:
-    // Loads the splash window for the start of the program. Returns false when
-    // the load step ended the splash phase without showing it (never: a second
-    // copy or "deletereg" end the process).
-    static frmSplash& startUp(const QString& commandLine);
-    // Opens the About box modally (AboutMode is set by the caller).
-    static void showAbout();
-    static frmSplash* loaded();
-    static void unloadIfLoaded();
+    enum class Role { Splash, About };
+    explicit frmSplash(Role role);
+
+    bool isAboutBox() const { return role_ == Role::About; }
+    // Sets the window up and shows it; the splash's second starts now.
+    void load();
 
     // "Ver. " + major + " - rev." + revision.
     static QString versionText();
@@ -32,16 +29,19 @@ public:
     void Timer1_Timer();
     void Label1_Click();
     void lblwww_Click();
-
-private:
-    explicit frmSplash(const QString& commandLine);
-    void Form_Load();
-    void endSplashPhase();
+    // Hides the window and lets it go, without handing over to the editor.
     void unload();
     // Keyboard and screen readers: the version (closes) and the web address as controls, Escape.
     void setUpKeyboard();
 
-    QString commandLine_;
+signals:
+    // The splash's second is over (or it was clicked): the editor's turn.
+    void splashEnded();
+
+private:
+    void endSplashPhase();
+
+    Role role_;
 };
 
 }  // namespace varnel

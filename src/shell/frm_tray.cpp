@@ -10,13 +10,10 @@
 #include "core/program_folder.h"
 #include "core/registry.h"
 #include "core/setting_text.h"
-#include "editor/frm_main.h"
 #include "lang/text_table.h"
 #include "places/group_loader.h"
 #include "places/places_bar.h"
 #include "shell/autostart.h"
-#include "shell/frm_splash.h"
-#include "shell/program.h"
 #include "shell/tray_clicks.h"
 #include "skin/message_boxes.h"
 #include "skin/skin_picture.h"
@@ -24,11 +21,6 @@
 namespace varnel {
 
 namespace {
-
-frmTray*& slot() {
-    static frmTray* tray = nullptr;
-    return tray;
-}
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -93,25 +85,6 @@ QAction* TrayItemArray::item(int index) const {
 
 // ---- the tray window ----------------------------------------------------------
 
-frmTray& frmTray::instance() {
-    if (!slot()) {
-        slot() = new frmTray();
-        setTrayMenuView(slot());
-        slot()->initFrm();  // the form's own load
-    }
-    return *slot();
-}
-
-frmTray* frmTray::loaded() { return slot(); }
-
-void frmTray::unload() {
-    frmTray* tray = slot();
-    if (!tray) return;
-    setTrayMenuView(nullptr);
-    slot() = nullptr;
-    delete tray;
-}
-
 frmTray::frmTray() : menu_(std::make_unique<QMenu>(QStringLiteral("&VarnelMenu"))), icon_(new QSystemTrayIcon(this)) {
     QMenu* m = menu_.get();
     setMenu_ = m->addMenu(QStringLiteral("Set paths"));
@@ -140,6 +113,7 @@ frmTray::frmTray() : menu_(std::make_unique<QMenu>(QStringLiteral("&VarnelMenu")
     mExit = m->addAction(QStringLiteral("&Exit"), [this] { mExit_Click(); });
     mSetItem_.attach(mSetAction);
     mFoldersItem_.attach(mFoldersAction);
+    setTrayMenuView(this);
 
     // Where no double click can arrive, the single click does its work, so
     // the editor, About and the update window stay within reach of the icon.
@@ -160,7 +134,10 @@ frmTray::frmTray() : menu_(std::make_unique<QMenu>(QStringLiteral("&VarnelMenu")
                      });
 }
 
-frmTray::~frmTray() { deleteIcon(); }
+frmTray::~frmTray() {
+    setTrayMenuView(nullptr);
+    deleteIcon();
+}
 
 void frmTray::initFrm() {
     const std::string label = "FrmTray - initFrm";
@@ -205,24 +182,9 @@ void frmTray::deleteIcon() {
 void frmTray::iconMessage(int code) {
     // While a question or an alert waits for the user, the icon does nothing.
     if (messageBoxShowing()) return;
-    if (code == 515) {
-        frmSplash::unloadIfLoaded();
-        if (updateWindowHooks().unloadForTray) updateWindowHooks().unloadForTray();
-        frmMain& editor = frmMain::instance();
-        if (editor.isVisible()) {
-            editor.hide();
-        } else {
-            editor.show();
-            editor.setWindowState(Qt::WindowNoState);
-            editor.raise();
-            editor.activateWindow();
-            editor.update();
-        }
-    } else if (code == 517) {
-        menu_->popup(QCursor::pos());
-    } else if (QWidget* editor = frmMain::loaded(); editor && editor->isVisible()) {
-        editor->activateWindow();
-    }
+    if (code == 515) emit editorToggleRequested();
+    else if (code == 517) menu_->popup(QCursor::pos());
+    else emit editorRaiseRequested();
 }
 
 void frmTray::setApp_Click(int index) {
@@ -231,11 +193,8 @@ void frmTray::setApp_Click(int index) {
     writeSettingText("CurrentGroup", name);
     UpdateIcon();
     LoadListFromDb();
-    LoadFromDb(name);
-    std::int16_t update = 1;
-    setShortGroup(true, update);
-    // The editor now shows the active group: it must not offer to delete it.
-    if (frmMain* editor = frmMain::loaded()) editor->Checkdustbin();
+    if (const std::optional<PlaceSet> places = LoadFromDb(name)) applyPlaces(*places);
+    emit groupActivated();
 }
 
 void frmTray::OpenFolders_Click(int index) {
@@ -244,38 +203,31 @@ void frmTray::OpenFolders_Click(int index) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(a->data().toString()));
 }
 
-void frmTray::showEditorNormal() {
-    frmMain& editor = frmMain::instance();
-    editor.show();
-    editor.setWindowState(Qt::WindowNoState);
-}
+void frmTray::maximera_Click() { emit showEditorRequested(); }
 
-void frmTray::maximera_Click() { showEditorNormal(); }
-
-void frmTray::Minimize_Click() { frmMain::instance().minimiseToTray(); }
+void frmTray::Minimize_Click() { emit hideEditorRequested(); }
 
 void frmTray::mHelp_Click() { OpenWebPage(kDownloadPage, 0); }
 
 void frmTray::mAbout_Click() {
-    showEditorNormal();
-    AboutMode = true;
-    frmSplash::showAbout();
+    emit showEditorRequested();
+    emit aboutRequested();
 }
 
 void frmTray::mUpdate_Click() {
-    showEditorNormal();
+    emit showEditorRequested();
     // A system-wide install cannot replace its own files: its package manager updates it.
     if (!programFolderWritable()) {
         showAlert(Texts.UpdateByPackage);
         return;
     }
-    if (updateWindowHooks().show) updateWindowHooks().show();
+    emit updateRequested();
 }
 
 void frmTray::Sublang_Click(int index) {
     if (!Sublang_->item(index)) return;
     const std::string language = Sublang_->caption(index);
-    showEditorNormal();
+    emit showEditorRequested();
     if (askQuestion(Texts.ChangesRestart))
         writeSettingText("Language", language);
 }
@@ -285,12 +237,6 @@ void frmTray::mAutostart_Click(bool checked) {
     mAutostart->setChecked(autostartEnabled());
 }
 
-void frmTray::mExit_Click() {
-    std::int16_t update = 0;
-    setShortGroup(false, update);
-    deleteIcon();
-    unload();
-    endProgramNow(0);
-}
+void frmTray::mExit_Click() { emit quitRequested(); }
 
 }  // namespace varnel

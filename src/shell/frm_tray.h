@@ -1,6 +1,7 @@
 #pragma once
 // The tray window: never shown, it owns the notification-area icon and the
-// program's menu, which also pops up over the group editor.
+// program's menu, which also pops up over the group editor. What the menu
+// asks of the other windows goes out as signals to the program.
 
 #include <QMenu>
 #include <QObject>
@@ -46,12 +47,11 @@ private:
 };
 
 class frmTray : public QObject, public TrayMenuView {
+    Q_OBJECT
 public:
-    // The tray window, created and loaded at its first use.
-    static frmTray& instance();
-    static frmTray* loaded();
-    // Unloads the tray window (the icon goes with it).
-    static void unload();
+    // The menus, filled by the engine from now on; the icon shows with initFrm.
+    frmTray();
+    ~frmTray() override;
 
     MenuItemView& mSet() override { return mSetItem_; }
     MenuItemView& mFolders() override { return mFoldersItem_; }
@@ -95,10 +95,20 @@ public:
     // "Start at login": checked while the session starts the program.
     QAction* mAutostart;
 
+signals:
+    // The double click: the editor shows or hides, other windows close.
+    void editorToggleRequested();
+    // Any other click: an editor on screen comes to the front.
+    void editorRaiseRequested();
+    void showEditorRequested();
+    void hideEditorRequested();
+    void aboutRequested();
+    void updateRequested();
+    // Another group is active now.
+    void groupActivated();
+    void quitRequested();
+
 private:
-    frmTray();
-    ~frmTray() override;
-    void showEditorNormal();
 
     std::unique_ptr<QMenu> menu_;
     QMenu* setMenu_;

@@ -1,6 +1,6 @@
-// Varnel_Zize: the main program. It starts in its splash window; the group
-// editor's load does the rest of the start-up, and the program then lives in
-// the notification area until one of its ways out.
+// Varnel_Zize: the main program. It starts in its splash window, then lives
+// in the notification area until one of its ways out; the program object
+// owns its windows.
 
 #include <QtGlobal>
 #ifdef Q_OS_WIN
@@ -13,39 +13,30 @@
 
 #include "core/program_folder.h"
 #include "desktop_places/install.h"
-#include "editor/frm_main.h"
 #include "places/places_bar.h"
 #include "places/single_instance.h"
 #include "shell/close_channel.h"
 #include "shell/command_line.h"
-#include "shell/frm_splash.h"
 #include "shell/frm_tray.h"
 #include "shell/program.h"
 #include "shell/tray_notice.h"
 #include "skin/readable_font.h"
 #include "skin/skin_picture.h"
 #include "update/compiled_release_key.h"
-#include "update/frm_update.h"
 #include "update/leftover_backups.h"
 
 using namespace varnel;
 
 namespace {
 
+// The program object, for the ways out that arrive from outside Qt's objects.
+Program* program = nullptr;
+
 // The program's own shut-down when something outside ends it: a close
 // request, a termination signal, the end of the desktop session. What the
 // program wrote into the Places Bar goes, and so does its icon.
 void closeFromOutside() {
-    static bool closing = false;
-    if (closing) return;
-    closing = true;
-    if (frmMain* editor = frmMain::loaded()) {
-        editor->Form_Terminate();
-    } else {
-        std::int16_t update = 0;
-        setShortGroup(false, update);
-        if (frmTray* tray = frmTray::loaded()) tray->deleteIcon();
-    }
+    if (program) program->shutDown();
     endProgramNow(0);
 }
 
@@ -113,25 +104,23 @@ int main(int argc, char** argv) {
         // the splash window's own set-up reports a missing icon
     }
 
-    updateWindowHooks() = {showUpdateWindow, unloadUpdateWindowForTray};
     // A system-wide install writes into the user's data folder.
     prepareDataFolder();
     installDesktopPlaces();
 
-    frmSplash::startUp(commandLine(QApplication::arguments()));
+    Program owner;
+    program = &owner;
+    owner.start(commandLine(QApplication::arguments()));
 
     // Only a copy that goes on running gets here.
     CloseTarget closeTarget;
     CloseListener listener(QStringLiteral("Varnel_Zize"), closeFromOutside);
     listener.setQueryHandler([](const QString& request) {
-        if (request == QLatin1String("tooltip") && frmTray::loaded()) return frmTray::loaded()->toolTip();
+        if (request == QLatin1String("tooltip") && program->loadedTray()) return program->loadedTray()->toolTip();
         // The command line's --quit ends the program as the tray's Exit does.
-        return answerCommand(request, [] {
-            if (frmTray* tray = frmTray::loaded()) tray->mExit_Click();
-            closeFromOutside();
-        });
+        return answerCommand(request, *program);
     });
-    reportMissingTrayOnce(&app);
+    reportMissingTrayOnce(owner);
     QObject::connect(&app, &QGuiApplication::commitDataRequest, [](QSessionManager&) { closeFromOutside(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { closeFromOutside(); });
     return app.exec();

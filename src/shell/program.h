@@ -1,30 +1,69 @@
 #pragma once
-// Program-wide state of the main program and the ways it ends.
+// The main program: made in main(), it owns the tray icon, the group editor,
+// the update window and the splash, runs the start-up and the one shut-down
+// path. The windows tell it what they need through signals.
 
-#include <functional>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <memory>
 
 namespace varnel {
 
-// True while and after the splash window serves as the About box.
-extern bool AboutMode;
+class frmMain;
+class frmSplash;
+class frmTray;
+class frmUpdate;
 
 // Ends the process at once: no further window events, no unload handlers.
 [[noreturn]] void endProgramNow(int code = 0);
 
-// The update window, reached through hooks so the shell does not depend on
-// it: show it modally; close it for the tray, cancelling a running download.
-struct UpdateWindowHooks {
-    std::function<void()> show;
-    std::function<void()> unloadForTray;
+class Program : public QObject {
+    Q_OBJECT
+public:
+    Program();
+    ~Program() override;
+
+    // The splash phase of a program start: refuses a second copy and runs the
+    // switch words ("loggaren", "deletereg"); both of these end the process
+    // where they must. Then shows the splash for its second.
+    void start(const QString& commandLine);
+    // A request that comes during the splash second finishes the start-up
+    // first, as a click on the splash would.
+    void finishStartUp();
+
+    // The editor; created, with the start-up of its load, at its first use.
+    frmMain& editor();
+    frmMain* loadedEditor() const { return editor_.get(); }
+    // The tray window; its icon shows from the editor's load on.
+    frmTray& tray();
+    frmTray* loadedTray() const { return tray_.get(); }
+    frmUpdate* updateWindow() const;
+    // The splash or the About box while it is open.
+    frmSplash* splash() const;
+
+    void showEditorNormal();
+    void toggleEditor();
+    // The tray's Update command: the window, modally.
+    void showUpdateWindow();
+    // Opens the About box modally.
+    void showAbout();
+
+    // The one shut-down path: what the program wrote into the Places Bar goes,
+    // and so does its icon. Runs once, however many ways ask for it.
+    void shutDown();
+    // Shuts down and ends the process.
+    [[noreturn]] void quit();
+
+private:
+    void loadEditor();
+    void handOverToUpdater(const QString& updater, const QStringList& arguments);
+
+    std::unique_ptr<frmTray> tray_;
+    std::unique_ptr<frmMain> editor_;
+    QPointer<frmUpdate> updateWindow_;
+    QPointer<frmSplash> splash_;
+    bool shutDown_ = false;
 };
-UpdateWindowHooks& updateWindowHooks();
-
-// Whether a skinned question or alert box is on screen.
-bool messageBoxShowing();
-
-// Whether a question or alert box holds the program in its modal showing
-// until the user answers. The notice about a missing notification area is
-// shown without: it holds nothing up.
-bool messageBoxWaiting();
 
 }  // namespace varnel

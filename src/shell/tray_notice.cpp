@@ -19,30 +19,26 @@ constexpr qint64 kPanelGraceMs = 3000;
 
 }  // namespace
 
-void reportMissingTrayOnce(QObject* context) {
+void reportMissingTrayOnce(Program& program) {
     if (QSystemTrayIcon::isSystemTrayAvailable()) return;
     // Started with the session, the program may come up before the panel
     // does: the icon then appears by itself, and nothing needs saying.
     QElapsedTimer since;
     since.start();
-    auto* timer = new QTimer(context);
+    auto* timer = new QTimer(&program);
     timer->setInterval(250);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, since] {
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, since, &program] {
         if (QSystemTrayIcon::isSystemTrayAvailable()) {
             timer->stop();
             return;
         }
         // The editor comes up after the splash; the text table is read by then.
-        const frmMain* editor = frmMain::loaded();
+        const frmMain* editor = program.loadedEditor();
         if (since.elapsed() < kPanelGraceMs || !editor || !editor->isVisible() || messageBoxShowing()) return;
         timer->stop();
         std::fputs("Varnel_Zize: this desktop has no notification area; the program goes on in its window.\n", stderr);
         // Not modal: the editor and the command line stay usable meanwhile.
-        MsgText = Texts.NoTray;
-        frmMsgBoxAlert& box = frmMsgBoxAlert::instance();
-        box.sLoader();
-        box.show();
-        box.activateWindow();
+        showNotice(Texts.NoTray);
     });
     timer->start();
 }

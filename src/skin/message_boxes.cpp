@@ -1,5 +1,6 @@
 #include "skin/message_boxes.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QPointer>
 #include <QShortcut>
@@ -10,21 +11,23 @@
 
 namespace varnel {
 
-std::string MsgText;
-bool MsgAnswer = false;
-
 namespace {
-
-QPointer<frmMsgBox> questionBox;
-QPointer<frmMsgBoxAlert> alertBox;
 
 QString text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
+template <typename Box>
+Box* shownBox() {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<Box*>(widget); box && box->isVisible()) return box;
+    return nullptr;
+}
+
 }  // namespace
 
-MessageBoxWindow::MessageBoxWindow(const char* logLabel, QRect messageRect, QPoint okAt)
+MessageBoxWindow::MessageBoxWindow(const char* logLabel, std::string message, QRect messageRect, QPoint okAt)
     : SkinWindow({logLabel, QSize(250, 100), "\\Build\\msgBox.gif", Placement::CentredOverEditor, {}, true}, nullptr,
-                 Qt::Dialog) {
+                 Qt::Dialog),
+      message_(std::move(message)) {
     lblMsg = new SkinLabel(this);
     lblMsg->setGeometry(messageRect);
     lblMsg->setAlignment(Qt::AlignCenter);
@@ -43,7 +46,7 @@ MessageBoxWindow::MessageBoxWindow(const char* logLabel, QRect messageRect, QPoi
 }
 
 void MessageBoxWindow::writeTexts() {
-    step([&] { lblMsg->setText(text(MsgText)); });
+    step([&] { lblMsg->setText(text(message_)); });
     step([&] { btnOk->setCaption(text(Texts.Ok)); });
     SkinWindow::writeTexts();
     nameControlsForAssistiveTech();
@@ -65,31 +68,28 @@ void MessageBoxWindow::nameControlsForAssistiveTech() {
 
 void MessageBoxWindow::PlaceMe() { place(); }
 
+void MessageBoxWindow::unload() {
+    hide();
+    deleteLater();
+}
+
 void MessageBoxWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     closeWithoutOk();
 }
 
-frmMsgBox::frmMsgBox() : MessageBoxWindow("sLoader FrmMsgBox", QRect(8, 32, 225, 33), QPoint(30, 66)) {
+frmMsgBox::frmMsgBox(const std::string& message)
+    : MessageBoxWindow("sLoader FrmMsgBox", message, QRect(8, 32, 225, 33), QPoint(30, 66)) {
     btnCancel = new TightButt(this);
     btnCancel->move(147, 66);
     setTabOrderChain({btnOk, btnCancel, ExitButt1});
     connect(btnOk, &SkinButton::Click, this, [this] {
-        MsgAnswer = true;
+        emit answered(true);
         unload();
     });
     connect(btnCancel, &SkinButton::Click, this, [this] { closeWithoutOk(); });
+    sLoader();
 }
-
-frmMsgBox& frmMsgBox::instance() {
-    if (!questionBox) {
-        questionBox = new frmMsgBox();
-        questionBox->sLoader();
-    }
-    return *questionBox;
-}
-
-frmMsgBox* frmMsgBox::loaded() { return questionBox.data(); }
 
 void frmMsgBox::writeTexts() {
     MessageBoxWindow::writeTexts();
@@ -97,50 +97,41 @@ void frmMsgBox::writeTexts() {
 }
 
 void frmMsgBox::closeWithoutOk() {
-    MsgAnswer = false;
+    emit answered(false);
     unload();
 }
 
-void frmMsgBox::unload() {
-    if (questionBox == this) questionBox = nullptr;
-    hide();
-    deleteLater();
-}
-
-frmMsgBoxAlert::frmMsgBoxAlert()
-    : MessageBoxWindow("sLoader frmMsgBoxAlert", QRect(9, 31, 225, 35), QPoint(84, 67)) {
+frmMsgBoxAlert::frmMsgBoxAlert(const std::string& message)
+    : MessageBoxWindow("sLoader frmMsgBoxAlert", message, QRect(9, 31, 225, 35), QPoint(84, 67)) {
     connect(btnOk, &SkinButton::Click, this, [this] { unload(); });
-}
-
-frmMsgBoxAlert& frmMsgBoxAlert::instance() {
-    if (!alertBox) {
-        alertBox = new frmMsgBoxAlert();
-        alertBox->sLoader();
-    }
-    return *alertBox;
-}
-
-frmMsgBoxAlert* frmMsgBoxAlert::loaded() { return alertBox.data(); }
-
-void frmMsgBoxAlert::unload() {
-    if (alertBox == this) alertBox = nullptr;
-    hide();
-    deleteLater();
+    sLoader();
 }
 
 bool askQuestion(const std::string& message) {
-    MsgText = message;
-    frmMsgBox& box = frmMsgBox::instance();
-    box.sLoader();
-    box.showModal();
-    return MsgAnswer;
+    auto* box = new frmMsgBox(message);
+    bool ok = false;
+    QObject::connect(box, &frmMsgBox::answered, box, [&ok](bool answer) { ok = answer; });
+    box->showModal();
+    return ok;
 }
 
-void showAlert(const std::string& message) {
-    MsgText = message;
-    frmMsgBoxAlert& box = frmMsgBoxAlert::instance();
-    box.sLoader();
-    box.showModal();
+void showAlert(const std::string& message) { (new frmMsgBoxAlert(message))->showModal(); }
+
+frmMsgBoxAlert* showNotice(const std::string& message) {
+    auto* box = new frmMsgBoxAlert(message);
+    box->show();
+    box->activateWindow();
+    return box;
+}
+
+frmMsgBox* shownQuestionBox() { return shownBox<frmMsgBox>(); }
+frmMsgBoxAlert* shownAlertBox() { return shownBox<frmMsgBoxAlert>(); }
+
+bool messageBoxShowing() { return shownQuestionBox() || shownAlertBox(); }
+
+bool messageBoxWaiting() {
+    const frmMsgBoxAlert* alert = shownAlertBox();
+    return shownQuestionBox() || (alert && alert->isModal());
 }
 
 }  // namespace varnel

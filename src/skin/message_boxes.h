@@ -1,11 +1,7 @@
 #pragma once
-// The skinned question box (OK, Cancel) and alert box (OK). The message and
-// the answer travel through MsgText and MsgAnswer. A caller writes MsgText,
-// calls the box's sLoader, shows it with showModal and, for a question, reads
-// MsgAnswer; askQuestion and showAlert do exactly that.
-//
-// Each box exists at most once: instance() loads it (running sLoader), every
-// answer unloads it, and the next instance() sets it up afresh.
+// The skinned question box (OK, Cancel) and alert box (OK). Each showing
+// makes a box of its own with its message; every answer closes and destroys
+// it. askQuestion and showAlert show one modally and return the answer.
 
 #include <string>
 
@@ -15,12 +11,6 @@
 
 namespace varnel {
 
-// The message of the next box; kept after the box closes.
-extern std::string MsgText;
-// True only after OK in the question box; Cancel and the close button set
-// False; the alert box never touches it.
-extern bool MsgAnswer;
-
 class MessageBoxWindow : public SkinWindow {
     Q_OBJECT
 public:
@@ -28,15 +18,16 @@ public:
     TightButt* btnOk;
     ExitButt* ExitButt1;
 
+    const std::string& message() const { return message_; }
     // Centres the box over the editor window (its last place when hidden).
     void PlaceMe();
 
 protected:
-    MessageBoxWindow(const char* logLabel, QRect messageRect, QPoint okAt);
+    MessageBoxWindow(const char* logLabel, std::string message, QRect messageRect, QPoint okAt);
 
     void writeTexts() override;
     // Hides the box, ends its modal showing and destroys it.
-    virtual void unload() = 0;
+    void unload();
     // Every way the box closes without OK: its close button or the window system.
     virtual void closeWithoutOk() { unload(); }
     void closeEvent(QCloseEvent* event) override;
@@ -44,45 +35,48 @@ protected:
     // Keyboard and screen readers: Tab order, Escape, the box's and buttons' names.
     void setUpKeyboard();
     void nameControlsForAssistiveTech();
+
+private:
+    std::string message_;
 };
 
 class frmMsgBox : public MessageBoxWindow {
     Q_OBJECT
 public:
-    // The loaded box; loads it first when it is not.
-    static frmMsgBox& instance();
-    // The loaded box, or nullptr.
-    static frmMsgBox* loaded();
-    static bool isShowing() { return loaded() && loaded()->isVisible(); }
+    // The box, set up (sLoader) and not yet shown.
+    explicit frmMsgBox(const std::string& message);
 
     TightButt* btnCancel;
 
+signals:
+    // True only for OK; Cancel and the close button answer false.
+    void answered(bool ok);
+
 protected:
     void writeTexts() override;
-    void unload() override;
     void closeWithoutOk() override;
-
-private:
-    frmMsgBox();
 };
 
 class frmMsgBoxAlert : public MessageBoxWindow {
     Q_OBJECT
 public:
-    static frmMsgBoxAlert& instance();
-    static frmMsgBoxAlert* loaded();
-    static bool isShowing() { return loaded() && loaded()->isVisible(); }
-
-protected:
-    void unload() override;
-
-private:
-    frmMsgBoxAlert();
+    explicit frmMsgBoxAlert(const std::string& message);
 };
 
-// Asks `message` in the question box, waits for the answer and returns MsgAnswer.
+// Asks `message` in the question box and waits for the answer: true for OK.
 bool askQuestion(const std::string& message);
 // Shows `message` in the alert box and waits until it is closed.
 void showAlert(const std::string& message);
+// Shows `message` in an alert box that holds nothing up.
+frmMsgBoxAlert* showNotice(const std::string& message);
+
+// The question or alert box on screen, or nullptr.
+frmMsgBox* shownQuestionBox();
+frmMsgBoxAlert* shownAlertBox();
+// Whether a skinned question or alert box is on screen.
+bool messageBoxShowing();
+// Whether a question or alert box holds the program in its modal showing
+// until the user answers; a notice holds nothing up.
+bool messageBoxWaiting();
 
 }  // namespace varnel

@@ -1,12 +1,16 @@
 #include "skin/play_marker.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
 
 namespace varnel {
 
 QPixmap playMarkerPicture() {
-    QPixmap picture(9, 15);
+    // Drawn at the pixels of the sharpest screen; it lays out at 9 x 15.
+    const qreal ratio = qApp ? qApp->devicePixelRatio() : 1.0;
+    QPixmap picture(QSize(9, 15) * ratio);
+    picture.setDevicePixelRatio(ratio);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -25,8 +25,8 @@ void SkinButton::initApp() {
     setFixedSize(SkinImage->size());
     guarded(look_.initLabel, [&] {
         // Cut once from the normal picture; pressed and disabled pictures share
-        // its outline.
-        const QRegion outline = TransPix(SkinImage->pixmap().toImage());
+        // its outline. The outline is in 1x pixels whichever picture is shown.
+        const QRegion outline = skinOutline(shownPicture_);
         if (outline.isEmpty()) {
             clearMask();
         } else {
@@ -80,9 +80,11 @@ void SkinButton::methodStep(const std::function<void()>& statement) {
 }
 
 void SkinButton::showPicture(const char* relative) {
-    const QPixmap picture = QPixmap::fromImage(loadSkinPicture(relative));
-    SkinImage->setPixmap(picture);
-    SkinImage->resize(picture.size());
+    const qreal ratio = devicePixelRatioF();
+    QImage picture = loadSkinPicture(relative, ratio);
+    SkinImage->setPixmap(skinPixmap(picture, ratio));
+    SkinImage->resize(skinPictureSize(picture));
+    shownPicture_ = std::move(picture);
 }
 
 void SkinButton::onTitleStrip() {

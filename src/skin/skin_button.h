@@ -5,6 +5,7 @@
 // `ExitButt` and `MiniMizeButt` only name their pictures and log labels.
 // The captioned `TightButt` (tight_butt.h) builds on it.
 
+#include <QImage>
 #include <QSize>
 #include <QWidget>
 #include <functional>
@@ -72,6 +73,7 @@ protected:
 private:
     SkinButtonLook look_;
     bool settingEnabled_ = false;
+    QImage shownPicture_;  // as read, before any scaling for the screen
 };
 
 class BrowsButt : public SkinButton {

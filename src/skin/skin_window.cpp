@@ -101,7 +101,7 @@ void SkinWindow::loadWindow() {
     if (setup_.textsFirst) writeTexts();
     step([&] { setFixedSize(setup_.size); });
     // Unscaled from the top-left corner; a picture of another size is not stretched.
-    step([&] { SkinImage->setPixmap(QPixmap::fromImage(loadSkinPicture(setup_.picture))); });
+    step([&] { showSkinPicture(); });
     step([&] { SkinImage->setGeometry(QRect(QPoint(0, 0), setup_.size)); });
     if (!setup_.textsFirst) writeTexts();
     step([&] { place(); });
@@ -110,10 +110,15 @@ void SkinWindow::loadWindow() {
 void SkinWindow::loadSplash() {
     if (!setup_.icon.empty()) step([&] { setWindowIcon(loadSkinIcon(setup_.icon)); });
     step([&] { place(); });
-    step([&] { SkinImage->setPixmap(QPixmap::fromImage(loadSkinPicture(setup_.picture))); });
+    step([&] { showSkinPicture(); });
     // The surface keeps its design size; the picture is not measured.
     step([&] { setFixedSize(setup_.size); });
     step([&] { SkinImage->setGeometry(QRect(QPoint(0, 0), setup_.size)); });
+}
+
+void SkinWindow::showSkinPicture() {
+    const qreal ratio = devicePixelRatioF();
+    SkinImage->setPixmap(skinPixmap(loadSkinPicture(setup_.picture, ratio), ratio));
 }
 
 void SkinWindow::writeTexts() {

@@ -89,6 +89,8 @@ protected:
 private:
     void loadSplash();
     void loadWindow();
+    // The skin picture at the sharpness of the window's screen.
+    void showSkinPicture();
 
     SkinWindowSetup setup_;
 };

@@ -1,8 +1,6 @@
 #include "update/frm_update.h"
 
 #include <QCloseEvent>
-#include <QPointer>
-#include <QProcess>
 #include <QShortcut>
 #include <QTimer>
 #include <cstdint>
@@ -13,9 +11,6 @@
 #include "core/program_folder.h"
 #include "core/sql_statements.h"
 #include "lang/text_table.h"
-#include "places/places_bar.h"
-#include "shell/frm_tray.h"
-#include "shell/program.h"
 #include "skin/keyboard_control.h"
 #include "skin/message_boxes.h"
 #include "skin/skin_layout.h"
@@ -33,35 +28,10 @@ namespace {
 namespace fs = std::filesystem;
 namespace ui = layout::update;
 
-QPointer<frmUpdate> loadedWindow;
-
 QString q(const std::string& text) { return QString::fromStdString(text); }
 QString filePath(const std::string& relative) { return q(pathText(programPath(relative))); }
 
 }  // namespace
-
-UpdaterHandOver& updaterHandOver() {
-    static UpdaterHandOver handOver{
-        [] {
-            std::int16_t update = 0;
-            setShortGroup(false, update);
-        },
-        [] {
-            if (frmTray* tray = frmTray::loaded()) tray->deleteIcon();
-        },
-        [](const QString& program, const QStringList& arguments) {
-            return QProcess::startDetached(program, arguments, q(pathText(programFolder())));
-        },
-        [] { endProgramNow(0); }};
-    return handOver;
-}
-
-frmUpdate& frmUpdate::instance() {
-    if (!loadedWindow) loadedWindow = new frmUpdate();
-    return *loadedWindow;
-}
-
-frmUpdate* frmUpdate::loaded() { return loadedWindow.data(); }
 
 frmUpdate::frmUpdate()
     : SkinWindow({"sLoader frmUpdate", QSize(401, 250), "\\Build\\UpdateWindow.gif", Placement::BesideEditor, {}}, nullptr,
@@ -193,7 +163,7 @@ void frmUpdate::btnCheck_Click() {
     } else {
         UpdateDownload1[0]->BeginDownload(q(updateServerBase() + "Update.upd"), filePath("Update.upd"));
     }
-    if (!loadedWindow) return;  // a download that could not start rolled back and closed the window
+    if (unloaded_) return;  // a download that could not start rolled back and closed the window
     lblCurrentFilename[0]->hide();
     UpdateProgress[0]->hide();
 }
@@ -307,17 +277,13 @@ void frmUpdate::endBatch() {
     batchRunning_ = false;
     emit batchEnded();
     // A close during the batch that no roll-back answered takes effect now.
-    if (closeRequested_ && loadedWindow == this) unload();
+    if (closeRequested_ && !unloaded_) unload();
 }
 
 void frmUpdate::handOverToUpdater() {
     saveVerifiedReleaseForUpdater(release_);
     ::varnel::showAlert(Texts.Restart);
-    UpdaterHandOver& handOver = updaterHandOver();
-    if (handOver.removePlacesBar) handOver.removePlacesBar();
-    if (handOver.removeTrayIcon) handOver.removeTrayIcon();
-    if (handOver.start) handOver.start(filePath(updaterFileName()), {QStringLiteral("moveexedb")});
-    if (handOver.endProgram) handOver.endProgram();
+    emit handOverRequested(filePath(updaterFileName()), {QStringLiteral("moveexedb")});
 }
 
 void frmUpdate::UpdateDownload1_DownloadProgress(size_t index, qint64 bytesRead, qint64 totalBytes) {
@@ -359,7 +325,7 @@ void frmUpdate::setCancelEnabled(bool enabled) { btnCancel->setEnabled(enabled);
 void frmUpdate::showAlert(const std::string& text) { ::varnel::showAlert(text); }
 
 void frmUpdate::unload() {
-    if (loadedWindow == this) loadedWindow = nullptr;
+    unloaded_ = true;
     // A closed window's reads end with it, before any of them reports again.
     for (UpdateDownload* download : UpdateDownload1) download->abandon();
     hide();
@@ -374,18 +340,11 @@ void frmUpdate::closeEvent(QCloseEvent* event) {
     ExitButt1_Click();
 }
 
-void showUpdateWindow() {
-    frmUpdate& w = frmUpdate::instance();
-    w.setWindowState(Qt::WindowNoState);
-    w.showModal(SkinWindow::ModalScope::Editor);
-}
-
-void unloadUpdateWindowForTray() {
-    frmUpdate* w = frmUpdate::loaded();
-    if (!w) return;
-    const bool downloading = w->isVisible() && w->btnCancel->Enabled();
-    if (downloading) w->ExitButt1_Click();
-    else w->unload();
+void frmUpdate::closeForTray() {
+    if (unloaded_) return;
+    const bool downloading = isVisible() && btnCancel->Enabled();
+    if (downloading) ExitButt1_Click();
+    else unload();
 }
 
 // ---- keyboard and screen readers ----------------------------------------------

@@ -9,7 +9,6 @@
 
 #include <QProgressBar>
 #include <QStringList>
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -27,10 +26,8 @@ class ReleaseCheck;
 class frmUpdate : public SkinWindow, public UpdateWindowView {
     Q_OBJECT
 public:
-    // The loaded window; loads it first when it is not.
-    static frmUpdate& instance();
-    // The loaded window, or nullptr.
-    static frmUpdate* loaded();
+    // The window, loaded and not yet shown; it deletes itself when it closes.
+    frmUpdate();
 
     ExitButt* ExitButt1;
     TightButt* btnCheck;
@@ -64,17 +61,24 @@ public:
     void showAlert(const std::string& text) override;
     // Hides the window, ends its modal showing and lets it go.
     void unload() override;
+    // The tray's double click: closes the window; a running download is
+    // cancelled as by Cancel, and its roll-back closes the window.
+    void closeForTray();
+    // Closed and about to go.
+    bool isUnloaded() const { return unloaded_; }
 
 signals:
     // The batch Update started has ended: in place, rolled back or handed over.
     void batchEnded();
+    // The batch brought the main program or the database: the updater is to
+    // be started with these arguments and this program is to end at once.
+    void handOverRequested(const QString& updater, const QStringList& arguments);
 
 protected:
     void writeTexts() override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    frmUpdate();
     void Form_Load();
     // Reads the manifest a Check brought, once.
     void readManifest();
@@ -113,22 +117,9 @@ private:
     bool rolledBack_ = false;
     // A close during a batch is a cancel; the window closes when the batch ends.
     bool closeRequested_ = false;
+    // Unloaded: hidden and about to go.
+    bool unloaded_ = false;
 };
 
-// The tray's Update command: the window, modally.
-void showUpdateWindow();
-// The tray's double click: closes the window; a running download is
-// cancelled as by Cancel, and its roll-back closes the window.
-void unloadUpdateWindowForTray();
-
-// What the window does to hand over to the updater after a batch with the
-// main program or the database. Tests replace parts of it.
-struct UpdaterHandOver {
-    std::function<void()> removePlacesBar;  // setShortGroup(False, 0)
-    std::function<void()> removeTrayIcon;
-    std::function<bool(const QString& program, const QStringList& arguments)> start;
-    std::function<void()> endProgram;       // at once, no further events
-};
-UpdaterHandOver& updaterHandOver();
 
 }  // namespace varnel

@@ -80,7 +80,6 @@ bool checkVersion(const std::string& file, const std::string& version) {
         sqlite_close(db);
     }
     if (!error.empty()) {
-        DbStatus = error;
         LogError(errorLine("getDbData", 0, "") + "\t" + error);
         return false;
     }

@@ -30,7 +30,7 @@ void makeTempFolder() {
 std::string updateServerBase() {
     std::string base;
     guarded("updateServerBase", [&] {
-        const RegValue value = RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer");
+        const RegValue value = queryValue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer");
         if (const auto* text = std::get_if<std::string>(&value)) base = trimBlanks(*text);
     });
     if (base.empty()) base = kUpdateServerBase;

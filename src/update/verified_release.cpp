@@ -83,7 +83,7 @@ std::string installRefusal(const VerifiedRelease& release) {
 }
 
 std::optional<std::uint64_t> installedRelease() {
-    const std::string text = regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, kInstalledRelease));
+    const std::string text = regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, kInstalledRelease));
     if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
     return std::stoull(text);
@@ -153,7 +153,7 @@ WaitingFiles checkWaitingFiles() {
     for (const auto& [temp, entry] : waiting) {
         std::error_code ec;
         fs::remove(programPath(temp), ec);
-        dbExec(sqlRecordFileVersion(entry, "1"), DbStatusUse::Ignore);
+        dbExec(sqlRecordFileVersion(entry, "1"));
     }
     return result;
 }

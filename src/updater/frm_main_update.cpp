@@ -105,7 +105,7 @@ void frmMain::Form_Load() {
         }
     });
     step([&] {
-        CurrentLanguage = regText(RegKeyQuery(HKEY_CURRENT_USER, kSettingsKey, "Language"));
+        CurrentLanguage = regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "Language"));
         parseLanguageFile(CurrentLanguage, LanguageKeys::Updater);
     });
     step([&] { lblInfo->setText(QString::fromStdString(Texts.UpdateExe)); });
@@ -154,8 +154,8 @@ void frmMain::sStarter() {
         });
         previousRelease_ = previousReleaseNumber();
         removeReleaseProof();
-        dbExec(sqlEmptyVersionTable(), DbStatusUse::Ignore);
-        dbExec(sqlEmptyGroupTable(), DbStatusUse::Ignore);
+        dbExec(sqlEmptyVersionTable());
+        dbExec(sqlEmptyGroupTable());
         builder_ = std::make_unique<ReleaseBuilder>();
         commandRunning_ = true;
         makeVersionStep();

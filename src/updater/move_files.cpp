@@ -47,7 +47,7 @@ void moveDatabaseIntoPlace() {
     if (!problem.empty()) {
         LogError(errorLine(kLabel, 0, "") + "\t" + kDatabaseTempEntry + ": " + problem);
         fs::remove(from);
-        dbExec(sqlRecordFileVersion(kDatabaseEntry, "1"), DbStatusUse::Ignore);
+        dbExec(sqlRecordFileVersion(kDatabaseEntry, "1"));
         return;
     }
     const fs::path to = programPath(kDatabaseEntry);
@@ -65,8 +65,8 @@ bool isLock(const CaughtError& e) { return e.number == err::PathFileAccess || e.
 void giveUp(const Hooks& hooks) {
     if (hooks.restoreWindow) hooks.restoreWindow();
     if (hooks.messageBox) hooks.messageBox(kLockedText);
-    dbExec(sqlRecordFileVersion(mainProgramEntry(), "1"), DbStatusUse::Ignore);
-    dbExec(sqlRecordFileVersion(kDatabaseEntry, "1"), DbStatusUse::Ignore);
+    dbExec(sqlRecordFileVersion(mainProgramEntry(), "1"));
+    dbExec(sqlRecordFileVersion(kDatabaseEntry, "1"));
     for (const std::string& waiting : {mainProgramTempEntry(), std::string(kDatabaseTempEntry)})
         guarded(kLabel, [&] {
             const fs::path file = programPath(waiting);

@@ -38,8 +38,8 @@ int fillRelease(const fs::path& folder) {
         return 1;
     }
     varnel::setProgramFolder(folder);
-    const bool emptied = varnel::dbExec(varnel::sqlEmptyVersionTable(), varnel::DbStatusUse::Ignore) &&
-                         varnel::dbExec(varnel::sqlEmptyGroupTable(), varnel::DbStatusUse::Ignore);
+    const bool emptied = varnel::dbExec(varnel::sqlEmptyVersionTable()) &&
+                         varnel::dbExec(varnel::sqlEmptyGroupTable());
     varnel::makeVersion();
     std::error_code ec;
     fs::remove(folder / "Update.upd", ec);

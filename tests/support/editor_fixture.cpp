@@ -5,6 +5,7 @@
 #include "editor/frm_main.h"
 #include "lang/text_table.h"
 #include "shell/frm_tray.h"
+#include "shell/program.h"
 #include "skin/message_boxes.h"
 #include "support/db_files.h"
 #include "support/skin_files.h"
@@ -16,9 +17,6 @@ EditorFixture::EditorFixture() {
     copySkin(env_);
     std::filesystem::copy(VARNEL_SHIPPED_LANGUAGES, env_.path("Language"), std::filesystem::copy_options::recursive);
     Texts = {};
-    DraftPlaces = {};
-    MsgText.clear();
-    MsgAnswer = false;
     answerer_.setInterval(5);
     QObject::connect(&answerer_, &QTimer::timeout, [this] { answerShownBoxes(); });
     answerer_.start();
@@ -26,9 +24,17 @@ EditorFixture::EditorFixture() {
 
 EditorFixture::~EditorFixture() {
     answerer_.stop();
-    frmMain::unload();
-    frmTray::unload();
+    endProgram();
 }
+
+Program& EditorFixture::program() {
+    if (!program_) program_ = std::make_unique<Program>();
+    return *program_;
+}
+
+void EditorFixture::endProgram() { program_.reset(); }
+
+frmTray& EditorFixture::tray() { return program().tray(); }
 
 void EditorFixture::answerQuestions(std::initializer_list<bool> answers) { answers_.insert(answers_.end(), answers); }
 
@@ -36,16 +42,16 @@ void EditorFixture::addGroup(const std::string& name, const std::array<std::stri
     dbExec(sqlAddGroup(name, places));
 }
 
-void EditorFixture::loadEditor() { frmMain::instance(); }
+frmMain& EditorFixture::loadEditor() { return program().editor(); }
 
 void EditorFixture::answerShownBoxes() {
-    if (frmMsgBox* box = frmMsgBox::loaded(); box && box->isVisible()) {
+    if (frmMsgBox* box = shownQuestionBox()) {
         boxes_.push_back("?" + box->lblMsg->text().toStdString());
         const bool ok = !answers_.empty() && answers_.front();
         if (!answers_.empty()) answers_.pop_front();
         emit(ok ? box->btnOk : box->btnCancel)->Click();
     }
-    if (frmMsgBoxAlert* box = frmMsgBoxAlert::loaded(); box && box->isVisible()) {
+    if (frmMsgBoxAlert* box = shownAlertBox()) {
         boxes_.push_back("!" + box->lblMsg->text().toStdString());
         emit box->btnOk->Click();
     }

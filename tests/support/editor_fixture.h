@@ -5,10 +5,17 @@
 
 #include <QTimer>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "shell/program.h"
 #include "support/test_env.h"
+
+namespace varnel {
+class frmMain;
+class frmTray;
+}
 
 namespace varnel::test {
 
@@ -27,13 +34,19 @@ public:
 
     // Adds a group straight into the database.
     void addGroup(const std::string& name, const std::array<std::string, 5>& places) const;
+    // The program object, made on first use.
+    Program& program();
     // Loads the editor (its load runs the start-up).
-    void loadEditor();
+    frmMain& loadEditor();
+    frmTray& tray();
+    // Lets the program and its windows go; the next use starts afresh.
+    void endProgram();
 
 private:
     void answerShownBoxes();
 
     TestEnvironment env_;
+    std::unique_ptr<Program> program_;
     QTimer answerer_;
     std::deque<bool> answers_;
     std::vector<std::string> boxes_;

@@ -77,7 +77,7 @@ QStringList ProgramFolderCopy::messages() const {
 void ProgramFolderCopy::addGroup(const std::string& name, const std::array<std::string, 5>& places,
                                  bool active) const {
     dbExec(sqlAddGroup(name, places));
-    if (active) RegKeyCreatevalue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", name);
+    if (active) setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", name);
 }
 
 bool ProgramFolderCopy::waitFor(const std::function<bool()>& condition, int timeoutMs) {

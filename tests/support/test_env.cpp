@@ -79,7 +79,6 @@ TestEnvironment::TestEnvironment() : folder_(makeTempFolder()) {
     setProgramFolder(folder_);
     installTestRegistry(folder_);
     TraceOn = false;
-    Places = {};
     OfficeVersions.reset();
     OfficeStandardPlaces.clear();
 }

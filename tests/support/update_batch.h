@@ -1,12 +1,51 @@
 #pragma once
-// Pressing the update window's Update button and waiting for its batch.
+// The update window as the program opens it, and pressing its Update button
+// and waiting for the batch.
 
+#include <QCoreApplication>
 #include <QObject>
+#include <QPointer>
+#include <QProcess>
+#include <string>
+#include <vector>
 
+#include "core/program_folder.h"
 #include "support/spin.h"
 #include "update/frm_update.h"
 
 namespace varnel::test {
+
+// Opens update windows as the program does. A hand-over to the updater is
+// recorded ("start <arguments>") and, with startUpdater, really starts it.
+class UpdateWindowOwner {
+public:
+    ~UpdateWindowOwner() {
+        delete window_.data();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    // The open window; opens one when none is.
+    frmUpdate& window() {
+        if (!open()) {
+            window_ = new frmUpdate();
+            QObject::connect(window_, &frmUpdate::handOverRequested, [this](const QString& updater, const QStringList& arguments) {
+                handOvers.push_back("start " + arguments.join(' ').toStdString());
+                if (startUpdater)
+                    QProcess::startDetached(updater, arguments, QString::fromStdString(pathText(programFolder())));
+            });
+        }
+        return *window_;
+    }
+    // The open window, or nullptr once it closed.
+    frmUpdate* open() const { return window_ && !window_->isUnloaded() ? window_.data() : nullptr; }
+    // Lets the window go, as when the program that handed over has ended.
+    void drop() { delete window_.data(); }
+
+    std::vector<std::string> handOvers;
+    bool startUpdater = false;
+
+private:
+    QPointer<frmUpdate> window_;
+};
 
 // True when the batch ended (in place, rolled back or handed over) in time.
 inline bool pressUpdateAndWait(frmUpdate& window, int timeoutMs = 60000) {

@@ -69,7 +69,7 @@ std::vector<std::string> tree(HKEY root, const std::string& path) {
     return out;
 }
 
-bool keyExists(HKEY root, const std::string& path) {
+bool wideKeyExists(HKEY root, const std::string& path) {
     HKEY key = nullptr;
     if (RegOpenKeyExW(root, platform::widen(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
     RegCloseKey(key);
@@ -186,13 +186,13 @@ TEST(NavigationPane, TheWindowsFormIsTheDocumentedOneAndLeavesOtherEntriesAlone)
     EXPECT_EQ(classesOfAllSlots(), wanted);
     EXPECT_EQ(tree(HKEY_CURRENT_USER, kNameSpace + kSlots[0]), documentedEntry(0, "Projekt Åsa"));
     EXPECT_EQ(tree(HKEY_CURRENT_USER, kNameSpace + kSlots[3]), documentedEntry(3, "plain"));
-    for (int slot : {1, 2, 4}) EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kNameSpace + kSlots[slot])) << slot;
+    for (int slot : {1, 2, 4}) EXPECT_FALSE(wideKeyExists(HKEY_CURRENT_USER, kNameSpace + kSlots[slot])) << slot;
     for (int slot = 0; slot < 5; ++slot) EXPECT_EQ(hiddenValueExists(kSlots[slot]), slot == 0 || slot == 3) << slot;
 
     // A switch: the first slot follows, the fourth is emptied.
     pane.apply({f.plain, "", "", "", ""});
     EXPECT_EQ(classesOfAllSlots(), documentedClass(0, f.plain, "plain"));
-    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kNameSpace + kSlots[3]));
+    EXPECT_FALSE(wideKeyExists(HKEY_CURRENT_USER, kNameSpace + kSlots[3]));
     EXPECT_FALSE(hiddenValueExists(kSlots[3]));
 
     // A run killed in the middle of writing slot 3 left its class behind; a
@@ -210,7 +210,7 @@ TEST(NavigationPane, TheWindowsFormIsTheDocumentedOneAndLeavesOtherEntriesAlone)
     NavigationPane(NavigationPaneForm::Windows).remove();
     EXPECT_EQ(classesOfAllSlots(), (std::vector<std::string>{foreign + "|=SZ:y"}));
     for (int slot = 0; slot < 5; ++slot) {
-        EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kNameSpace + kSlots[slot])) << slot;
+        EXPECT_FALSE(wideKeyExists(HKEY_CURRENT_USER, kNameSpace + kSlots[slot])) << slot;
         EXPECT_FALSE(hiddenValueExists(kSlots[slot])) << slot;
     }
     EXPECT_EQ(tree(HKEY_CURRENT_USER, kNameSpace + kAnother), another);
@@ -245,7 +245,7 @@ TEST(NavigationPane, WinesShellShowsTheFoldersOfWinesForm) {
     EXPECT_EQ(shown.find("missing"), std::string::npos) << shown;
     // Wine's form writes nothing of the per-user classes.
     for (const std::string& id : kSlots)
-        EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, "Software\\Classes\\CLSID\\" + id)) << id;
+        EXPECT_FALSE(wideKeyExists(HKEY_CURRENT_USER, "Software\\Classes\\CLSID\\" + id)) << id;
 
     pane.remove();
     const std::string after = desktopRoot({});
@@ -255,7 +255,7 @@ TEST(NavigationPane, WinesShellShowsTheFoldersOfWinesForm) {
     EXPECT_FALSE(env.exists("Error.log")) << env.readFile("Error.log");
 }
 
-// What setShortGroup applies and removes reaches the navigation pane, unless
+// What applyPlaces applies and removePlaces removes reaches the navigation pane, unless
 // the setting DesktopPlaces says none.
 TEST(NavigationPane, FollowsTheGroupUnlessTheSettingSaysNone) {
     test::TestEnvironment env;
@@ -265,23 +265,22 @@ TEST(NavigationPane, FollowsTheGroupUnlessTheSettingSaysNone) {
     auto shown = [] {
         std::vector<int> slots;
         for (int slot = 0; slot < 5; ++slot)
-            if (keyExists(HKEY_CURRENT_USER, kNameSpace + kSlots[slot])) slots.push_back(slot);
+            if (wideKeyExists(HKEY_CURRENT_USER, kNameSpace + kSlots[slot])) slots.push_back(slot);
         return slots;
     };
-    std::int16_t update = 0;
-    Places = {f.asa, "", f.plain, "", ""};
-    setShortGroup(true, update);
+    const PlaceSet group = {f.asa, "", f.plain, "", ""};
+    applyPlaces(group);
     EXPECT_EQ(shown(), (std::vector<int>{0, 2}));
-    setShortGroup(false, update);
+    removePlaces();
     EXPECT_EQ(shown(), std::vector<int>{});
 
-    setShortGroup(true, update);
-    RegKeyCreatevalue(platform::HKEY_CURRENT_USER_HANDLE, kSettingsKey, "DesktopPlaces", std::string("None"));
-    setShortGroup(true, update);
+    applyPlaces(group);
+    setValue(platform::HKEY_CURRENT_USER_HANDLE, kSettingsKey, "DesktopPlaces", std::string("None"));
+    applyPlaces(group);
     EXPECT_EQ(shown(), std::vector<int>{});
     EXPECT_TRUE(classesOfAllSlots().empty());
-    EXPECT_TRUE(RegKeyExist(platform::HKEY_CURRENT_USER_HANDLE, kPlacesBarKey));
-    setShortGroup(false, update);
+    EXPECT_TRUE(keyExists(platform::HKEY_CURRENT_USER_HANDLE, kPlacesBarKey));
+    removePlaces();
     setDesktopPlaces(nullptr);
     EXPECT_FALSE(env.exists("Error.log")) << env.readFile("Error.log");
 }

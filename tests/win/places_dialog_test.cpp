@@ -1,5 +1,5 @@
 // The proof that counts: the common Open dialog itself shows the group that
-// setShortGroup wrote, and its own places again after the remove.
+// applyPlaces wrote, and its own places again after the remove.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -119,16 +119,14 @@ std::vector<std::string> regQuery(const std::string& key) {
 TEST(OpenDialog, ThePlacesBarShowsTheAppliedGroupAndItsOwnPlacesAfterTheRemove) {
     test::TestEnvironment env;
     const std::string office = "Software\\Microsoft\\Office\\11.0\\Common\\Open Find\\Places";
-    RegKeyCreatekey(kUser, office + "\\StandardPlaces\\Desktop");
+    createKey(kUser, office + "\\StandardPlaces\\Desktop");
 
     DialogRun before = openDialog("before");
     ASSERT_TRUE(before.initialised);
     ASSERT_TRUE(before.placesBarFound);
     ASSERT_FALSE(before.captions.empty());
 
-    Places = {"C:\\windows", "C:\\users", "5", "17", "C:\\Program Files"};
-    std::int16_t update = 0;
-    setShortGroup(true, update);
+    applyPlaces({"C:\\windows", "C:\\users", "5", "17", "C:\\Program Files"});
 
     DialogRun applied = openDialog("after apply");
     EXPECT_EQ(applied.captions, (std::vector<std::string>{"windows", "users", specialFolderName(CSIDL_PERSONAL),
@@ -154,7 +152,7 @@ TEST(OpenDialog, ThePlacesBarShowsTheAppliedGroupAndItsOwnPlacesAfterTheRemove) 
     }
     EXPECT_EQ(regQuery(office), places);
 
-    setShortGroup(false, update);
+    removePlaces();
     DialogRun removed = openDialog("after remove");
     EXPECT_EQ(removed.captions, before.captions);
     EXPECT_NE(removed.captions, applied.captions);
