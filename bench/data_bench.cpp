@@ -55,13 +55,13 @@ int main() {
     bool ok = true;
     double list = bench::medianMicroseconds(50, [&] {
         test::RecordedViews views;
-        ok = LoadListFromDb() && views.comboAppList.items.size() == 1000 && ok;
+        ok = loadGroupList() && views.groupCombo.items.size() == 1000 && ok;
     });
     bench::report("LoadListFromDb with 1000 groups", list / 1000.0, "ms");
 
     const std::string one = sqlLoadGroup(groupName(777));
     double query = bench::medianMicroseconds(500, [&] {
-        ok = getDbData(one).hasRows() && ok;
+        ok = queryDb(one).hasRows() && ok;
     });
     bench::report("getDbData one group among 1000", query / 1000.0, "ms");
 

@@ -7,7 +7,7 @@
 
 #include "platform/platform.h"
 #include "shell/autostart.h"
-#include "shell/frm_tray.h"
+#include "shell/tray_icon.h"
 #include "support/test_env.h"
 
 using namespace varnel;
@@ -19,15 +19,15 @@ TEST(StartAtLogin, TheTrayItemWritesAndRemovesTheAutostartEntry) {
     const QString entry = autostartEntryPath();
     EXPECT_EQ(entry.toStdString(), env.path("config dir/autostart/varnel-zize.desktop").string());
 
-    auto owned = std::make_unique<frmTray>();
-    frmTray& tray = *owned;
+    auto owned = std::make_unique<TrayIcon>();
+    TrayIcon& tray = *owned;
     // Off until the user turns it on.
-    emit tray.mPopupMenu()->aboutToShow();
-    EXPECT_FALSE(tray.mAutostart->isChecked());
+    emit tray.menu()->aboutToShow();
+    EXPECT_FALSE(tray.startAtLoginAction->isChecked());
     EXPECT_FALSE(QFile::exists(entry));
 
-    tray.mAutostart->trigger();
-    EXPECT_TRUE(tray.mAutostart->isChecked());
+    tray.startAtLoginAction->trigger();
+    EXPECT_TRUE(tray.startAtLoginAction->isChecked());
     ASSERT_TRUE(QFile::exists(entry));
     QProcess validate;
     validate.start("desktop-file-validate", {entry});
@@ -40,19 +40,19 @@ TEST(StartAtLogin, TheTrayItemWritesAndRemovesTheAutostartEntry) {
 
     // The user may remove or hide the entry elsewhere; the menu shows what the file says.
     QFile::remove(entry);
-    emit tray.mPopupMenu()->aboutToShow();
-    EXPECT_FALSE(tray.mAutostart->isChecked());
-    tray.mAutostart->trigger();
+    emit tray.menu()->aboutToShow();
+    EXPECT_FALSE(tray.startAtLoginAction->isChecked());
+    tray.startAtLoginAction->trigger();
     EXPECT_TRUE(QFile::exists(entry));
     ASSERT_TRUE(file.open(QIODevice::Append));
     file.write("Hidden=true\n");
     file.close();
-    emit tray.mPopupMenu()->aboutToShow();
-    EXPECT_FALSE(tray.mAutostart->isChecked());
-    tray.mAutostart->trigger();  // on again: the entry is written afresh
+    emit tray.menu()->aboutToShow();
+    EXPECT_FALSE(tray.startAtLoginAction->isChecked());
+    tray.startAtLoginAction->trigger();  // on again: the entry is written afresh
     EXPECT_TRUE(autostartEnabled());
-    tray.mAutostart->trigger();
-    EXPECT_FALSE(tray.mAutostart->isChecked());
+    tray.startAtLoginAction->trigger();
+    EXPECT_FALSE(tray.startAtLoginAction->isChecked());
     EXPECT_FALSE(QFile::exists(entry));
 
     owned.reset();

@@ -285,7 +285,7 @@ Rows groupRows(const std::filesystem::path& db) {
 
 // The program's own next open: a hot journal is rolled back here, as at the next start.
 std::string integrity() {
-    const DbRows check = getDbData("PRAGMA integrity_check");
+    const DbRows check = queryDb("PRAGMA integrity_check");
     return check.hasRows() ? check.table(1, 0) : check.status;
 }
 
@@ -325,7 +325,7 @@ TEST(CrashTest, KilledWhileChangingGroupsAndWhileTheUpdaterMovesANewDatabase) {
                                       "insert into tbl_Update values ('Db\\Varnel.db', '2');");
             const auto move = [] {
                 updater::Hooks hooks;
-                hooks.IsStarted = [] { return false; };
+                hooks.anotherCopyRunning = [] { return false; };
                 updater::FileMove move(hooks);
                 while (move.step() == updater::MoveStep::TryAgain) {
                 }

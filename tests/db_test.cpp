@@ -50,15 +50,15 @@ TEST_F(GroupDatabase, AddChangeAndDeleteReachTheFile) {
     dbExec(sqlAddGroup("Home", {"/home/anna", "", "", "", ""}));
     EXPECT_EQ(groups(), (Rows{{"Work", "/home/anna/Work", "/srv/share", "", "/tmp", "2008"},
                               {"Home", "/home/anna", "", "", "", ""}}));
-    EXPECT_EQ(getOneColBack(sqlNameTaken("Work")), "Work");
-    EXPECT_EQ(getOneColBack(sqlNameTaken("work")), "");
+    EXPECT_EQ(queryFirstValue(sqlNameTaken("Work")), "Work");
+    EXPECT_EQ(queryFirstValue(sqlNameTaken("work")), "");
 
     dbExec(sqlChangeGroup("Work", {"/w0", "/w1", "/w2", "/w3", "/w4"}, "Work"));
     EXPECT_EQ(groups(), (Rows{{"Work", "/w0", "/w1", "/w2", "/w3", "/w4"}, {"Home", "/home/anna", "", "", "", ""}}));
 
     dbExec(sqlDeleteGroup("Work"));
     EXPECT_EQ(groups(), (Rows{{"Home", "/home/anna", "", "", "", ""}}));
-    EXPECT_EQ(getOneColBack(sqlNameTaken("Work")), "");
+    EXPECT_EQ(queryFirstValue(sqlNameTaken("Work")), "");
 
     EXPECT_FALSE(env.exists("Error.log"));
 }
@@ -69,9 +69,9 @@ TEST_F(GroupDatabase, QuotesInNamesAndPlacesAreStoredAsTyped) {
     dbExec(sqlAddGroup("O'Brien", places));
     ASSERT_EQ(groups().size(), 2u);
     EXPECT_EQ(groups()[1], (std::vector<std::string>{"O'Brien", "/home/o'brien", "/srv/it's", "''", "'", "/a'b'c"}));
-    EXPECT_EQ(getOneColBack(sqlNameTaken("O'Brien")), "O'Brien");
+    EXPECT_EQ(queryFirstValue(sqlNameTaken("O'Brien")), "O'Brien");
 
-    const DbRows loaded = getDbData(sqlLoadGroup("O'Brien"));
+    const DbRows loaded = queryDb(sqlLoadGroup("O'Brien"));
     ASSERT_EQ(loaded.status, "");
     EXPECT_EQ(loaded.table(1, 0), "O'Brien");
     EXPECT_EQ(loaded.table(1, 2), "/srv/it's");
@@ -93,7 +93,7 @@ TEST_F(GroupDatabase, QuotesInNamesAndPlacesAreStoredAsTyped) {
 TEST_F(GroupDatabase, QueryResultHasColumnNamesFirstAndRowsInTableOrder) {
     dbExec(sqlAddGroup("B", {"1", "2", "3", "4", "5"}));
     dbExec(sqlAddGroup("A", {"", "", "", "", ""}));
-    const DbRows list = getDbData(sqlListGroups());
+    const DbRows list = queryDb(sqlListGroups());
     EXPECT_EQ(list.status, "");
     ASSERT_EQ(list.table.rows(), 3u);
     ASSERT_EQ(list.table.columns(), 6u);
@@ -106,11 +106,11 @@ TEST_F(GroupDatabase, QueryResultHasColumnNamesFirstAndRowsInTableOrder) {
 }
 
 TEST_F(GroupDatabase, QueryWithoutRowsReportsEmpty) {
-    const DbRows none = getDbData(sqlListGroups());
+    const DbRows none = queryDb(sqlListGroups());
     EXPECT_EQ(none.status, "empty");
     EXPECT_EQ(none.table.rows(), 1u);
     EXPECT_EQ(none.table(0, 0), "colName");
-    EXPECT_EQ(getOneColBack(sqlNameTaken("Nobody")), "");
+    EXPECT_EQ(queryFirstValue(sqlNameTaken("Nobody")), "");
     EXPECT_FALSE(env.exists("Error.log"));
 }
 
@@ -118,8 +118,8 @@ TEST_F(GroupDatabase, MissingFileFailsWithoutLogLine) {
     dbExec(sqlAddGroup("Work", kWorkPlaces));
     std::filesystem::remove(env.path("Db/varnel.db"));
 
-    EXPECT_EQ(getDbData(sqlListGroups()).status, missingDatabaseText());
-    EXPECT_EQ(getOneColBack(sqlNameTaken("Work")), "");
+    EXPECT_EQ(queryDb(sqlListGroups()).status, missingDatabaseText());
+    EXPECT_EQ(queryFirstValue(sqlNameTaken("Work")), "");
     EXPECT_EQ(dbExec(sqlDeleteGroup("Work")).error, missingDatabaseText());
 
     EXPECT_FALSE(env.exists("Error.log"));
@@ -130,7 +130,7 @@ TEST_F(GroupDatabase, FileIsFoundWhateverTheLetterCase) {
     std::filesystem::rename(env.path("Db"), env.path("db"));
     std::filesystem::rename(env.path("db/varnel.db"), env.path("db/Varnel.db"));
     dbExec(sqlAddGroup("Work", kWorkPlaces));
-    EXPECT_EQ(getOneColBack(sqlNameTaken("Work")), "Work");
+    EXPECT_EQ(queryFirstValue(sqlNameTaken("Work")), "Work");
 }
 
 TEST_F(GroupDatabase, SqlErrorWritesFourFieldLogLine) {
@@ -141,10 +141,10 @@ TEST_F(GroupDatabase, SqlErrorWritesFourFieldLogLine) {
 
     EXPECT_FALSE(dbExec("delete from tbl_Nothing"));
 
-    const std::string message = getDbData("Select * from tbl_Groups where;").status;
+    const std::string message = queryDb("Select * from tbl_Groups where;").status;
     EXPECT_NE(message.find("syntax error"), std::string::npos);
 
-    EXPECT_EQ(getOneColBack("Select nothing from tbl_Groups"), "");
+    EXPECT_EQ(queryFirstValue("Select nothing from tbl_Groups"), "");
 
     const auto lines = errorLog();
     ASSERT_EQ(lines.size(), 4u);

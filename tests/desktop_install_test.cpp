@@ -21,7 +21,7 @@
 #include "support/db_files.h"
 #include "support/http_server.h"
 #include "support/program_folder_copy.h"
-#include "update/frm_update.h"
+#include "update/update_window.h"
 #include "update/update_paths.h"
 
 using namespace varnel;
@@ -143,20 +143,20 @@ TEST(DesktopInstall, TheInstalledCopyIsAReleaseThatTakesAnUpdate) {
     std::vector<std::string> alerts;
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
-        frmMsgBoxAlert* box = shownAlertBox();
+        AlertBox* box = shownAlertBox();
         if (!box) return;
-        alerts.push_back(box->lblMsg->text().toStdString());
-        emit box->btnOk->Click();
+        alerts.push_back(box->messageLabel->text().toStdString());
+        emit box->okButton->clicked();
     });
     answer.start(10);
 
-    frmUpdate& window = *new frmUpdate();
+    UpdateWindow& window = *new UpdateWindow();
     window.show();
-    emit window.btnCheck->Click();
-    EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return window.lblUpdate->isVisible(); }));
-    EXPECT_EQ(window.lblUpdate->text().toStdString(), "NewUpdatesAvalible");
+    emit window.checkButton->clicked();
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return window.statusLabel->isVisible(); }));
+    EXPECT_EQ(window.statusLabel->text().toStdString(), "NewUpdatesAvalible");
     EXPECT_EQ(window.downloadList().files, std::vector<std::string>{"Language\\Deutsch.lang"});
-    emit window.btnUpdate->Click();
+    emit window.updateButton->clicked();
     EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return !alerts.empty(); }));
     EXPECT_EQ(alerts, std::vector<std::string>{"UpToDate"});
     EXPECT_EQ(env.readFile("prefix/lib/varnel-zize/Language/Deutsch.lang"), "neue Texte");

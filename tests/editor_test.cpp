@@ -8,14 +8,14 @@
 #include "core/db.h"
 #include "core/registry.h"
 #include "core/runtime_error.h"
-#include "editor/frm_main.h"
-#include "editor/sel_all.h"
+#include "editor/group_editor.h"
+#include "editor/select_all.h"
 #include "lang/text_table.h"
 #include "places/places_bar.h"
 #include "places/settings_defaults.h"
 #include "platform/linux/file_registry.h"
-#include "shell/frm_splash.h"
-#include "shell/frm_tray.h"
+#include "shell/splash_window.h"
+#include "shell/tray_icon.h"
 #include "shell/program.h"
 #include "support/db_files.h"
 #include "support/editor_fixture.h"
@@ -29,12 +29,12 @@ const std::string kW = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\
 
 std::string currentGroup() { return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); }
 
-void typePlaces(frmMain& editor, const std::array<const char*, 5>& places) {
-    for (int i = 0; i < 5; ++i) editor.txtpath[i]->setText(places[i]);
+void typePlaces(GroupEditor& editor, const std::array<const char*, 5>& places) {
+    for (int i = 0; i < 5; ++i) editor.placeEdits[i]->setText(places[i]);
 }
 
 // "Work" (active, English texts) and a second group, then the editor's load.
-frmMain& loadWithTwoGroups(EditorFixture& f, const std::string& second, const std::string& prefix) {
+GroupEditor& loadWithTwoGroups(EditorFixture& f, const std::string& second, const std::string& prefix) {
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
     f.addGroup(second, {prefix + "1", prefix + "2", prefix + "3", prefix + "4", prefix + "5"});
     setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
@@ -50,24 +50,24 @@ std::vector<std::vector<std::string>> groups(EditorFixture& f) {
 
 TEST(GroupEditor, StartsInAddModeWithoutGroupsAndRefusesIncompleteInput) {
     EditorFixture f;
-    frmMain& editor = f.loadEditor();
+    GroupEditor& editor = f.loadEditor();
     ASSERT_TRUE(editor.inAddMode());
-    EXPECT_EQ(editor.txtAddNew->text().toStdString(), Texts.NewGroupName);
-    EXPECT_FALSE(editor.btnDustbin->Enabled());
+    EXPECT_EQ(editor.newNameEdit->text().toStdString(), Texts.NewGroupName);
+    EXPECT_FALSE(editor.deleteButton->enabledState());
     EXPECT_EQ(currentGroup(), "");
 
-    editor.btnMain_Click(2);  // the untouched "New group name"
-    editor.txtAddNew->clear();
-    editor.btnMain_Click(2);  // no name
-    editor.txtAddNew->setText("   ");  // blanks only are a name
-    editor.btnMain_Click(2);
+    editor.save();  // the untouched "New group name"
+    editor.newNameEdit->clear();
+    editor.save();  // no name
+    editor.newNameEdit->setText("   ");  // blanks only are a name
+    editor.save();
     EXPECT_EQ(f.boxes(), (std::vector<std::string>{"!" + Texts.FillName, "!" + Texts.FillName, "!" + Texts.FillAllFields}));
 
     f.addGroup("Work", {"/a", "/b", "/c", "/d", "/e"});
-    editor.txtAddNew->setText("Work");
+    editor.newNameEdit->setText("Work");
     typePlaces(editor, {"/1", "/2", "/3", "/4", "/5"});
     f.clearBoxes();
-    editor.btnMain_Click(2);
+    editor.save();
     EXPECT_EQ(f.boxes(), (std::vector<std::string>{"!" + Texts.NewNameExists}));
     EXPECT_EQ(groups(f).size(), 1u);
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
@@ -75,96 +75,96 @@ TEST(GroupEditor, StartsInAddModeWithoutGroupsAndRefusesIncompleteInput) {
 
 TEST(GroupEditor, SavingANewGroupMakesItTheActiveGroup) {
     EditorFixture f;
-    frmMain& editor = f.loadEditor();
-    editor.txtAddNew->setText("O'Brien's files");
+    GroupEditor& editor = f.loadEditor();
+    editor.newNameEdit->setText("O'Brien's files");
     typePlaces(editor, {"/home/ob/a", "/home/ob/b", "/srv/c", "/srv/d", "/tmp"});
 
     f.answerQuestions({false});
-    editor.btnMain_Click(2);  // declined: nothing happens
+    editor.save();  // declined: nothing happens
     EXPECT_TRUE(groups(f).empty());
     EXPECT_TRUE(editor.inAddMode());
 
     f.answerQuestions({true});
-    editor.btnMain_Click(2);
+    editor.save();
     EXPECT_EQ(groups(f), (std::vector<std::vector<std::string>>{
                              {"O'Brien's files", "/home/ob/a", "/home/ob/b", "/srv/c", "/srv/d", "/tmp"}}));
     EXPECT_EQ(currentGroup(), "O'Brien's files");
     EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place4")), "/tmp");
     EXPECT_EQ(f.tray().toolTip().toStdString(), "Varnel - " + Texts.CurrentGroup + " : O'Brien's files ");
     EXPECT_FALSE(editor.inAddMode());
-    EXPECT_EQ(editor.comboAppList->currentText().toStdString(), "O'Brien's files");
-    EXPECT_EQ(editor.txtAddNew->text().toStdString(), Texts.NewGroupName);
+    EXPECT_EQ(editor.groupCombo->currentText().toStdString(), "O'Brien's files");
+    EXPECT_EQ(editor.newNameEdit->text().toStdString(), Texts.NewGroupName);
     EXPECT_EQ(editor.draftPlaces(), (std::array<std::string, 5>{}));
-    EXPECT_FALSE(editor.btnDustbin->Enabled());  // the active group cannot be deleted
+    EXPECT_FALSE(editor.deleteButton->enabledState());  // the active group cannot be deleted
     EXPECT_EQ(f.tray().groupItems().caption(1), "O'Brien's files");
 }
 
 TEST(GroupEditor, ChangingAGroupThatIsNotActiveLeavesThePlacesBarAlone) {
     EditorFixture f;
-    frmMain& editor = loadWithTwoGroups(f, "Home", "/h");
+    GroupEditor& editor = loadWithTwoGroups(f, "Home", "/h");
     ASSERT_FALSE(editor.inAddMode());
     EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/w1");
     const auto before = test::registrySnapshot();
 
-    editor.comboAppList->setCurrentIndex(1);
-    editor.comboAppList_Click();
-    EXPECT_EQ(editor.txtpath[0]->text(), "/h1");
-    EXPECT_TRUE(editor.btnDustbin->Enabled());
-    editor.txtpath[0]->setText("/h1-new");
+    editor.groupCombo->setCurrentIndex(1);
+    editor.showChosenGroup();
+    EXPECT_EQ(editor.placeEdits[0]->text(), "/h1");
+    EXPECT_TRUE(editor.deleteButton->enabledState());
+    editor.placeEdits[0]->setText("/h1-new");
     f.answerQuestions({true});
-    editor.btnMain_Click(2);
+    editor.save();
     EXPECT_EQ(groups(f)[1], (std::vector<std::string>{"Home", "/h1-new", "/h2", "/h3", "/h4", "/h5"}));
     EXPECT_EQ(test::registrySnapshot(), before);
     EXPECT_EQ(currentGroup(), "Work");
 
     // Selecting the active group greys the dustbin again.
-    editor.comboAppList->setCurrentIndex(0);
-    editor.comboAppList_Click();
-    EXPECT_FALSE(editor.btnDustbin->Enabled());
+    editor.groupCombo->setCurrentIndex(0);
+    editor.showChosenGroup();
+    EXPECT_FALSE(editor.deleteButton->enabledState());
 }
 
 TEST(GroupEditor, DeletingAGroupAsksFirst) {
     EditorFixture f;
-    frmMain& editor = loadWithTwoGroups(f, "Old", "/o");
-    editor.comboAppList->setCurrentIndex(1);
-    editor.comboAppList_Click();
+    GroupEditor& editor = loadWithTwoGroups(f, "Old", "/o");
+    editor.groupCombo->setCurrentIndex(1);
+    editor.showChosenGroup();
     f.answerQuestions({false, true});
-    editor.Btndustbin_Click();
+    editor.deleteGroup();
     EXPECT_EQ(groups(f).size(), 2u);
-    editor.Btndustbin_Click();
+    editor.deleteGroup();
     EXPECT_EQ(groups(f).size(), 1u);
     EXPECT_EQ(f.boxes(), (std::vector<std::string>{"?" + Texts.Delete, "?" + Texts.Delete}));
-    EXPECT_EQ(editor.comboAppList->count(), 1);
-    EXPECT_EQ(editor.comboAppList->currentText(), "Work");
+    EXPECT_EQ(editor.groupCombo->count(), 1);
+    EXPECT_EQ(editor.groupCombo->currentText(), "Work");
 }
 
 TEST(GroupEditor, EachModeActsOnlyOnWhatItShows) {
     EditorFixture f;
-    frmMain& editor = loadWithTwoGroups(f, "Home", "/h");
-    editor.comboAppList->setCurrentIndex(1);
-    editor.comboAppList_Click();
-    ASSERT_TRUE(editor.btnDustbin->Enabled());
+    GroupEditor& editor = loadWithTwoGroups(f, "Home", "/h");
+    editor.groupCombo->setCurrentIndex(1);
+    editor.showChosenGroup();
+    ASSERT_TRUE(editor.deleteButton->enabledState());
 
     // Add mode: the hidden list still names "Home", which the dustbin must not offer.
-    editor.btnMain_Click(0);
-    EXPECT_FALSE(editor.btnDustbin->Enabled());
+    editor.enterAddMode();
+    EXPECT_FALSE(editor.deleteButton->enabledState());
     f.answerQuestions({true});
-    editor.Btndustbin_Click();
+    editor.deleteGroup();
     EXPECT_EQ(groups(f).size(), 2u);
 
     // A name typed in add mode and left there does not stop a change of another group.
-    editor.txtAddNew->setText("Work");
-    editor.btnMain_Click(1);
-    ASSERT_EQ(editor.comboAppList->currentText(), "Home");
-    editor.txtpath[4]->setText("/h5-new");
-    editor.btnMain_Click(2);
+    editor.newNameEdit->setText("Work");
+    editor.enterChangeMode();
+    ASSERT_EQ(editor.groupCombo->currentText(), "Home");
+    editor.placeEdits[4]->setText("/h5-new");
+    editor.save();
     EXPECT_EQ(f.boxes(), (std::vector<std::string>{"?" + Texts.SaveTheChanges}));
     EXPECT_EQ(groups(f)[1], (std::vector<std::string>{"Home", "/h1", "/h2", "/h3", "/h4", "/h5-new"}));
 }
 
 TEST(GroupEditor, AStatementTheDatabaseRefusesIsReportedAndChangesNothing) {
     EditorFixture f;
-    frmMain& editor = loadWithTwoGroups(f, "Home", "/h");
+    GroupEditor& editor = loadWithTwoGroups(f, "Home", "/h");
     for (const char* op : {"insert", "update", "delete"})
         test::sqliteExec(f.env().path("Db/varnel.db"), std::string("create trigger refuse_") + op + " before " + op +
                                                            " on tbl_Groups begin select raise(abort, 'disk full'); end;");
@@ -172,28 +172,28 @@ TEST(GroupEditor, AStatementTheDatabaseRefusesIsReportedAndChangesNothing) {
     const QString tipBefore = f.tray().toolTip();
     const auto rowsBefore = groups(f);
 
-    editor.btnMain_Click(0);
-    editor.txtAddNew->setText("Never stored");
+    editor.enterAddMode();
+    editor.newNameEdit->setText("Never stored");
     typePlaces(editor, {"/n1", "/n2", "/n3", "/n4", "/n5"});
     f.answerQuestions({true});
-    editor.btnMain_Click(2);
+    editor.save();
     EXPECT_EQ(f.boxes().back().substr(0, 1), "!");
     EXPECT_NE(f.boxes().back().find("disk full"), std::string::npos);
     EXPECT_TRUE(editor.inAddMode());  // what was typed is still there to try again
-    EXPECT_EQ(editor.txtAddNew->text(), "Never stored");
+    EXPECT_EQ(editor.newNameEdit->text(), "Never stored");
 
     // Changing the active group: the Places Bar keeps what the database holds.
-    editor.btnMain_Click(1);
-    editor.txtpath[0]->setText("/w1-new");
+    editor.enterChangeMode();
+    editor.placeEdits[0]->setText("/w1-new");
     f.answerQuestions({true});
-    editor.btnMain_Click(2);
+    editor.save();
     EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/w1");
 
-    editor.comboAppList->setCurrentIndex(1);
-    editor.comboAppList_Click();
+    editor.groupCombo->setCurrentIndex(1);
+    editor.showChosenGroup();
     f.answerQuestions({true});
-    editor.Btndustbin_Click();
-    EXPECT_EQ(editor.comboAppList->count(), 2);
+    editor.deleteGroup();
+    EXPECT_EQ(editor.groupCombo->count(), 2);
 
     EXPECT_EQ(f.boxes().size(), 6u);  // three questions, three alerts
     EXPECT_EQ(test::registrySnapshot(), settingsBefore);
@@ -203,24 +203,24 @@ TEST(GroupEditor, AStatementTheDatabaseRefusesIsReportedAndChangesNothing) {
 
 TEST(GroupEditor, GroupNamesReachTheSettingsAsTheyWereTyped) {
     EditorFixture f;
-    frmMain& editor = f.loadEditor();
+    GroupEditor& editor = f.loadEditor();
     for (const char* name : {"007", " Home"}) {
-        editor.btnMain_Click(0);
-        editor.txtAddNew->setText(name);
+        editor.enterAddMode();
+        editor.newNameEdit->setText(name);
         typePlaces(editor, {"/1", "/2", "/3", "/4", name[0] == '0' ? "/bond" : "/home"});
         f.answerQuestions({true});
-        editor.btnMain_Click(2);
+        editor.save();
         const RegValue stored = queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup");
         ASSERT_TRUE(std::holds_alternative<std::string>(stored)) << name;
         EXPECT_EQ(std::get<std::string>(stored), name);
-        EXPECT_FALSE(editor.btnDustbin->Enabled()) << name;  // the active group
+        EXPECT_FALSE(editor.deleteButton->enabledState()) << name;  // the active group
     }
-    f.tray().setApp_Click(1);
+    f.tray().activateGroup(1);
     EXPECT_EQ(currentGroup(), "007");
 
     // The next start finds the group again and applies its places.
     f.endProgram();
-    EXPECT_EQ(f.loadEditor().comboAppList->currentText(), "007");
+    EXPECT_EQ(f.loadEditor().groupCombo->currentText(), "007");
     EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place4")), "/bond");
 }
 
@@ -229,56 +229,56 @@ TEST(GroupEditor, ChangeWithAnEmptyDatabaseRemovesThePlacesBarAndReturnsToAddMod
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
     setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
     setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
-    frmMain& editor = f.loadEditor();
+    GroupEditor& editor = f.loadEditor();
     ASSERT_TRUE(keyExists(HKEY_CURRENT_USER, kW));
     dbExec("delete from tbl_Groups");
-    editor.btnMain_Click(1);
+    editor.enterChangeMode();
     EXPECT_EQ(f.boxes(), (std::vector<std::string>{"!" + Texts.EmptyDb}));
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
     EXPECT_TRUE(editor.inAddMode());
-    EXPECT_FALSE(f.tray().mSetAction->isEnabled());
+    EXPECT_FALSE(f.tray().groupsMenuAction->isEnabled());
 }
 
 TEST(GroupEditor, DraftPlacesSurviveATripToChangeMode) {
     EditorFixture f;
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
     setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
-    frmMain& editor = f.loadEditor();
+    GroupEditor& editor = f.loadEditor();
     editor.show();
-    ASSERT_EQ(editor.imgPlay->y(), 73);  // change mode's row
-    editor.btnMain_Click(0);
+    ASSERT_EQ(editor.modeMarker->y(), 73);  // change mode's row
+    editor.enterAddMode();
     // The click returns at once; the marker then slides to add mode's row.
-    EXPECT_EQ(editor.imgPlay->y(), 73);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return editor.imgPlay->y() == 41; }, 10000));
+    EXPECT_EQ(editor.modeMarker->y(), 73);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return editor.modeMarker->y() == 41; }, 10000));
     typePlaces(editor, {"/n1", "/n2", "", "", ""});
-    editor.btnMain_Click(1);
-    EXPECT_EQ(editor.txtpath[0]->text(), "/w1");
-    editor.btnMain_Click(0);
-    EXPECT_EQ(editor.txtpath[0]->text(), "/n1");
-    EXPECT_EQ(editor.txtpath[1]->text(), "/n2");
-    EXPECT_EQ(editor.txtpath[2]->text(), "");
+    editor.enterChangeMode();
+    EXPECT_EQ(editor.placeEdits[0]->text(), "/w1");
+    editor.enterAddMode();
+    EXPECT_EQ(editor.placeEdits[0]->text(), "/n1");
+    EXPECT_EQ(editor.placeEdits[1]->text(), "/n2");
+    EXPECT_EQ(editor.placeEdits[2]->text(), "");
 }
 
 TEST(GroupEditor, TypingIntoTheGroupListNeverChangesItsText) {
     EditorFixture f;
     f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
     setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
-    frmMain& editor = f.loadEditor();
+    GroupEditor& editor = f.loadEditor();
     editor.show();
-    QTest::keyClicks(editor.comboAppList->lineEdit(), "xyz");
-    QTest::keyClick(editor.comboAppList->lineEdit(), Qt::Key_Backspace);
-    EXPECT_EQ(editor.comboAppList->currentText(), "Work");
+    QTest::keyClicks(editor.groupCombo->lineEdit(), "xyz");
+    QTest::keyClick(editor.groupCombo->lineEdit(), Qt::Key_Backspace);
+    EXPECT_EQ(editor.groupCombo->currentText(), "Work");
     // Nor does text dropped on it (a middle-click paste takes the same way in).
     QMimeData dropped;
     dropped.setText("elsewhere");
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(editor.comboAppList->lineEdit(), &enter);
+    QApplication::sendEvent(editor.groupCombo->lineEdit(), &enter);
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(editor.comboAppList->lineEdit(), &drop);
-    EXPECT_EQ(editor.comboAppList->currentText(), "Work");
+    QApplication::sendEvent(editor.groupCombo->lineEdit(), &drop);
+    EXPECT_EQ(editor.groupCombo->currentText(), "Work");
 
     QLineEdit box("New group name");
-    SelAll(box);
+    selectAllText(box);
     EXPECT_EQ(box.selectionStart(), 0);
     EXPECT_EQ(box.selectedText().size(), 14);
 }
@@ -286,18 +286,18 @@ TEST(GroupEditor, TypingIntoTheGroupListNeverChangesItsText) {
 TEST(TrayMenu, SwitchingGroupsAndLanguages) {
     EditorFixture f;
     loadWithTwoGroups(f, "Home", "/h");
-    frmTray& tray = f.tray();
+    TrayIcon& tray = f.tray();
     EXPECT_EQ(tray.toolTip(), "Varnel - Current group : Work ");
     EXPECT_FALSE(tray.groupItems().item(1)->isEnabled());  // the active group
     EXPECT_TRUE(tray.groupItems().item(2)->isEnabled());
     EXPECT_EQ(tray.folderItems().item(3)->data().toString(), "/w3");
 
-    tray.setApp_Click(2);
+    tray.activateGroup(2);
     EXPECT_EQ(currentGroup(), "Home");
     EXPECT_EQ(tray.toolTip(), "Varnel - Current group : Home ");
     EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/h1");
     EXPECT_FALSE(tray.groupItems().item(2)->isEnabled());
-    EXPECT_FALSE(f.loadEditor().btnDustbin->Enabled());
+    EXPECT_FALSE(f.loadEditor().deleteButton->enabledState());
 
     // The language takes effect at the next start, and only when confirmed.
     int deutsch = 0;
@@ -305,30 +305,30 @@ TEST(TrayMenu, SwitchingGroupsAndLanguages) {
         if (tray.languageItems().caption(i) == "Deutsch") deutsch = i;
     ASSERT_GT(deutsch, 0);
     f.answerQuestions({false, true});
-    tray.Sublang_Click(deutsch);
+    tray.chooseLanguage(deutsch);
     EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "Language")), "English");
-    tray.Sublang_Click(deutsch);
+    tray.chooseLanguage(deutsch);
     EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "Language")), "Deutsch");
-    EXPECT_EQ(tray.mExit->text(), "Exit");
+    EXPECT_EQ(tray.exitAction->text(), "Exit");
 }
 
 TEST(TrayMenu, DoubleClickTogglesTheEditorUnlessABoxIsOpen) {
     EditorFixture f;
-    frmMain& editor = f.loadEditor();
-    frmTray& tray = f.tray();
+    GroupEditor& editor = f.loadEditor();
+    TrayIcon& tray = f.tray();
     editor.show();
-    tray.iconMessage(515);
+    tray.iconActivated(515);
     EXPECT_FALSE(editor.isVisible());
-    tray.iconMessage(515);
+    tray.iconActivated(515);
     EXPECT_TRUE(editor.isVisible());
 
     // While an alert waits, the icon does nothing.
     bool visibleDuringAlert = true;
     QTimer::singleShot(50, [&] {
-        tray.iconMessage(515);
+        tray.iconActivated(515);
         visibleDuringAlert = editor.isVisible();
     });
-    editor.btnMain_Click(2);  // "FillName"
+    editor.save();  // "FillName"
     EXPECT_TRUE(visibleDuringAlert);
 }
 
@@ -362,7 +362,7 @@ public:
 
 TEST(Splash, DeleteregRemovesWhatItCanWhenOneStepFails) {
     test::TestEnvironment env;
-    InitSettings();
+    initSettings();
     setRegistryBackend(std::make_unique<StoreFailingOnCurrentGroup>(env.path("registry/HKEY_CURRENT_USER.reg")));
     deleteSettings("Splash_err");
     // The value that could not be removed went with its key all the same.

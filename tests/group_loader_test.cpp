@@ -38,12 +38,12 @@ TEST_F(GroupLoading, ListShowsEveryGroupInTableOrderWithTheActiveOneGreyed) {
     addGroup("Photos", {"/p", "", "", "", ""});
     addGroup("Old", {"/o", "", "", "", ""});
     setCurrentGroup(std::string("Home"));
-    ASSERT_TRUE(LoadListFromDb());
+    ASSERT_TRUE(loadGroupList());
     dbExec(sqlDeleteGroup("Old"));
-    views.comboAppList.items.push_back("left over");
+    views.groupCombo.items.push_back("left over");
 
-    EXPECT_TRUE(LoadListFromDb());
-    EXPECT_EQ(views.comboAppList.items, (Strings{"Work", "Home", "Photos"}));
+    EXPECT_TRUE(loadGroupList());
+    EXPECT_EQ(views.groupCombo.items, (Strings{"Work", "Home", "Photos"}));
     EXPECT_EQ(views.tray.groups.captions(), (Strings{"Work", "Home", "Photos"}));
     EXPECT_EQ(views.tray.groups.enabledStates(), (std::vector<bool>{true, false, true}));
     EXPECT_FALSE(views.tray.groups.placeholderVisible);
@@ -57,14 +57,14 @@ TEST_F(GroupLoading, ActiveGroupWithNumericNameIsFoundToo) {
     addGroup("2009", {"/q", "", "", "", ""});
     setCurrentGroup(std::string("2009"));
     ASSERT_TRUE(std::holds_alternative<std::int32_t>(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")));
-    EXPECT_TRUE(LoadListFromDb());
+    EXPECT_TRUE(loadGroupList());
     EXPECT_EQ(views.tray.groups.enabledStates(), (std::vector<bool>{true, false}));
 }
 
 TEST_F(GroupLoading, EmptyTableDisablesTheTraySubmenus) {
-    views.comboAppList.items = {"stale"};
-    EXPECT_FALSE(LoadListFromDb());
-    EXPECT_TRUE(views.comboAppList.items.empty());
+    views.groupCombo.items = {"stale"};
+    EXPECT_FALSE(loadGroupList());
+    EXPECT_TRUE(views.groupCombo.items.empty());
     EXPECT_FALSE(views.tray.set.enabled);
     EXPECT_FALSE(views.tray.folders.enabled);
     EXPECT_FALSE(env.exists("Error.log"));
@@ -72,7 +72,7 @@ TEST_F(GroupLoading, EmptyTableDisablesTheTraySubmenus) {
 
 TEST_F(GroupLoading, MissingDatabaseIsAnEmptyListWithoutLogLine) {
     std::filesystem::remove(env.path("Db/varnel.db"));
-    EXPECT_FALSE(LoadListFromDb());
+    EXPECT_FALSE(loadGroupList());
     EXPECT_FALSE(views.tray.set.enabled);
     EXPECT_FALSE(views.tray.folders.enabled);
     EXPECT_FALSE(env.exists("Error.log"));
@@ -91,26 +91,26 @@ TEST_F(GroupLoading, OneGroupFillsPlacesBoxesAndFolderSubmenu) {
     views.tray.openFolders.loadItem(1, "stale", "/stale");
     views.tray.folders.enabled = false;
 
-    EXPECT_EQ(LoadFromDb("Work"), std::optional<PlaceSet>(expected));
-    EXPECT_EQ(views.txtpath.texts, expected);
+    EXPECT_EQ(loadGroup("Work"), std::optional<PlaceSet>(expected));
+    EXPECT_EQ(views.placeEdits.texts, expected);
     EXPECT_EQ(views.tray.openFolders.captions(), (Strings{"Projects", native("/"), "", native("2008/"), ""}));
     EXPECT_EQ(views.tray.openFolders.items[1].tag, expected[0]);
     EXPECT_EQ(views.tray.openFolders.items[4].tag, expected[3]);
     EXPECT_FALSE(views.tray.openFolders.placeholderVisible);
     EXPECT_TRUE(views.tray.folders.enabled);
-    EXPECT_EQ(views.comboAppList.text, "Work");
+    EXPECT_EQ(views.groupCombo.text, "Work");
 }
 
 TEST_F(GroupLoading, UnknownGroupOnlyEmptiesTheFolderSubmenu) {
     addGroup("Work", {"/w0", "/w1", "/w2", "/w3", "/w4"});
     addGroup("O'Brien", {"/o0", "/o1", "/o2", "/o3", "/o4"});
-    LoadFromDb("O'Brien");
-    EXPECT_EQ(views.comboAppList.text, "O'Brien");
+    loadGroup("O'Brien");
+    EXPECT_EQ(views.groupCombo.text, "O'Brien");
 
-    EXPECT_EQ(LoadFromDb("Nobody"), std::nullopt);
+    EXPECT_EQ(loadGroup("Nobody"), std::nullopt);
     const std::array<std::string, 5> kept = {"/o0", "/o1", "/o2", "/o3", "/o4"};
-    EXPECT_EQ(views.txtpath.texts, kept);
-    EXPECT_EQ(views.comboAppList.text, "O'Brien");
+    EXPECT_EQ(views.placeEdits.texts, kept);
+    EXPECT_EQ(views.groupCombo.text, "O'Brien");
     EXPECT_TRUE(views.tray.openFolders.items.empty());
     EXPECT_TRUE(views.tray.openFolders.placeholderVisible);
 }
@@ -119,8 +119,8 @@ TEST(GroupLoadingWithoutWindows, CallsAreHarmless) {
     test::TestEnvironment env;
     test::installShippedDatabase(env.folder());
     dbExec(sqlAddGroup("Work", {"/w0", "/w1", "/w2", "/w3", "/w4"}));
-    EXPECT_TRUE(LoadListFromDb());
-    EXPECT_EQ(LoadFromDb("Work").value_or(PlaceSet{})[4], "/w4");
+    EXPECT_TRUE(loadGroupList());
+    EXPECT_EQ(loadGroup("Work").value_or(PlaceSet{})[4], "/w4");
     EXPECT_FALSE(env.exists("Error.log"));
 }
 

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (mode == "check") {
-        std::puts(varnel::IsStarted() ? "started" : "alone");
+        std::puts(varnel::anotherCopyRunning() ? "started" : "alone");
         return 0;
     }
     return 2;

@@ -13,25 +13,25 @@ using namespace varnel;
 
 TEST(Logs, ErrorLinesAreAppendedWithCrLfAndNothingElse) {
     test::TestEnvironment env;
-    LogError("first\t0\t");
-    LogError("second\t5\tInvalid procedure call or argument");
+    logError("first\t0\t");
+    logError("second\t5\tInvalid procedure call or argument");
     EXPECT_EQ(env.readFile("Error.log"), "first\t0\t\r\nsecond\t5\tInvalid procedure call or argument\r\n");
 
     // Deleting the log while running: the next line creates it again.
     std::filesystem::remove(env.path("Error.log"));
-    LogError("third");
+    logError("third");
     EXPECT_EQ(env.readFile("Error.log"), "third\r\n");
 }
 
 TEST(Logs, TraceIsWrittenOnlyWhileTraceOnIsSet) {
     test::TestEnvironment env;
-    LogTrace("not written");
+    logTrace("not written");
     EXPECT_FALSE(env.exists("loggaren.log"));
     TraceOn = true;
-    LogTrace("\r\nStartar");
-    LogTrace("Kör");
+    logTrace("\r\nStartar");
+    logTrace("Kör");
     TraceOn = false;
-    LogTrace("not written either");
+    logTrace("not written either");
     EXPECT_EQ(env.readFile("loggaren.log"), "\r\nStartar\r\nKör\r\n");
 }
 
@@ -39,10 +39,10 @@ TEST(Logs, AnUnwritableLogNeverStopsTheCaller) {
     test::TestEnvironment env;
     // A folder where the log file should be: every write fails.
     std::filesystem::create_directory(env.path("Error.log"));
-    EXPECT_NO_THROW(LogError("lost"));
+    EXPECT_NO_THROW(logError("lost"));
     TraceOn = true;
     std::filesystem::create_directory(env.path("loggaren.log"));
-    EXPECT_NO_THROW(LogTrace("lost"));
+    EXPECT_NO_THROW(logTrace("lost"));
 }
 
 TEST(Logs, GuardedStepWritesLabelNumberAndDescription) {
@@ -62,7 +62,7 @@ TEST(Logs, AProgramFolderOutsideAsciiIsTheFolderWritten) {
     std::filesystem::create_directories(folder / "Language");
     std::ofstream(folder / "Language" / "X.lang") << "Exit|Quit";
     setProgramFolder(folder);
-    LogError("line");
+    logError("line");
     EXPECT_TRUE(std::filesystem::equivalent(programPath("language\\X.lang"), folder / "Language" / "X.lang"));
     setProgramFolder(env.folder());
     EXPECT_TRUE(std::filesystem::exists(programPath("\u00C5sa \u00D6berg\\Varnel\\Error.log")));

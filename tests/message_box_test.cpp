@@ -17,8 +17,8 @@ using namespace varnel;
 namespace {
 
 void click(SkinButton* button) {
-    auto* tight = qobject_cast<TightButt*>(button);
-    QWidget* target = tight ? static_cast<QWidget*>(tight->txtButt) : button->SkinImage;
+    auto* tight = qobject_cast<CaptionButton*>(button);
+    QWidget* target = tight ? static_cast<QWidget*>(tight->captionLabel) : button->skinPicture;
     QTest::mouseClick(target, Qt::LeftButton, {}, target->rect().center());
 }
 
@@ -45,17 +45,17 @@ struct BoxTest : ::testing::Test {
 }  // namespace
 
 TEST_F(BoxTest, QuestionAnswersTrueOnlyByOk) {
-    const std::vector<std::pair<std::function<void(frmMsgBox&)>, bool>> answers = {
-        {[](frmMsgBox& box) { click(box.btnOk); }, true},
-        {[](frmMsgBox& box) { click(box.btnCancel); }, false},
-        {[](frmMsgBox& box) { click(box.ExitButt1); }, false},
-        {[](frmMsgBox& box) { box.close(); }, false},  // closed by the window system
+    const std::vector<std::pair<std::function<void(QuestionBox&)>, bool>> answers = {
+        {[](QuestionBox& box) { click(box.okButton); }, true},
+        {[](QuestionBox& box) { click(box.cancelButton); }, false},
+        {[](QuestionBox& box) { click(box.closeButton); }, false},
+        {[](QuestionBox& box) { box.close(); }, false},  // closed by the window system
     };
     for (size_t i = 0; i < answers.size(); ++i) {
         SCOPED_TRACE(i);
         bool wasShown = false;
         whenShown([&] {
-            frmMsgBox* box = shownQuestionBox();
+            QuestionBox* box = shownQuestionBox();
             ASSERT_NE(box, nullptr);
             wasShown = box->isVisible() && box->isModal();
             answers[i].first(*box);
@@ -71,19 +71,19 @@ TEST_F(BoxTest, QuestionAnswersTrueOnlyByOk) {
 TEST_F(BoxTest, AlertsCloseByOkOrTheirCloseButtonAndBlockWhileShown) {
     whenShown([] {
         EXPECT_TRUE(messageBoxWaiting());
-        click(shownAlertBox()->btnOk);
+        click(shownAlertBox()->okButton);
     });
     showAlert("Fill in all fields");
-    whenShown([] { click(shownAlertBox()->ExitButt1); });
+    whenShown([] { click(shownAlertBox()->closeButton); });
     showAlert("Fill in all fields");
     EXPECT_EQ(shownAlertBox(), nullptr);
     EXPECT_FALSE(messageBoxShowing());
 
     // A notice shows without holding anything up.
-    frmMsgBoxAlert* notice = showNotice("No notification area");
+    AlertBox* notice = showNotice("No notification area");
     EXPECT_TRUE(messageBoxShowing());
     EXPECT_FALSE(messageBoxWaiting());
-    click(notice->btnOk);
+    click(notice->okButton);
     EXPECT_FALSE(messageBoxShowing());
 }
 
@@ -92,12 +92,12 @@ TEST_F(BoxTest, EachShowingReadsTheMessageAndTheCurrentLanguageTexts) {
     Texts.Cancel = "Avbryt";
     QString message, ok, cancel, title;
     whenShown([&] {
-        frmMsgBox* box = shownQuestionBox();
-        message = box->lblMsg->text();
-        ok = box->btnOk->Caption();
-        cancel = box->btnCancel->Caption();
-        title = box->lblTitle->text();
-        click(box->btnCancel);
+        QuestionBox* box = shownQuestionBox();
+        message = box->messageLabel->text();
+        ok = box->okButton->caption();
+        cancel = box->cancelButton->caption();
+        title = box->titleLabel->text();
+        click(box->cancelButton);
     });
     askQuestion("Vill du spara ändringarna?");
     EXPECT_EQ(message, QString::fromUtf8("Vill du spara ändringarna?"));
@@ -108,9 +108,9 @@ TEST_F(BoxTest, EachShowingReadsTheMessageAndTheCurrentLanguageTexts) {
     // The box was unloaded: the next showing is set up afresh.
     Texts.Ok.clear();
     whenShown([&] {
-        ok = shownAlertBox()->btnOk->Caption();
-        message = shownAlertBox()->lblMsg->text();
-        click(shownAlertBox()->btnOk);
+        ok = shownAlertBox()->okButton->caption();
+        message = shownAlertBox()->messageLabel->text();
+        click(shownAlertBox()->okButton);
     });
     showAlert("");
     EXPECT_EQ(ok, "");
@@ -121,20 +121,20 @@ TEST_F(BoxTest, BoxesCentreOverTheEditorAlsoWhenItIsHidden) {
     QWidget editor;
     editor.setGeometry(300, 200, 401, 250);
     setEditorWindow(&editor);  // never shown
-    frmMsgBox box("Save the changes?");
+    QuestionBox box("Save the changes?");
     EXPECT_EQ(box.pos(), QPoint(300 + 75, 200 + 75));
 
     QPoint alertAt;
     whenShown([&] {
         alertAt = shownAlertBox()->pos();
-        click(shownAlertBox()->btnOk);
+        click(shownAlertBox()->okButton);
     });
     editor.move(10, 20);
     showAlert("Up to date");
     EXPECT_EQ(alertAt, QPoint(10 + 75, 20 + 75));
 
     // PlaceMe follows a moved editor without reloading the box.
-    box.PlaceMe();
+    box.placeOverEditor();
     EXPECT_EQ(box.pos(), QPoint(85, 95));
 }
 
@@ -143,7 +143,7 @@ TEST_F(BoxTest, AMissingPictureWritesOneLineAndTheBoxStillAnswers) {
     whenShown([&] {
         EXPECT_EQ(env.readFile("Error.log"), "sLoader FrmMsgBox\t53\tFile not found\r\n");
         EXPECT_EQ(shownQuestionBox()->size(), QSize(250, 100));
-        click(shownQuestionBox()->btnOk);
+        click(shownQuestionBox()->okButton);
     });
     EXPECT_TRUE(askQuestion("Save the changes?"));
 }

@@ -159,7 +159,7 @@ TEST(MainProgram, PutsBackWhatADownloadLeftInTempBeforeItReadsItsFolder) {
     EXPECT_EQ(env.readFile("Build/Icon/Varnel.ico"), icon);
     EXPECT_EQ(env.readFile("Language/English.lang"), texts);
     EXPECT_TRUE(std::filesystem::is_empty(env.path("Temp")));
-    EXPECT_EQ(getOneColBack("select colVersion from tbl_Update where colFile = 'Build\\Icon\\Varnel.ico';"), "1");
+    EXPECT_EQ(queryFirstValue("select colVersion from tbl_Update where colFile = 'Build\\Icon\\Varnel.ico';"), "1");
     // Logged, and nothing failed for want of the icon.
     auto lines = test::crlfLines(env.readFile("Error.log"));
     std::sort(lines.begin(), lines.end());
@@ -175,6 +175,6 @@ TEST(Release, TheBuiltFolderShipsTheDatabaseUnderItsUpdateName) {
     // The release's database is the one the updater moves into place.
     const std::string manifest = folder.env().readFile("Update.upd");
     EXPECT_NE(manifest.find(std::string(kDatabaseEntry) + "\t|\t1\r\n"), std::string::npos) << manifest;
-    EXPECT_EQ(getOneColBack("select count(*) from tbl_Update where colFile = '" + std::string(kDatabaseEntry) + "';"),
+    EXPECT_EQ(queryFirstValue("select count(*) from tbl_Update where colFile = '" + std::string(kDatabaseEntry) + "';"),
               "1");
 }

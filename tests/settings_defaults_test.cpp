@@ -11,7 +11,7 @@ TEST(SettingsDefaults, FirstRunCreatesThemLaterRunsWriteNothing) {
     test::TestEnvironment env;
     setValue(HKEY_CURRENT_USER, "Software\\Varnel", "Other", std::string("kept"));
 
-    InitSettings();
+    initSettings();
     EXPECT_EQ(test::registrySnapshot("Software\\Varnel\\VarnelZize"),
               (Strings{"Software\\Varnel\\VarnelZize", "Software\\Varnel\\VarnelZize|CurrentGroup=REG_SZ:",
                        "Software\\Varnel\\VarnelZize|Language=REG_SZ:English"}));
@@ -20,7 +20,7 @@ TEST(SettingsDefaults, FirstRunCreatesThemLaterRunsWriteNothing) {
     deleteValue(HKEY_CURRENT_USER, kSettingsKey, "Language");
     setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Work"));
     const auto before = test::registrySnapshot();
-    InitSettings();
+    initSettings();
     EXPECT_EQ(test::registrySnapshot(), before);
     EXPECT_FALSE(env.exists("Error.log"));
 }

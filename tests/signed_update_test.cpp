@@ -24,7 +24,7 @@
 #include "support/test_env.h"
 #include "support/update_batch.h"
 #include "update/compiled_release_key.h"
-#include "update/frm_update.h"
+#include "update/update_window.h"
 #include "update/release_signature.h"
 #include "update/update_paths.h"
 #include "update/verified_release.h"
@@ -55,14 +55,14 @@ class AlertAnswerer {
 public:
     AlertAnswerer() {
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            frmMsgBoxAlert* box = shownAlertBox();
+            AlertBox* box = shownAlertBox();
             if (!box) return;
-            texts.push_back(box->lblMsg->text().toStdString());
+            texts.push_back(box->messageLabel->text().toStdString());
             // After a download that failed, the user cancels the batch.
             if (texts.back() == "CantConnect")
                 for (QWidget* widget : QApplication::topLevelWidgets())
-                    if (auto* w = qobject_cast<frmUpdate*>(widget); w && !w->isUnloaded()) emit w->btnCancel->Click();
-            emit box->btnOk->Click();
+                    if (auto* w = qobject_cast<UpdateWindow*>(widget); w && !w->isUnloaded()) emit w->cancelButton->clicked();
+            emit box->okButton->clicked();
         });
         timer_.start(10);
     }
@@ -177,10 +177,10 @@ struct SignedUpdate : ::testing::Test {
     // Presses Check on the (loaded or new) window; true once the alert or the status came.
     bool check() {
         alerts.texts.clear();
-        frmUpdate& w = windows.window();
+        UpdateWindow& w = windows.window();
         w.show();
-        emit w.btnCheck->Click();
-        return test::spinUntil([&] { return !alerts.texts.empty() || (windows.open() && w.lblUpdate->isVisible()); });
+        emit w.checkButton->clicked();
+        return test::spinUntil([&] { return !alerts.texts.empty() || (windows.open() && w.statusLabel->isVisible()); });
     }
     // Presses Update; returns when the batch has ended.
     void update() {
@@ -214,8 +214,8 @@ TEST_F(SignedUpdate, AGenuineReleaseInstallsThroughTheUpdaterAndNoOlderOneAfterI
     offer({"Data\\a.txt", "Data\\empty.txt", "Db\\Varnel.db", mainProgramEntry()});
     windows.startUpdater = true;
     ASSERT_TRUE(check());
-    frmUpdate& w = windows.window();
-    EXPECT_EQ(w.lblUpdate->text(), "NewUpdatesAvalible");
+    UpdateWindow& w = windows.window();
+    EXPECT_EQ(w.statusLabel->text(), "NewUpdatesAvalible");
     EXPECT_EQ(windows.window().downloadList().files,
               (std::vector<std::string>{"Data\\a.txt", "Data\\empty.txt", "Db\\Varnel.db", mainProgramEntry()}));
     EXPECT_EQ(server->requests(),
@@ -332,7 +332,7 @@ TEST_F(SignedUpdate, NothingIsOfferedFromAReleaseThatDoesNotVerify) {
              publish();
          }},
     };
-    frmUpdate& w = windows.window();
+    UpdateWindow& w = windows.window();
     for (const auto& [reason, tamper] : releases) {
         SCOPED_TRACE(reason);
         publish();
@@ -341,8 +341,8 @@ TEST_F(SignedUpdate, NothingIsOfferedFromAReleaseThatDoesNotVerify) {
         ASSERT_TRUE(check());
         EXPECT_EQ(alerts.texts, std::vector<std::string>{"UpdateNotVerified"});
         EXPECT_FALSE(fs::exists(run.path("Update.upd")));
-        EXPECT_FALSE(w.lblUpdate->isVisible());
-        EXPECT_FALSE(w.btnUpdate->Enabled());
+        EXPECT_FALSE(w.statusLabel->isVisible());
+        EXPECT_FALSE(w.updateButton->enabledState());
         const std::vector<std::string> log = errorLog();
         ASSERT_EQ(log.size(), 1u);
         EXPECT_EQ(log[0].rfind(kRefused, 0), 0u) << log[0];
@@ -355,7 +355,7 @@ TEST_F(SignedUpdate, NothingIsOfferedFromAReleaseThatDoesNotVerify) {
     publish();
     ASSERT_TRUE(check());
     EXPECT_TRUE(alerts.texts.empty());
-    EXPECT_EQ(w.lblUpdate->text(), "NewUpdatesAvalible");
+    EXPECT_EQ(w.statusLabel->text(), "NewUpdatesAvalible");
     EXPECT_EQ(windows.window().downloadList().files, std::vector<std::string>{"Data\\a.txt"});
     EXPECT_EQ(windows.window().downloadList().versions, std::vector<std::string>{"2"});
 }

@@ -7,7 +7,7 @@
 
 #include "skin/skin_button.h"
 #include "skin/skin_picture.h"
-#include "skin/tight_butt.h"
+#include "skin/caption_button.h"
 #include "support/skin_files.h"
 #include "support/test_env.h"
 
@@ -26,7 +26,7 @@ QImage buttonFace(QRgb shade) {
 }
 
 QImage shown(const SkinButton& button) {
-    return button.SkinImage->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return button.skinPicture->pixmap().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
 QImage file(const char* relative) {
@@ -68,69 +68,69 @@ struct Host {
 
 }  // namespace
 
-TEST(TightButt, TakesItsPictureSizeAndHoldsTheCaptionAtAFifthOfItsHeight) {
+TEST(CaptionButton, TakesItsPictureSizeAndHoldsTheCaptionAtAFifthOfItsHeight) {
     test::TestEnvironment env;
     test::writeGif(env.path("Build/Buttons/Button.gif"), buttonFace(qRgb(230, 230, 230)));
     test::writeGif(env.path("Build/Buttons/Button_Down.gif"), buttonFace(qRgb(180, 180, 180)));
     QWidget host;
-    TightButt button(&host);
+    CaptionButton button(&host);
     button.resize(300, 90);  // a host asking for another size still gets the picture's
     EXPECT_EQ(button.size(), QSize(80, 25));
-    EXPECT_EQ(button.txtButt->geometry().left(), 0);
-    EXPECT_EQ(button.txtButt->width(), 80);
-    EXPECT_EQ(button.txtButt->y(), 5);
-    EXPECT_EQ(button.Caption(), "txtButt");
+    EXPECT_EQ(button.captionLabel->geometry().left(), 0);
+    EXPECT_EQ(button.captionLabel->width(), 80);
+    EXPECT_EQ(button.captionLabel->y(), 5);
+    EXPECT_EQ(button.caption(), "txtButt");
 
     std::vector<std::string> seen;
-    QObject::connect(&button, &SkinButton::MouseDown, [&](int b, int, float, float) {
+    QObject::connect(&button, &SkinButton::mousePressed, [&](int b, int, float, float) {
         seen.push_back("down " + std::to_string(b));
     });
-    QObject::connect(&button, &SkinButton::MouseUp, [&](int b, int, float, float) {
+    QObject::connect(&button, &SkinButton::mouseReleased, [&](int b, int, float, float) {
         seen.push_back("up " + std::to_string(b));
     });
-    QObject::connect(&button, &SkinButton::Click, [&] {
+    QObject::connect(&button, &SkinButton::clicked, [&] {
         // The host's Click runs with the normal look already back.
-        seen.push_back("click at " + std::to_string(button.txtButt->y()));
+        seen.push_back("click at " + std::to_string(button.captionLabel->y()));
     });
 
-    QTest::mousePress(button.txtButt, Qt::LeftButton, {}, QPoint(40, 8));
-    EXPECT_EQ(button.txtButt->y(), 6);
+    QTest::mousePress(button.captionLabel, Qt::LeftButton, {}, QPoint(40, 8));
+    EXPECT_EQ(button.captionLabel->y(), 6);
     EXPECT_EQ(shown(button), file("\\Build\\Buttons\\Button_Down.gif"));
-    QTest::mouseRelease(button.txtButt, Qt::LeftButton, {}, QPoint(40, 8));
-    EXPECT_EQ(button.txtButt->y(), 5);
+    QTest::mouseRelease(button.captionLabel, Qt::LeftButton, {}, QPoint(40, 8));
+    EXPECT_EQ(button.captionLabel->y(), 5);
     EXPECT_EQ(shown(button), file("\\Build\\Buttons\\Button.gif"));
     EXPECT_EQ(seen, (std::vector<std::string>{"down 1", "up 1", "click at 5"}));
     EXPECT_FALSE(env.exists("Error.log"));
 }
 
-TEST(TightButt, DisabledCaptionIsGreyAndReEnablingMakesItBlack) {
+TEST(CaptionButton, DisabledCaptionIsGreyAndReEnablingMakesItBlack) {
     test::TestEnvironment env;
     test::copySkin(env);
     QWidget host;
-    TightButt button(&host);
-    button.setForeColor(Qt::red);
+    CaptionButton button(&host);
+    button.setCaptionColour(Qt::red);
     button.setEnabled(false);
-    EXPECT_FALSE(button.Enabled());
+    EXPECT_FALSE(button.enabledState());
     EXPECT_FALSE(button.isEnabled());
-    EXPECT_EQ(button.ForeColor(), TightButt::disabledCaptionColour());
+    EXPECT_EQ(button.captionColour(), CaptionButton::disabledCaptionColour());
     button.setEnabled(true);
-    EXPECT_EQ(button.ForeColor(), QColor(Qt::black));
+    EXPECT_EQ(button.captionColour(), QColor(Qt::black));
 
     // Disabling the whole host greys the caption as well.
     host.setEnabled(false);
-    EXPECT_EQ(button.ForeColor(), TightButt::disabledCaptionColour());
+    EXPECT_EQ(button.captionColour(), CaptionButton::disabledCaptionColour());
     host.setEnabled(true);
-    EXPECT_EQ(button.ForeColor(), QColor(Qt::black));
+    EXPECT_EQ(button.captionColour(), QColor(Qt::black));
 }
 
 TEST(SkinButtons, DisabledLooksPerControl) {
     test::TestEnvironment env;
     test::copySkin(env);
     QWidget host;
-    Btndustbin dustbin(&host);
-    BrowsButt browse(&host);
-    ExitButt exitButton(&host);
-    MiniMizeButt minimize(&host);
+    DeleteButton dustbin(&host);
+    BrowseButton browse(&host);
+    CloseButton exitButton(&host);
+    MinimizeButton minimize(&host);
 
     dustbin.setEnabled(false);
     EXPECT_EQ(shown(dustbin), file("\\Build\\Buttons\\dustbin_disabled.gif"));
@@ -140,8 +140,8 @@ TEST(SkinButtons, DisabledLooksPerControl) {
     // Through QWidget's own setter, as a host holding a QWidget* would do it.
     static_cast<QWidget&>(browse).setEnabled(false);
     EXPECT_EQ(shown(browse), file("\\Build\\Buttons\\browse_disabled.gif"));
-    EXPECT_FALSE(browse.Enabled());
-    browse.CheckEnable(true);
+    EXPECT_FALSE(browse.enabledState());
+    browse.applyEnabled(true);
     EXPECT_EQ(shown(browse), file("\\Build\\Buttons\\browse.gif"));
 
     exitButton.setEnabled(false);
@@ -155,11 +155,11 @@ TEST(SkinButtons, ADisabledButtonRaisesNothing) {
     test::TestEnvironment env;
     test::copySkin(env);
     Host host;
-    auto* exitButton = new ExitButt(&host.window);
+    auto* exitButton = new CloseButton(&host.window);
     exitButton->move(20, 20);
     int events = 0;
-    QObject::connect(exitButton, &SkinButton::MouseDown, [&] { ++events; });
-    QObject::connect(exitButton, &SkinButton::Click, [&] { ++events; });
+    QObject::connect(exitButton, &SkinButton::mousePressed, [&] { ++events; });
+    QObject::connect(exitButton, &SkinButton::clicked, [&] { ++events; });
     host.show();
     exitButton->setEnabled(false);
     host.pressAt(QPoint(29, 29));
@@ -174,13 +174,13 @@ TEST(SkinButtons, APressOnATransparentCornerGoesToWhatLiesBeneath) {
     test::TestEnvironment env;
     test::copySkin(env);
     Host host;
-    auto* ok = new TightButt(&host.window);
+    auto* ok = new CaptionButton(&host.window);
     ok->move(10, 10);
-    auto* exitButton = new ExitButt(&host.window);
+    auto* exitButton = new CloseButton(&host.window);
     exitButton->move(150, 10);
     int okPresses = 0, exitPresses = 0;
-    QObject::connect(ok, &SkinButton::MouseDown, [&] { ++okPresses; });
-    QObject::connect(exitButton, &SkinButton::MouseDown, [&] { ++exitPresses; });
+    QObject::connect(ok, &SkinButton::mousePressed, [&] { ++okPresses; });
+    QObject::connect(exitButton, &SkinButton::mousePressed, [&] { ++exitPresses; });
     host.show();
 
     // Bottom-left corner pixel of the caption area, and the close button's corner.
@@ -200,14 +200,14 @@ TEST(SkinButtons, APressOnATransparentCornerGoesToWhatLiesBeneath) {
 TEST(SkinButtons, AMissingPictureLogsOnceAndTheButtonStillWorks) {
     test::TestEnvironment env;
     QWidget host;
-    TightButt button(&host);
+    CaptionButton button(&host);
     EXPECT_EQ(env.readFile("Error.log"), "initApp TightButt\t53\tFile not found\r\n");
     EXPECT_EQ(button.size(), QSize(80, 25));
-    EXPECT_EQ(button.txtButt->y(), 5);
+    EXPECT_EQ(button.captionLabel->y(), 5);
     int clicks = 0;
-    QObject::connect(&button, &SkinButton::Click, [&] { ++clicks; });
+    QObject::connect(&button, &SkinButton::clicked, [&] { ++clicks; });
     // Pressed and normal pictures are missing too: skipped without a line.
-    QTest::mouseClick(button.txtButt, Qt::LeftButton, {}, QPoint(40, 8));
+    QTest::mouseClick(button.captionLabel, Qt::LeftButton, {}, QPoint(40, 8));
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(env.readFile("Error.log"), "initApp TightButt\t53\tFile not found\r\n");
 }
@@ -218,27 +218,27 @@ TEST(SkinButtons, BrowseButtonLogsItsMethodFailuresTheOthersSkipThem) {
     std::filesystem::remove(env.path("Build/Buttons/browse_down.gif"));
     std::filesystem::remove(env.path("Build/Buttons/Exit_down.gif"));
     QWidget host;
-    BrowsButt browse(&host);
-    ExitButt exitButton(&host);
+    BrowseButton browse(&host);
+    CloseButton exitButton(&host);
     int clicks = 0;
-    QObject::connect(&browse, &SkinButton::Click, [&] { ++clicks; });
-    QTest::mouseClick(browse.SkinImage, Qt::LeftButton, {}, QPoint(13, 11));
-    QTest::mouseClick(exitButton.SkinImage, Qt::LeftButton, {}, QPoint(9, 9));
+    QObject::connect(&browse, &SkinButton::clicked, [&] { ++clicks; });
+    QTest::mouseClick(browse.skinPicture, Qt::LeftButton, {}, QPoint(13, 11));
+    QTest::mouseClick(exitButton.skinPicture, Qt::LeftButton, {}, QPoint(9, 9));
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(env.readFile("Error.log"), "Browsbutt - mUpdown\t53\tFile not found\r\n");
     EXPECT_EQ(shown(browse), file("\\Build\\Buttons\\browse.gif"));
 }
 
-TEST(TightButt, DesignPropertiesLiveInTheCaptionLabel) {
+TEST(CaptionButton, DesignPropertiesLiveInTheCaptionLabel) {
     test::TestEnvironment env;
     test::copySkin(env);
     QWidget host;
     QFont hostFont = host.font();
     hostFont.setPointSize(11);
     host.setFont(hostFont);
-    TightButt button(&host);
+    CaptionButton button(&host);
     EXPECT_EQ(button.Font().pointSize(), 11);  // the host's font until one is set
-    EXPECT_EQ(button.ForeColor(), host.palette().color(QPalette::ButtonText));
+    EXPECT_EQ(button.captionColour(), host.palette().color(QPalette::ButtonText));
 
     // The stored defaults (no name, size 0) leave the font as it is.
     button.setFontName("");
@@ -247,10 +247,10 @@ TEST(TightButt, DesignPropertiesLiveInTheCaptionLabel) {
     button.setFontBold(true);
     button.setFontUnderline(true);
     button.setFontSize(8);
-    EXPECT_TRUE(button.txtButt->font().bold());
-    EXPECT_TRUE(button.txtButt->font().underline());
-    EXPECT_EQ(button.txtButt->font().pointSize(), 8);
+    EXPECT_TRUE(button.captionLabel->font().bold());
+    EXPECT_TRUE(button.captionLabel->font().underline());
+    EXPECT_EQ(button.captionLabel->font().pointSize(), 8);
     EXPECT_FALSE(button.FontItalic());
     button.setCaption("");
-    EXPECT_EQ(button.txtButt->text(), "");
+    EXPECT_EQ(button.captionLabel->text(), "");
 }

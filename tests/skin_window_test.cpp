@@ -34,14 +34,14 @@ TEST(SkinWindow, SetUpGivesSizePictureTitleAndPlaceAndRunsAgainTheSame) {
     SkinWindow window(editorSpec());
     for (int run = 0; run < 2; ++run) {
         SCOPED_TRACE(run);
-        window.sLoader();
+        window.loadSkin();
         EXPECT_EQ(window.size(), QSize(401, 250));
         EXPECT_EQ(window.minimumSize(), window.maximumSize());
         EXPECT_TRUE(window.windowFlags() & Qt::FramelessWindowHint);
-        EXPECT_EQ(window.SkinImage->geometry(), QRect(0, 0, 401, 250));
-        EXPECT_EQ(window.SkinImage->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+        EXPECT_EQ(window.skinPicture->geometry(), QRect(0, 0, 401, 250));
+        EXPECT_EQ(window.skinPicture->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
                   loadSkinPicture("\\Build\\window.gif").convertToFormat(QImage::Format_RGB32));
-        EXPECT_EQ(window.lblTitle->text(),
+        EXPECT_EQ(window.titleLabel->text(),
                   QString("Varnel Zize - ver %1.%2").arg(VARNEL_VERSION_MAJOR).arg(VARNEL_VERSION_MINOR));
         EXPECT_EQ(window.pos(), QPoint(screen().x() + (screen().width() - 401) / 2,
                                        screen().y() + (screen().height() - 250) / 2));
@@ -52,10 +52,10 @@ TEST(SkinWindow, SetUpGivesSizePictureTitleAndPlaceAndRunsAgainTheSame) {
 TEST(SkinWindow, AMissingPictureWritesOneLineAndTheWindowKeepsItsShape) {
     test::TestEnvironment env;
     SkinWindow window(editorSpec());
-    window.sLoader();
+    window.loadSkin();
     EXPECT_EQ(env.readFile("Error.log"), "sLoader frmMain\t53\tFile not found\r\n");
     EXPECT_EQ(window.size(), QSize(401, 250));
-    EXPECT_FALSE(window.lblTitle->text().isEmpty());
+    EXPECT_FALSE(window.titleLabel->text().isEmpty());
     EXPECT_EQ(window.pos().x(), screen().x() + (screen().width() - 401) / 2);
 }
 
@@ -69,28 +69,28 @@ TEST(SkinWindow, PlacementRulesFollowTheEditorEvenWhenItIsHidden) {
     setEditorWindow(&editor);
 
     SkinWindow update({"sLoader frmUpdate", {401, 250}, "\\Build\\UpdateWindow.gif", Placement::BesideEditor, {}, false});
-    update.sLoader();
+    update.loadSkin();
     EXPECT_EQ(update.pos(), QPoint(110, 90));
 
     SkinWindow box({"sLoader FrmMsgBox", {250, 100}, "\\Build\\msgBox.gif", Placement::CentredOverEditor, {}, false});
-    box.sLoader();
+    box.loadSkin();
     EXPECT_EQ(box.pos(), QPoint(100 + 75, 80 + 75));
 
     SkinWindow updater({"sLoader Update.exe", {250, 100}, "\\Build\\MsgBox.gif", Placement::Unmoved, {}, false});
     updater.move(33, 44);
-    updater.sLoader();
+    updater.loadSkin();
     EXPECT_EQ(updater.pos(), QPoint(33, 44));
 
     SkinWindow splash({"sLoader FrmSplash", {299, 147}, "\\build\\splash.gif", Placement::Splash,
                        "\\build\\Icon\\Varnel.ico", false});
-    splash.sLoader();
+    splash.loadSkin();
     EXPECT_EQ(splash.size(), QSize(299, 147));
     EXPECT_EQ(splash.pos(), QPoint(screen().x() + screen().width() / 2 - 150, screen().y() + screen().height() / 2 - 75));
     EXPECT_FALSE(splash.windowIcon().isNull());
 
     // Without an editor the boxes centre on the screen.
     setEditorWindow(nullptr);
-    box.sLoader();
+    box.loadSkin();
     EXPECT_EQ(box.pos(), QPoint(screen().x() + (screen().width() - 250) / 2,
                                 screen().y() + (screen().height() - 100) / 2));
     EXPECT_FALSE(env.exists("Error.log"));
@@ -100,23 +100,23 @@ TEST(SkinWindow, PressingTheTitleOrPictureWithAnyButtonMovesTheWindow) {
     test::TestEnvironment env;
     test::copySkin(env);
     SkinWindow window(editorSpec());
-    window.sLoader();
+    window.loadSkin();
     window.move(100, 100);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
-    const QPoint start = window.lblTitle->mapToGlobal(QPoint(20, 8));
-    sendMouse(window.lblTitle, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
-    sendMouse(window.lblTitle, QEvent::MouseMove, start + QPoint(30, 20), Qt::NoButton, Qt::LeftButton);
+    const QPoint start = window.titleLabel->mapToGlobal(QPoint(20, 8));
+    sendMouse(window.titleLabel, QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(window.titleLabel, QEvent::MouseMove, start + QPoint(30, 20), Qt::NoButton, Qt::LeftButton);
     EXPECT_EQ(window.pos(), QPoint(130, 120));
-    sendMouse(window.lblTitle, QEvent::MouseButtonRelease, start + QPoint(30, 20), Qt::LeftButton, Qt::NoButton);
-    sendMouse(window.lblTitle, QEvent::MouseMove, start + QPoint(90, 90), Qt::NoButton, Qt::NoButton);
+    sendMouse(window.titleLabel, QEvent::MouseButtonRelease, start + QPoint(30, 20), Qt::LeftButton, Qt::NoButton);
+    sendMouse(window.titleLabel, QEvent::MouseMove, start + QPoint(90, 90), Qt::NoButton, Qt::NoButton);
     EXPECT_EQ(window.pos(), QPoint(130, 120));
 
-    const QPoint onPicture = window.SkinImage->mapToGlobal(QPoint(200, 150));
-    sendMouse(window.SkinImage, QEvent::MouseButtonPress, onPicture, Qt::RightButton, Qt::RightButton);
-    sendMouse(window.SkinImage, QEvent::MouseMove, onPicture - QPoint(50, 40), Qt::NoButton, Qt::RightButton);
-    sendMouse(window.SkinImage, QEvent::MouseButtonRelease, onPicture - QPoint(50, 40), Qt::RightButton, Qt::NoButton);
+    const QPoint onPicture = window.skinPicture->mapToGlobal(QPoint(200, 150));
+    sendMouse(window.skinPicture, QEvent::MouseButtonPress, onPicture, Qt::RightButton, Qt::RightButton);
+    sendMouse(window.skinPicture, QEvent::MouseMove, onPicture - QPoint(50, 40), Qt::NoButton, Qt::RightButton);
+    sendMouse(window.skinPicture, QEvent::MouseButtonRelease, onPicture - QPoint(50, 40), Qt::RightButton, Qt::NoButton);
     EXPECT_EQ(window.pos(), QPoint(80, 80));
 }
 
@@ -126,9 +126,9 @@ TEST(SkinAtScale, TheWindowIsDrawnFromTheArtOfItsScaleAndButtonsKeepTheirOutline
     test::TestEnvironment env;
     test::copySkin(env);
     SkinWindow window(editorSpec());
-    auto* browse = new BrowsButt(&window);
+    auto* browse = new BrowseButton(&window);
     browse->move(20, 100);
-    window.sLoader();
+    window.loadSkin();
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     const qreal ratio = window.devicePixelRatioF();
@@ -136,10 +136,10 @@ TEST(SkinAtScale, TheWindowIsDrawnFromTheArtOfItsScaleAndButtonsKeepTheirOutline
     const QImage browse1x(art + "Buttons/browse.gif");
 
     // In the screen's own pixels, laid out at the 1x size.
-    const QPixmap picture = window.SkinImage->pixmap();
+    const QPixmap picture = window.skinPicture->pixmap();
     EXPECT_EQ(picture.devicePixelRatio(), ratio);
     EXPECT_EQ(picture.size(), (QSizeF(401, 250) * ratio).toSize());
-    EXPECT_EQ(window.SkinImage->geometry(), QRect(0, 0, 401, 250));
+    EXPECT_EQ(window.skinPicture->geometry(), QRect(0, 0, 401, 250));
     EXPECT_EQ(browse->size(), QSize(26, 22));
     // The shape is cut in 1x pixels from the picture shown, and is the 1x outline.
     EXPECT_EQ(browse->mask(), TransPix(browse1x));

@@ -266,7 +266,7 @@ TEST(TrayEndToEnd, TheCommandLineAndStartAtLoginTellTheTruthAboutTheRunningCopy)
     EXPECT_NE(entryText.find("\nExec=\"" + programFile.string() + "\"\n"), std::string::npos) << entryText;
 
     // Save without a name: the alert waits for its OK, and the group stays.
-    const QPoint save(layout::editor::btnMainLeft + 40, layout::editor::btnMainTop[2] + 12);
+    const QPoint save(layout::editor::mainButtonsLeft + 40, layout::editor::mainButtonsTop[2] + 12);
     click(env, shownWindow(env, kEditor).topLeft() + save, 1);
     ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env).contains(kAlert); }));
     const Outcome busy = command({"--group", "Work"});

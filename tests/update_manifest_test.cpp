@@ -5,7 +5,7 @@
 #include "lang/text_table.h"
 #include "support/db_files.h"
 #include "support/test_env.h"
-#include "update/mod_update.h"
+#include "update/manifest_steps.h"
 #include "update/update_batch.h"
 #include "update/update_paths.h"
 
@@ -58,7 +58,7 @@ struct UpdateFixture : ::testing::Test {
     // Reads Update.upd as the update window does: a list that selects nothing keeps the one before.
     DownloadList list;
     void readManifest() {
-        if (std::optional<DownloadList> selected = readUpdateFile(window)) list = *selected;
+        if (std::optional<DownloadList> selected = readManifestFile(window)) list = *selected;
     }
 
     void installed(const std::string& file, const std::string& version) {

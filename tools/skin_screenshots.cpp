@@ -76,8 +76,8 @@ QLabel* label(QWidget* parent, QRect where, const QString& text, bool bold = fal
     return l;
 }
 
-TightButt* captioned(QWidget* parent, QPoint at, const QString& caption) {
-    auto* b = new TightButt(parent);
+CaptionButton* captioned(QWidget* parent, QPoint at, const QString& caption) {
+    auto* b = new CaptionButton(parent);
     b->move(at);
     b->setCaption(caption);
     return b;
@@ -87,33 +87,33 @@ void renderEditor(bool addMode) {
     namespace L = layout::editor;
     Preview window({"sLoader frmMain", {401, 250}, "\\Build\\window.gif", Placement::CentredOnScreen, {}, false},
                    nullptr);
-    (new MiniMizeButt(&window))->move(L::MiniMizeButt1);
-    (new ExitButt(&window))->move(L::ExitButt1);
+    (new MinimizeButton(&window))->move(L::minimizeButton);
+    (new CloseButton(&window))->move(L::closeButton);
     const char* captions[3] = {"Add new", "Change", "Save"};
-    for (int i = 0; i < 3; ++i) captioned(&window, {L::btnMainLeft, L::btnMainTop[i]}, captions[i]);
+    for (int i = 0; i < 3; ++i) captioned(&window, {L::mainButtonsLeft, L::mainButtonsTop[i]}, captions[i]);
     auto* marker = new QLabel(&window);
     marker->setPixmap(playMarkerPicture());
-    marker->move(L::imgPlayLeft, L::imgPlayTop[addMode ? 0 : 1]);
+    marker->move(L::markerLeft, L::markerTop[addMode ? 0 : 1]);
     if (addMode) {
         auto* name = new QLineEdit("New group name", &window);
-        name->setGeometry(L::comboAppList);
+        name->setGeometry(L::groupCombo);
     } else {
         auto* list = new QComboBox(&window);
         list->setEditable(true);
         list->addItem("Projects 2024");
-        list->setGeometry(L::comboAppList);
+        list->setGeometry(L::groupCombo);
     }
-    auto* dustbin = new Btndustbin(&window);
-    dustbin->move(L::Btndustbin);
+    auto* dustbin = new DeleteButton(&window);
+    dustbin->move(L::deleteButton);
     dustbin->setEnabled(!addMode);
     const char* places[5] = {"/home/anna/Projects", "/home/anna/Projects/Reports", "/srv/share/Customers",
                              "/home/anna/Pictures/2024", "/media/backup/Archive"};
     for (int i = 0; i < 5; ++i) {
         auto* place = new QLineEdit(addMode ? QString() : places[i], &window);
-        place->setGeometry(L::txtpath(i));
-        (new BrowsButt(&window))->move(L::BrowseButt(i));
+        place->setGeometry(L::placeEdit(i));
+        (new BrowseButton(&window))->move(L::browseButton(i));
     }
-    window.sLoader();
+    window.loadSkin();
     save(window.grab(), addMode ? "frmMain_add_mode" : "frmMain");
 }
 
@@ -121,33 +121,33 @@ void renderMessageBoxes() {
     Texts.Ok = "Ok";
     Texts.Cancel = "Cancel";
     MsgText = "Do you want to save the changes to this group?";
-    frmMsgBox& question = frmMsgBox::instance();
-    question.sLoader();
+    QuestionBox& question = QuestionBox::instance();
+    question.loadSkin();
     save(question.grab(), "frmMsgBox");
     MsgText = "Please fill in all five places.";
-    frmMsgBoxAlert& alert = frmMsgBoxAlert::instance();
-    alert.sLoader();
+    AlertBox& alert = AlertBox::instance();
+    alert.loadSkin();
     save(alert.grab(), "frmMsgBoxAlert");
 }
 
 void renderUpdate() {
     namespace L = layout::update;
     Preview window({"sLoader frmUpdate", {401, 250}, "\\Build\\UpdateWindow.gif", Placement::BesideEditor, {}, false},
-                   [](Preview& w) { w.lblTitle->setText("Varnel Zize Update"); });
-    (new ExitButt(&window))->move(L::ExitButt1);
-    label(&window, L::lblUpdate, "Downloading", true);
-    auto* message = label(&window, L::lblMessage, "Version 1.0.4 opens the editor faster and fixes the tray menu.");
+                   [](Preview& w) { w.titleLabel->setText("Varnel Zize Update"); });
+    (new CloseButton(&window))->move(L::closeButton);
+    label(&window, L::statusLabel, "Downloading", true);
+    auto* message = label(&window, L::messageLabel, "Version 1.0.4 opens the editor faster and fixes the tray menu.");
     message->setWordWrap(true);
     message->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label(&window, L::lblCurrentFilename, "Language\\Svenska.lang");
+    label(&window, L::fileLabels, "Language\\Svenska.lang");
     auto* progress = new QProgressBar(&window);
-    progress->setGeometry(L::UpdateProgress);
+    progress->setGeometry(L::progressBars);
     progress->setRange(0, 100);
     progress->setValue(62);
-    captioned(&window, L::btnCheck, "Check")->setEnabled(false);
-    captioned(&window, L::btnUpdate, "Update")->setEnabled(false);
-    captioned(&window, L::btnCancel, "Cancel");
-    window.sLoader();
+    captioned(&window, L::checkButton, "Check")->setEnabled(false);
+    captioned(&window, L::updateButton, "Update")->setEnabled(false);
+    captioned(&window, L::cancelButton, "Cancel");
+    window.loadSkin();
     save(window.grab(), "frmUpdate");
 }
 
@@ -156,8 +156,8 @@ void renderSplash() {
     Preview window({"sLoader FrmSplash", {299, 147}, "\\build\\splash.gif", Placement::Splash,
                     "\\build\\Icon\\Varnel.ico", false},
                    nullptr);
-    label(&window, L::Label1, "Ver. 1 - rev.3");
-    auto* www = label(&window, L::lblwww, "www.varnel.example");
+    label(&window, L::versionLabel, "Ver. 1 - rev.3");
+    auto* www = label(&window, L::webAddressLabel, "www.varnel.example");
     www->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QPalette p = www->palette();
     p.setColor(QPalette::WindowText, QColor(40, 104, 170));
@@ -165,7 +165,7 @@ void renderSplash() {
     QFont f = www->font();
     f.setUnderline(true);
     www->setFont(f);
-    window.sLoader();
+    window.loadSkin();
     save(window.grab(), "frmSplash");
 }
 
@@ -176,10 +176,10 @@ void renderUpdater() {
     exitPic->move(226, 5);
     exitPic->setPixmap(QPixmap::fromImage(loadSkinPicture("\\Build\\Buttons\\Exit.gif")));
     exitPic->adjustSize();
-    window.lblTitle->setText("Varnel Zize Update");
+    window.titleLabel->setText("Varnel Zize Update");
     auto* info = label(&window, {8, 32, 234, 50}, "Moving the new files into place…");
     info->setAlignment(Qt::AlignCenter);
-    window.sLoader();
+    window.loadSkin();
     save(window.grab(), "updater_frmMain");
 }
 
@@ -193,12 +193,12 @@ void renderButtons() {
         bool hasDisabledLook;
     };
     const std::vector<Family> families = {
-        {"TightButt", [](QWidget* p) { auto* b = new TightButt(p); b->setCaption("Change"); return b; },
+        {"TightButt", [](QWidget* p) { auto* b = new CaptionButton(p); b->setCaption("Change"); return b; },
          {22, 68}, true},
-        {"BrowsButt", [](QWidget* p) { return new BrowsButt(p); }, {354, 82}, true},
-        {"Btndustbin", [](QWidget* p) { return new Btndustbin(p); }, {354, 46}, true},
-        {"ExitButt", [](QWidget* p) { return new ExitButt(p); }, {374, 6}, false},
-        {"MiniMizeButt", [](QWidget* p) { return new MiniMizeButt(p); }, {352, 6}, false},
+        {"BrowsButt", [](QWidget* p) { return new BrowseButton(p); }, {354, 82}, true},
+        {"Btndustbin", [](QWidget* p) { return new DeleteButton(p); }, {354, 46}, true},
+        {"ExitButt", [](QWidget* p) { return new CloseButton(p); }, {374, 6}, false},
+        {"MiniMizeButt", [](QWidget* p) { return new MinimizeButton(p); }, {352, 6}, false},
     };
     const int margin = 6;
     std::vector<std::pair<QString, QPixmap>> shots;
@@ -211,7 +211,7 @@ void renderButtons() {
             host.setPixmap(QPixmap::fromImage(editor.copy(area)));
             host.resize(area.size());
             button->move(margin, margin);
-            if (state == "pressed") button->mUpdown(true);
+            if (state == "pressed") button->showPressed(true);
             if (state == "disabled") button->setEnabled(false);
             const QPixmap shot = host.grab();
             save(shot, "buttons/" + family.name + "_" + state);

@@ -20,7 +20,7 @@
 #include "platform/linux/file_registry.h"
 #include "skin/message_boxes.h"
 #include "support/http_server.h"
-#include "update/frm_update.h"
+#include "update/update_window.h"
 #include "update/release_signature.h"
 
 using namespace varnel;
@@ -87,11 +87,11 @@ int main(int argc, char** argv) {
         setValue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
                  (server.baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
 
-        frmUpdate& window = frmUpdate::instance();
+        UpdateWindow& window = UpdateWindow::instance();
         window.move(40, 40);
         window.show();
-        emit window.btnCheck->Click();
-        spinUntil([&] { return window.lblUpdate->isVisible(); });
+        emit window.checkButton->clicked();
+        spinUntil([&] { return window.statusLabel->isVisible(); });
         save(window, "frmUpdate_checked");
 
         // The first progress past a quarter of the file is taken as it shows.
@@ -99,8 +99,8 @@ int main(int argc, char** argv) {
         QObject::connect(&window, &QObject::destroyed, [] {});
         QTimer watch;
         QObject::connect(&watch, &QTimer::timeout, [&] {
-            if (grabbed || window.UpdateProgress.empty()) return;
-            QProgressBar* bar = window.UpdateProgress[0];
+            if (grabbed || window.progressBars.empty()) return;
+            QProgressBar* bar = window.progressBars[0];
             if (bar->isVisible() && bar->value() > bar->maximum() / 4 && bar->value() < bar->maximum()) {
                 grabbed = true;
                 save(window, "frmUpdate_downloading");
@@ -110,15 +110,15 @@ int main(int argc, char** argv) {
         // The "UpToDate" alert: shown, taken, answered.
         QTimer answer;
         QObject::connect(&answer, &QTimer::timeout, [&] {
-            frmMsgBoxAlert* box = frmMsgBoxAlert::loaded();
+            AlertBox* box = AlertBox::loaded();
             if (!box || !box->isVisible()) return;
             save(*box, "frmUpdate_up_to_date_alert");
-            emit box->btnOk->Click();
+            emit box->okButton->clicked();
         });
         answer.start(20);
         bool ended = false;
-        QObject::connect(&window, &frmUpdate::batchEnded, [&] { ended = true; });
-        emit window.btnUpdate->Click();
+        QObject::connect(&window, &UpdateWindow::batchEnded, [&] { ended = true; });
+        emit window.updateButton->clicked();
         spinUntil([&] { return ended; });
         watch.stop();
         answer.stop();
@@ -136,20 +136,20 @@ int main(int argc, char** argv) {
         std::string keyText;
         keyFile >> keyText;
         setReleaseKey(fromHex<32>(keyText));
-        frmUpdate& keyed = frmUpdate::instance();
+        UpdateWindow& keyed = UpdateWindow::instance();
         keyed.move(40, 40);
         keyed.show();
         bool refused = false;
         QObject::disconnect(&answer, nullptr, nullptr, nullptr);
         QObject::connect(&answer, &QTimer::timeout, [&] {
-            frmMsgBoxAlert* box = frmMsgBoxAlert::loaded();
+            AlertBox* box = AlertBox::loaded();
             if (!box || !box->isVisible()) return;
             save(*box, "frmUpdate_not_verified_alert");
             refused = true;
-            emit box->btnOk->Click();
+            emit box->okButton->clicked();
         });
         answer.start(20);
-        emit keyed.btnCheck->Click();
+        emit keyed.checkButton->clicked();
         spinUntil([&] { return refused; });
         answer.stop();
         if (!refused) {

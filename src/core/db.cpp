@@ -46,7 +46,7 @@ Run run(const std::string& label, const std::string& sql) {
     if (!db.get()) return r;
     r.opened = true;
     r.table = ags_sqlite_get_table(db.get(), sql, r.error);
-    if (!r.error.empty()) LogError(errorLine(label, 0, "") + "\t" + r.error);
+    if (!r.error.empty()) logError(errorLine(label, 0, "") + "\t" + r.error);
     return r;
 }
 
@@ -60,7 +60,7 @@ DbChange dbExec(const std::string& sql) {
     return change;
 }
 
-DbRows getDbData(const std::string& sql) {
+DbRows queryDb(const std::string& sql) {
     DbRows rows;
     try {
         Run r = run("getDbData", sql);
@@ -72,13 +72,13 @@ DbRows getDbData(const std::string& sql) {
     } catch (...) {
         // A half-read result must not pass for a good one.
         CaughtError e = describeCurrentException();
-        LogError(errorLine("getDbData", e.number, e.description));
+        logError(errorLine("getDbData", e.number, e.description));
         rows.status = e.description;
     }
     return rows;
 }
 
-std::string getOneColBack(const std::string& sql) {
+std::string queryFirstValue(const std::string& sql) {
     std::string result;
     guarded("getOneColBack", [&] {
         Run r = run("getOneColBack", sql);

@@ -31,10 +31,10 @@ struct DbRows {
 };
 
 DbChange dbExec(const std::string& sql);
-DbRows getDbData(const std::string& sql);
+DbRows queryDb(const std::string& sql);
 
 // Column 0 of the first data row, or an empty text.
-std::string getOneColBack(const std::string& sql);
+std::string queryFirstValue(const std::string& sql);
 
 // The error when the database file is not there.
 std::string missingDatabaseText();

@@ -20,9 +20,9 @@ void appendLine(const std::filesystem::path& file, const std::string& text) {
 
 }  // namespace
 
-void LogError(const std::string& line) { appendLine(programPath("Error.log"), line); }
+void logError(const std::string& line) { appendLine(programPath("Error.log"), line); }
 
-void LogTrace(const std::string& line) {
+void logTrace(const std::string& line) {
     if (!TraceOn) return;
     appendLine(programPath("loggaren.log"), line);
 }
@@ -32,12 +32,12 @@ std::string errorLine(const std::string& label, int number, const std::string& d
 }
 
 void logPlatformProblem(const platform::Problem& problem) {
-    LogError(errorLine(problem.label, problem.number, problem.description) + "\t" + problem.detail);
+    logError(errorLine(problem.label, problem.number, problem.description) + "\t" + problem.detail);
 }
 
 void logCaught(const std::string& label) {
     CaughtError e = describeCurrentException();
-    LogError(errorLine(label, e.number, e.description));
+    logError(errorLine(label, e.number, e.description));
 }
 
 }  // namespace varnel

@@ -13,8 +13,8 @@ namespace varnel {
 // True when the main program was started with the switch "loggaren".
 extern bool TraceOn;
 
-void LogError(const std::string& line);
-void LogTrace(const std::string& line);
+void logError(const std::string& line);
+void logTrace(const std::string& line);
 
 // "label", TAB, number, TAB, description: the common error-log line.
 std::string errorLine(const std::string& label, int number, const std::string& description);

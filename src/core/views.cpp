@@ -18,7 +18,7 @@ struct NoMenuItem final : MenuItemView {
     void setEnabled(bool) override {}
 };
 
-struct NoMenuItemArray final : MenuItemArrayView {
+struct NoMenuItemArray final : MenuItemListView {
     void setPlaceholderVisible(bool) override {}
     void unloadItems() override {}
     void loadItem(int, const std::string&, const std::string&) override {}
@@ -26,11 +26,11 @@ struct NoMenuItemArray final : MenuItemArrayView {
 };
 
 struct NoTrayMenu final : TrayMenuView {
-    MenuItemView& mSet() override { return item; }
-    MenuItemView& mFolders() override { return item; }
-    MenuItemArrayView& setApp() override { return items; }
-    MenuItemArrayView& OpenFolders() override { return items; }
-    MenuItemArrayView& Sublang() override { return items; }
+    MenuItemView& groupsMenuItem() override { return item; }
+    MenuItemView& foldersMenuItem() override { return item; }
+    MenuItemListView& groupMenuItems() override { return items; }
+    MenuItemListView& folderMenuItems() override { return items; }
+    MenuItemListView& languageMenuItems() override { return items; }
     NoMenuItem item;
     NoMenuItemArray items;
 };

@@ -32,9 +32,9 @@ public:
 
 // A tray menu item array (`setApp`, `OpenFolders`, `Sublang`): item 0 is the
 // placeholder "-", items 1 to n are loaded at run time.
-class MenuItemArrayView {
+class MenuItemListView {
 public:
-    virtual ~MenuItemArrayView() = default;
+    virtual ~MenuItemListView() = default;
     virtual void setPlaceholderVisible(bool visible) = 0;              // shows or hides item 0
     virtual void unloadItems() = 0;                                    // removes items 1 to the upper bound
     virtual void loadItem(int index, const std::string& caption, const std::string& tag) = 0;  // adds item `index`
@@ -45,11 +45,11 @@ public:
 class TrayMenuView {
 public:
     virtual ~TrayMenuView() = default;
-    virtual MenuItemView& mSet() = 0;                                  // the group submenu's item
-    virtual MenuItemView& mFolders() = 0;                              // the folders submenu's item
-    virtual MenuItemArrayView& setApp() = 0;                           // one item per group
-    virtual MenuItemArrayView& OpenFolders() = 0;                      // one item per place, Tag = the path
-    virtual MenuItemArrayView& Sublang() = 0;                          // one item per language file
+    virtual MenuItemView& groupsMenuItem() = 0;                                  // the group submenu's item
+    virtual MenuItemView& foldersMenuItem() = 0;                              // the folders submenu's item
+    virtual MenuItemListView& groupMenuItems() = 0;                           // one item per group
+    virtual MenuItemListView& folderMenuItems() = 0;                      // one item per place, Tag = the path
+    virtual MenuItemListView& languageMenuItems() = 0;                          // one item per language file
 };
 
 // Registration by the windows; nullptr unregisters. The views are not owned.

@@ -35,7 +35,7 @@ QList<PlaceEntry> united(QList<PlaceEntry> a, const QList<PlaceEntry>& b) {
 }
 
 void logFailure(const QString& what) {
-    LogError(errorLine("DesktopPlaces", 75, "Path/File access error: " + what.toStdString()));
+    logError(errorLine("DesktopPlaces", 75, "Path/File access error: " + what.toStdString()));
 }
 
 }  // namespace

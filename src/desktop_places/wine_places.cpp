@@ -105,7 +105,7 @@ QString navigationPaneEntries(const QStringList& folders) {
 }
 
 void logFailure(const QString& what) {
-    LogError(errorLine("DesktopPlaces", 75, "Path/File access error: " + what.toStdString()));
+    logError(errorLine("DesktopPlaces", 75, "Path/File access error: " + what.toStdString()));
 }
 
 }  // namespace

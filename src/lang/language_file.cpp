@@ -71,7 +71,7 @@ const Key kKeys[] = {
     {"PlaceName", &TextTable::PlaceName},
     {"BrowsePlace", &TextTable::BrowsePlace},
     {"DeleteGroup", &TextTable::DeleteGroup},
-    {"Minimize", &TextTable::Minimize},
+    {"Minimize", &TextTable::hideAction},
     {"Close", &TextTable::Close},
     {"DownloadProgress", &TextTable::DownloadProgress},
 };

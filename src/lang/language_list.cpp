@@ -42,7 +42,7 @@ std::vector<std::string> listLanguageFolder() {
 void checkForLanguageFiles() {
     std::vector<std::string> files;
     guarded(kLabel, [&] { files = listLanguageFolder(); });
-    MenuItemArrayView& items = trayMenu().Sublang();
+    MenuItemListView& items = trayMenu().languageMenuItems();
     guarded(kLabel, [&] { items.setPlaceholderVisible(true); });
     guarded(kLabel, [&] { items.unloadItems(); });
     size_t i = 0;

@@ -10,18 +10,18 @@
 
 namespace varnel {
 
-bool LoadListFromDb() {
+bool loadGroupList() {
     try {
         groupList().clear();
-        const DbRows groups = getDbData(sqlListGroups());
+        const DbRows groups = queryDb(sqlListGroups());
         TrayMenuView& tray = trayMenu();
         if (!groups.hasRows()) {
-            tray.mSet().setEnabled(false);
-            tray.mFolders().setEnabled(false);
+            tray.groupsMenuItem().setEnabled(false);
+            tray.foldersMenuItem().setEnabled(false);
             return false;
         }
-        tray.mSet().setEnabled(true);
-        MenuItemArrayView& items = tray.setApp();
+        tray.groupsMenuItem().setEnabled(true);
+        MenuItemListView& items = tray.groupMenuItems();
         items.setPlaceholderVisible(true);
         items.unloadItems();
         const int last = static_cast<int>(groups.table.rows()) - 1;
@@ -41,13 +41,13 @@ bool LoadListFromDb() {
     }
 }
 
-std::optional<PlaceSet> LoadFromDb(const std::string& name) {
+std::optional<PlaceSet> loadGroup(const std::string& name) {
     TrayMenuView& tray = trayMenu();
-    tray.mFolders().setEnabled(true);
-    MenuItemArrayView& folders = tray.OpenFolders();
+    tray.foldersMenuItem().setEnabled(true);
+    MenuItemListView& folders = tray.folderMenuItems();
     folders.setPlaceholderVisible(true);
     folders.unloadItems();
-    const DbRows group = getDbData(sqlLoadGroup(name));
+    const DbRows group = queryDb(sqlLoadGroup(name));
     if (!group.hasRows()) return std::nullopt;
     PlaceSet places;
     for (int i = 0; i <= 4; ++i) {

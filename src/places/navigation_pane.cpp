@@ -32,7 +32,7 @@ constexpr std::uint32_t kFolderAttributes = 0xF080004D;
 constexpr std::uint32_t kFirstSortOrder = 0x42;
 
 void logFailure(const std::string& what) {
-    LogError(errorLine("DesktopPlaces", 75, "Path/File access error: " + what));
+    logError(errorLine("DesktopPlaces", 75, "Path/File access error: " + what));
 }
 
 }  // namespace

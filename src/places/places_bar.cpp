@@ -40,8 +40,8 @@ void step(Step&& body) {
         body();
     } catch (...) {
         CaughtError e = describeCurrentException();
-        LogError(errorLine("setShortGroup", e.number, e.description));
-        LogTrace("Fick error " + std::to_string(e.number) + " -- " + e.description);
+        logError(errorLine("setShortGroup", e.number, e.description));
+        logTrace("Fick error " + std::to_string(e.number) + " -- " + e.description);
     }
 }
 
@@ -51,10 +51,10 @@ void clearUserDefinedPlaces() {
         const std::string user = placesKey(v) + "\\UserDefinedPlaces";
         for (int j = 0; j <= 4; ++j) {
             deleteKey(HKEY_CURRENT_USER, user, "Place" + std::to_string(j));
-            LogTrace("Ta bort Software\\Microsoft\\Office\\" + v +
+            logTrace("Ta bort Software\\Microsoft\\Office\\" + v +
                      "\\Common\\Open Find\\Places\\UserDefinedPlaces Place" + std::to_string(j));
         }
-        LogTrace("Ta bortSoftware\\Microsoft\\Office\\" + v + "\\Common\\Open Find\\Places UserDefinedPlaces");
+        logTrace("Ta bortSoftware\\Microsoft\\Office\\" + v + "\\Common\\Open Find\\Places UserDefinedPlaces");
         deleteKey(HKEY_CURRENT_USER, placesKey(v), "UserDefinedPlaces");
     }
 }
@@ -66,28 +66,28 @@ void writeGroup(const PlaceSet* places) {
     PlaceSet written = places ? *places : PlaceSet{};
     // Some sixty changes: one flushed write of the store instead of one each.
     RegistryChangeBatch changes;
-    step([&] { LogTrace("\r\nStartar med setOrDel = " + boolWord(setOrDel) + " iUpdate = 0"); });
-    step([&] { LogTrace("start : Kör windows genvägarna"); });
+    step([&] { logTrace("\r\nStartar med setOrDel = " + boolWord(setOrDel) + " iUpdate = 0"); });
+    step([&] { logTrace("start : Kör windows genvägarna"); });
 
     // Windows part.
     step([&] {
         if (setOrDel) {
             createKey(HKEY_CURRENT_USER, W);
-            LogTrace("Uppdaterar " + W);
+            logTrace("Uppdaterar " + W);
             for (int i = 0; i <= 4; ++i) {
                 setValue(HKEY_CURRENT_USER, W, "place" + std::to_string(i), written[i]);
-                LogTrace("Skapar " + W + " place" + std::to_string(i) + " " + written[i]);
+                logTrace("Skapar " + W + " place" + std::to_string(i) + " " + written[i]);
             }
         } else if (keyExists(HKEY_CURRENT_USER, W)) {
             deleteKey(HKEY_CURRENT_USER, kPlacesBarParent, "PlacesBar");
-            LogTrace(std::string("Tar bort ") + kPlacesBarParent + " PlacesBar");
+            logTrace(std::string("Tar bort ") + kPlacesBarParent + " PlacesBar");
         }
     });
 
     step([&] {
-        LogTrace("Stop : Kör windows genvägarna");
-        LogTrace("start : office genvägarna");
-        LogTrace("Kollar om office finns");
+        logTrace("Stop : Kör windows genvägarna");
+        logTrace("start : office genvägarna");
+        logTrace("Kollar om office finns");
     });
 
     bool office = false;
@@ -96,8 +96,8 @@ void writeGroup(const PlaceSet* places) {
     if (office) {
         // Find the versions: numeric sub-keys of the Office root.
         step([&] {
-            LogTrace("Office finns");
-            LogTrace("Loopar fram alla office versioner");
+            logTrace("Office finns");
+            logTrace("Loopar fram alla office versioner");
             for (std::int32_t k = 0;; ++k) {
                 std::string name = subKeyName(HKEY_CURRENT_USER, O, k);
                 if (name == "Not Found") break;
@@ -105,7 +105,7 @@ void writeGroup(const PlaceSet* places) {
                 if (!OfficeVersions) OfficeVersions.emplace();
                 OfficeVersions->resize(static_cast<size_t>(k) + 1);
                 (*OfficeVersions)[static_cast<size_t>(k)] = name;
-                LogTrace("Office versioner " + name);
+                logTrace("Office versioner " + name);
             }
         });
 
@@ -113,14 +113,14 @@ void writeGroup(const PlaceSet* places) {
         step([&] {
             const auto& list = versions();
             OfficeStandardPlaces.resize(list.size());
-            LogTrace("Loopar fram alla Standard places ");
+            logTrace("Loopar fram alla Standard places ");
             for (size_t i = 0; i < list.size(); ++i) {
                 if (list[i].empty()) continue;
                 for (int j = 0; j <= 4; ++j) {
                     std::string name = subKeyName(HKEY_CURRENT_USER, standardPlacesKey(list[i]), j);
                     if (name == "Not Found") continue;
                     OfficeStandardPlaces[i][static_cast<size_t>(j)] = name;
-                    LogTrace("Standard places " + name);
+                    logTrace("Standard places " + name);
                 }
             }
         });
@@ -129,7 +129,7 @@ void writeGroup(const PlaceSet* places) {
 
         // Hide (apply) or show again (remove) the standard places.
         step([&] {
-            LogTrace("Fixar det som ska fixas om inte iUpdate är 1");
+            logTrace("Fixar det som ska fixas om inte iUpdate är 1");
             const auto& list = versions();
             for (size_t i = 0; i < list.size() && i < OfficeStandardPlaces.size(); ++i) {
                 if (list[i].empty()) continue;
@@ -138,16 +138,16 @@ void writeGroup(const PlaceSet* places) {
                     const std::string key = standardPlacesKey(list[i]) + s;
                     if (setOrDel) {
                         setValue(HKEY_CURRENT_USER, key, "Show", std::int32_t{0});
-                        LogTrace("Skapa " + s);
+                        logTrace("Skapa " + s);
                     } else {
                         deleteValue(HKEY_CURRENT_USER, key, "Show");
-                        LogTrace("Tar bort " + s);
+                        logTrace("Tar bort " + s);
                     }
                 }
             }
         });
 
-        step([&] { LogTrace("skapar allt annat som krävs med SetOrDel = " + boolWord(setOrDel)); });
+        step([&] { logTrace("skapar allt annat som krävs med SetOrDel = " + boolWord(setOrDel)); });
 
         step([&] {
             if (!setOrDel) {
@@ -157,19 +157,19 @@ void writeGroup(const PlaceSet* places) {
             const char sep = platform::placeSeparator();
             for (const auto& v : versions()) {
                 if (v.empty()) continue;
-                LogTrace("skapar i office version " + v);
+                logTrace("skapar i office version " + v);
                 for (int j = 0; j <= 4; ++j) {
                     std::string& place = written[static_cast<size_t>(j)];
                     if (platform::rewritesForwardSlashes()) place = replaceAll(place, "/", std::string(1, sep));
                     const std::string name = placeDisplayName(place);
                     const std::string key = placesKey(v) + "\\UserDefinedPlaces\\Place" + std::to_string(j);
                     createKey(HKEY_CURRENT_USER, key);
-                    LogTrace("Skapa UserDefinedPlaces\\Place" + std::to_string(j));
+                    logTrace("Skapa UserDefinedPlaces\\Place" + std::to_string(j));
                     const std::string traced = "Skapa Software\\Microsoft\\Office\\" + v +
                                                "\\Common\\Open Find\\Places\\UserDefinedPlaces\\Place" +
                                                std::to_string(j);
-                    LogTrace(traced + "Name " + name);
-                    LogTrace(traced + "Path " + place);
+                    logTrace(traced + "Name " + name);
+                    logTrace(traced + "Path " + place);
                     setValue(HKEY_CURRENT_USER, key, "Name", name);
                     setValue(HKEY_CURRENT_USER, key, "Path", place);
                 }
@@ -178,7 +178,7 @@ void writeGroup(const PlaceSet* places) {
     }
 
     changes.finish();
-    step([&] { LogTrace("Stop : office genvägarna"); });
+    step([&] { logTrace("Stop : office genvägarna"); });
 
     // The desktop's own file dialogs follow the same apply and remove.
     step([&] {

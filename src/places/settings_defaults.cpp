@@ -6,7 +6,7 @@
 
 namespace varnel {
 
-void InitSettings() {
+void initSettings() {
     // Its log lines have always carried this label; readers of Error.log know them by it.
     const char* label = "setShortGroup";
     bool exists = false;

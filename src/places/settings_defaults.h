@@ -7,7 +7,7 @@ namespace varnel {
 // Creates the settings key with its defaults ("CurrentGroup" empty,
 // "Language" "English") the first time the program runs for a user. An
 // existing key is left exactly as it is, even with a value missing.
-void InitSettings();
+void initSettings();
 
 // The "deletereg" switch: removes both values and then the settings key.
 // Each step has its own guard (logging under `label`), so a failure in one

@@ -9,7 +9,7 @@
 
 namespace varnel {
 
-bool IsStarted() {
+bool anotherCopyRunning() {
     bool result = false;
     int count = 0;
     std::string ownName;

@@ -6,6 +6,6 @@ namespace varnel {
 // program's file name (exactly, with case): the running copy counts itself,
 // so True means another copy runs. A process list that cannot be read
 // answers False.
-bool IsStarted();
+bool anotherCopyRunning();
 
 }  // namespace varnel

@@ -33,7 +33,7 @@ bool setAutostart(bool on) {
     // The registry calls report nothing: read back what is there now.
     const std::string now = regText(queryValue(HKEY_CURRENT_USER, kRunKey, kRunValue));
     if (on ? now == command : now.empty()) return true;
-    LogError(errorLine("setAutostart", 75, "Path/File access error: " + autostartEntryPath().toStdString()));
+    logError(errorLine("setAutostart", 75, "Path/File access error: " + autostartEntryPath().toStdString()));
     return false;
 }
 
@@ -81,7 +81,7 @@ bool setAutostart(bool on) {
     const QString path = autostartEntryPath();
     if (!on) {
         if (!QFile::exists(path) || QFile::remove(path)) return true;
-        LogError(errorLine("setAutostart", 75, "Path/File access error: " + path.toStdString()));
+        logError(errorLine("setAutostart", 75, "Path/File access error: " + path.toStdString()));
         return false;
     }
     const QString program = QString::fromStdString(platform::executablePath().string());
@@ -106,7 +106,7 @@ bool setAutostart(bool on) {
             if (written.open(QIODevice::ReadOnly) && written.readAll() == entry) return true;
         }
     }
-    LogError(errorLine("setAutostart", 75, "Path/File access error: " + path.toStdString()));
+    logError(errorLine("setAutostart", 75, "Path/File access error: " + path.toStdString()));
     return false;
 }
 

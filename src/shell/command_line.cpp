@@ -17,7 +17,7 @@
 #include "core/sql_statements.h"
 #include "places/group_loader.h"
 #include "shell/close_channel.h"
-#include "shell/frm_tray.h"
+#include "shell/tray_icon.h"
 #include "shell/program.h"
 #include "skin/message_boxes.h"
 
@@ -146,7 +146,7 @@ QJsonObject reply(const QString& status) { return {{QStringLiteral("status"), st
 // The group names as the database holds them now: another program may have
 // added or removed groups since the tray's submenu was filled.
 QStringList groupNamesInDatabase() {
-    const DbRows groups = getDbData(sqlListGroups());
+    const DbRows groups = queryDb(sqlListGroups());
     QStringList names;
     if (!groups.hasRows()) return names;
     for (size_t row = 1; row < groups.table.rows(); ++row) names << QString::fromStdString(groups.table(row, 0));
@@ -164,11 +164,11 @@ QJsonObject switchGroup(const QString& name, Program& program) {
     if (QString::fromStdString(readSettingText("CurrentGroup")) == name) return reply(QStringLiteral("ok"));
     // The submenu takes in what the database holds first, so that the click
     // finds the group there.
-    LoadListFromDb();
-    TrayItemArray& groups = program.tray().groupItems();
+    loadGroupList();
+    TrayMenuItems& groups = program.tray().groupItems();
     for (int i = 1; i <= groups.upperBound(); ++i) {
         if (groups.item(i) && QString::fromStdString(groups.caption(i)) == name) {
-            program.tray().setApp_Click(i);
+            program.tray().activateGroup(i);
             return reply(QStringLiteral("ok"));
         }
     }

@@ -17,7 +17,7 @@
 #include "places/single_instance.h"
 #include "shell/close_channel.h"
 #include "shell/command_line.h"
-#include "shell/frm_tray.h"
+#include "shell/tray_icon.h"
 #include "shell/program.h"
 #include "shell/tray_notice.h"
 #include "skin/readable_font.h"
@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     // they go back before anything reads the program folder. Not while
     // another copy runs: its download may be under way (and this copy is
     // refused anyway).
-    if (!IsStarted()) restoreLeftoverBackups();
+    if (!anotherCopyRunning()) restoreLeftoverBackups();
     try {
         QApplication::setWindowIcon(loadSkinIcon("\\build\\Icon\\Varnel.ico"));
     } catch (...) {

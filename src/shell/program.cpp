@@ -7,7 +7,7 @@
 #include "core/log.h"
 #include "core/program_folder.h"
 #include "core/setting_text.h"
-#include "editor/frm_main.h"
+#include "editor/group_editor.h"
 #include "lang/language_file.h"
 #include "lang/language_list.h"
 #include "lang/text_table.h"
@@ -15,11 +15,11 @@
 #include "places/places_bar.h"
 #include "places/settings_defaults.h"
 #include "places/single_instance.h"
-#include "shell/frm_splash.h"
-#include "shell/frm_tray.h"
+#include "shell/splash_window.h"
+#include "shell/tray_icon.h"
 #include "skin/message_boxes.h"
 #include "skin/system_message.h"
-#include "update/frm_update.h"
+#include "update/update_window.h"
 
 namespace varnel {
 
@@ -37,10 +37,10 @@ Program::~Program() {
 
 void Program::start(const QString& commandLine) {
     const std::string label = "Splash_err";
-    splash_ = new frmSplash(frmSplash::Role::Splash);
-    connect(splash_, &frmSplash::splashEnded, this, [this] { editor().show(); });
+    splash_ = new SplashWindow(SplashWindow::Role::Splash);
+    connect(splash_, &SplashWindow::splashEnded, this, [this] { editor().show(); });
     bool another = false;
-    guarded(label, [&] { another = IsStarted(); });
+    guarded(label, [&] { another = anotherCopyRunning(); });
     if (another) {
         showSystemMessage(QStringLiteral("Varnel_Zize"),
                           QString::fromStdString(programBaseName()) + QStringLiteral(" allready started."));
@@ -57,38 +57,38 @@ void Program::start(const QString& commandLine) {
 
 void Program::finishStartUp() {
     if (editor_) return;
-    if (splash_ && !splash_->isAboutBox()) splash_->Timer1_Timer();
+    if (splash_ && !splash_->isAboutBox()) splash_->splashTimeUp();
 }
 
-frmTray& Program::tray() {
+TrayIcon& Program::tray() {
     if (!tray_) {
-        tray_ = std::make_unique<frmTray>();
-        tray_->initFrm();
-        frmTray* tray = tray_.get();
-        connect(tray, &frmTray::editorToggleRequested, this, [this] { toggleEditor(); });
-        connect(tray, &frmTray::editorRaiseRequested, this, [this] {
+        tray_ = std::make_unique<TrayIcon>();
+        tray_->setUp();
+        TrayIcon* tray = tray_.get();
+        connect(tray, &TrayIcon::editorToggleRequested, this, [this] { toggleEditor(); });
+        connect(tray, &TrayIcon::editorRaiseRequested, this, [this] {
             if (editor_ && editor_->isVisible()) editor_->activateWindow();
         });
-        connect(tray, &frmTray::showEditorRequested, this, [this] { showEditorNormal(); });
-        connect(tray, &frmTray::hideEditorRequested, this, [this] { editor().minimiseToTray(); });
-        connect(tray, &frmTray::aboutRequested, this, [this] { showAbout(); });
-        connect(tray, &frmTray::updateRequested, this, [this] { showUpdateWindow(); });
+        connect(tray, &TrayIcon::showEditorRequested, this, [this] { showEditorNormal(); });
+        connect(tray, &TrayIcon::hideEditorRequested, this, [this] { editor().minimiseToTray(); });
+        connect(tray, &TrayIcon::aboutRequested, this, [this] { showAbout(); });
+        connect(tray, &TrayIcon::updateRequested, this, [this] { showUpdateWindow(); });
         // The editor now shows the active group: it must not offer to delete it.
-        connect(tray, &frmTray::groupActivated, this, [this] {
-            if (editor_) editor_->Checkdustbin();
+        connect(tray, &TrayIcon::groupActivated, this, [this] {
+            if (editor_) editor_->updateDeleteButton();
         });
-        connect(tray, &frmTray::quitRequested, this, [this] { quit(); });
+        connect(tray, &TrayIcon::quitRequested, this, [this] { quit(); });
     }
     return *tray_;
 }
 
-frmMain& Program::editor() {
+GroupEditor& Program::editor() {
     if (!editor_) {
-        editor_ = std::make_unique<frmMain>();
-        frmMain* editor = editor_.get();
-        connect(editor, &frmMain::activeGroupChanged, this, [this] { tray().UpdateIcon(); });
-        connect(editor, &frmMain::menuRequested, this, [this](const QPoint& at) { tray().mPopupMenu()->popup(at); });
-        connect(editor, &frmMain::quitRequested, this, [this] { quit(); });
+        editor_ = std::make_unique<GroupEditor>();
+        GroupEditor* editor = editor_.get();
+        connect(editor, &GroupEditor::activeGroupChanged, this, [this] { tray().updateToolTip(); });
+        connect(editor, &GroupEditor::menuRequested, this, [this](const QPoint& at) { tray().menu()->popup(at); });
+        connect(editor, &GroupEditor::quitRequested, this, [this] { quit(); });
         loadEditor();
     }
     return *editor_;
@@ -97,26 +97,26 @@ frmMain& Program::editor() {
 // The editor's load, which is the rest of the program's start-up.
 void Program::loadEditor() {
     const std::string label = "Main_err";
-    frmMain& editor = *editor_;
-    guarded(label, [] { InitSettings(); });
+    GroupEditor& editor = *editor_;
+    guarded(label, [] { initSettings(); });
     bool groups = false;
     guarded(label, [&] {
         tray();  // its menus are filled from here on
-        groups = LoadListFromDb();
+        groups = loadGroupList();
     });
     editor.showStartGroup(groups, label);
     guarded(label, [&] { CurrentLanguage = readSettingText("Language"); });
     guarded(label, [&] { parseLanguageFile(CurrentLanguage); });
     guarded(label, [&] { checkForLanguageFiles(); });
     guarded(label, [&] { editor.writeCaptions(); });
-    guarded(label, [&] { tray().initFrm(); });
-    guarded(label, [&] { editor.Checkdustbin(); });
-    guarded(label, [&] { editor.sLoader(); });
-    guarded(label, [&] { tray().UpdateIcon(); });
+    guarded(label, [&] { tray().setUp(); });
+    guarded(label, [&] { editor.updateDeleteButton(); });
+    guarded(label, [&] { editor.loadSkin(); });
+    guarded(label, [&] { tray().updateToolTip(); });
 }
 
 void Program::showEditorNormal() {
-    frmMain& shown = editor();
+    GroupEditor& shown = editor();
     shown.show();
     shown.setWindowState(Qt::WindowNoState);
 }
@@ -124,7 +124,7 @@ void Program::showEditorNormal() {
 void Program::toggleEditor() {
     if (splash_) splash_->unload();
     if (updateWindow_) updateWindow_->closeForTray();
-    frmMain& shown = editor();
+    GroupEditor& shown = editor();
     if (shown.isVisible()) {
         shown.hide();
     } else {
@@ -136,14 +136,14 @@ void Program::toggleEditor() {
     }
 }
 
-frmUpdate* Program::updateWindow() const { return updateWindow_.data(); }
+UpdateWindow* Program::updateWindow() const { return updateWindow_.data(); }
 
-frmSplash* Program::splash() const { return splash_.data(); }
+SplashWindow* Program::splash() const { return splash_.data(); }
 
 void Program::showUpdateWindow() {
     if (!updateWindow_) {
-        updateWindow_ = new frmUpdate();
-        connect(updateWindow_, &frmUpdate::handOverRequested, this, &Program::handOverToUpdater);
+        updateWindow_ = new UpdateWindow();
+        connect(updateWindow_, &UpdateWindow::handOverRequested, this, &Program::handOverToUpdater);
     }
     updateWindow_->setWindowState(Qt::WindowNoState);
     updateWindow_->showModal(SkinWindow::ModalScope::Editor);
@@ -151,14 +151,14 @@ void Program::showUpdateWindow() {
 
 void Program::showAbout() {
     if (splash_) splash_->unload();
-    splash_ = new frmSplash(frmSplash::Role::About);
+    splash_ = new SplashWindow(SplashWindow::Role::About);
     splash_->load();
     splash_->showModal(SkinWindow::ModalScope::Editor);
 }
 
 void Program::handOverToUpdater(const QString& updater, const QStringList& arguments) {
     removePlaces();
-    if (tray_) tray_->deleteIcon();
+    if (tray_) tray_->removeIcon();
     QProcess::startDetached(updater, arguments, QString::fromStdString(pathText(programFolder())));
     endProgramNow(0);
 }
@@ -167,7 +167,7 @@ void Program::shutDown() {
     if (shutDown_) return;
     shutDown_ = true;
     removePlaces();
-    if (tray_) tray_->deleteIcon();
+    if (tray_) tray_->removeIcon();
 }
 
 void Program::quit() {

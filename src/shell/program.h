@@ -10,10 +10,10 @@
 
 namespace varnel {
 
-class frmMain;
-class frmSplash;
-class frmTray;
-class frmUpdate;
+class GroupEditor;
+class SplashWindow;
+class TrayIcon;
+class UpdateWindow;
 
 // Ends the process at once: no further window events, no unload handlers.
 [[noreturn]] void endProgramNow(int code = 0);
@@ -33,14 +33,14 @@ public:
     void finishStartUp();
 
     // The editor; created, with the start-up of its load, at its first use.
-    frmMain& editor();
-    frmMain* loadedEditor() const { return editor_.get(); }
+    GroupEditor& editor();
+    GroupEditor* loadedEditor() const { return editor_.get(); }
     // The tray window; its icon shows from the editor's load on.
-    frmTray& tray();
-    frmTray* loadedTray() const { return tray_.get(); }
-    frmUpdate* updateWindow() const;
+    TrayIcon& tray();
+    TrayIcon* loadedTray() const { return tray_.get(); }
+    UpdateWindow* updateWindow() const;
     // The splash or the About box while it is open.
-    frmSplash* splash() const;
+    SplashWindow* splash() const;
 
     void showEditorNormal();
     void toggleEditor();
@@ -59,10 +59,10 @@ private:
     void loadEditor();
     void handOverToUpdater(const QString& updater, const QStringList& arguments);
 
-    std::unique_ptr<frmTray> tray_;
-    std::unique_ptr<frmMain> editor_;
-    QPointer<frmUpdate> updateWindow_;
-    QPointer<frmSplash> splash_;
+    std::unique_ptr<TrayIcon> tray_;
+    std::unique_ptr<GroupEditor> editor_;
+    QPointer<UpdateWindow> updateWindow_;
+    QPointer<SplashWindow> splash_;
     bool shutDown_ = false;
 };
 

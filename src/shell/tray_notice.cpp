@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "editor/frm_main.h"
+#include "editor/group_editor.h"
 #include "lang/text_table.h"
 #include "shell/program.h"
 #include "skin/message_boxes.h"
@@ -33,7 +33,7 @@ void reportMissingTrayOnce(Program& program) {
             return;
         }
         // The editor comes up after the splash; the text table is read by then.
-        const frmMain* editor = program.loadedEditor();
+        const GroupEditor* editor = program.loadedEditor();
         if (since.elapsed() < kPanelGraceMs || !editor || !editor->isVisible() || messageBoxShowing()) return;
         timer->stop();
         std::fputs("Varnel_Zize: this desktop has no notification area; the program goes on in its window.\n", stderr);

@@ -56,7 +56,7 @@ public:
     explicit AccessibleSkinWindow(QWidget* w) : QAccessibleWidget(w, QAccessible::Window) {}
 
     QAccessible::Role role() const override {
-        if (qobject_cast<const frmMsgBoxAlert*>(widget())) return QAccessible::AlertMessage;
+        if (qobject_cast<const AlertBox*>(widget())) return QAccessible::AlertMessage;
         if (widget()->windowType() == Qt::Dialog) return QAccessible::Dialog;
         return QAccessible::Window;
     }

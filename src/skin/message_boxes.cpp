@@ -28,45 +28,45 @@ MessageBoxWindow::MessageBoxWindow(const char* logLabel, std::string message, QR
     : SkinWindow({logLabel, QSize(250, 100), "\\Build\\msgBox.gif", Placement::CentredOverEditor, {}, true}, nullptr,
                  Qt::Dialog),
       message_(std::move(message)) {
-    lblMsg = new SkinLabel(this);
-    lblMsg->setGeometry(messageRect);
-    lblMsg->setAlignment(Qt::AlignCenter);
-    lblMsg->setWordWrap(true);
-    QPalette ink = lblMsg->palette();
+    messageLabel = new SkinLabel(this);
+    messageLabel->setGeometry(messageRect);
+    messageLabel->setAlignment(Qt::AlignCenter);
+    messageLabel->setWordWrap(true);
+    QPalette ink = messageLabel->palette();
     ink.setColor(QPalette::WindowText, QColor(38, 50, 66));
-    lblMsg->setPalette(ink);
-    makeDragSurface(lblMsg);
+    messageLabel->setPalette(ink);
+    makeDragSurface(messageLabel);
 
-    ExitButt1 = new ExitButt(this);
-    ExitButt1->move(226, 5);
-    btnOk = new TightButt(this);
-    btnOk->move(okAt);
-    connect(ExitButt1, &SkinButton::Click, this, [this] { closeWithoutOk(); });
+    closeButton = new CloseButton(this);
+    closeButton->move(226, 5);
+    okButton = new CaptionButton(this);
+    okButton->move(okAt);
+    connect(closeButton, &SkinButton::clicked, this, [this] { closeWithoutOk(); });
     setUpKeyboard();
 }
 
 void MessageBoxWindow::writeTexts() {
-    step([&] { lblMsg->setText(text(message_)); });
-    step([&] { btnOk->setCaption(text(Texts.Ok)); });
+    step([&] { messageLabel->setText(text(message_)); });
+    step([&] { okButton->setCaption(text(Texts.Ok)); });
     SkinWindow::writeTexts();
     nameControlsForAssistiveTech();
 }
 
 void MessageBoxWindow::setUpKeyboard() {
     // The focus starts on OK, so Enter answers OK; Escape is the close button.
-    setTabOrderChain({btnOk, ExitButt1});
-    btnOk->setFocus();
+    setTabOrderChain({okButton, closeButton});
+    okButton->setFocus();
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             [this] { closeWithoutOk(); });
 }
 
 void MessageBoxWindow::nameControlsForAssistiveTech() {
     // A screen reader announces the box with its message.
-    setAccessibleName(lblMsg->text());
-    ExitButt1->setAccessibleName(text(Texts.Close));
+    setAccessibleName(messageLabel->text());
+    closeButton->setAccessibleName(text(Texts.Close));
 }
 
-void MessageBoxWindow::PlaceMe() { place(); }
+void MessageBoxWindow::placeOverEditor() { place(); }
 
 void MessageBoxWindow::unload() {
     hide();
@@ -78,59 +78,59 @@ void MessageBoxWindow::closeEvent(QCloseEvent* event) {
     closeWithoutOk();
 }
 
-frmMsgBox::frmMsgBox(const std::string& message)
+QuestionBox::QuestionBox(const std::string& message)
     : MessageBoxWindow("sLoader FrmMsgBox", message, QRect(8, 32, 225, 33), QPoint(30, 66)) {
-    btnCancel = new TightButt(this);
-    btnCancel->move(147, 66);
-    setTabOrderChain({btnOk, btnCancel, ExitButt1});
-    connect(btnOk, &SkinButton::Click, this, [this] {
+    cancelButton = new CaptionButton(this);
+    cancelButton->move(147, 66);
+    setTabOrderChain({okButton, cancelButton, closeButton});
+    connect(okButton, &SkinButton::clicked, this, [this] {
         emit answered(true);
         unload();
     });
-    connect(btnCancel, &SkinButton::Click, this, [this] { closeWithoutOk(); });
-    sLoader();
+    connect(cancelButton, &SkinButton::clicked, this, [this] { closeWithoutOk(); });
+    loadSkin();
 }
 
-void frmMsgBox::writeTexts() {
+void QuestionBox::writeTexts() {
     MessageBoxWindow::writeTexts();
-    step([&] { btnCancel->setCaption(text(Texts.Cancel)); });
+    step([&] { cancelButton->setCaption(text(Texts.Cancel)); });
 }
 
-void frmMsgBox::closeWithoutOk() {
+void QuestionBox::closeWithoutOk() {
     emit answered(false);
     unload();
 }
 
-frmMsgBoxAlert::frmMsgBoxAlert(const std::string& message)
+AlertBox::AlertBox(const std::string& message)
     : MessageBoxWindow("sLoader frmMsgBoxAlert", message, QRect(9, 31, 225, 35), QPoint(84, 67)) {
-    connect(btnOk, &SkinButton::Click, this, [this] { unload(); });
-    sLoader();
+    connect(okButton, &SkinButton::clicked, this, [this] { unload(); });
+    loadSkin();
 }
 
 bool askQuestion(const std::string& message) {
-    auto* box = new frmMsgBox(message);
+    auto* box = new QuestionBox(message);
     bool ok = false;
-    QObject::connect(box, &frmMsgBox::answered, box, [&ok](bool answer) { ok = answer; });
+    QObject::connect(box, &QuestionBox::answered, box, [&ok](bool answer) { ok = answer; });
     box->showModal();
     return ok;
 }
 
-void showAlert(const std::string& message) { (new frmMsgBoxAlert(message))->showModal(); }
+void showAlert(const std::string& message) { (new AlertBox(message))->showModal(); }
 
-frmMsgBoxAlert* showNotice(const std::string& message) {
-    auto* box = new frmMsgBoxAlert(message);
+AlertBox* showNotice(const std::string& message) {
+    auto* box = new AlertBox(message);
     box->show();
     box->activateWindow();
     return box;
 }
 
-frmMsgBox* shownQuestionBox() { return shownBox<frmMsgBox>(); }
-frmMsgBoxAlert* shownAlertBox() { return shownBox<frmMsgBoxAlert>(); }
+QuestionBox* shownQuestionBox() { return shownBox<QuestionBox>(); }
+AlertBox* shownAlertBox() { return shownBox<AlertBox>(); }
 
 bool messageBoxShowing() { return shownQuestionBox() || shownAlertBox(); }
 
 bool messageBoxWaiting() {
-    const frmMsgBoxAlert* alert = shownAlertBox();
+    const AlertBox* alert = shownAlertBox();
     return shownQuestionBox() || (alert && alert->isModal());
 }
 

@@ -7,20 +7,20 @@
 
 #include "skin/skin_button.h"
 #include "skin/skin_window.h"
-#include "skin/tight_butt.h"
+#include "skin/caption_button.h"
 
 namespace varnel {
 
 class MessageBoxWindow : public SkinWindow {
     Q_OBJECT
 public:
-    SkinLabel* lblMsg;
-    TightButt* btnOk;
-    ExitButt* ExitButt1;
+    SkinLabel* messageLabel;
+    CaptionButton* okButton;
+    CloseButton* closeButton;
 
     const std::string& message() const { return message_; }
     // Centres the box over the editor window (its last place when hidden).
-    void PlaceMe();
+    void placeOverEditor();
 
 protected:
     MessageBoxWindow(const char* logLabel, std::string message, QRect messageRect, QPoint okAt);
@@ -40,13 +40,13 @@ private:
     std::string message_;
 };
 
-class frmMsgBox : public MessageBoxWindow {
+class QuestionBox : public MessageBoxWindow {
     Q_OBJECT
 public:
     // The box, set up (sLoader) and not yet shown.
-    explicit frmMsgBox(const std::string& message);
+    explicit QuestionBox(const std::string& message);
 
-    TightButt* btnCancel;
+    CaptionButton* cancelButton;
 
 signals:
     // True only for OK; Cancel and the close button answer false.
@@ -57,10 +57,10 @@ protected:
     void closeWithoutOk() override;
 };
 
-class frmMsgBoxAlert : public MessageBoxWindow {
+class AlertBox : public MessageBoxWindow {
     Q_OBJECT
 public:
-    explicit frmMsgBoxAlert(const std::string& message);
+    explicit AlertBox(const std::string& message);
 };
 
 // Asks `message` in the question box and waits for the answer: true for OK.
@@ -68,11 +68,11 @@ bool askQuestion(const std::string& message);
 // Shows `message` in the alert box and waits until it is closed.
 void showAlert(const std::string& message);
 // Shows `message` in an alert box that holds nothing up.
-frmMsgBoxAlert* showNotice(const std::string& message);
+AlertBox* showNotice(const std::string& message);
 
 // The question or alert box on screen, or nullptr.
-frmMsgBox* shownQuestionBox();
-frmMsgBoxAlert* shownAlertBox();
+QuestionBox* shownQuestionBox();
+AlertBox* shownAlertBox();
 // Whether a skinned question or alert box is on screen.
 bool messageBoxShowing();
 // Whether a question or alert box holds the program in its modal showing

@@ -11,18 +11,18 @@
 namespace varnel {
 
 SkinButton::SkinButton(const SkinButtonLook& look, QWidget* parent) : QWidget(parent), look_(look) {
-    SkinImage = new SkinLabel(this);
-    SkinImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    SkinImage->setGeometry(QRect(QPoint(0, 0), look_.designSize));
+    skinPicture = new SkinLabel(this);
+    skinPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    skinPicture->setGeometry(QRect(QPoint(0, 0), look_.designSize));
     resize(look_.designSize);
     // Space and Enter press it as a click does: pressed look, normal look, Click.
-    KeyboardControl::attach(this, {[this](bool down) { mUpdown(down); }, [this] { emit Click(); }});
+    KeyboardControl::attach(this, {[this](bool down) { showPressed(down); }, [this] { emit clicked(); }});
 }
 
-void SkinButton::initApp() {
+void SkinButton::loadPictures() {
     guarded(look_.initLabel, [&] { showPicture(look_.normal); });
     // The control is exactly as large as its picture, whatever its host asks.
-    setFixedSize(SkinImage->size());
+    setFixedSize(skinPicture->size());
     guarded(look_.initLabel, [&] {
         // Cut once from the normal picture; pressed and disabled pictures share
         // its outline. The outline is in 1x pixels whichever picture is shown.
@@ -33,26 +33,26 @@ void SkinButton::initApp() {
             setMask(outline);
         }
     });
-    SkinImage->move(0, 0);
+    skinPicture->move(0, 0);
 }
 
 void SkinButton::reportMouseOf(SkinLabel* surface) {
-    connect(surface, &SkinLabel::MouseDown, this, [this](int button, int shift, float x, float y) {
-        emit MouseDown(button, shift, x, y);
-        mUpdown(true);
+    connect(surface, &SkinLabel::mousePressed, this, [this](int button, int shift, float x, float y) {
+        emit mousePressed(button, shift, x, y);
+        showPressed(true);
     });
-    connect(surface, &SkinLabel::MouseUp, this, [this](int button, int shift, float x, float y) {
-        emit MouseUp(button, shift, x, y);
-        mUpdown(false);
+    connect(surface, &SkinLabel::mouseReleased, this, [this](int button, int shift, float x, float y) {
+        emit mouseReleased(button, shift, x, y);
+        showPressed(false);
     });
-    connect(surface, &SkinLabel::Click, this, [this] { emit Click(); });
+    connect(surface, &SkinLabel::clicked, this, [this] { emit clicked(); });
 }
 
-void SkinButton::mUpdown(bool down) {
+void SkinButton::showPressed(bool down) {
     methodStep([&] { showPicture(down ? look_.pressed : look_.normal); });
 }
 
-void SkinButton::CheckEnable(bool bEnabled) {
+void SkinButton::applyEnabled(bool bEnabled) {
     // The look is shown once here, also when the state did not change.
     settingEnabled_ = true;
     methodStep([&] { QWidget::setEnabled(bEnabled); });
@@ -82,8 +82,8 @@ void SkinButton::methodStep(const std::function<void()>& statement) {
 void SkinButton::showPicture(const char* relative) {
     const qreal ratio = devicePixelRatioF();
     QImage picture = loadSkinPicture(relative, ratio);
-    SkinImage->setPixmap(skinPixmap(picture, ratio));
-    SkinImage->resize(skinPictureSize(picture));
+    skinPicture->setPixmap(skinPixmap(picture, ratio));
+    skinPicture->resize(skinPictureSize(picture));
     shownPicture_ = std::move(picture);
 }
 
@@ -103,37 +103,37 @@ void SkinButton::changeEvent(QEvent* event) {
 void SkinButton::mousePressEvent(QMouseEvent* event) { event->accept(); }
 void SkinButton::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
 
-BrowsButt::BrowsButt(QWidget* parent)
+BrowseButton::BrowseButton(QWidget* parent)
     : SkinButton({"\\Build\\Buttons\\browse.gif", "\\Build\\Buttons\\browse_down.gif",
                   "\\Build\\Buttons\\browse_disabled.gif", "initApp browseButt", "Browsbutt - mUpdown", QSize(26, 22)},
                  parent) {
-    reportMouseOf(SkinImage);
-    initApp();
+    reportMouseOf(skinPicture);
+    loadPictures();
 }
 
-Btndustbin::Btndustbin(QWidget* parent)
+DeleteButton::DeleteButton(QWidget* parent)
     : SkinButton({"\\Build\\Buttons\\dustbin.gif", "\\Build\\Buttons\\dustbin_down.gif",
                   "\\Build\\Buttons\\dustbin_disabled.gif", "initApp btnDustbin", nullptr, QSize(26, 22)},
                  parent) {
-    reportMouseOf(SkinImage);
-    initApp();
+    reportMouseOf(skinPicture);
+    loadPictures();
 }
 
-ExitButt::ExitButt(QWidget* parent)
+CloseButton::CloseButton(QWidget* parent)
     : SkinButton({"\\Build\\Buttons\\Exit.gif", "\\Build\\Buttons\\Exit_down.gif", nullptr, "initApp Exitbutt",
                   nullptr, QSize(18, 18)},
                  parent) {
-    reportMouseOf(SkinImage);
-    initApp();
+    reportMouseOf(skinPicture);
+    loadPictures();
     onTitleStrip();
 }
 
-MiniMizeButt::MiniMizeButt(QWidget* parent)
+MinimizeButton::MinimizeButton(QWidget* parent)
     : SkinButton({"\\Build\\Buttons\\Minimize.gif", "\\Build\\Buttons\\Minimize_down.gif", nullptr,
                   "initApp MinimizeButt", nullptr, QSize(18, 18)},
                  parent) {
-    reportMouseOf(SkinImage);
-    initApp();
+    reportMouseOf(skinPicture);
+    loadPictures();
     onTitleStrip();
 }
 

@@ -27,28 +27,28 @@ class SkinButton : public QWidget {
     Q_OBJECT
 public:
     // The image surface, at 0, 0 and as large as the picture it shows.
-    SkinLabel* SkinImage;
+    SkinLabel* skinPicture;
 
     // Loads the normal picture, sizes the control to it and cuts the outline.
     // Runs once, from the constructor of each button class.
-    virtual void initApp();
+    virtual void loadPictures();
 
     // True shows the pressed picture, false the normal one.
-    virtual void mUpdown(bool down);
+    virtual void showPressed(bool down);
 
     // Enables or disables the control and shows the matching picture.
-    void CheckEnable(bool bEnabled);
+    void applyEnabled(bool bEnabled);
 
     // The enabled state set on this control (its window's may be off too).
-    bool Enabled() const { return !testAttribute(Qt::WA_ForceDisabled); }
-    void setEnabled(bool enabled) { CheckEnable(enabled); }
+    bool enabledState() const { return !testAttribute(Qt::WA_ForceDisabled); }
+    void setEnabled(bool enabled) { applyEnabled(enabled); }
 
     const SkinButtonLook& look() const { return look_; }
 
 signals:
-    void Click();
-    void MouseDown(int Button, int Shift, float X, float Y);
-    void MouseUp(int Button, int Shift, float X, float Y);
+    void clicked();
+    void mousePressed(int Button, int Shift, float X, float Y);
+    void mouseReleased(int Button, int Shift, float X, float Y);
 
 protected:
     SkinButton(const SkinButtonLook& look, QWidget* parent);
@@ -76,28 +76,28 @@ private:
     QImage shownPicture_;  // as read, before any scaling for the screen
 };
 
-class BrowsButt : public SkinButton {
+class BrowseButton : public SkinButton {
     Q_OBJECT
 public:
-    explicit BrowsButt(QWidget* parent = nullptr);
+    explicit BrowseButton(QWidget* parent = nullptr);
 };
 
-class Btndustbin : public SkinButton {
+class DeleteButton : public SkinButton {
     Q_OBJECT
 public:
-    explicit Btndustbin(QWidget* parent = nullptr);
+    explicit DeleteButton(QWidget* parent = nullptr);
 };
 
-class ExitButt : public SkinButton {
+class CloseButton : public SkinButton {
     Q_OBJECT
 public:
-    explicit ExitButt(QWidget* parent = nullptr);
+    explicit CloseButton(QWidget* parent = nullptr);
 };
 
-class MiniMizeButt : public SkinButton {
+class MinimizeButton : public SkinButton {
     Q_OBJECT
 public:
-    explicit MiniMizeButt(QWidget* parent = nullptr);
+    explicit MinimizeButton(QWidget* parent = nullptr);
 };
 
 }  // namespace varnel

@@ -34,7 +34,7 @@ void SkinLabel::mousePressEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() == Qt::LeftButton) leftDown_ = true;
     const QPointF at = event->position();
-    emit MouseDown(mouseButtonCode(event->button()), shiftStateCode(event->modifiers()), float(at.x()), float(at.y()));
+    emit mousePressed(mouseButtonCode(event->button()), shiftStateCode(event->modifiers()), float(at.x()), float(at.y()));
 }
 
 void SkinLabel::mouseReleaseEvent(QMouseEvent* event) {
@@ -47,9 +47,9 @@ void SkinLabel::mouseReleaseEvent(QMouseEvent* event) {
     const bool click = event->button() == Qt::LeftButton && leftDown_ && rect().contains(at.toPoint());
     if (event->button() == Qt::LeftButton) leftDown_ = false;
     QPointer<SkinLabel> self(this);
-    emit MouseUp(mouseButtonCode(event->button()), shiftStateCode(event->modifiers()), float(at.x()), float(at.y()));
+    emit mouseReleased(mouseButtonCode(event->button()), shiftStateCode(event->modifiers()), float(at.x()), float(at.y()));
     // A MouseUp handler may have destroyed the label's window.
-    if (click && self) emit Click();
+    if (click && self) emit clicked();
 }
 
 }  // namespace varnel

@@ -17,10 +17,10 @@ public:
     bool reactsToMouse() const { return reacts_; }
 
 signals:
-    void MouseDown(int Button, int Shift, float X, float Y);
-    void MouseUp(int Button, int Shift, float X, float Y);
+    void mousePressed(int Button, int Shift, float X, float Y);
+    void mouseReleased(int Button, int Shift, float X, float Y);
     // Left button pressed and released over the label.
-    void Click();
+    void clicked();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

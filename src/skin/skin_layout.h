@@ -10,34 +10,34 @@
 namespace varnel::layout {
 
 namespace editor {  // frmMain, 401 x 250, "\Build\window.gif"
-inline constexpr QPoint ExitButt1{374, 6};
-inline constexpr QPoint MiniMizeButt1{352, 6};
+inline constexpr QPoint closeButton{374, 6};
+inline constexpr QPoint minimizeButton{352, 6};
 // btnMain items 0 to 2 in the left column; imgPlay slides beside items 0 and 1.
-inline constexpr int btnMainLeft = 22;
-inline constexpr int btnMainTop[3] = {36, 68, 100};
-inline constexpr int imgPlayLeft = 8;
-inline constexpr int imgPlayTop[2] = {41, 73};
+inline constexpr int mainButtonsLeft = 22;
+inline constexpr int mainButtonsTop[3] = {36, 68, 100};
+inline constexpr int markerLeft = 8;
+inline constexpr int markerTop[2] = {41, 73};
 // The white panel on the right: group name on top, five places below.
-inline constexpr QRect comboAppList{132, 46, 214, 22};
-inline constexpr QPoint Btndustbin{354, 46};
-inline constexpr QRect txtpath(int i) { return {132, 82 + 30 * i, 214, 22}; }
-inline constexpr QPoint BrowseButt(int i) { return {354, 82 + 30 * i}; }
+inline constexpr QRect groupCombo{132, 46, 214, 22};
+inline constexpr QPoint DeleteButton{354, 46};
+inline constexpr QRect placeEdits(int i) { return {132, 82 + 30 * i, 214, 22}; }
+inline constexpr QPoint browseButtons(int i) { return {354, 82 + 30 * i}; }
 }  // namespace editor
 
 namespace update {  // frmUpdate, 401 x 250, "\Build\UpdateWindow.gif"
-inline constexpr QPoint ExitButt1{375, 5};
-inline constexpr QRect lblUpdate{24, 50, 300, 18};
-inline constexpr QRect lblMessage{24, 72, 300, 44};
-inline constexpr QRect lblCurrentFilename{24, 130, 352, 18};
-inline constexpr QRect UpdateProgress{24, 154, 352, 18};
-inline constexpr QPoint btnCheck{60, 208};
-inline constexpr QPoint btnUpdate{160, 208};
-inline constexpr QPoint btnCancel{260, 208};
+inline constexpr QPoint closeButton{375, 5};
+inline constexpr QRect statusLabel{24, 50, 300, 18};
+inline constexpr QRect messageLabel{24, 72, 300, 44};
+inline constexpr QRect fileLabels{24, 130, 352, 18};
+inline constexpr QRect progressBars{24, 154, 352, 18};
+inline constexpr QPoint checkButton{60, 208};
+inline constexpr QPoint updateButton{160, 208};
+inline constexpr QPoint cancelButton{260, 208};
 }  // namespace update
 
 namespace splash {  // frmSplash, 299 x 147, "\build\splash.gif": a light band at the foot
-inline constexpr QRect Label1{12, 122, 140, 16};
-inline constexpr QRect lblwww{150, 122, 137, 16};
+inline constexpr QRect versionLabel{12, 122, 140, 16};
+inline constexpr QRect webAddressLabel{150, 122, 137, 16};
 }  // namespace splash
 
 }  // namespace varnel::layout

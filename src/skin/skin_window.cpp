@@ -64,31 +64,31 @@ SkinWindow::SkinWindow(SkinWindowSetup setup, QWidget* parent, Qt::WindowFlags f
     installSkinAccessibility();
     resize(setup_.size);
 
-    SkinImage = new SkinLabel(this);
-    SkinImage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    SkinImage->setGeometry(QRect(QPoint(0, 0), setup_.size));
+    skinPicture = new SkinLabel(this);
+    skinPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    skinPicture->setGeometry(QRect(QPoint(0, 0), setup_.size));
 
-    lblTitle = new SkinLabel(this);
-    lblTitle->setGeometry(7, 5, setup_.size.width() - 67, 19);
-    lblTitle->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    QFont titleFont = lblTitle->font();
+    titleLabel = new SkinLabel(this);
+    titleLabel->setGeometry(7, 5, setup_.size.width() - 67, 19);
+    titleLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    QFont titleFont = titleLabel->font();
     titleFont.setBold(true);
-    lblTitle->setFont(titleFont);
-    QPalette titlePalette = lblTitle->palette();
+    titleLabel->setFont(titleFont);
+    QPalette titlePalette = titleLabel->palette();
     titlePalette.setColor(QPalette::WindowText, Qt::white);
-    lblTitle->setPalette(titlePalette);
+    titleLabel->setPalette(titlePalette);
 
     if (setup_.placement == Placement::Splash) {
-        lblTitle->hide();
+        titleLabel->hide();
     } else {
-        makeDragSurface(SkinImage);
-        makeDragSurface(lblTitle);
+        makeDragSurface(skinPicture);
+        makeDragSurface(titleLabel);
     }
 }
 
 bool SkinWindow::step(const std::function<void()>& statement) { return guarded(setup_.logLabel, statement); }
 
-void SkinWindow::sLoader() {
+void SkinWindow::loadSkin() {
     if (setup_.placement == Placement::Splash) {
         loadSplash();
     } else {
@@ -102,7 +102,7 @@ void SkinWindow::loadWindow() {
     step([&] { setFixedSize(setup_.size); });
     // Unscaled from the top-left corner; a picture of another size is not stretched.
     step([&] { showSkinPicture(); });
-    step([&] { SkinImage->setGeometry(QRect(QPoint(0, 0), setup_.size)); });
+    step([&] { skinPicture->setGeometry(QRect(QPoint(0, 0), setup_.size)); });
     if (!setup_.textsFirst) writeTexts();
     step([&] { place(); });
 }
@@ -113,18 +113,18 @@ void SkinWindow::loadSplash() {
     step([&] { showSkinPicture(); });
     // The surface keeps its design size; the picture is not measured.
     step([&] { setFixedSize(setup_.size); });
-    step([&] { SkinImage->setGeometry(QRect(QPoint(0, 0), setup_.size)); });
+    step([&] { skinPicture->setGeometry(QRect(QPoint(0, 0), setup_.size)); });
 }
 
 void SkinWindow::showSkinPicture() {
     const qreal ratio = devicePixelRatioF();
-    SkinImage->setPixmap(skinPixmap(loadSkinPicture(setup_.picture, ratio), ratio));
+    skinPicture->setPixmap(skinPixmap(loadSkinPicture(setup_.picture, ratio), ratio));
 }
 
 void SkinWindow::writeTexts() {
     step([&] {
-        lblTitle->setText(mainWindowTitle());
-        setWindowTitle(lblTitle->text());
+        titleLabel->setText(mainWindowTitle());
+        setWindowTitle(titleLabel->text());
     });
 }
 

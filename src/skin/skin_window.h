@@ -50,13 +50,13 @@ public:
     explicit SkinWindow(SkinWindowSetup setup, QWidget* parent = nullptr, Qt::WindowFlags flags = Qt::Window);
 
     // The whole-window picture (the splash calls it pSkin) and the title.
-    SkinLabel* SkinImage;
-    SkinLabel* lblTitle;
+    SkinLabel* skinPicture;
+    SkinLabel* titleLabel;
 
     // Size, skin picture, texts and placement; every statement guarded under
     // the window's log label, so a missing picture costs one log line and the
     // window keeps its size, title and place.
-    virtual void sLoader();
+    virtual void loadSkin();
 
     // What a modal showing blocks: every other window of the program, or
     // only the group editor. The About box and the update window block the

@@ -40,7 +40,7 @@ void restoreLeftoverBackups() {
         std::error_code ec;
         if (fs::exists(place, ec)) {
             dropBackup(target);
-            LogError(errorLine(kLabel, 0, "backup of a completed download removed") + "\tTemp\\" + name);
+            logError(errorLine(kLabel, 0, "backup of a completed download removed") + "\tTemp\\" + name);
             continue;
         }
         const bool restored = guarded(kLabel, [&] {
@@ -49,7 +49,7 @@ void restoreLeftoverBackups() {
         });
         if (!restored) continue;
         dbExec(sqlRecordFileVersion(target, "1"));
-        LogError(errorLine(kLabel, 0, "put back from Temp") + "\t" + target);
+        logError(errorLine(kLabel, 0, "put back from Temp") + "\t" + target);
     }
 }
 

@@ -102,7 +102,7 @@ void ReleaseCheck::onFinished() {
     if (!manifest.open(QIODevice::WriteOnly) ||
         manifest.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
         !manifest.commit()) {
-        LogError(errorLine("verifyRelease", 75, "Path/File access error") + "\t" +
+        logError(errorLine("verifyRelease", 75, "Path/File access error") + "\t" +
                  manifest.fileName().toStdString());
         emit refused();
         return;
@@ -111,7 +111,7 @@ void ReleaseCheck::onFinished() {
 }
 
 void ReleaseCheck::refuse(const std::string& why) {
-    LogError(errorLine("verifyRelease", 0, "Update could not be verified") + "\t" + why);
+    logError(errorLine("verifyRelease", 0, "Update could not be verified") + "\t" + why);
     showAlert(Texts.UpdateNotVerified);
     emit refused();
 }

@@ -9,7 +9,7 @@
 #include "core/maker.h"
 #include "core/program_folder.h"
 #include "core/registry.h"
-#include "update/mod_update.h"
+#include "update/manifest_steps.h"
 #include "update/update_paths.h"
 
 namespace varnel {
@@ -57,7 +57,7 @@ std::string updateFileUrl(const std::string& base, const std::string& file) {
 
 std::optional<std::string> prepareDestination(const std::string& file, bool& restartNeeded) {
     if (!isSafeRelativePath(file)) {
-        LogError(refusedPathLine(kLabel, file));
+        logError(refusedPathLine(kLabel, file));
         return std::nullopt;
     }
     if (file == kDatabaseEntry || file == mainProgramEntry()) {

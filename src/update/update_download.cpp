@@ -101,7 +101,7 @@ void UpdateDownload::onFinished() {
     if (!readFailed && file && !writeFailed_) stored = file->commit();
     else if (file) file->cancelWriting();
     if (!readFailed && !stored)
-        LogError(errorLine("BeginDownload", err::PathFileAccess, "Path/File access error") + "\t" +
+        logError(errorLine("BeginDownload", err::PathFileAccess, "Path/File access error") + "\t" +
                  destination_.toStdString());
     if (!stored) {
         // Nothing usable arrived: the destination keeps what it held.

@@ -106,7 +106,7 @@ bool DownloadDigestCheck::passes() { return expected_ && hash_.finish() == *expe
 bool DownloadDigestCheck::expectsEmpty() const { return expected_ && *expected_ == Sha256Stream().finish(); }
 
 void DownloadDigestCheck::refuse() const {
-    LogError(errorLine("verifyDownload", 0, kNotVerified) + "\t" + file_ +
+    logError(errorLine("verifyDownload", 0, kNotVerified) + "\t" + file_ +
              (expected_ ? ": SHA-256 differs from Update.sums" : ": not in a verified release"));
     if (onRefused_) onRefused_();
 }
@@ -149,7 +149,7 @@ WaitingFiles checkWaitingFiles() {
         return result;
     }
     result.verified = false;
-    LogError(errorLine("Varnel_Zize_Update.exe - verifyFiles", 0, kNotVerified) + "\t" + why);
+    logError(errorLine("Varnel_Zize_Update.exe - verifyFiles", 0, kNotVerified) + "\t" + why);
     for (const auto& [temp, entry] : waiting) {
         std::error_code ec;
         fs::remove(programPath(temp), ec);

@@ -6,7 +6,7 @@
 
 #include "update/compiled_release_key.h"
 #include "skin/readable_font.h"
-#include "updater/frm_main_update.h"
+#include "updater/updater_window.h"
 
 int main(int argc, char** argv) {
     // Wayland does not let a program place its own windows. (Under Wine the

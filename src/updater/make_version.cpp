@@ -29,13 +29,13 @@ public:
         const fs::path file = programPath(kGroupDatabaseFile);
         std::error_code ec;
         if (!fs::exists(file, ec)) {
-            LogError(errorLine("Varnel_Zize_Update.exe - Cant open database", err::FileNotFound, "File not found") +
+            logError(errorLine("Varnel_Zize_Update.exe - Cant open database", err::FileNotFound, "File not found") +
                      "\t" + pathText(file));
             return;
         }
         std::string error;
         db_ = sqlite_open(pathText(file), error);
-        if (!db_) LogError(errorLine("Varnel_Zize_Update.exe - Cant open database", 0, "") + "\t" + error);
+        if (!db_) logError(errorLine("Varnel_Zize_Update.exe - Cant open database", 0, "") + "\t" + error);
     }
     ~Database() {
         if (db_) sqlite_close(db_);
@@ -102,8 +102,8 @@ std::string ReleaseBuilder::finish() {
     if (db_ && db_->open()) {
         db_->run("COMMIT");
         if (!db_->lastError().empty()) {
-            LogError(errorLine("Varnel_Zize_Update.exe - Sql execute error", 0, "") + "\t" + db_->lastError());
-            LogError(errorLine("Varnel_Zize_Update.exe", 0, "") + "\t" + db_->lastError());
+            logError(errorLine("Varnel_Zize_Update.exe - Sql execute error", 0, "") + "\t" + db_->lastError());
+            logError(errorLine("Varnel_Zize_Update.exe", 0, "") + "\t" + db_->lastError());
         }
     }
     db_.reset();

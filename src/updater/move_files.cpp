@@ -45,7 +45,7 @@ void moveDatabaseIntoPlace() {
     if (!fs::exists(from)) return;
     const std::string problem = databaseProblem(from);
     if (!problem.empty()) {
-        LogError(errorLine(kLabel, 0, "") + "\t" + kDatabaseTempEntry + ": " + problem);
+        logError(errorLine(kLabel, 0, "") + "\t" + kDatabaseTempEntry + ": " + problem);
         fs::remove(from);
         dbExec(sqlRecordFileVersion(kDatabaseEntry, "1"));
         return;
@@ -79,13 +79,13 @@ void giveUp(const Hooks& hooks) {
 FileMove::FileMove(Hooks hooks) : hooks_(std::move(hooks)) {}
 
 MoveStep FileMove::step() {
-    if (hooks_.IsStarted && hooks_.IsStarted()) return MoveStep::TryAgain;
+    if (hooks_.anotherCopyRunning && hooks_.anotherCopyRunning()) return MoveStep::TryAgain;
     try {
         moveOnce();
     } catch (...) {
         const CaughtError failure = describeCurrentException();
         if (!isLock(failure)) {
-            LogError(errorLine(kLabel, failure.number, failure.description) + "\t");
+            logError(errorLine(kLabel, failure.number, failure.description) + "\t");
             return MoveStep::Moved;
         }
         // A file the ending main program still holds: try again until it lets go.
@@ -97,11 +97,11 @@ MoveStep FileMove::step() {
         return MoveStep::TryAgain;
     }
     // The lock cleared; the line records the error that was met.
-    if (lockMet_) LogError(errorLine(kLabel, lockMet_->number, lockMet_->description) + "\t");
+    if (lockMet_) logError(errorLine(kLabel, lockMet_->number, lockMet_->description) + "\t");
     return MoveStep::Moved;
 }
 
-bool IsStarted(const std::function<bool(const std::string& title)>& EndTask) {
+bool anotherCopyRunning(const std::function<bool(const std::string& title)>& EndTask) {
     const std::string mainProgram = mainProgramEntry();
     std::vector<std::string> processes;
     guarded("IsStarted", [&] { processes = platform::runningProcessNames(); });

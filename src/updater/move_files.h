@@ -18,7 +18,7 @@ namespace varnel::updater {
 struct Hooks {
     // Asks every running main program to close (by its window title);
     // true when one still runs, and the move waits for a later step.
-    std::function<bool()> IsStarted;
+    std::function<bool()> anotherCopyRunning;
     std::function<void(const std::string&)> messageBox;  // a standard box with OK
     std::function<void()> restoreWindow;                 // the window back to normal size
 };
@@ -55,6 +55,6 @@ private:
 // The process list's answer for the main program: each running copy is asked
 // to close through EndTask (window title "Varnel_zize"); true only when two
 // copies were found with no failed close request between them.
-bool IsStarted(const std::function<bool(const std::string& title)>& EndTask);
+bool anotherCopyRunning(const std::function<bool(const std::string& title)>& EndTask);
 
 }  // namespace varnel::updater

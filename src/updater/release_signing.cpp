@@ -107,7 +107,7 @@ std::string finishRelease(const std::optional<SecretKey>& key, std::optional<std
     const std::string why = sign(*key, stamp);
     if (!why.empty()) {
         removeReleaseProof();
-        LogError(errorLine("Varnel_Zize_Update.exe - sign release", 0, "") + "\t" + why);
+        logError(errorLine("Varnel_Zize_Update.exe - sign release", 0, "") + "\t" + why);
         return "\r\n\r\nThe release could not be signed: " + why + ".";
     }
     std::string note = "\r\n\r\nSigned with the key " + toHex(publicHalf(*key)).substr(0, 16) +

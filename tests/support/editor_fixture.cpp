@@ -2,9 +2,9 @@
 
 #include "core/db.h"
 #include "core/sql_statements.h"
-#include "editor/frm_main.h"
+#include "editor/group_editor.h"
 #include "lang/text_table.h"
-#include "shell/frm_tray.h"
+#include "shell/tray_icon.h"
 #include "shell/program.h"
 #include "skin/message_boxes.h"
 #include "support/db_files.h"
@@ -34,7 +34,7 @@ Program& EditorFixture::program() {
 
 void EditorFixture::endProgram() { program_.reset(); }
 
-frmTray& EditorFixture::tray() { return program().tray(); }
+TrayIcon& EditorFixture::tray() { return program().tray(); }
 
 void EditorFixture::answerQuestions(std::initializer_list<bool> answers) { answers_.insert(answers_.end(), answers); }
 
@@ -42,18 +42,18 @@ void EditorFixture::addGroup(const std::string& name, const std::array<std::stri
     dbExec(sqlAddGroup(name, places));
 }
 
-frmMain& EditorFixture::loadEditor() { return program().editor(); }
+GroupEditor& EditorFixture::loadEditor() { return program().editor(); }
 
 void EditorFixture::answerShownBoxes() {
-    if (frmMsgBox* box = shownQuestionBox()) {
-        boxes_.push_back("?" + box->lblMsg->text().toStdString());
+    if (QuestionBox* box = shownQuestionBox()) {
+        boxes_.push_back("?" + box->messageLabel->text().toStdString());
         const bool ok = !answers_.empty() && answers_.front();
         if (!answers_.empty()) answers_.pop_front();
-        emit(ok ? box->btnOk : box->btnCancel)->Click();
+        emit(ok ? box->okButton : box->cancelButton)->clicked();
     }
-    if (frmMsgBoxAlert* box = shownAlertBox()) {
-        boxes_.push_back("!" + box->lblMsg->text().toStdString());
-        emit box->btnOk->Click();
+    if (AlertBox* box = shownAlertBox()) {
+        boxes_.push_back("!" + box->messageLabel->text().toStdString());
+        emit box->okButton->clicked();
     }
 }
 

@@ -13,8 +13,8 @@
 #include "support/test_env.h"
 
 namespace varnel {
-class frmMain;
-class frmTray;
+class GroupEditor;
+class TrayIcon;
 }
 
 namespace varnel::test {
@@ -37,8 +37,8 @@ public:
     // The program object, made on first use.
     Program& program();
     // Loads the editor (its load runs the start-up).
-    frmMain& loadEditor();
-    frmTray& tray();
+    GroupEditor& loadEditor();
+    TrayIcon& tray();
     // Lets the program and its windows go; the next use starts afresh.
     void endProgram();
 

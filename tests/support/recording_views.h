@@ -38,7 +38,7 @@ struct RecordingMenuItem final : MenuItemView {
     void setEnabled(bool e) override { enabled = e; }
 };
 
-struct RecordingMenuArray final : MenuItemArrayView {
+struct RecordingMenuArray final : MenuItemListView {
     struct Item {
         std::string caption;
         std::string tag;
@@ -71,22 +71,22 @@ struct RecordingTrayMenu final : TrayMenuView {
     RecordingMenuItem set, folders;
     RecordingMenuArray groups, openFolders, languages;
 
-    MenuItemView& mSet() override { return set; }
-    MenuItemView& mFolders() override { return folders; }
-    MenuItemArrayView& setApp() override { return groups; }
-    MenuItemArrayView& OpenFolders() override { return openFolders; }
-    MenuItemArrayView& Sublang() override { return languages; }
+    MenuItemView& groupsMenuItem() override { return set; }
+    MenuItemView& foldersMenuItem() override { return folders; }
+    MenuItemListView& groupMenuItems() override { return groups; }
+    MenuItemListView& folderMenuItems() override { return openFolders; }
+    MenuItemListView& languageMenuItems() override { return languages; }
 };
 
 // Registers a fresh set of recording views for its lifetime.
 struct RecordedViews {
-    RecordingGroupList comboAppList;
-    RecordingPlaceBoxes txtpath;
+    RecordingGroupList groupCombo;
+    RecordingPlaceBoxes placeEdits;
     RecordingTrayMenu tray;
 
     RecordedViews() {
-        setGroupListView(&comboAppList);
-        setPlaceBoxesView(&txtpath);
+        setGroupListView(&groupCombo);
+        setPlaceBoxesView(&placeEdits);
         setTrayMenuView(&tray);
     }
     ~RecordedViews() {

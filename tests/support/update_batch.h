@@ -11,7 +11,7 @@
 
 #include "core/program_folder.h"
 #include "support/spin.h"
-#include "update/frm_update.h"
+#include "update/update_window.h"
 
 namespace varnel::test {
 
@@ -24,10 +24,10 @@ public:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     // The open window; opens one when none is.
-    frmUpdate& window() {
+    UpdateWindow& window() {
         if (!open()) {
-            window_ = new frmUpdate();
-            QObject::connect(window_, &frmUpdate::handOverRequested, [this](const QString& updater, const QStringList& arguments) {
+            window_ = new UpdateWindow();
+            QObject::connect(window_, &UpdateWindow::handOverRequested, [this](const QString& updater, const QStringList& arguments) {
                 handOvers.push_back("start " + arguments.join(' ').toStdString());
                 if (startUpdater)
                     QProcess::startDetached(updater, arguments, QString::fromStdString(pathText(programFolder())));
@@ -36,7 +36,7 @@ public:
         return *window_;
     }
     // The open window, or nullptr once it closed.
-    frmUpdate* open() const { return window_ && !window_->isUnloaded() ? window_.data() : nullptr; }
+    UpdateWindow* open() const { return window_ && !window_->isUnloaded() ? window_.data() : nullptr; }
     // Lets the window go, as when the program that handed over has ended.
     void drop() { delete window_.data(); }
 
@@ -44,14 +44,14 @@ public:
     bool startUpdater = false;
 
 private:
-    QPointer<frmUpdate> window_;
+    QPointer<UpdateWindow> window_;
 };
 
 // True when the batch ended (in place, rolled back or handed over) in time.
-inline bool pressUpdateAndWait(frmUpdate& window, int timeoutMs = 60000) {
+inline bool pressUpdateAndWait(UpdateWindow& window, int timeoutMs = 60000) {
     bool ended = false;
-    const QMetaObject::Connection done = QObject::connect(&window, &frmUpdate::batchEnded, [&] { ended = true; });
-    emit window.btnUpdate->Click();
+    const QMetaObject::Connection done = QObject::connect(&window, &UpdateWindow::batchEnded, [&] { ended = true; });
+    emit window.updateButton->clicked();
     const bool inTime = spinUntil([&] { return ended; }, timeoutMs);
     QObject::disconnect(done);
     return inTime;

@@ -12,38 +12,38 @@
 #include <string>
 
 #include "core/views.h"
-#include "dialogs/cdlg_ex.h"
+#include "dialogs/common_dialog.h"
 #include "places/places_bar.h"
 #include "skin/skin_button.h"
 #include "skin/skin_window.h"
-#include "skin/tight_butt.h"
+#include "skin/caption_button.h"
 
 class QPropertyAnimation;
 
 namespace varnel {
 
-class frmMain : public SkinWindow, public GroupListView, public PlaceBoxesView {
+class GroupEditor : public SkinWindow, public GroupListView, public PlaceBoxesView {
     Q_OBJECT
 public:
-    frmMain();
-    ~frmMain() override;
+    GroupEditor();
+    ~GroupEditor() override;
 
-    QComboBox* comboAppList;
-    QLineEdit* txtAddNew;
-    std::array<QLineEdit*, 5> txtpath{};
-    std::array<BrowsButt*, 5> BrowseButt{};
-    std::array<TightButt*, 3> btnMain{};
-    Btndustbin* btnDustbin;
-    QLabel* imgPlay;
-    MiniMizeButt* MiniMizeButt1;
-    ExitButt* ExitButt1;
+    QComboBox* groupCombo;
+    QLineEdit* newNameEdit;
+    std::array<QLineEdit*, 5> placeEdits{};
+    std::array<BrowseButton*, 5> browseButtons{};
+    std::array<CaptionButton*, 3> mainButtons{};
+    DeleteButton* deleteButton;
+    QLabel* modeMarker;
+    MinimizeButton* minimizeButton;
+    CloseButton* closeButton;
 
     // Events.
     void btnMain_Click(int index);
-    void Btndustbin_Click();
-    void BrowseButt_Click(int index);
-    void comboAppList_Click();
-    void txtpath_Change(int index);
+    void deleteGroup();
+    void browseForPlace(int index);
+    void showChosenGroup();
+    void placeEdited(int index);
     void MiniMizeButt1_Click();
 
     // The start-up's part in the editor: the active group in change mode, or
@@ -52,10 +52,10 @@ public:
     void writeCaptions();
 
     // Methods.
-    void Checkdustbin();
-    void animPlay(std::int16_t index);
-    void txtPathChange(bool enabled);
-    void BrowseButtChange(bool enabled);
+    void updateDeleteButton();
+    void moveMarkerTo(std::int16_t index);
+    void setPlaceEditsEnabled(bool enabled);
+    void setBrowseButtonsEnabled(bool enabled);
 
     // Add mode: the new-name box shows and the list is hidden.
     bool inAddMode() const;
@@ -86,8 +86,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void addAction();
-    void changeAction();
+    void enterAddMode();
+    void enterChangeMode();
     void save();
     // Runs one insert, update or delete of a group; false (after the error
     // alert) when the database did not take it.
@@ -96,7 +96,7 @@ private:
     std::array<std::string, 5> draftPlaces_;
     // The places of the group loaded last, as the engine showed them.
     PlaceSet loadedPlaces_;
-    std::unique_ptr<CdlgEx> dialog_;
+    std::unique_ptr<CommonDialog> dialog_;
     // Slides imgPlay to the row of the pressed button.
     QPropertyAnimation* markerSlide_;
 

@@ -5,6 +5,6 @@ class QLineEdit;
 namespace varnel {
 
 // Selects the whole text of a text box; an empty box is left alone.
-void SelAll(QLineEdit& box);
+void selectAllText(QLineEdit& box);
 
 }  // namespace varnel

@@ -1,4 +1,4 @@
-#include "updater/frm_main_update.h"
+#include "updater/updater_window.h"
 
 #include <QApplication>
 #include <QFileSystemWatcher>
@@ -50,53 +50,53 @@ QString usageText() {
            QString::fromStdString(releaseKeyNote());
 }
 
-bool mainProgramRunning() { return IsStarted(EndTask); }
+bool mainProgramRunning() { return anotherCopyRunning(EndTask); }
 
 void messageBox(const QString& text) { showSystemMessage(QStringLiteral("Varnel_Zize_Update"), text); }
 
 }  // namespace
 
-frmMain::frmMain(QString command)
+UpdaterWindow::UpdaterWindow(QString command)
     : SkinWindow({kLoadLabel, QSize(250, 100), "\\Build\\MsgBox.gif", Placement::Unmoved, "\\build\\Icon\\Update.ico"}),
-      lblInfo(new SkinLabel(this)),
-      lblDot(new SkinLabel(this)),
-      ExitPic(new SkinLabel(this)),
-      Text1(new QPlainTextEdit(this)),
-      tmrAnim(new QTimer(this)),
-      tmrWait(new QTimer(this)),
+      infoLabel(new SkinLabel(this)),
+      dotsLabel(new SkinLabel(this)),
+      closePicture(new SkinLabel(this)),
+      detailsText(new QPlainTextEdit(this)),
+      dotsTimer(new QTimer(this)),
+      waitTimer(new QTimer(this)),
       command_(std::move(command)) {
     setWindowTitle(QStringLiteral("Varnel Zize Update"));
-    lblTitle->setText(QStringLiteral("Varnel Zize Update"));
-    lblInfo->setGeometry(9, 31, 225, 30);
-    lblInfo->setAlignment(Qt::AlignCenter);
-    lblInfo->setWordWrap(true);
-    QPalette ink = lblInfo->palette();
+    titleLabel->setText(QStringLiteral("Varnel Zize Update"));
+    infoLabel->setGeometry(9, 31, 225, 30);
+    infoLabel->setAlignment(Qt::AlignCenter);
+    infoLabel->setWordWrap(true);
+    QPalette ink = infoLabel->palette();
     ink.setColor(QPalette::WindowText, QColor(38, 50, 66));
-    lblInfo->setPalette(ink);
-    lblDot->setPalette(ink);
-    makeDragSurface(lblInfo);
-    lblDot->setGeometry(9, 62, 225, 20);
-    lblDot->setAlignment(Qt::AlignCenter);
-    lblDot->setText(QStringLiteral("."));
-    lblDot->setReactsToMouse(false);
-    ExitPic->move(226, 5);
-    Text1->hide();
-    tmrAnim->setInterval(100);
-    tmrWait->setInterval(2000);
-    tmrWait->setSingleShot(true);
-    connect(tmrAnim, &QTimer::timeout, this, &frmMain::tmrAnim_Timer);
-    connect(tmrWait, &QTimer::timeout, this, &frmMain::tmrWait_Timer);
-    tmrAnim->start();
-    Form_Load();
+    infoLabel->setPalette(ink);
+    dotsLabel->setPalette(ink);
+    makeDragSurface(infoLabel);
+    dotsLabel->setGeometry(9, 62, 225, 20);
+    dotsLabel->setAlignment(Qt::AlignCenter);
+    dotsLabel->setText(QStringLiteral("."));
+    dotsLabel->setReactsToMouse(false);
+    closePicture->move(226, 5);
+    detailsText->hide();
+    dotsTimer->setInterval(100);
+    waitTimer->setInterval(2000);
+    waitTimer->setSingleShot(true);
+    connect(dotsTimer, &QTimer::timeout, this, &UpdaterWindow::advanceDots);
+    connect(waitTimer, &QTimer::timeout, this, &UpdaterWindow::waitStep);
+    dotsTimer->start();
+    load();
 }
 
-void frmMain::Form_Load() {
+void UpdaterWindow::load() {
     auto step = [this](const auto& statement) { this->step(statement); };
-    sLoader();
+    loadSkin();
     // The close picture only shows; the updater cannot be stopped halfway.
     step([&] {
-        ExitPic->setPixmap(QPixmap::fromImage(loadSkinPicture("\\Build\\Buttons\\Exit.gif")));
-        ExitPic->adjustSize();
+        closePicture->setPixmap(QPixmap::fromImage(loadSkinPicture("\\Build\\Buttons\\Exit.gif")));
+        closePicture->adjustSize();
     });
     step([&] {
         if (QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -108,35 +108,35 @@ void frmMain::Form_Load() {
         CurrentLanguage = regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "Language"));
         parseLanguageFile(CurrentLanguage, LanguageKeys::Updater);
     });
-    step([&] { lblInfo->setText(QString::fromStdString(Texts.UpdateExe)); });
-    tmrWait->start();
+    step([&] { infoLabel->setText(QString::fromStdString(Texts.UpdateExe)); });
+    waitTimer->start();
 }
 
-frmMain::~frmMain() = default;
+UpdaterWindow::~UpdaterWindow() = default;
 
-void frmMain::tmrAnim_Timer() {
+void UpdaterWindow::advanceDots() {
     if (dots_ == 10) {
-        lblDot->setText(QStringLiteral("."));
+        dotsLabel->setText(QStringLiteral("."));
         dots_ = 0;
     } else {
-        lblDot->setText(lblDot->text() + QLatin1Char('.'));
+        dotsLabel->setText(dotsLabel->text() + QLatin1Char('.'));
         ++dots_;
     }
 }
 
-void frmMain::tmrWait_Timer() {
-    tmrWait->stop();
-    sStarter();
+void UpdaterWindow::waitStep() {
+    waitTimer->stop();
+    runCommand();
     if (!commandRunning_) finish();
 }
 
-void frmMain::finish() {
+void UpdaterWindow::finish() {
     commandRunning_ = false;
     ended_ = true;
     QCoreApplication::quit();
 }
 
-void frmMain::sStarter() {
+void UpdaterWindow::runCommand() {
     if (command_ == kMakeVersion || command_.startsWith(kMakeVersion + QLatin1Char(' '))) {
         // A secret key as the second word signs the release; a key that cannot
         // be used stops the build before anything is touched.
@@ -167,24 +167,24 @@ void frmMain::sStarter() {
     }
 }
 
-void frmMain::makeVersionStep() {
+void UpdaterWindow::makeVersionStep() {
     // One file per turn of the event loop keeps the window alive in a large release.
     if (builder_->addNextFile()) {
-        QTimer::singleShot(0, this, &frmMain::makeVersionStep);
+        QTimer::singleShot(0, this, &UpdaterWindow::makeVersionStep);
         return;
     }
     const std::string text = builder_->finish();
     builder_.reset();
-    Text1->setPlainText(QString::fromStdString(text));
+    detailsText->setPlainText(QString::fromStdString(text));
     messageBox(QStringLiteral("Upd file created") + QString::fromStdString(finishRelease(signingKey_, previousRelease_)));
     finish();
 }
 
-void frmMain::checkWaitingFilesStep() {
+void UpdaterWindow::checkWaitingFilesStep() {
     // Files in Temp that the verified release does not vouch for stay out;
     // they are read once the main program is gone.
     if (waitingFilesNeedCheck() && mainProgramRunning()) {
-        QTimer::singleShot(kRetryPauseMs, this, &frmMain::checkWaitingFilesStep);
+        QTimer::singleShot(kRetryPauseMs, this, &UpdaterWindow::checkWaitingFilesStep);
         return;
     }
     waiting_ = checkWaitingFiles();
@@ -201,15 +201,15 @@ void frmMain::checkWaitingFilesStep() {
     moveStep();
 }
 
-void frmMain::moveStep() {
+void UpdaterWindow::moveStep() {
     switch (move_->step()) {
-    case MoveStep::TryAgain: QTimer::singleShot(kRetryPauseMs, this, &frmMain::moveStep); return;
+    case MoveStep::TryAgain: QTimer::singleShot(kRetryPauseMs, this, &UpdaterWindow::moveStep); return;
     case MoveStep::GaveUp: finish(); return;
     case MoveStep::Moved: startWhenMainProgramFileIsThere(); return;
     }
 }
 
-void frmMain::startWhenMainProgramFileIsThere() {
+void UpdaterWindow::startWhenMainProgramFileIsThere() {
     const auto startIfThere = [this] {
         if (ended_ || !fs::exists(programPath(mainProgramEntry()))) return;
         recordWhenInPlace(waiting_);
@@ -230,10 +230,10 @@ void frmMain::startWhenMainProgramFileIsThere() {
     });
 }
 
-void frmMain::startMainProgram() {
+void UpdaterWindow::startMainProgram() {
     const QString program = QString::fromStdString(pathText(programPath(mainProgramEntry())));
     if (!QProcess::startDetached(program, {}, QString::fromStdString(pathText(programFolder()))))
-        LogError(errorLine("Varnel_Zize_Update.exe - moveFiles", err::FileNotFound, "File not found") + "\t");
+        logError(errorLine("Varnel_Zize_Update.exe - moveFiles", err::FileNotFound, "File not found") + "\t");
 }
 
 int runUpdater(const QString& command) {
@@ -253,7 +253,7 @@ int runUpdater(const QString& command) {
         messageBox(QString::fromStdString(signrelease(command.mid(kSignRelease.size()).toStdString())));
         return 0;
     }
-    frmMain window(command);
+    UpdaterWindow window(command);
     window.show();
     return QApplication::exec();
 }

@@ -36,7 +36,7 @@ public:
 // outcome on `window`. Paths that would leave the program folder are refused
 // with one error-log line each. Returns the list when it selected files;
 // when it selected nothing the window keeps the list it had.
-std::optional<DownloadList> readUpdateFile(UpdateWindowView& window);
+std::optional<DownloadList> readManifestFile(UpdateWindowView& window);
 
 // True when tbl_Update lists `file` and its stored version comes before `version`.
 bool checkVersion(const std::string& file, const std::string& version);

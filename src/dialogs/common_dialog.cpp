@@ -1,4 +1,4 @@
-#include "dialogs/cdlg_ex.h"
+#include "dialogs/common_dialog.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
@@ -83,7 +83,7 @@ std::uint32_t toColorRef(const QColor& c) {
 
 }  // namespace
 
-void CdlgEx::setAction(std::int32_t action) {
+void CommonDialog::setAction(std::int32_t action) {
     switch (action) {
     case 1: ShowOpen(); break;
     case 2: ShowSave(); break;
@@ -102,17 +102,17 @@ void CdlgEx::setAction(std::int32_t action) {
     }
 }
 
-std::int32_t CdlgEx::IconSize() {
+std::int32_t CommonDialog::IconSize() {
     if (iconSize_ != 16 && iconSize_ != 32) iconSize_ = 32;
     return iconSize_;
 }
 
-void CdlgEx::setIconSize(std::int32_t& size) {
+void CommonDialog::setIconSize(std::int32_t& size) {
     if (size != 16 && size != 32) size = 32;
     iconSize_ = size;
 }
 
-QString CdlgEx::toolkitFilter(const QString& filter) {
+QString CommonDialog::toolkitFilter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
@@ -123,11 +123,11 @@ QString CdlgEx::toolkitFilter(const QString& filter) {
     return out.join(QStringLiteral(";;"));
 }
 
-void CdlgEx::cancelled() {
+void CommonDialog::cancelled() {
     if (CancelError) throw RuntimeError(kCancelErrorNumber, "Cancel was selected.");
 }
 
-void CdlgEx::runFileDialog(bool save) {
+void CommonDialog::runFileDialog(bool save) {
     QFileDialog dialog(hOwner, DialogTitle);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -151,10 +151,10 @@ void CdlgEx::runFileDialog(bool save) {
     FileTitle = info.fileName();
 }
 
-void CdlgEx::ShowOpen() { runFileDialog(false); }
-void CdlgEx::ShowSave() { runFileDialog(true); }
+void CommonDialog::ShowOpen() { runFileDialog(false); }
+void CommonDialog::ShowSave() { runFileDialog(true); }
 
-void CdlgEx::ShowColor() {
+void CommonDialog::ShowColor() {
     QColorDialog dialog(fromColorRef(RGBResult), hOwner);
     dialog.setOption(QColorDialog::DontUseNativeDialog, true);
     lastResult_ = dialog.exec();
@@ -162,7 +162,7 @@ void CdlgEx::ShowColor() {
     RGBResult = toColorRef(dialog.selectedColor());
 }
 
-void CdlgEx::ShowFont() {
+void CommonDialog::ShowFont() {
     QFont initial(FontName);
     if (FontSize > 0) initial.setPointSize(FontSize);
     initial.setBold(Bold);
@@ -182,7 +182,7 @@ void CdlgEx::ShowFont() {
     FontName = f.family().left(79);
 }
 
-void CdlgEx::ShowPrinter() {
+void CommonDialog::ShowPrinter() {
     QPrinter printer;
     QPrintDialog dialog(&printer, hOwner);
     lastResult_ = dialog.exec();
@@ -192,15 +192,15 @@ void CdlgEx::ShowPrinter() {
 // Help files, the icon picker, the run, restart and shut-down dialogs, drive
 // formatting, property sheets and the find-files window belong to the Windows
 // shell; where it is absent these do nothing and give their neutral result.
-void CdlgEx::ShowHelp() {}
+void CommonDialog::ShowHelp() {}
 
-QString CdlgEx::ShowAbout() {
+QString CommonDialog::ShowAbout() {
     if (AppName.isEmpty()) AppName = QString(QChar(0));
     QMessageBox::about(hOwner, AppName, DialogPrompt);
     return {};
 }
 
-QString CdlgEx::ShowFolder() {
+QString CommonDialog::ShowFolder() {
     const bool includeFiles = (flags & 0x7001) >= 0x1000 && (flags & BIF_BROWSEINCLUDEFILES);
     FolderBrowser browser(hOwner, DialogPrompt, InitDir.isEmpty() ? QDir::homePath() : InitDir, includeFiles,
                           SidebarFolders);
@@ -209,17 +209,17 @@ QString CdlgEx::ShowFolder() {
     return {};
 }
 
-std::int32_t CdlgEx::ShowFormat(std::int32_t, std::int32_t, std::int32_t) { return 0; }
+std::int32_t CommonDialog::ShowFormat(std::int32_t, std::int32_t, std::int32_t) { return 0; }
 
-QString CdlgEx::ShowIcon() {
+QString CommonDialog::ShowIcon() {
     IconSize();
     return {};
 }
 
-QString CdlgEx::ShowRestart() { return {}; }
-QString CdlgEx::ShowRun() { return {}; }
-QString CdlgEx::ShowShutDown() { return {}; }
-QString CdlgEx::ShowObjectProp(const QString&, const QString&) { return {}; }
-void CdlgEx::ShowFindFiles() {}
+QString CommonDialog::ShowRestart() { return {}; }
+QString CommonDialog::ShowRun() { return {}; }
+QString CommonDialog::ShowShutDown() { return {}; }
+QString CommonDialog::ShowObjectProp(const QString&, const QString&) { return {}; }
+void CommonDialog::ShowFindFiles() {}
 
 }  // namespace varnel

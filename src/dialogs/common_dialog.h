@@ -11,7 +11,7 @@ class QWidget;
 
 namespace varnel {
 
-class CdlgEx {
+class CommonDialog {
 public:
     // Writing Action runs an operation: 1 open, 2 save, 3 colour, 4 font,
     // 5 printer, 6 help, 7 about, 8 folder, 9 format, 10 icon, 12 restart,

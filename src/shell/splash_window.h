@@ -8,11 +8,11 @@
 
 namespace varnel {
 
-class frmSplash : public SkinWindow {
+class SplashWindow : public SkinWindow {
     Q_OBJECT
 public:
     enum class Role { Splash, About };
-    explicit frmSplash(Role role);
+    explicit SplashWindow(Role role);
 
     bool isAboutBox() const { return role_ == Role::About; }
     // Sets the window up and shows it; the splash's second starts now.
@@ -21,14 +21,14 @@ public:
     // "Ver. " + major + " - rev." + revision.
     static QString versionText();
 
-    SkinLabel* pSkin() const { return SkinImage; }
-    SkinLabel* Label1;
-    SkinLabel* lblwww;
-    QTimer Timer1;
+    SkinLabel* skinSurface() const { return skinPicture; }
+    SkinLabel* versionLabel;
+    SkinLabel* webAddressLabel;
+    QTimer splashTimer;
 
-    void Timer1_Timer();
-    void Label1_Click();
-    void lblwww_Click();
+    void splashTimeUp();
+    void dismiss();
+    void openWebAddress();
     // Hides the window and lets it go, without handing over to the editor.
     void unload();
     // Keyboard and screen readers: the version (closes) and the web address as controls, Escape.

@@ -14,8 +14,8 @@
 
 #include "skin/skin_button.h"
 #include "skin/skin_window.h"
-#include "skin/tight_butt.h"
-#include "update/mod_update.h"
+#include "skin/caption_button.h"
+#include "update/manifest_steps.h"
 #include "update/release_signature.h"
 #include "update/update_download.h"
 
@@ -23,30 +23,30 @@ namespace varnel {
 
 class ReleaseCheck;
 
-class frmUpdate : public SkinWindow, public UpdateWindowView {
+class UpdateWindow : public SkinWindow, public UpdateWindowView {
     Q_OBJECT
 public:
     // The window, loaded and not yet shown; it deletes itself when it closes.
-    frmUpdate();
+    UpdateWindow();
 
-    ExitButt* ExitButt1;
-    TightButt* btnCheck;
-    TightButt* btnUpdate;
-    TightButt* btnCancel;
-    SkinLabel* lblUpdate;
-    SkinLabel* lblMessage;
+    CloseButton* closeButton;
+    CaptionButton* checkButton;
+    CaptionButton* updateButton;
+    CaptionButton* cancelButton;
+    SkinLabel* statusLabel;
+    SkinLabel* messageLabel;
     // One download slot per file of a batch; slot 0 also fetches the manifest.
-    std::vector<SkinLabel*> lblCurrentFilename;
-    std::vector<QProgressBar*> UpdateProgress;
-    std::vector<UpdateDownload*> UpdateDownload1;
+    std::vector<SkinLabel*> fileLabels;
+    std::vector<QProgressBar*> progressBars;
+    std::vector<UpdateDownload*> downloadSlots;
 
     int lastFileIndex = -1;
     bool restartNeeded = false;
 
-    void btnCheck_Click();
-    void btnUpdate_Click();
-    void btnCancel_Click();
-    void ExitButt1_Click();
+    void check();
+    void startUpdate();
+    void cancel();
+    void closeWindow();
 
     // The files the last Check selected; a Check that selects nothing keeps them.
     const DownloadList& downloadList() const { return downloads_; }
@@ -79,7 +79,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Form_Load();
+    void load();
     // Reads the manifest a Check brought, once.
     void readManifest();
     void downloadFiles();
@@ -96,8 +96,8 @@ private:
     void rollBack();
     // Slot i, created over slot 0 when it does not exist yet.
     void ensureSlot(size_t i);
-    void UpdateDownload1_DownloadProgress(size_t index, qint64 bytesRead, qint64 totalBytes);
-    void UpdateDownload1_DownloadComplete(size_t index);
+    void showDownloadProgress(size_t index, qint64 bytesRead, qint64 totalBytes);
+    void downloadFinished(size_t index);
 
     // Keyboard and screen readers: Tab order, Escape, the close button's and bars' names.
     void setUpKeyboard();

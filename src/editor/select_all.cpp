@@ -1,4 +1,4 @@
-#include "editor/sel_all.h"
+#include "editor/select_all.h"
 
 #include <QLineEdit>
 
@@ -6,7 +6,7 @@
 
 namespace varnel {
 
-void SelAll(QLineEdit& box) {
+void selectAllText(QLineEdit& box) {
     guarded("SelAll", [&] {
         const int length = static_cast<int>(box.text().size());
         if (length != 0) box.setSelection(0, length);

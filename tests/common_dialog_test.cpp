@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "core/runtime_error.h"
-#include "dialogs/cdlg_ex.h"
+#include "dialogs/common_dialog.h"
 #include "places/places_bar.h"
 #include "support/test_env.h"
 
@@ -38,7 +38,7 @@ QString q(const std::filesystem::path& p) { return QString::fromStdString(p.stri
 TEST(FolderBrowser, ReturnsTheChosenFolderOrFileAndNothingOnCancel) {
     test::TestEnvironment env;
     env.writeFile("Work/Projects/readme.txt", "x");
-    CdlgEx dialog;
+    CommonDialog dialog;
     dialog.flags = 16385;  // as the group editor sets it: folders and files
 
     dialog.InitDir = q(env.path("Work"));
@@ -70,7 +70,7 @@ TEST(FolderBrowser, ShowsTheActiveGroupInItsSidebarWithoutKeepingItInTheUsersLis
         shown = d->sidebarUrls();
         d->reject();
     });
-    CdlgEx dialog;
+    CommonDialog dialog;
     dialog.SidebarFolders = {q(env.path("Work/Projekt Åsa")), "", q(env.path("Music")), "/no/such/folder", "5"};
     dialog.ShowFolder();
     EXPECT_TRUE(shown.contains(work));
@@ -85,7 +85,7 @@ TEST(FolderBrowser, ShowsTheActiveGroupInItsSidebarWithoutKeepingItInTheUsersLis
 TEST(FolderBrowser, WithoutTheFilesFlagAFileIsNotAccepted) {
     test::TestEnvironment env;
     env.writeFile("Work/readme.txt", "x");
-    CdlgEx dialog;
+    CommonDialog dialog;
     dialog.flags = 1;
     dialog.InitDir = q(env.path("Work"));
     QTimer::singleShot(0, [&] {
@@ -103,7 +103,7 @@ TEST(FolderBrowser, WithoutTheFilesFlagAFileIsNotAccepted) {
 TEST(FileDialogs, OpenStartsInTheProgramFolderAndCancelRaisesOnlyWhenAsked) {
     test::TestEnvironment env;
     env.writeFile("notes.txt", "x");
-    CdlgEx dialog;
+    CommonDialog dialog;
     dialog.Filter = "Text files|*.txt|All files|*.*";
     dialog.FilterIndex = 2;
     QString startedIn;
@@ -123,9 +123,9 @@ TEST(FileDialogs, OpenStartsInTheProgramFolderAndCancelRaisesOnlyWhenAsked) {
 }
 
 TEST(DialogProperties, FilterIconSizeAndUnknownActions) {
-    EXPECT_EQ(CdlgEx::toolkitFilter("Text files|*.txt|Pictures|*.gif;*.png"),
+    EXPECT_EQ(CommonDialog::toolkitFilter("Text files|*.txt|Pictures|*.gif;*.png"),
               "Text files (*.txt);;Pictures (*.gif *.png)");
-    CdlgEx dialog;
+    CommonDialog dialog;
     EXPECT_EQ(dialog.IconSize(), 32);
     std::int32_t size = 24;
     dialog.setIconSize(size);

@@ -1,4 +1,4 @@
-#include "update/mod_update.h"
+#include "update/manifest_steps.h"
 
 #include <filesystem>
 #include <fstream>
@@ -37,7 +37,7 @@ std::string refusedPathLine(const std::string& label, const std::string& path) {
     return errorLine(label, err::PathFileAccess, "Path/File access error") + "\t" + path;
 }
 
-std::optional<DownloadList> readUpdateFile(UpdateWindowView& window) {
+std::optional<DownloadList> readManifestFile(UpdateWindowView& window) {
     Manifest manifest;
     if (!guarded("readUpdateFile", [&] { manifest = parseManifest(readManifestFile()); })) return std::nullopt;
 
@@ -46,7 +46,7 @@ std::optional<DownloadList> readUpdateFile(UpdateWindowView& window) {
     DownloadList list;
     for (const ManifestEntry& entry : manifest.entries) {
         if (!isSafeRelativePath(entry.file)) {
-            LogError(refusedPathLine("readUpdateFile", entry.file));
+            logError(refusedPathLine("readUpdateFile", entry.file));
             continue;
         }
         if (checkVersion(entry.file, entry.version)) {
@@ -80,7 +80,7 @@ bool checkVersion(const std::string& file, const std::string& version) {
         sqlite_close(db);
     }
     if (!error.empty()) {
-        LogError(errorLine("getDbData", 0, "") + "\t" + error);
+        logError(errorLine("getDbData", 0, "") + "\t" + error);
         return false;
     }
     // A file the version table does not list is never offered.
@@ -125,7 +125,7 @@ void cancelUpdate(UpdateWindowView& window) {
         if (name.find('&') == std::string::npos) continue;
         const std::string target = restoredPath(name);
         if (!isSafeRelativePath(target)) {
-            LogError(refusedPathLine(label, name));
+            logError(refusedPathLine(label, name));
             continue;
         }
         dbExec(sqlRecordFileVersion(target, "1"));

@@ -1,4 +1,4 @@
-#include "update/frm_update.h"
+#include "update/update_window.h"
 
 #include <QCloseEvent>
 #include <QShortcut>
@@ -33,120 +33,120 @@ QString filePath(const std::string& relative) { return q(pathText(programPath(re
 
 }  // namespace
 
-frmUpdate::frmUpdate()
+UpdateWindow::UpdateWindow()
     : SkinWindow({"sLoader frmUpdate", QSize(401, 250), "\\Build\\UpdateWindow.gif", Placement::BesideEditor, {}}, nullptr,
                  Qt::Dialog),
-      ExitButt1(new ExitButt(this)),
-      btnCheck(new TightButt(this)),
-      btnUpdate(new TightButt(this)),
-      btnCancel(new TightButt(this)),
-      lblUpdate(new SkinLabel(this)),
-      lblMessage(new SkinLabel(this)) {
+      closeButton(new CloseButton(this)),
+      checkButton(new CaptionButton(this)),
+      updateButton(new CaptionButton(this)),
+      cancelButton(new CaptionButton(this)),
+      statusLabel(new SkinLabel(this)),
+      messageLabel(new SkinLabel(this)) {
     setStyleSheet(skinStyleSheet());
-    ExitButt1->move(ui::ExitButt1);
-    btnCheck->move(ui::btnCheck);
-    btnUpdate->move(ui::btnUpdate);
-    btnCancel->move(ui::btnCancel);
-    QPalette ink = lblUpdate->palette();
+    closeButton->move(ui::closeButton);
+    checkButton->move(ui::checkButton);
+    updateButton->move(ui::updateButton);
+    cancelButton->move(ui::cancelButton);
+    QPalette ink = statusLabel->palette();
     ink.setColor(QPalette::WindowText, skinInkColour());
-    lblUpdate->setPalette(ink);
-    lblUpdate->setGeometry(ui::lblUpdate);
-    QFont bold = lblUpdate->font();
+    statusLabel->setPalette(ink);
+    statusLabel->setGeometry(ui::statusLabel);
+    QFont bold = statusLabel->font();
     bold.setBold(true);
-    lblUpdate->setFont(bold);
-    lblMessage->setPalette(ink);
-    lblMessage->setGeometry(ui::lblMessage);
-    lblMessage->setWordWrap(true);
+    statusLabel->setFont(bold);
+    messageLabel->setPalette(ink);
+    messageLabel->setGeometry(ui::messageLabel);
+    messageLabel->setWordWrap(true);
     // The server's text, shown as written, never as markup.
-    lblMessage->setTextFormat(Qt::PlainText);
-    lblMessage->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    lblMessage->hide();
-    for (SkinLabel* label : {lblUpdate, lblMessage}) label->setReactsToMouse(false);
+    messageLabel->setTextFormat(Qt::PlainText);
+    messageLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    messageLabel->hide();
+    for (SkinLabel* label : {statusLabel, messageLabel}) label->setReactsToMouse(false);
 
     auto* label = new SkinLabel(this);
     label->setPalette(ink);
-    label->setGeometry(ui::lblCurrentFilename);
+    label->setGeometry(ui::fileLabels);
     label->setReactsToMouse(false);
     auto* bar = new QProgressBar(this);
-    bar->setGeometry(ui::UpdateProgress);
+    bar->setGeometry(ui::progressBars);
     bar->setTextVisible(false);
-    lblCurrentFilename.push_back(label);
-    UpdateProgress.push_back(bar);
+    fileLabels.push_back(label);
+    progressBars.push_back(bar);
     ensureSlot(0);
 
-    connect(btnCheck, &SkinButton::Click, this, &frmUpdate::btnCheck_Click);
-    connect(btnUpdate, &SkinButton::Click, this, &frmUpdate::btnUpdate_Click);
-    connect(btnCancel, &SkinButton::Click, this, &frmUpdate::btnCancel_Click);
-    connect(ExitButt1, &SkinButton::Click, this, &frmUpdate::ExitButt1_Click);
+    connect(checkButton, &SkinButton::clicked, this, &UpdateWindow::check);
+    connect(updateButton, &SkinButton::clicked, this, &UpdateWindow::startUpdate);
+    connect(cancelButton, &SkinButton::clicked, this, &UpdateWindow::cancel);
+    connect(closeButton, &SkinButton::clicked, this, &UpdateWindow::closeWindow);
     setUpKeyboard();
-    Form_Load();
+    load();
 }
 
-void frmUpdate::Form_Load() {
+void UpdateWindow::load() {
     lastFileIndex = -1;
-    btnCancel->setEnabled(false);
-    btnCheck->setEnabled(true);
-    btnUpdate->setEnabled(false);
-    lblUpdate->hide();
-    btnCancel->setCaption(q(Texts.Cancel));
-    btnCheck->setCaption(q(Texts.Check));
-    btnUpdate->setCaption(q(Texts.Update));
-    lblCurrentFilename[0]->hide();
-    UpdateProgress[0]->hide();
-    savedProgressPos_ = UpdateProgress[0]->pos();
-    savedLabelPos_ = lblCurrentFilename[0]->pos();
-    sLoader();
+    cancelButton->setEnabled(false);
+    checkButton->setEnabled(true);
+    updateButton->setEnabled(false);
+    statusLabel->hide();
+    cancelButton->setCaption(q(Texts.Cancel));
+    checkButton->setCaption(q(Texts.Check));
+    updateButton->setCaption(q(Texts.Update));
+    fileLabels[0]->hide();
+    progressBars[0]->hide();
+    savedProgressPos_ = progressBars[0]->pos();
+    savedLabelPos_ = fileLabels[0]->pos();
+    loadSkin();
 }
 
-void frmUpdate::writeTexts() {
+void UpdateWindow::writeTexts() {
     step([&] {
-        lblTitle->setText(QStringLiteral("Varnel Zize ") + q(Texts.Update));
-        setWindowTitle(lblTitle->text());
+        titleLabel->setText(QStringLiteral("Varnel Zize ") + q(Texts.Update));
+        setWindowTitle(titleLabel->text());
     });
     nameControlsForAssistiveTech();
 }
 
-void frmUpdate::ensureSlot(size_t i) {
-    while (lblCurrentFilename.size() <= i) {
+void UpdateWindow::ensureSlot(size_t i) {
+    while (fileLabels.size() <= i) {
         auto* label = new SkinLabel(this);
-        label->setPalette(lblCurrentFilename[0]->palette());
-        label->setGeometry(QRect(savedLabelPos_, lblCurrentFilename[0]->size()));
+        label->setPalette(fileLabels[0]->palette());
+        label->setGeometry(QRect(savedLabelPos_, fileLabels[0]->size()));
         label->setReactsToMouse(false);
         auto* bar = new QProgressBar(this);
-        bar->setGeometry(QRect(savedProgressPos_, UpdateProgress[0]->size()));
+        bar->setGeometry(QRect(savedProgressPos_, progressBars[0]->size()));
         bar->setTextVisible(false);
-        lblCurrentFilename.push_back(label);
-        UpdateProgress.push_back(bar);
+        fileLabels.push_back(label);
+        progressBars.push_back(bar);
     }
-    while (UpdateDownload1.size() <= i) {
-        const size_t index = UpdateDownload1.size();
+    while (downloadSlots.size() <= i) {
+        const size_t index = downloadSlots.size();
         UpdateDownload::Hooks hooks{[this] { return cancelRequested_; }, [this] { rollBack(); },
                                     [](const QString& text) { ::varnel::showAlert(text.toStdString()); },
                                     [] { return q(Texts.CantConnect); }, [] { return q(Texts.DownloadCancelled); }};
         auto* download = new UpdateDownload(std::move(hooks), this);
         connect(download, &UpdateDownload::DownloadProgress, this,
                 [this, index](qint64 read, qint64 total, const QString&) {
-                    UpdateDownload1_DownloadProgress(index, read, total);
+                    showDownloadProgress(index, read, total);
                 });
         connect(download, &UpdateDownload::DownloadComplete, this, [this, index](qint64, const QString&) {
-            UpdateDownload1_DownloadComplete(index);
+            downloadFinished(index);
             if (batchRunning_ && index == currentFile_) fileArrived();
             else if (index == 0 && awaitingManifest_) readManifest();
         });
-        UpdateDownload1.push_back(download);
+        downloadSlots.push_back(download);
     }
     nameControlsForAssistiveTech();
 }
 
-void frmUpdate::btnCheck_Click() {
+void UpdateWindow::check() {
     cancelRequested_ = false;
     guarded("btnCheck", [] {
         const fs::path manifest = programPath("update.upd");
         if (fs::exists(manifest)) fs::remove(manifest);
     });
-    lblCurrentFilename[0]->show();
-    UpdateProgress[0]->show();
-    lblCurrentFilename[0]->setText(QStringLiteral("Update.upd"));
+    fileLabels[0]->show();
+    progressBars[0]->show();
+    fileLabels[0]->setText(QStringLiteral("Update.upd"));
     release_.reset();
     awaitingManifest_ = true;
     // With a release key the manifest arrives only together with its proof.
@@ -161,31 +161,31 @@ void frmUpdate::btnCheck_Click() {
         }
         releaseCheck_->start(q(updateServerBase()));
     } else {
-        UpdateDownload1[0]->BeginDownload(q(updateServerBase() + "Update.upd"), filePath("Update.upd"));
+        downloadSlots[0]->BeginDownload(q(updateServerBase() + "Update.upd"), filePath("Update.upd"));
     }
     if (unloaded_) return;  // a download that could not start rolled back and closed the window
-    lblCurrentFilename[0]->hide();
-    UpdateProgress[0]->hide();
+    fileLabels[0]->hide();
+    progressBars[0]->hide();
 }
 
-void frmUpdate::readManifest() {
+void UpdateWindow::readManifest() {
     awaitingManifest_ = false;
-    if (std::optional<DownloadList> list = readUpdateFile(*this)) downloads_ = std::move(*list);
+    if (std::optional<DownloadList> list = readManifestFile(*this)) downloads_ = std::move(*list);
 }
 
-void frmUpdate::btnUpdate_Click() {
-    btnCancel->setEnabled(true);
+void UpdateWindow::startUpdate() {
+    cancelButton->setEnabled(true);
     cancelRequested_ = false;
     rolledBack_ = false;
-    btnCheck->setEnabled(false);
-    btnUpdate->setEnabled(false);
+    checkButton->setEnabled(false);
+    updateButton->setEnabled(false);
     showStatus(Texts.Downloading);
     downloadFiles();
 }
 
-void frmUpdate::btnCancel_Click() { requestCancel(); }
+void UpdateWindow::cancel() { requestCancel(); }
 
-void frmUpdate::ExitButt1_Click() {
+void UpdateWindow::closeWindow() {
     // During a batch closing is Cancel: the roll-back closes the window.
     if (batchRunning_) {
         closeRequested_ = true;
@@ -196,7 +196,7 @@ void frmUpdate::ExitButt1_Click() {
     unload();
 }
 
-void frmUpdate::requestCancel() {
+void UpdateWindow::requestCancel() {
     cancelRequested_ = true;
     if (!batchRunning_) return;
     QTimer::singleShot(0, this, [this] {
@@ -204,33 +204,33 @@ void frmUpdate::requestCancel() {
     });
 }
 
-void frmUpdate::rollBack() {
+void UpdateWindow::rollBack() {
     if (rolledBack_) return;
     rolledBack_ = true;
     // A read still under way must not complete into a place the roll-back clears.
-    for (UpdateDownload* download : UpdateDownload1) download->abandon();
+    for (UpdateDownload* download : downloadSlots) download->abandon();
     cancelUpdate(*this);
     if (batchRunning_) endBatch();
 }
 
-void frmUpdate::downloadFiles() {
+void UpdateWindow::downloadFiles() {
     batchRunning_ = true;
     closeRequested_ = false;
     currentFile_ = 0;
     startNextFile();
 }
 
-void frmUpdate::startNextFile() {
+void UpdateWindow::startNextFile() {
     for (; currentFile_ < downloads_.files.size(); ++currentFile_) {
         const size_t i = currentFile_;
         const std::string file = downloads_.files[i];
         ensureSlot(i);
-        lblCurrentFilename[i]->show();
-        lblCurrentFilename[i]->raise();
-        UpdateProgress[i]->setValue(0);
-        UpdateProgress[i]->show();
-        UpdateProgress[i]->raise();
-        lblCurrentFilename[i]->setText(q(file));
+        fileLabels[i]->show();
+        fileLabels[i]->raise();
+        progressBars[i]->setValue(0);
+        progressBars[i]->show();
+        progressBars[i]->raise();
+        fileLabels[i]->setText(q(file));
 
         const std::optional<std::string> destination = prepareDestination(file, restartNeeded);
         if (cancelRequested_) {
@@ -238,12 +238,12 @@ void frmUpdate::startNextFile() {
             return;
         }
         if (!destination) {
-            lblCurrentFilename[i]->hide();
-            UpdateProgress[i]->hide();
+            fileLabels[i]->hide();
+            progressBars[i]->hide();
             continue;
         }
         // A file that is not the release's own stops the batch as Cancel does.
-        UpdateDownload1[i]->BeginDownload(q(updateFileUrl(updateServerBase(), file)), filePath(*destination),
+        downloadSlots[i]->BeginDownload(q(updateFileUrl(updateServerBase(), file)), filePath(*destination),
                                           downloadCheckFor(file, release_, [this] {
                                               ::varnel::showAlert(Texts.UpdateNotVerified);
                                               requestCancel();
@@ -263,106 +263,106 @@ void frmUpdate::startNextFile() {
     endBatch();
 }
 
-void frmUpdate::fileArrived() {
+void UpdateWindow::fileArrived() {
     if (rolledBack_) return;
     const size_t i = currentFile_;
     dropBackup(downloads_.files[i]);
-    lblCurrentFilename[i]->hide();
-    UpdateProgress[i]->hide();
+    fileLabels[i]->hide();
+    progressBars[i]->hide();
     ++currentFile_;
     startNextFile();
 }
 
-void frmUpdate::endBatch() {
+void UpdateWindow::endBatch() {
     batchRunning_ = false;
     emit batchEnded();
     // A close during the batch that no roll-back answered takes effect now.
     if (closeRequested_ && !unloaded_) unload();
 }
 
-void frmUpdate::handOverToUpdater() {
+void UpdateWindow::handOverToUpdater() {
     saveVerifiedReleaseForUpdater(release_);
     ::varnel::showAlert(Texts.Restart);
     emit handOverRequested(filePath(updaterFileName()), {QStringLiteral("moveexedb")});
 }
 
-void frmUpdate::UpdateDownload1_DownloadProgress(size_t index, qint64 bytesRead, qint64 totalBytes) {
+void UpdateWindow::showDownloadProgress(size_t index, qint64 bytesRead, qint64 totalBytes) {
     // A value above the maximum is ignored by the bar itself.
-    UpdateProgress[index]->setMaximum(static_cast<int>(std::min<qint64>(totalBytes, INT32_MAX)));
-    UpdateProgress[index]->setValue(static_cast<int>(std::min<qint64>(bytesRead, INT32_MAX)));
+    progressBars[index]->setMaximum(static_cast<int>(std::min<qint64>(totalBytes, INT32_MAX)));
+    progressBars[index]->setValue(static_cast<int>(std::min<qint64>(bytesRead, INT32_MAX)));
 }
 
-void frmUpdate::UpdateDownload1_DownloadComplete(size_t index) {
-    if (lblCurrentFilename[index]->text() != QLatin1String("Update.upd") && index < downloads_.files.size()) {
+void UpdateWindow::downloadFinished(size_t index) {
+    if (fileLabels[index]->text() != QLatin1String("Update.upd") && index < downloads_.files.size()) {
         dbExec(sqlRecordFileVersion(downloads_.files[index], downloads_.versions[index]));
         lastFileIndex = static_cast<int>(downloads_.versions.size()) - 1;
     }
-    lblCurrentFilename[index]->setText(q(Texts.Finished));
+    fileLabels[index]->setText(q(Texts.Finished));
     if (static_cast<int>(index) == lastFileIndex) {
-        btnCancel->setEnabled(false);
-        btnUpdate->setEnabled(false);
+        cancelButton->setEnabled(false);
+        updateButton->setEnabled(false);
         // After a batch of a single file Check stays disabled.
-        if (index != 0) btnCheck->setEnabled(true);
+        if (index != 0) checkButton->setEnabled(true);
         ::varnel::showAlert(Texts.UpToDate);
     }
 }
 
-void frmUpdate::showMessage(const std::string& text) {
-    lblMessage->setText(q(text));
-    lblMessage->show();
+void UpdateWindow::showMessage(const std::string& text) {
+    messageLabel->setText(q(text));
+    messageLabel->show();
 }
 
-void frmUpdate::hideMessage() { lblMessage->hide(); }
+void UpdateWindow::hideMessage() { messageLabel->hide(); }
 
-void frmUpdate::showStatus(const std::string& text) {
-    lblUpdate->setText(q(text));
-    lblUpdate->show();
+void UpdateWindow::showStatus(const std::string& text) {
+    statusLabel->setText(q(text));
+    statusLabel->show();
 }
 
-void frmUpdate::setCheckEnabled(bool enabled) { btnCheck->setEnabled(enabled); }
-void frmUpdate::setUpdateEnabled(bool enabled) { btnUpdate->setEnabled(enabled); }
-void frmUpdate::setCancelEnabled(bool enabled) { btnCancel->setEnabled(enabled); }
-void frmUpdate::showAlert(const std::string& text) { ::varnel::showAlert(text); }
+void UpdateWindow::setCheckEnabled(bool enabled) { checkButton->setEnabled(enabled); }
+void UpdateWindow::setUpdateEnabled(bool enabled) { updateButton->setEnabled(enabled); }
+void UpdateWindow::setCancelEnabled(bool enabled) { cancelButton->setEnabled(enabled); }
+void UpdateWindow::showAlert(const std::string& text) { ::varnel::showAlert(text); }
 
-void frmUpdate::unload() {
+void UpdateWindow::unload() {
     unloaded_ = true;
     // A closed window's reads end with it, before any of them reports again.
-    for (UpdateDownload* download : UpdateDownload1) download->abandon();
+    for (UpdateDownload* download : downloadSlots) download->abandon();
     hide();
     // Deleted once the event being handled has returned, never under it.
     deleteLater();
 }
 
-void frmUpdate::closeEvent(QCloseEvent* event) {
+void UpdateWindow::closeEvent(QCloseEvent* event) {
     // During a batch the window stays until the roll-back closes it.
     if (batchRunning_) event->ignore();
     else event->accept();
-    ExitButt1_Click();
+    closeWindow();
 }
 
-void frmUpdate::closeForTray() {
+void UpdateWindow::closeForTray() {
     if (unloaded_) return;
-    const bool downloading = isVisible() && btnCancel->Enabled();
-    if (downloading) ExitButt1_Click();
+    const bool downloading = isVisible() && cancelButton->enabledState();
+    if (downloading) closeWindow();
     else unload();
 }
 
 // ---- keyboard and screen readers ----------------------------------------------
 
-void frmUpdate::setUpKeyboard() {
-    setTabOrderChain({btnCheck, btnUpdate, btnCancel, ExitButt1});
-    btnCheck->setFocus();
+void UpdateWindow::setUpKeyboard() {
+    setTabOrderChain({checkButton, updateButton, cancelButton, closeButton});
+    checkButton->setFocus();
     // Escape is the close button: during a download it cancels.
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-            [this] { ExitButt1_Click(); });
+            [this] { closeWindow(); });
 }
 
-void frmUpdate::nameControlsForAssistiveTech() {
-    ExitButt1->setAccessibleName(q(Texts.Close));
+void UpdateWindow::nameControlsForAssistiveTech() {
+    closeButton->setAccessibleName(q(Texts.Close));
     // Each bar is labelled by the file it downloads.
-    for (size_t i = 0; i < UpdateProgress.size(); ++i) {
-        UpdateProgress[i]->setAccessibleName(q(Texts.DownloadProgress));
-        lblCurrentFilename[i]->setBuddy(UpdateProgress[i]);
+    for (size_t i = 0; i < progressBars.size(); ++i) {
+        progressBars[i]->setAccessibleName(q(Texts.DownloadProgress));
+        fileLabels[i]->setBuddy(progressBars[i]);
     }
 }
 

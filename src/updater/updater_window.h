@@ -20,33 +20,33 @@ namespace varnel::updater {
 
 class FileMove;
 
-class frmMain : public SkinWindow {
+class UpdaterWindow : public SkinWindow {
     Q_OBJECT
 public:
-    explicit frmMain(QString command);
+    explicit UpdaterWindow(QString command);
 
-    SkinLabel* lblInfo;
-    SkinLabel* lblDot;
-    SkinLabel* ExitPic;
-    QPlainTextEdit* Text1;
-    QTimer* tmrAnim;
-    QTimer* tmrWait;
+    SkinLabel* infoLabel;
+    SkinLabel* dotsLabel;
+    SkinLabel* closePicture;
+    QPlainTextEdit* detailsText;
+    QTimer* dotsTimer;
+    QTimer* waitTimer;
 
-    ~frmMain() override;
+    ~UpdaterWindow() override;
 
     // Starts the command: makeversion1 builds the release, moveexedb moves
     // the waiting files into place and starts the main program. Their steps
     // run from timers; the updater ends when the last one is done.
-    void sStarter();
+    void runCommand();
 
 protected:
     // The updater's labels are its own: the set-up writes no title.
     void writeTexts() override {}
 
 private:
-    void Form_Load();
-    void tmrAnim_Timer();
-    void tmrWait_Timer();
+    void load();
+    void advanceDots();
+    void waitStep();
     void startMainProgram();
     // The command has run: the updater ends.
     void finish();

@@ -16,7 +16,7 @@
 #include "support/skin_files.h"
 #include "support/test_env.h"
 #include "support/update_batch.h"
-#include "update/frm_update.h"
+#include "update/update_window.h"
 #include "update/update_paths.h"
 #include "support/spin.h"
 
@@ -31,11 +31,11 @@ public:
     AlertAnswerer() {
         timer_.setInterval(10);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            frmMsgBoxAlert* box = shownAlertBox();
+            AlertBox* box = shownAlertBox();
             if (!box) return;
-            texts.push_back(box->lblMsg->text().toStdString());
+            texts.push_back(box->messageLabel->text().toStdString());
             if (onAlert) onAlert(texts.back());
-            emit box->btnOk->Click();
+            emit box->okButton->clicked();
         });
         timer_.start();
     }
@@ -105,10 +105,10 @@ struct UpdateWindowTest : ::testing::Test {
 
     // Opens the window and presses Check; true once the manifest was read.
     bool check() {
-        frmUpdate& w = windows.window();
+        UpdateWindow& w = windows.window();
         w.show();
-        emit w.btnCheck->Click();
-        return test::spinUntil([&] { return windows.open() && w.lblUpdate->isVisible(); });
+        emit w.checkButton->clicked();
+        return test::spinUntil([&] { return windows.open() && w.statusLabel->isVisible(); });
     }
     // Presses Update; returns when the batch has ended.
     void update() {
@@ -137,19 +137,19 @@ struct ThreeFiles : UpdateWindowTest {
 TEST_F(UpdateWindowTest, CheckWithTheServerDown) {
     startServer();
     server.reset();  // nobody answers at that address any more
-    frmUpdate& w = windows.window();
-    EXPECT_EQ(w.lblTitle->text(), "Varnel Zize Update");
-    EXPECT_TRUE(w.btnCheck->Enabled());
-    EXPECT_FALSE(w.btnUpdate->Enabled());
-    EXPECT_FALSE(w.btnCancel->Enabled());
+    UpdateWindow& w = windows.window();
+    EXPECT_EQ(w.titleLabel->text(), "Varnel Zize Update");
+    EXPECT_TRUE(w.checkButton->enabledState());
+    EXPECT_FALSE(w.updateButton->enabledState());
+    EXPECT_FALSE(w.cancelButton->enabledState());
     w.show();
-    emit w.btnCheck->Click();
+    emit w.checkButton->clicked();
     ASSERT_TRUE(test::spinUntil([&] { return !alerts.texts.empty(); }));
     EXPECT_EQ(alerts.texts, std::vector<std::string>{"CantConnect"});
     test::spinUntil([] { return false; }, 600);  // a timer tick or more
-    EXPECT_FALSE(w.btnUpdate->Enabled());
-    EXPECT_TRUE(w.btnCheck->Enabled());  // still fetching: Check can ask again
-    EXPECT_FALSE(w.lblUpdate->isVisible());
+    EXPECT_FALSE(w.updateButton->enabledState());
+    EXPECT_TRUE(w.checkButton->enabledState());  // still fetching: Check can ask again
+    EXPECT_FALSE(w.statusLabel->isVisible());
     EXPECT_FALSE(env.exists("Update.upd"));
 }
 
@@ -163,11 +163,11 @@ TEST_F(UpdateWindowTest, AManifestWithMessagesAndVersionsAroundNineAndTen) {
             "Message |  \r\n");
     startServer();
     ASSERT_TRUE(check());
-    frmUpdate& w = windows.window();
-    EXPECT_EQ(w.lblUpdate->text(), "NewUpdatesAvalible");
-    EXPECT_TRUE(w.lblMessage->isVisible());
-    EXPECT_EQ(w.lblMessage->text(), "A new look");
-    EXPECT_TRUE(w.btnUpdate->Enabled());
+    UpdateWindow& w = windows.window();
+    EXPECT_EQ(w.statusLabel->text(), "NewUpdatesAvalible");
+    EXPECT_TRUE(w.messageLabel->isVisible());
+    EXPECT_EQ(w.messageLabel->text(), "A new look");
+    EXPECT_TRUE(w.updateButton->enabledState());
     EXPECT_EQ(w.downloadList().files, std::vector<std::string>{"Language\\English.lang"});  // "10" comes before "9"
     EXPECT_EQ(w.downloadList().versions, std::vector<std::string>{"9"});
     EXPECT_EQ(server->requests(), "/VarnelUpdate/Zize/Update/Update.upd\n");
@@ -179,13 +179,13 @@ TEST_F(ThreeFiles, ABatchReplacesEachFileKeepingItsBackupMeanwhile) {
     env.writeFile("server/.rules.json", R"({"/VarnelUpdate/Zize/Update/Data/Sub/b.txt": {"delay_ms": 400}})");
     startServer();
     ASSERT_TRUE(check());
-    frmUpdate& w = windows.window();
+    UpdateWindow& w = windows.window();
     // What Temp holds while the second file is on its way.
     std::set<std::string> tempDuringSecond;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (windows.open() && w.lblCurrentFilename.size() > 1 && w.lblCurrentFilename[1]->isVisible() &&
-            w.lblCurrentFilename[1]->text() == "Data\\Sub\\b.txt")
+        if (windows.open() && w.fileLabels.size() > 1 && w.fileLabels[1]->isVisible() &&
+            w.fileLabels[1]->text() == "Data\\Sub\\b.txt")
             tempDuringSecond = tempFiles();
     });
     watch.start(20);
@@ -199,10 +199,10 @@ TEST_F(ThreeFiles, ABatchReplacesEachFileKeepingItsBackupMeanwhile) {
         EXPECT_EQ(versionOf(files[i]), "2");
     }
     EXPECT_TRUE(tempFiles().empty());
-    EXPECT_EQ(w.lblUpdate->text(), "ChangesRestart");
-    EXPECT_TRUE(w.btnCheck->Enabled());
-    EXPECT_FALSE(w.btnUpdate->Enabled());
-    EXPECT_FALSE(w.btnCancel->Enabled());
+    EXPECT_EQ(w.statusLabel->text(), "ChangesRestart");
+    EXPECT_TRUE(w.checkButton->enabledState());
+    EXPECT_FALSE(w.updateButton->enabledState());
+    EXPECT_FALSE(w.cancelButton->enabledState());
     EXPECT_TRUE(handOverSteps.empty());
     EXPECT_FALSE(env.exists("Error.log"));
 }
@@ -212,13 +212,13 @@ TEST_F(ThreeFiles, CancelBetweenTwoFilesRestoresFromTheBackups) {
     env.writeFile("server/.rules.json", R"({"/VarnelUpdate/Zize/Update/Data/Sub/b.txt": {"delay_ms": 3000}})");
     startServer();
     ASSERT_TRUE(check());
-    frmUpdate& w = windows.window();
+    UpdateWindow& w = windows.window();
     // The user presses Cancel once the first file is in and the second is on its way.
     QTimer user;
     QObject::connect(&user, &QTimer::timeout, [&] {
-        if (windows.open() && tempFiles().count("Data&Sub&b.txt") && w.btnCancel->Enabled()) {
+        if (windows.open() && tempFiles().count("Data&Sub&b.txt") && w.cancelButton->enabledState()) {
             user.stop();
-            emit w.btnCancel->Click();
+            emit w.cancelButton->clicked();
         }
     });
     user.start(20);
@@ -240,13 +240,13 @@ TEST_F(ThreeFiles, AnHttpErrorIsAFailedReadAndCancelRestoresTheFile) {
     env.writeFile("server/.rules.json", R"({"/VarnelUpdate/Zize/Update/Data/Sub/b.txt": {"status": 404}})");
     startServer();
     ASSERT_TRUE(check());
-    frmUpdate& w = windows.window();
+    UpdateWindow& w = windows.window();
     bool errorPageWritten = true;
     alerts.onAlert = [&](const std::string& text) {
         if (text != "CantConnect") return;
         // The error page never becomes the file; the user gives up.
         errorPageWritten = env.exists("Data/Sub/b.txt");
-        QTimer::singleShot(0, [&] { emit w.btnCancel->Click(); });
+        QTimer::singleShot(0, [&] { emit w.cancelButton->clicked(); });
     };
     update();
     EXPECT_EQ(alerts.texts, (std::vector<std::string>{"CantConnect", "DownloadCancelled"}));
@@ -353,7 +353,7 @@ TEST_F(UpdateWindowTest, AFileOfTheProgramFolderItselfIsReplacedInPlaceAndStaysE
     bool oldCopyInPlace = true;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (windows.open() && windows.open()->btnCancel->Enabled())
+        if (windows.open() && windows.open()->cancelButton->enabledState())
             oldCopyInPlace = oldCopyInPlace && env.readFile(updaterFileName()) == "old updater";
     });
     watch.start(20);
@@ -392,7 +392,7 @@ TEST_P(ClosingDuringABatch, RollsEverythingBackLikeCancel) {
     env.writeFile("server/.rules.json", R"({"/VarnelUpdate/Zize/Update/Data/Tips&Tricks.txt": {"delay_ms": 3000}})");
     startServer();
     ASSERT_TRUE(check());
-    QPointer<frmUpdate> window = &windows.window();
+    QPointer<UpdateWindow> window = &windows.window();
     bool sameWindowDuringRollBack = false;
     alerts.onAlert = [&](const std::string&) { sameWindowDuringRollBack = window && windows.open() == window; };
     QTimer user;
@@ -401,9 +401,9 @@ TEST_P(ClosingDuringABatch, RollsEverythingBackLikeCancel) {
             return;
         user.stop();
         switch (GetParam()) {
-            case CloseBy::ExitButton: emit window->ExitButt1->Click(); break;
+            case CloseBy::ExitButton: emit window->closeButton->clicked(); break;
             case CloseBy::WindowSystem: window->close(); break;
-            case CloseBy::TrayDoubleClick: if (frmUpdate* open = windows.open()) open->closeForTray(); break;
+            case CloseBy::TrayDoubleClick: if (UpdateWindow* open = windows.open()) open->closeForTray(); break;
         }
     });
     user.start(20);
@@ -447,12 +447,12 @@ TEST_F(UpdateWindowTest, NamesNeedingEncodingAnExecutableInAFolderAndAMarkupMess
     publish("Update.upd", "Message|<b>Read</b> me\r\nTools\\run.sh\t|\t2\r\nBuild\\a#b c%.gif\t|\t2\r\n");
     startServer();
     ASSERT_TRUE(check());
-    frmUpdate& w = windows.window();
-    EXPECT_EQ(w.lblMessage->text(), "<b>Read</b> me");
-    EXPECT_EQ(w.lblMessage->textFormat(), Qt::PlainText);
+    UpdateWindow& w = windows.window();
+    EXPECT_EQ(w.messageLabel->text(), "<b>Read</b> me");
+    EXPECT_EQ(w.messageLabel->textFormat(), Qt::PlainText);
     // A file the server does not have: the user gives up.
     alerts.onAlert = [&](const std::string& text) {
-        if (text == "CantConnect") QTimer::singleShot(0, [&] { emit w.btnCancel->Click(); });
+        if (text == "CantConnect") QTimer::singleShot(0, [&] { emit w.cancelButton->clicked(); });
     };
     update();
     EXPECT_EQ(alerts.texts, std::vector<std::string>{"UpToDate"});

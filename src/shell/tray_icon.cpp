@@ -1,4 +1,4 @@
-#include "shell/frm_tray.h"
+#include "shell/tray_icon.h"
 
 #include <QCursor>
 #include <QDesktopServices>
@@ -35,14 +35,14 @@ QString trayToolTip() {
 
 // ---- submenus built at run time ---------------------------------------------
 
-TrayItemArray::TrayItemArray(QMenu* menu, std::function<void(int, QAction*)> onClick)
+TrayMenuItems::TrayMenuItems(QMenu* menu, std::function<void(int, QAction*)> onClick)
     : menu_(menu), placeholder_(menu->addAction(QStringLiteral("-"))), onClick_(std::move(onClick)) {
     placeholder_->setEnabled(false);
 }
 
-void TrayItemArray::setPlaceholderVisible(bool visible) { placeholder_->setVisible(visible); }
+void TrayMenuItems::setPlaceholderVisible(bool visible) { placeholder_->setVisible(visible); }
 
-void TrayItemArray::unloadItems() {
+void TrayMenuItems::unloadItems() {
     for (QAction* a : items_) {
         menu_->removeAction(a);
         a->deleteLater();
@@ -50,7 +50,7 @@ void TrayItemArray::unloadItems() {
     items_.clear();
 }
 
-void TrayItemArray::loadItem(int index, const std::string& caption, const std::string& tag) {
+void TrayMenuItems::loadItem(int index, const std::string& caption, const std::string& tag) {
     if (index < 1) return;
     if (static_cast<size_t>(index) > items_.size()) items_.resize(static_cast<size_t>(index), nullptr);
     QAction*& slotAction = items_[static_cast<size_t>(index) - 1];
@@ -69,50 +69,50 @@ void TrayItemArray::loadItem(int index, const std::string& caption, const std::s
     slotAction->setProperty("caption", q(caption));
 }
 
-std::string TrayItemArray::caption(int index) const {
+std::string TrayMenuItems::caption(int index) const {
     QAction* a = item(index);
     return a ? a->property("caption").toString().toStdString() : std::string();
 }
 
-void TrayItemArray::setItemEnabled(int index, bool enabled) {
+void TrayMenuItems::setItemEnabled(int index, bool enabled) {
     if (QAction* a = item(index)) a->setEnabled(enabled);
 }
 
-QAction* TrayItemArray::item(int index) const {
+QAction* TrayMenuItems::item(int index) const {
     if (index < 1 || static_cast<size_t>(index) > items_.size()) return nullptr;
     return items_[static_cast<size_t>(index) - 1];
 }
 
 // ---- the tray window ----------------------------------------------------------
 
-frmTray::frmTray() : menu_(std::make_unique<QMenu>(QStringLiteral("&VarnelMenu"))), icon_(new QSystemTrayIcon(this)) {
+TrayIcon::TrayIcon() : menu_(std::make_unique<QMenu>(QStringLiteral("&VarnelMenu"))), icon_(new QSystemTrayIcon(this)) {
     QMenu* m = menu_.get();
-    setMenu_ = m->addMenu(QStringLiteral("Set paths"));
-    mSetAction = setMenu_->menuAction();
-    setApp_ = std::make_unique<TrayItemArray>(setMenu_, [this](int i, QAction*) { setApp_Click(i); });
+    groupsMenu_ = m->addMenu(QStringLiteral("Set paths"));
+    groupsMenuAction = groupsMenu_->menuAction();
+    groupItems_ = std::make_unique<TrayMenuItems>(groupsMenu_, [this](int i, QAction*) { activateGroup(i); });
     foldersMenu_ = m->addMenu(QStringLiteral("Folders"));
-    mFoldersAction = foldersMenu_->menuAction();
-    OpenFolders_ = std::make_unique<TrayItemArray>(foldersMenu_, [this](int i, QAction*) { OpenFolders_Click(i); });
+    foldersMenuAction = foldersMenu_->menuAction();
+    folderItems_ = std::make_unique<TrayMenuItems>(foldersMenu_, [this](int i, QAction*) { openFolder(i); });
     m->addSeparator();  // sep12
-    maximera = m->addAction(QStringLiteral("Maximera"), [this] { maximera_Click(); });
-    Minimize = m->addAction(QStringLiteral("Minimera"), [this] { Minimize_Click(); });
+    showAction = m->addAction(QStringLiteral("Maximera"), [this] { showEditorChosen(); });
+    hideAction = m->addAction(QStringLiteral("Minimera"), [this] { hideEditorChosen(); });
     m->addSeparator();  // sepp
-    mHelp = m->addAction(QStringLiteral("Help"), [this] { mHelp_Click(); });
-    mAbout = m->addAction(QStringLiteral("&About"), [this] { mAbout_Click(); });
+    helpAction = m->addAction(QStringLiteral("Help"), [this] { openHelp(); });
+    aboutAction = m->addAction(QStringLiteral("&About"), [this] { openAbout(); });
     m->addSeparator();  // sep13
-    mUpdate = m->addAction(QStringLiteral("Update"), [this] { mUpdate_Click(); });
+    updateAction = m->addAction(QStringLiteral("Update"), [this] { openUpdate(); });
     m->addSeparator();  // mSep1
-    langMenu_ = m->addMenu(QStringLiteral("Language"));
-    mlang = langMenu_->menuAction();
-    Sublang_ = std::make_unique<TrayItemArray>(langMenu_, [this](int i, QAction*) { Sublang_Click(i); });
-    mAutostart = m->addAction(QStringLiteral("Start at login"));
-    mAutostart->setCheckable(true);
-    QObject::connect(mAutostart, &QAction::triggered, this, [this](bool checked) { mAutostart_Click(checked); });
+    languageMenu_ = m->addMenu(QStringLiteral("Language"));
+    languageMenuAction = languageMenu_->menuAction();
+    languageItems_ = std::make_unique<TrayMenuItems>(languageMenu_, [this](int i, QAction*) { chooseLanguage(i); });
+    startAtLoginAction = m->addAction(QStringLiteral("Start at login"));
+    startAtLoginAction->setCheckable(true);
+    QObject::connect(startAtLoginAction, &QAction::triggered, this, [this](bool checked) { setStartAtLogin(checked); });
     // The entry is the user's file: show what it says now, whoever changed it.
-    QObject::connect(m, &QMenu::aboutToShow, this, [this] { mAutostart->setChecked(autostartEnabled()); });
-    mExit = m->addAction(QStringLiteral("&Exit"), [this] { mExit_Click(); });
-    mSetItem_.attach(mSetAction);
-    mFoldersItem_.attach(mFoldersAction);
+    QObject::connect(m, &QMenu::aboutToShow, this, [this] { startAtLoginAction->setChecked(autostartEnabled()); });
+    exitAction = m->addAction(QStringLiteral("&Exit"), [this] { exitProgram(); });
+    groupsItem_.attach(groupsMenuAction);
+    foldersItem_.attach(foldersMenuAction);
     setTrayMenuView(this);
 
     // Where no double click can arrive, the single click does its work, so
@@ -123,36 +123,36 @@ frmTray::frmTray() : menu_(std::make_unique<QMenu>(QStringLiteral("&VarnelMenu")
     QObject::connect(icon_, &QSystemTrayIcon::activated, this,
                      [this, singleClickActivates](QSystemTrayIcon::ActivationReason reason) {
                          switch (reason) {
-                         case QSystemTrayIcon::DoubleClick: iconMessage(515); break;
+                         case QSystemTrayIcon::DoubleClick: iconActivated(515); break;
                          case QSystemTrayIcon::Context:
-                             if (!singleClickActivates) iconMessage(517);
+                             if (!singleClickActivates) iconActivated(517);
                              break;
-                         case QSystemTrayIcon::MiddleClick: iconMessage(520); break;
-                         case QSystemTrayIcon::Trigger: iconMessage(singleClickActivates ? 515 : 514); break;
-                         default: iconMessage(514); break;
+                         case QSystemTrayIcon::MiddleClick: iconActivated(520); break;
+                         case QSystemTrayIcon::Trigger: iconActivated(singleClickActivates ? 515 : 514); break;
+                         default: iconActivated(514); break;
                          }
                      });
 }
 
-frmTray::~frmTray() {
+TrayIcon::~TrayIcon() {
     setTrayMenuView(nullptr);
-    deleteIcon();
+    removeIcon();
 }
 
-void frmTray::initFrm() {
+void TrayIcon::setUp() {
     const std::string label = "FrmTray - initFrm";
     guarded(label, [&] { icon_->setIcon(loadSkinIcon("\\build\\Icon\\Tray.ico")); });
     guarded(label, [&] {
-        mSetAction->setText(q(Texts.SetPaths));
-        maximera->setText(q(Texts.Show));
-        Minimize->setText(q(Texts.Hide));
-        mAbout->setText(q(Texts.About));
-        mExit->setText(q(Texts.Exit));
-        mlang->setText(q(Texts.language));
-        mUpdate->setText(q(Texts.Update));
-        mHelp->setText(q(Texts.Help));
-        mFoldersAction->setText(q(Texts.Folders));
-        mAutostart->setText(q(Texts.StartAtLogin));
+        groupsMenuAction->setText(q(Texts.SetPaths));
+        showAction->setText(q(Texts.Show));
+        hideAction->setText(q(Texts.Hide));
+        aboutAction->setText(q(Texts.About));
+        exitAction->setText(q(Texts.Exit));
+        languageMenuAction->setText(q(Texts.language));
+        updateAction->setText(q(Texts.Update));
+        helpAction->setText(q(Texts.Help));
+        foldersMenuAction->setText(q(Texts.Folders));
+        startAtLoginAction->setText(q(Texts.StartAtLogin));
     });
     guarded(label, [&] { tip_ = trayToolTip(); });
     // A second add of the same icon is refused by the shell; the tooltip of
@@ -165,21 +165,21 @@ void frmTray::initFrm() {
     });
 }
 
-void frmTray::UpdateIcon() {
+void TrayIcon::updateToolTip() {
     tip_ = trayToolTip();
     icon_->setToolTip(tip_);
 }
 
-int frmTray::OpenWebPage(const std::string& address, int) {
+int TrayIcon::openWebPage(const std::string& address, int) {
     return QDesktopServices::openUrl(QUrl(q(address))) ? 42 : 2;
 }
 
-void frmTray::deleteIcon() {
+void TrayIcon::removeIcon() {
     icon_->hide();
     iconAdded_ = false;
 }
 
-void frmTray::iconMessage(int code) {
+void TrayIcon::iconActivated(int code) {
     // While a question or an alert waits for the user, the icon does nothing.
     if (messageBoxShowing()) return;
     if (code == 515) emit editorToggleRequested();
@@ -187,34 +187,34 @@ void frmTray::iconMessage(int code) {
     else emit editorRaiseRequested();
 }
 
-void frmTray::setApp_Click(int index) {
-    if (!setApp_->item(index)) return;
-    const std::string name = setApp_->caption(index);
+void TrayIcon::activateGroup(int index) {
+    if (!groupItems_->item(index)) return;
+    const std::string name = groupItems_->caption(index);
     writeSettingText("CurrentGroup", name);
-    UpdateIcon();
-    LoadListFromDb();
-    if (const std::optional<PlaceSet> places = LoadFromDb(name)) applyPlaces(*places);
+    updateToolTip();
+    loadGroupList();
+    if (const std::optional<PlaceSet> places = loadGroup(name)) applyPlaces(*places);
     emit groupActivated();
 }
 
-void frmTray::OpenFolders_Click(int index) {
-    QAction* a = OpenFolders_->item(index);
+void TrayIcon::openFolder(int index) {
+    QAction* a = folderItems_->item(index);
     if (!a) return;
     QDesktopServices::openUrl(QUrl::fromLocalFile(a->data().toString()));
 }
 
-void frmTray::maximera_Click() { emit showEditorRequested(); }
+void TrayIcon::showEditorChosen() { emit showEditorRequested(); }
 
-void frmTray::Minimize_Click() { emit hideEditorRequested(); }
+void TrayIcon::hideEditorChosen() { emit hideEditorRequested(); }
 
-void frmTray::mHelp_Click() { OpenWebPage(kDownloadPage, 0); }
+void TrayIcon::openHelp() { openWebPage(kDownloadPage, 0); }
 
-void frmTray::mAbout_Click() {
+void TrayIcon::openAbout() {
     emit showEditorRequested();
     emit aboutRequested();
 }
 
-void frmTray::mUpdate_Click() {
+void TrayIcon::openUpdate() {
     emit showEditorRequested();
     // A system-wide install cannot replace its own files: its package manager updates it.
     if (!programFolderWritable()) {
@@ -224,19 +224,19 @@ void frmTray::mUpdate_Click() {
     emit updateRequested();
 }
 
-void frmTray::Sublang_Click(int index) {
-    if (!Sublang_->item(index)) return;
-    const std::string language = Sublang_->caption(index);
+void TrayIcon::chooseLanguage(int index) {
+    if (!languageItems_->item(index)) return;
+    const std::string language = languageItems_->caption(index);
     emit showEditorRequested();
     if (askQuestion(Texts.ChangesRestart))
         writeSettingText("Language", language);
 }
 
-void frmTray::mAutostart_Click(bool checked) {
+void TrayIcon::setStartAtLogin(bool checked) {
     setAutostart(checked);
-    mAutostart->setChecked(autostartEnabled());
+    startAtLoginAction->setChecked(autostartEnabled());
 }
 
-void frmTray::mExit_Click() { emit quitRequested(); }
+void TrayIcon::exitProgram() { emit quitRequested(); }
 
 }  // namespace varnel

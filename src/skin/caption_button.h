@@ -11,26 +11,26 @@
 
 namespace varnel {
 
-class TightButt : public SkinButton {
+class CaptionButton : public SkinButton {
     Q_OBJECT
 public:
-    explicit TightButt(QWidget* parent = nullptr);
+    explicit CaptionButton(QWidget* parent = nullptr);
 
-    SkinLabel* txtButt;
+    SkinLabel* captionLabel;
 
-    void initApp() override;
-    void mUpdown(bool down) override;
+    void loadPictures() override;
+    void showPressed(bool down) override;
 
     // Design-time properties; the values live in the caption label.
-    QString Caption() const;
+    QString caption() const;
     void setCaption(const QString& caption);
 
     // Enabling gives a black caption, disabling a grey one, whatever
     // ForeColor held before.
-    bool Enabled() const { return !txtButt->testAttribute(Qt::WA_ForceDisabled); }
+    bool enabledState() const { return !captionLabel->testAttribute(Qt::WA_ForceDisabled); }
     void setEnabled(bool enabled);
 
-    QFont Font() const { return txtButt->font(); }
+    QFont Font() const { return captionLabel->font(); }
     void setCaptionFont(const QFont& font);
     bool FontBold() const { return Font().bold(); }
     void setFontBold(bool on);
@@ -47,8 +47,8 @@ public:
     // A size of 0 or less keeps the font.
     void setFontSize(float points);
 
-    QColor ForeColor() const;
-    void setForeColor(const QColor& colour);
+    QColor captionColour() const;
+    void setCaptionColour(const QColor& colour);
 
     // The caption colour of a disabled button (the classic application
     // workspace grey).
@@ -58,7 +58,7 @@ protected:
     void showEnabledLook() override;
 
 private:
-    int captionTop() const { return SkinImage->height() / 5; }
+    int captionTop() const { return skinPicture->height() / 5; }
 };
 
 }  // namespace varnel

@@ -15,9 +15,9 @@
 namespace varnel {
 
 // One submenu built at run time: placeholder item 0 ("-") and items 1 to n.
-class TrayItemArray : public MenuItemArrayView {
+class TrayMenuItems : public MenuItemListView {
 public:
-    TrayItemArray(QMenu* menu, std::function<void(int index, QAction*)> onClick);
+    TrayMenuItems(QMenu* menu, std::function<void(int index, QAction*)> onClick);
     void setPlaceholderVisible(bool visible) override;
     void unloadItems() override;
     void loadItem(int index, const std::string& caption, const std::string& tag) override;
@@ -46,54 +46,54 @@ private:
     QAction* action_ = nullptr;
 };
 
-class frmTray : public QObject, public TrayMenuView {
+class TrayIcon : public QObject, public TrayMenuView {
     Q_OBJECT
 public:
     // The menus, filled by the engine from now on; the icon shows with initFrm.
-    frmTray();
-    ~frmTray() override;
+    TrayIcon();
+    ~TrayIcon() override;
 
-    MenuItemView& mSet() override { return mSetItem_; }
-    MenuItemView& mFolders() override { return mFoldersItem_; }
-    MenuItemArrayView& setApp() override { return *setApp_; }
-    MenuItemArrayView& OpenFolders() override { return *OpenFolders_; }
-    MenuItemArrayView& Sublang() override { return *Sublang_; }
+    MenuItemView& groupsMenuItem() override { return groupsItem_; }
+    MenuItemView& foldersMenuItem() override { return foldersItem_; }
+    MenuItemListView& groupMenuItems() override { return *groupItems_; }
+    MenuItemListView& folderMenuItems() override { return *folderItems_; }
+    MenuItemListView& languageMenuItems() override { return *languageItems_; }
 
     // Icon, menu captions and the icon's tooltip.
-    void initFrm();
+    void setUp();
     // Rebuilds the tooltip from the active group.
-    void UpdateIcon();
+    void updateToolTip();
     // Opens an address in the system's browser; above 32 when it worked.
-    int OpenWebPage(const std::string& address, int showCommand);
+    int openWebPage(const std::string& address, int showCommand);
     // Removes the notification-area icon.
-    void deleteIcon();
+    void removeIcon();
 
     // A notification code of the icon: 515 double click, 517 right button up.
-    void iconMessage(int code);
+    void iconActivated(int code);
 
-    QMenu* mPopupMenu() { return menu_.get(); }
+    QMenu* menu() { return menu_.get(); }
     QSystemTrayIcon* icon() { return icon_; }
     // The tooltip the icon carries now.
     QString toolTip() const { return tip_; }
-    TrayItemArray& groupItems() { return *setApp_; }
-    TrayItemArray& folderItems() { return *OpenFolders_; }
-    TrayItemArray& languageItems() { return *Sublang_; }
+    TrayMenuItems& groupItems() { return *groupItems_; }
+    TrayMenuItems& folderItems() { return *folderItems_; }
+    TrayMenuItems& languageItems() { return *languageItems_; }
 
     // Menu commands.
-    void setApp_Click(int index);
-    void OpenFolders_Click(int index);
-    void maximera_Click();
-    void Minimize_Click();
-    void mHelp_Click();
-    void mAbout_Click();
-    void mUpdate_Click();
-    void Sublang_Click(int index);
-    void mAutostart_Click(bool checked);
-    void mExit_Click();
+    void activateGroup(int index);
+    void openFolder(int index);
+    void showEditorChosen();
+    void hideEditorChosen();
+    void openHelp();
+    void openAbout();
+    void openUpdate();
+    void chooseLanguage(int index);
+    void setStartAtLogin(bool checked);
+    void exitProgram();
 
-    QAction *mSetAction, *mFoldersAction, *maximera, *Minimize, *mHelp, *mAbout, *mUpdate, *mlang, *mExit;
+    QAction *groupsMenuAction, *foldersMenuAction, *showAction, *hideAction, *helpAction, *aboutAction, *updateAction, *languageMenuAction, *exitAction;
     // "Start at login": checked while the session starts the program.
-    QAction* mAutostart;
+    QAction* startAtLoginAction;
 
 signals:
     // The double click: the editor shows or hides, other windows close.
@@ -111,11 +111,11 @@ signals:
 private:
 
     std::unique_ptr<QMenu> menu_;
-    QMenu* setMenu_;
+    QMenu* groupsMenu_;
     QMenu* foldersMenu_;
-    QMenu* langMenu_;
-    std::unique_ptr<TrayItemArray> setApp_, OpenFolders_, Sublang_;
-    TrayMenuItem mSetItem_, mFoldersItem_;
+    QMenu* languageMenu_;
+    std::unique_ptr<TrayMenuItems> groupItems_, folderItems_, languageItems_;
+    TrayMenuItem groupsItem_, foldersItem_;
     QSystemTrayIcon* icon_;
     QString tip_;
     bool iconAdded_ = false;

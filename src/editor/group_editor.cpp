@@ -1,0 +1,382 @@
+#include "editor/group_editor.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QPropertyAnimation>
+#include <QShortcut>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <cstdlib>
+
+#include "core/db.h"
+#include "core/log.h"
+#include "core/setting_text.h"
+#include "core/sql_statements.h"
+#include "editor/select_all.h"
+#include "lang/language_file.h"
+#include "lang/language_list.h"
+#include "lang/text_table.h"
+#include "places/group_loader.h"
+#include "places/places_bar.h"
+#include "places/settings_defaults.h"
+#include "skin/keyboard_control.h"
+#include "skin/message_boxes.h"
+#include "skin/play_marker.h"
+#include "skin/skin_layout.h"
+#include "skin/skin_style.h"
+
+namespace varnel {
+
+namespace {
+
+namespace ed = layout::editor;
+
+// The marker's pace: one pixel per step.
+constexpr int kMarkerStepMs = 4;
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+std::string s(const QString& q) { return q.toStdString(); }
+
+std::string currentGroup() { return readSettingText("CurrentGroup"); }
+
+
+}  // namespace
+
+GroupEditor::GroupEditor()
+    : SkinWindow({"sLoader frmMain", QSize(401, 250), "\\Build\\window.gif", Placement::CentredOnScreen, "", false}) {
+    setEditorWindow(this);
+    setWindowTitle(QStringLiteral("Varnel Zize"));
+    setStyleSheet(skinStyleSheet());
+
+    groupCombo = new QComboBox(this);
+    groupCombo->setEditable(true);
+    groupCombo->setInsertPolicy(QComboBox::NoInsert);
+    groupCombo->setGeometry(ed::groupCombo);
+    groupCombo->setEditText(QStringLiteral("Select shortcutgroup"));
+    // The list only offers names: no key, paste or drop may edit its text,
+    // since a save then looks for a group that is not there.
+    groupCombo->lineEdit()->setReadOnly(true);
+    connect(groupCombo, &QComboBox::activated, this, [this] { showChosenGroup(); });
+
+    newNameEdit = new QLineEdit(QStringLiteral("New group name"), this);
+    newNameEdit->setGeometry(ed::groupCombo);
+    newNameEdit->installEventFilter(this);
+
+    for (int i = 0; i < 5; ++i) {
+        placeEdits[i] = new QLineEdit(this);
+        placeEdits[i]->setGeometry(ed::placeEdit(i));
+        connect(placeEdits[i], &QLineEdit::textChanged, this, [this, i] { placeEdited(i); });
+        browseButtons[i] = new BrowseButton(this);
+        browseButtons[i]->move(ed::browseButton(i));
+        connect(browseButtons[i], &SkinButton::clicked, this, [this, i] { browseForPlace(i); });
+    }
+    for (int i = 0; i < 3; ++i) {
+        mainButtons[i] = new CaptionButton(this);
+        mainButtons[i]->move(ed::mainButtonsLeft, ed::mainButtonsTop[i]);
+        connect(mainButtons[i], &SkinButton::clicked, this, [this, i] { btnMain_Click(i); });
+    }
+    deleteButton = new DeleteButton(this);
+    deleteButton->move(ed::deleteButton);
+    connect(deleteButton, &SkinButton::clicked, this, [this] { deleteGroup(); });
+
+    modeMarker = new QLabel(this);
+    modeMarker->setPixmap(playMarkerPicture());
+    modeMarker->adjustSize();
+    modeMarker->move(ed::markerLeft, ed::markerTop[0]);
+    modeMarker->setAttribute(Qt::WA_TransparentForMouseEvents);
+    markerSlide_ = new QPropertyAnimation(modeMarker, "pos", this);
+
+    minimizeButton = new MinimizeButton(this);
+    minimizeButton->move(ed::minimizeButton);
+    connect(minimizeButton, &SkinButton::clicked, this, [this] { MiniMizeButt1_Click(); });
+    closeButton = new CloseButton(this);
+    closeButton->move(ed::closeButton);
+    connect(closeButton, &SkinButton::clicked, this, &GroupEditor::quitRequested);
+
+    // A right click on the skin also opens the tray menu over the window.
+    connect(skinPicture, &SkinLabel::mousePressed, this, [this](int button, int, float, float) {
+        if (button == 2) emit menuRequested(QCursor::pos());
+    });
+
+    setGroupListView(this);
+    setPlaceBoxesView(this);
+    setUpKeyboard();
+}
+
+GroupEditor::~GroupEditor() {
+    setGroupListView(nullptr);
+    setPlaceBoxesView(nullptr);
+    setEditorWindow(nullptr);
+}
+
+void GroupEditor::showStartGroup(bool groupsExist, const std::string& label) {
+    if (groupsExist) {
+        std::string name;
+        guarded(label, [&] { enterChangeMode(); });
+        guarded(label, [&] { name = currentGroup(); });
+        guarded(label, [&] { loadGroup(name); });
+        guarded(label, [&] { setText(name); });
+        guarded(label, [&] { applyPlaces(loadedPlaces_); });
+    } else {
+        guarded(label, [&] { setText(Texts.SelectShortcutGroup); });
+        guarded(label, [&] { enterAddMode(); });
+        guarded(label, [&] { deleteButton->setEnabled(false); });
+    }
+}
+
+void GroupEditor::writeCaptions() {
+    mainButtons[0]->setCaption(q(Texts.AddNew));
+    mainButtons[1]->setCaption(q(Texts.Change));
+    mainButtons[2]->setCaption(q(Texts.Save));
+    newNameEdit->setText(q(Texts.NewGroupName));
+}
+
+void GroupEditor::writeTexts() {
+    SkinWindow::writeTexts();
+    newNameEdit->setGeometry(groupCombo->geometry());
+    nameControlsForAssistiveTech();
+}
+
+bool GroupEditor::inAddMode() const { return !newNameEdit->isHidden(); }
+
+// ---- the view interfaces -------------------------------------------------------
+
+void GroupEditor::clear() {
+    groupCombo->clear();
+    groupCombo->setEditText(QString());
+}
+
+void GroupEditor::addItem(const std::string& name, int position) {
+    // Adding a name never changes the text shown in the list's box.
+    const QString text = groupCombo->currentText();
+    groupCombo->insertItem(position, q(name));
+    groupCombo->setEditText(text);
+}
+
+void GroupEditor::setText(const std::string& text) {
+    const int index = groupCombo->findText(q(text), Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0) groupCombo->setCurrentIndex(index);
+    groupCombo->setEditText(q(text));
+}
+
+void GroupEditor::setText(int index, const std::string& text) {
+    if (index < 0 || index >= 5) return;
+    loadedPlaces_[static_cast<size_t>(index)] = text;
+    placeEdits[index]->setText(q(text));
+}
+
+// ---- events ----------------------------------------------------------------------
+
+void GroupEditor::btnMain_Click(int index) {
+    switch (index) {
+    case 0: enterAddMode(); break;
+    case 1: enterChangeMode(); break;
+    case 2: save(); break;
+    default: break;
+    }
+}
+
+void GroupEditor::enterAddMode() {
+    for (int i = 0; i < 5; ++i) placeEdits[i]->setText(q(draftPlaces_[i]));
+    for (auto* b : mainButtons) b->setEnabled(true);
+    groupCombo->hide();
+    newNameEdit->show();
+    setPlaceEditsEnabled(true);
+    setBrowseButtonsEnabled(true);
+    deleteButton->setEnabled(false);
+    moveMarkerTo(0);
+    updateDeleteButton();
+}
+
+void GroupEditor::enterChangeMode() {
+    const std::string remembered = s(groupCombo->currentText());
+    if (!loadGroupList()) {
+        removePlaces();
+        showAlert(Texts.EmptyDb);
+        enterAddMode();
+        return;
+    }
+    for (auto* b : mainButtons) b->setEnabled(true);
+    groupCombo->show();
+    newNameEdit->hide();
+    setPlaceEditsEnabled(true);
+    setBrowseButtonsEnabled(true);
+    for (int i = 0; i < 5; ++i) placeEdits[i]->setText(q(loadedPlaces_[i]));
+    setText(remembered);
+    moveMarkerTo(1);
+    deleteButton->setEnabled(false);
+    updateDeleteButton();
+}
+
+void GroupEditor::save() {
+    const bool adding = groupCombo->isHidden();
+    const std::string newName = s(newNameEdit->text());
+    if (adding && (newName == Texts.NewGroupName || newName.empty())) return showAlert(Texts.FillName);
+    for (auto* box : placeEdits)
+        if (box->text().isEmpty()) return showAlert(Texts.FillAllFields);
+    // Only a new name can collide; in change mode the name box is hidden and stale.
+    if (adding && !queryFirstValue(sqlNameTaken(newName)).empty()) return showAlert(Texts.NewNameExists);
+    if (!askQuestion(Texts.SaveTheChanges)) return;
+
+    std::array<std::string, 5> places;
+    for (int i = 0; i < 5; ++i) places[i] = s(placeEdits[i]->text());
+    std::string name;
+    if (adding) {
+        name = newName;
+        if (!changeGroups(sqlAddGroup(name, places))) return;
+        writeSettingText("CurrentGroup", name);
+        emit activeGroupChanged();
+        loadGroupList();
+        loadGroup(name);
+        applyPlaces(loadedPlaces_);
+        draftPlaces_ = {};
+        newNameEdit->setText(q(Texts.NewGroupName));
+    } else {
+        name = s(groupCombo->currentText());
+        if (!changeGroups(sqlChangeGroup(name, places, name))) return;
+        if (currentGroup() == name) applyPlaces(loadedPlaces_);
+    }
+    for (int i = 0; i < 5; ++i) loadedPlaces_[i] = s(placeEdits[i]->text());
+    loadGroupList();
+    loadGroup(name);
+    if (currentGroup() == name) applyPlaces(loadedPlaces_);
+    enterChangeMode();
+}
+
+void GroupEditor::deleteGroup() {
+    if (inAddMode()) return;  // the hidden list names no group the user sees
+    if (!askQuestion(Texts.Delete)) return;
+    if (!changeGroups(sqlDeleteGroup(s(groupCombo->currentText())))) return;
+    loadGroupList();
+    loadGroup(currentGroup());
+    enterChangeMode();
+}
+
+void GroupEditor::browseForPlace(int index) {
+    if (!dialog_) dialog_ = std::make_unique<CommonDialog>();
+    dialog_->hOwner = this;
+    dialog_->flags = 16385;
+    dialog_->InitDir = QString();
+    dialog_->SidebarFolders.clear();
+    for (const std::string& place : loadedPlaces_) dialog_->SidebarFolders << q(place);
+    dialog_->ShowFolder();
+    if (!dialog_->InitDir.isEmpty()) placeEdits[index]->setText(dialog_->InitDir);
+}
+
+void GroupEditor::showChosenGroup() {
+    loadGroup(s(groupCombo->currentText()));
+    updateDeleteButton();
+}
+
+void GroupEditor::placeEdited(int index) {
+    if (inAddMode()) draftPlaces_[index] = s(placeEdits[index]->text());
+}
+
+void GroupEditor::MiniMizeButt1_Click() { minimiseToTray(); }
+
+void GroupEditor::minimiseToTray() {
+    setWindowState(windowState() | Qt::WindowMinimized);
+    if (QSystemTrayIcon::isSystemTrayAvailable()) hide();
+}
+
+// ---- methods ---------------------------------------------------------------------
+
+void GroupEditor::updateDeleteButton() {
+    // In add mode the hidden list still holds a name: the dustbin must not offer it.
+    deleteButton->setEnabled(!inAddMode() && s(groupCombo->currentText()) != currentGroup());
+}
+
+bool GroupEditor::changeGroups(const std::string& sql) {
+    // A refused statement is the user's to know; nothing after it may act
+    // as if the group had been stored.
+    const DbChange change = dbExec(sql);
+    if (change.ok()) return true;
+    showAlert(change.error);
+    return false;
+}
+
+void GroupEditor::moveMarkerTo(std::int16_t index) {
+    if (index != 0 && index != 1) return;
+    markerSlide_->stop();
+    const QPoint target(modeMarker->x(), ed::markerTop[index]);
+    // A hidden editor shows no slide: the marker is at its row at once.
+    if (!isVisible()) {
+        modeMarker->move(target);
+        return;
+    }
+    markerSlide_->setStartValue(modeMarker->pos());
+    markerSlide_->setEndValue(target);
+    markerSlide_->setDuration(std::abs(target.y() - modeMarker->y()) * kMarkerStepMs);
+    markerSlide_->start();
+}
+
+void GroupEditor::setPlaceEditsEnabled(bool enabled) {
+    for (auto* box : placeEdits) box->setEnabled(enabled);
+}
+
+void GroupEditor::setBrowseButtonsEnabled(bool enabled) {
+    for (auto* b : browseButtons) b->setEnabled(enabled);
+}
+
+bool GroupEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == this && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        const QWidget* at = focusWidget() ? focusWidget() : this;
+        emit menuRequested(at->mapToGlobal(QPoint(0, at->height())));
+        return true;
+    }
+    if (watched == newNameEdit && event->type() == QEvent::FocusIn) {
+        // After the click that gave the focus has placed its cursor.
+        QTimer::singleShot(0, newNameEdit, [this] { selectAllText(*newNameEdit); });
+    }
+    return SkinWindow::eventFilter(watched, event);
+}
+
+void GroupEditor::closeEvent(QCloseEvent* event) {
+    // The window system's close (a keyboard shortcut, a taskbar menu) hides
+    // the editor like its minimise button; the program goes on in the tray.
+    event->ignore();
+    minimiseToTray();
+}
+
+// ---- keyboard and screen readers ----------------------------------------------
+
+void GroupEditor::setUpKeyboard() {
+    // Tab starts where the focus starts, at the group's name, runs down the
+    // panel with each place's browse button after it, through the title
+    // strip's buttons to the left column and back to the name.
+    setTabOrderChain({groupCombo, newNameEdit, deleteButton, placeEdits[0], browseButtons[0], placeEdits[1], browseButtons[1],
+                      placeEdits[2], browseButtons[2], placeEdits[3], browseButtons[3], placeEdits[4], browseButtons[4], minimizeButton,
+                      closeButton, mainButtons[0], mainButtons[1], mainButtons[2]});
+    // The menu key asks the focused control for its menu: a text field has
+    // its own, everywhere else the menu a right click on the skin opens
+    // (eventFilter). Shift+F10 asks the same.
+    installEventFilter(this);
+    connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this), &QShortcut::activated, this, [this] {
+        QWidget* at = focusWidget() ? focusWidget() : this;
+        const QPoint below(0, at->height());
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, below, at->mapToGlobal(below));
+        QApplication::sendEvent(at, &request);
+    });
+    groupListLabel_ = new QLabel(this);
+    groupListLabel_->hide();
+    groupListLabel_->setBuddy(groupCombo);
+}
+
+void GroupEditor::nameControlsForAssistiveTech() {
+    groupCombo->setAccessibleName(q(Texts.GroupList));
+    groupListLabel_->setText(q(Texts.GroupList));
+    newNameEdit->setAccessibleName(q(Texts.NewGroupName));
+    for (int i = 0; i < 5; ++i) {
+        placeEdits[i]->setAccessibleName(q(Texts.PlaceName).arg(i + 1));
+        browseButtons[i]->setAccessibleName(q(Texts.BrowsePlace).arg(i + 1));
+    }
+    deleteButton->setAccessibleName(q(Texts.DeleteGroup));
+    minimizeButton->setAccessibleName(q(Texts.hideAction));
+    closeButton->setAccessibleName(q(Texts.Close));
+}
+
+}  // namespace varnel
