@@ -22,6 +22,9 @@ packages=(
   # The real file dialogs the desktop places test reads: GTK 3 through
   # Python, KDE's places model (KIO, about 150 MB installed).
   python3-gi gir1.2-gtk-3.0 libkf5kio-dev
+  # The accessibility bus and the system Python's client of it, through
+  # which the accessibility test reads the editor as a screen reader does.
+  at-spi2-core python3-pyatspi
 )
 packages+=("$@")
 

@@ -96,10 +96,14 @@ TEST_F(LanguageFiles, MainProgramReadsAllKeysTheUpdaterAllButFolders) {
 }
 
 TEST_F(LanguageFiles, AFileOlderThanTheVerificationTextReadsWithTheEnglishOne) {
-    writeLanguage("Ny", {"UpdateNotVerified\t|Kunde inte verifieras"});
+    writeLanguage("Ny", {"UpdateNotVerified\t|Kunde inte verifieras", "PlaceName\t|Plats %1"});
     writeLanguage("Gammal", {"Ok\t|OK"});
     parseLanguageFile("Ny");
     EXPECT_EQ(Texts.UpdateNotVerified, "Kunde inte verifieras");
+    EXPECT_EQ(Texts.PlaceName, "Plats %1");
+    // The names screen readers hear fall back to English as well.
+    parseLanguageFile("Gammal");
+    EXPECT_EQ(Texts.PlaceName, "Place %1");
     // The updater shows it too.
     parseLanguageFile("Ny", LanguageKeys::Updater);
     EXPECT_EQ(Texts.UpdateNotVerified, "Kunde inte verifieras");

@@ -1,9 +1,12 @@
 #include "editor/group_editor.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QPropertyAnimation>
+#include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdlib>
@@ -19,6 +22,7 @@
 #include "places/group_loader.h"
 #include "places/places_bar.h"
 #include "places/settings_defaults.h"
+#include "skin/keyboard_control.h"
 #include "skin/message_boxes.h"
 #include "skin/play_marker.h"
 #include "skin/skin_layout.h"
@@ -105,6 +109,7 @@ GroupEditor::GroupEditor()
 
     setGroupListView(this);
     setPlaceBoxesView(this);
+    setUpKeyboard();
 }
 
 GroupEditor::~GroupEditor() {
@@ -138,6 +143,7 @@ void GroupEditor::writeCaptions() {
 void GroupEditor::writeTexts() {
     SkinWindow::writeTexts();
     newNameEdit->setGeometry(groupCombo->geometry());
+    nameControlsForAssistiveTech();
 }
 
 bool GroupEditor::inAddMode() const { return !newNameEdit->isHidden(); }
@@ -311,6 +317,12 @@ void GroupEditor::setBrowseButtonsEnabled(bool enabled) {
 }
 
 bool GroupEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == this && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+        const QWidget* at = focusWidget() ? focusWidget() : this;
+        emit menuRequested(at->mapToGlobal(QPoint(0, at->height())));
+        return true;
+    }
     if (watched == newNameEdit && event->type() == QEvent::FocusIn) {
         // After the click that gave the focus has placed its cursor.
         QTimer::singleShot(0, newNameEdit, [this] { selectAllText(*newNameEdit); });
@@ -323,6 +335,43 @@ void GroupEditor::closeEvent(QCloseEvent* event) {
     // the editor like its minimise button; the program goes on in the tray.
     event->ignore();
     minimiseToTray();
+}
+
+// ---- keyboard and screen readers ----------------------------------------------
+
+void GroupEditor::setUpKeyboard() {
+    // Tab starts where the focus starts, at the group's name, runs down the
+    // panel with each place's browse button after it, through the title
+    // strip's buttons to the left column and back to the name.
+    setTabOrderChain({groupCombo, newNameEdit, deleteButton, placeEdits[0], browseButtons[0], placeEdits[1], browseButtons[1],
+                      placeEdits[2], browseButtons[2], placeEdits[3], browseButtons[3], placeEdits[4], browseButtons[4], minimizeButton,
+                      closeButton, mainButtons[0], mainButtons[1], mainButtons[2]});
+    // The menu key asks the focused control for its menu: a text field has
+    // its own, everywhere else the menu a right click on the skin opens
+    // (eventFilter). Shift+F10 asks the same.
+    installEventFilter(this);
+    connect(new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this), &QShortcut::activated, this, [this] {
+        QWidget* at = focusWidget() ? focusWidget() : this;
+        const QPoint below(0, at->height());
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, below, at->mapToGlobal(below));
+        QApplication::sendEvent(at, &request);
+    });
+    groupListLabel_ = new QLabel(this);
+    groupListLabel_->hide();
+    groupListLabel_->setBuddy(groupCombo);
+}
+
+void GroupEditor::nameControlsForAssistiveTech() {
+    groupCombo->setAccessibleName(q(Texts.GroupList));
+    groupListLabel_->setText(q(Texts.GroupList));
+    newNameEdit->setAccessibleName(q(Texts.NewGroupName));
+    for (int i = 0; i < 5; ++i) {
+        placeEdits[i]->setAccessibleName(q(Texts.PlaceName).arg(i + 1));
+        browseButtons[i]->setAccessibleName(q(Texts.BrowsePlace).arg(i + 1));
+    }
+    deleteButton->setAccessibleName(q(Texts.DeleteGroup));
+    minimizeButton->setAccessibleName(q(Texts.hideAction));
+    closeButton->setAccessibleName(q(Texts.Close));
 }
 
 }  // namespace varnel

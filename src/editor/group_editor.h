@@ -102,6 +102,12 @@ private:
     std::unique_ptr<CommonDialog> dialog_;
     // Slides the marker to the row of the pressed button.
     QPropertyAnimation* markerSlide_;
+
+    // Keyboard and screen readers: Tab order, the menu key, the controls' names.
+    void setUpKeyboard();
+    void nameControlsForAssistiveTech();
+    // Screen readers on Linux name a list by the label it is the buddy of.
+    QLabel* groupListLabel_ = nullptr;
 };
 
 }  // namespace varnel

@@ -67,6 +67,13 @@ const Key kKeys[] = {
     {"NoTray", &TextTable::NoTray},
     {"UpdateByPackage", &TextTable::UpdateByPackage},
     {"UpdateNotVerified", &TextTable::UpdateNotVerified},
+    {"GroupList", &TextTable::GroupList},
+    {"PlaceName", &TextTable::PlaceName},
+    {"BrowsePlace", &TextTable::BrowsePlace},
+    {"DeleteGroup", &TextTable::DeleteGroup},
+    {"Minimize", &TextTable::hideAction},
+    {"Close", &TextTable::Close},
+    {"DownloadProgress", &TextTable::DownloadProgress},
 };
 const size_t kUpdaterKeyCount = 35;
 // The keys after "Folders" are newer than the oldest language files.

@@ -17,6 +17,14 @@ struct TextTable {
     std::string NoTray = "No notification area: right-click this window for the menu.";
     std::string UpdateByPackage = "Installed for all users: the package manager updates it.";
     std::string UpdateNotVerified = "The update could not be verified.";
+    // Names that screen readers give the skin's controls; "%1" is the place's number.
+    std::string GroupList = "Groups";
+    std::string PlaceName = "Place %1";
+    std::string BrowsePlace = "Browse for place %1";
+    std::string DeleteGroup = "Delete the group";
+    std::string hideAction = "Minimize";
+    std::string Close = "Close";
+    std::string DownloadProgress = "Download progress";
 };
 
 // The table of the running program, empty until the language file is read,

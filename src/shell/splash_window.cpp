@@ -1,10 +1,12 @@
 #include "shell/splash_window.h"
 
 #include <QDesktopServices>
+#include <QShortcut>
 #include <QUrl>
 
 #include "core/log.h"
 #include "core/maker.h"
+#include "skin/keyboard_control.h"
 #include "skin/skin_layout.h"
 #include "skin/skin_style.h"
 
@@ -45,6 +47,7 @@ SplashWindow::SplashWindow(Role role) : SkinWindow(splashSetup()), role_(role) {
     connect(webAddressLabel, &SkinLabel::clicked, this, [this] { openWebAddress(); });
     splashTimer.setInterval(1000);
     connect(&splashTimer, &QTimer::timeout, this, [this] { splashTimeUp(); });
+    setUpKeyboard();
 
     guarded(kLogLabel, [&] { versionLabel->setText(versionText()); });
     if (!isAboutBox()) guarded(kLogLabel, [&] { webAddressLabel->hide(); });
@@ -81,6 +84,15 @@ void SplashWindow::dismiss() { endSplashPhase(); }
 void SplashWindow::openWebAddress() {
     QDesktopServices::openUrl(QUrl(QString::fromLatin1(kMakerWebAddress)));
     dismiss();
+}
+
+void SplashWindow::setUpKeyboard() {
+    KeyboardControl::attach(versionLabel, {{}, [this] { dismiss(); }});
+    KeyboardControl::attach(webAddressLabel, {{}, [this] { openWebAddress(); }}, QAccessible::Link);
+    setTabOrderChain({versionLabel, webAddressLabel});
+    // Escape closes like a click on the version.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            [this] { dismiss(); });
 }
 
 }  // namespace varnel

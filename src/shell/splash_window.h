@@ -31,6 +31,8 @@ public:
     void openWebAddress();
     // Hides the window and lets it go, without handing over to the editor.
     void unload();
+    // Keyboard and screen readers: the version (closes) and the web address as controls, Escape.
+    void setUpKeyboard();
 
 signals:
     // The splash's second is over (or it was clicked): the editor's turn.

@@ -35,7 +35,11 @@ void CaptionButton::showPressed(bool down) {
 
 QString CaptionButton::caption() const { return captionLabel->text(); }
 
-void CaptionButton::setCaption(const QString& caption) { captionLabel->setText(caption); }
+void CaptionButton::setCaption(const QString& caption) {
+    captionLabel->setText(caption);
+    // Screen readers name the button by its caption.
+    setAccessibleName(caption);
+}
 
 void CaptionButton::setEnabled(bool enabled) {
     captionLabel->setEnabled(enabled);

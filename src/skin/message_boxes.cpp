@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QPointer>
+#include <QShortcut>
 
 #include "lang/text_table.h"
+#include "skin/keyboard_control.h"
 #include "skin/window_drag.h"
 
 namespace varnel {
@@ -40,12 +42,28 @@ MessageBoxWindow::MessageBoxWindow(const char* logLabel, std::string message, QR
     okButton = new CaptionButton(this);
     okButton->move(okAt);
     connect(closeButton, &SkinButton::clicked, this, [this] { closeWithoutOk(); });
+    setUpKeyboard();
 }
 
 void MessageBoxWindow::writeTexts() {
     step([&] { messageLabel->setText(text(message_)); });
     step([&] { okButton->setCaption(text(Texts.Ok)); });
     SkinWindow::writeTexts();
+    nameControlsForAssistiveTech();
+}
+
+void MessageBoxWindow::setUpKeyboard() {
+    // The focus starts on OK, so Enter answers OK; Escape is the close button.
+    setTabOrderChain({okButton, closeButton});
+    okButton->setFocus();
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            [this] { closeWithoutOk(); });
+}
+
+void MessageBoxWindow::nameControlsForAssistiveTech() {
+    // A screen reader announces the box with its message.
+    setAccessibleName(messageLabel->text());
+    closeButton->setAccessibleName(text(Texts.Close));
 }
 
 void MessageBoxWindow::placeOverEditor() { place(); }
@@ -64,6 +82,7 @@ QuestionBox::QuestionBox(const std::string& message)
     : MessageBoxWindow("sLoader FrmMsgBox", message, QRect(8, 32, 225, 33), QPoint(30, 66)) {
     cancelButton = new CaptionButton(this);
     cancelButton->move(147, 66);
+    setTabOrderChain({okButton, cancelButton, closeButton});
     connect(okButton, &SkinButton::clicked, this, [this] {
         emit answered(true);
         unload();

@@ -32,6 +32,10 @@ protected:
     virtual void closeWithoutOk() { unload(); }
     void closeEvent(QCloseEvent* event) override;
 
+    // Keyboard and screen readers: Tab order, Escape, the box's and buttons' names.
+    void setUpKeyboard();
+    void nameControlsForAssistiveTech();
+
 private:
     std::string message_;
 };

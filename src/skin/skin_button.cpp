@@ -5,6 +5,7 @@
 #include <QPixmap>
 
 #include "core/log.h"
+#include "skin/keyboard_control.h"
 #include "skin/skin_picture.h"
 
 namespace varnel {
@@ -14,6 +15,8 @@ SkinButton::SkinButton(const SkinButtonLook& look, QWidget* parent) : QWidget(pa
     skinPicture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     skinPicture->setGeometry(QRect(QPoint(0, 0), look_.designSize));
     resize(look_.designSize);
+    // Space and Enter press it as a click does: pressed look, normal look, Click.
+    KeyboardControl::attach(this, {[this](bool down) { showPressed(down); }, [this] { emit clicked(); }});
 }
 
 void SkinButton::loadPictures() {
@@ -84,6 +87,11 @@ void SkinButton::showPicture(const char* relative) {
     shownPicture_ = std::move(picture);
 }
 
+void SkinButton::onTitleStrip() {
+    // The title strip is dark: its focus mark takes the title's white.
+    if (KeyboardControl* k = KeyboardControl::of(this)) k->setMarkColour(Qt::white);
+}
+
 void SkinButton::changeEvent(QEvent* event) {
     // Enabling through the host window or QWidget::setEnabled shows the look too.
     if (event->type() == QEvent::EnabledChange && !settingEnabled_) showEnabledLook();
@@ -117,6 +125,7 @@ CloseButton::CloseButton(QWidget* parent)
                  parent) {
     reportMouseOf(skinPicture);
     loadPictures();
+    onTitleStrip();
 }
 
 MinimizeButton::MinimizeButton(QWidget* parent)
@@ -125,6 +134,7 @@ MinimizeButton::MinimizeButton(QWidget* parent)
                  parent) {
     reportMouseOf(skinPicture);
     loadPictures();
+    onTitleStrip();
 }
 
 }  // namespace varnel

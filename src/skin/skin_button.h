@@ -61,6 +61,8 @@ protected:
 
     // One statement of showPressed or applyEnabled, under the control's trap.
     void methodStep(const std::function<void()>& statement);
+    // The close and minimise buttons sit on the dark title strip.
+    void onTitleStrip();
     // Loads a picture into skinPicture, which takes its size.
     void showPicture(const char* relative);
 

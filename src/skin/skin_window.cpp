@@ -1,5 +1,6 @@
 #include "skin/skin_window.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QHideEvent>
@@ -8,6 +9,7 @@
 #include <QWindow>
 
 #include "core/log.h"
+#include "skin/accessible_skin.h"
 #include "skin/skin_picture.h"
 #include "skin/window_drag.h"
 
@@ -59,6 +61,7 @@ QPoint placementFor(Placement rule, QSize size, QPoint current) {
 
 SkinWindow::SkinWindow(SkinWindowSetup setup, QWidget* parent, Qt::WindowFlags flags)
     : QWidget(parent, flags | Qt::FramelessWindowHint), setup_(std::move(setup)) {
+    installSkinAccessibility();
     resize(setup_.size);
 
     skinPicture = new SkinLabel(this);
@@ -129,6 +132,7 @@ void SkinWindow::place() { move(placementFor(setup_.placement, setup_.size, pos(
 
 void SkinWindow::showModal(ModalScope scope) {
     QPointer<SkinWindow> self(this);
+    const QPointer<QWidget> previous = QApplication::activeWindow();
     QEventLoop loop;
     connect(this, &SkinWindow::hidden, &loop, &QEventLoop::quit);
     connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
@@ -143,9 +147,15 @@ void SkinWindow::showModal(ModalScope scope) {
         setWindowModality(Qt::ApplicationModal);
     }
     show();
+    // A box opened from the keyboard shows where its focus is at once (set
+    // after show(), which clears it).
+    if (previous && previous->testAttribute(Qt::WA_KeyboardFocusChange)) setAttribute(Qt::WA_KeyboardFocusChange);
     activateWindow();
     if (isVisible()) loop.exec(QEventLoop::DialogExec);
     if (self && !isVisible()) setWindowModality(Qt::NonModal);
+    // The keyboard goes back to the window it came from, also where no
+    // window manager hands it back.
+    if (previous && previous != self && previous->isVisible()) previous->activateWindow();
 }
 
 void SkinWindow::hideEvent(QHideEvent* event) {

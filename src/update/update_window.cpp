@@ -1,6 +1,7 @@
 #include "update/update_window.h"
 
 #include <QCloseEvent>
+#include <QShortcut>
 #include <QTimer>
 #include <cstdint>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "core/program_folder.h"
 #include "core/sql_statements.h"
 #include "lang/text_table.h"
+#include "skin/keyboard_control.h"
 #include "skin/message_boxes.h"
 #include "skin/skin_layout.h"
 #include "skin/skin_style.h"
@@ -76,6 +78,7 @@ UpdateWindow::UpdateWindow()
     connect(updateButton, &SkinButton::clicked, this, &UpdateWindow::startUpdate);
     connect(cancelButton, &SkinButton::clicked, this, &UpdateWindow::cancel);
     connect(closeButton, &SkinButton::clicked, this, &UpdateWindow::closeWindow);
+    setUpKeyboard();
     load();
 }
 
@@ -100,6 +103,7 @@ void UpdateWindow::writeTexts() {
         titleLabel->setText(QStringLiteral("Varnel Zize ") + q(Texts.Update));
         setWindowTitle(titleLabel->text());
     });
+    nameControlsForAssistiveTech();
 }
 
 void UpdateWindow::ensureSlot(size_t i) {
@@ -131,6 +135,7 @@ void UpdateWindow::ensureSlot(size_t i) {
         });
         downloadSlots.push_back(download);
     }
+    nameControlsForAssistiveTech();
 }
 
 void UpdateWindow::check() {
@@ -340,6 +345,25 @@ void UpdateWindow::closeForTray() {
     const bool downloading = isVisible() && cancelButton->enabledState();
     if (downloading) closeWindow();
     else unload();
+}
+
+// ---- keyboard and screen readers ----------------------------------------------
+
+void UpdateWindow::setUpKeyboard() {
+    setTabOrderChain({checkButton, updateButton, cancelButton, closeButton});
+    checkButton->setFocus();
+    // Escape is the close button: during a download it cancels.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            [this] { closeWindow(); });
+}
+
+void UpdateWindow::nameControlsForAssistiveTech() {
+    closeButton->setAccessibleName(q(Texts.Close));
+    // Each bar is labelled by the file it downloads.
+    for (size_t i = 0; i < progressBars.size(); ++i) {
+        progressBars[i]->setAccessibleName(q(Texts.DownloadProgress));
+        fileLabels[i]->setBuddy(progressBars[i]);
+    }
 }
 
 }  // namespace varnel

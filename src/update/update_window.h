@@ -99,6 +99,10 @@ private:
     void showDownloadProgress(size_t index, qint64 bytesRead, qint64 totalBytes);
     void downloadFinished(size_t index);
 
+    // Keyboard and screen readers: Tab order, Escape, the close button's and bars' names.
+    void setUpKeyboard();
+    void nameControlsForAssistiveTech();
+
     QPoint savedProgressPos_, savedLabelPos_;
     DownloadList downloads_;
     // The release the last Check verified (with a release key).
