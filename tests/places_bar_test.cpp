@@ -111,7 +111,7 @@ TEST(PlacesBarApply, WritesWindowsAndEveryOfficeVersionExactly) {
     office.push_back("Software\\Microsoft\\Office\\Common");
     office.push_back("Software\\Microsoft\\Office\\Common|Kept=REG_SZ:as is");
     EXPECT_EQ(test::registrySnapshot("Software\\Microsoft\\Office"), office);
-    EXPECT_EQ(OfficeVersions, (std::vector<std::string>{"", "11.0", "12.0"}));
+    EXPECT_EQ(officeListsFound().versions, (std::vector<std::string>{"", "11.0", "12.0"}));
     EXPECT_FALSE(env.exists("Error.log"));
     EXPECT_FALSE(env.exists("loggaren.log"));
 }

@@ -28,19 +28,23 @@ struct UpdaterFixture : ::testing::Test {
 
     UpdaterFixture() {
         test::installShippedDatabase(env.folder());
-        updater::moveAttempts = 0;
     }
 
     updater::Hooks hooks() {
         return {[this] { return mainProgramRunning(); }, [this](const std::string& text) { boxes.push_back(text); },
                 [this] { ++windowRestores; }};
     }
+    // Repetitions of the last move.
+    int moveAttempts = 0;
     // The move's steps as the updater's window runs them, one per timer tick.
     updater::MoveStep moveFiles() {
         updater::FileMove move(hooks());
         updater::MoveStep step;
-        while ((step = move.step()) == updater::MoveStep::TryAgain)
+        while ((step = move.step()) == updater::MoveStep::TryAgain) {
+            moveAttempts = move.attempts();
             if (betweenSteps) betweenSteps();
+        }
+        moveAttempts = move.attempts();
         return step;
     }
     // The release build as the updater's window runs it, one file per turn.
@@ -132,7 +136,7 @@ TEST_F(UpdaterFixture, WaitingFilesReplaceTheOldOnes) {
     env.writeFile("Temp/" + mainProgramEntry(), "newer program");
     EXPECT_EQ(moveFiles(), updater::MoveStep::Moved);
     EXPECT_EQ(env.readFile(mainProgramEntry()), "newer program");
-    EXPECT_EQ(updater::moveAttempts, 0);
+    EXPECT_EQ(moveAttempts, 0);
 }
 
 TEST_F(UpdaterFixture, ALockThatClearsOnTheThirdRepetition) {
@@ -141,10 +145,10 @@ TEST_F(UpdaterFixture, ALockThatClearsOnTheThirdRepetition) {
     fs::remove(env.path("Db/varnel.db"));
     obstruct("Db/varnel.db");
     betweenSteps = [this] {
-        if (updater::moveAttempts == 3) fs::remove_all(env.path("Db/varnel.db"));
+        if (moveAttempts == 3) fs::remove_all(env.path("Db/varnel.db"));
     };
     EXPECT_EQ(moveFiles(), updater::MoveStep::Moved);
-    EXPECT_EQ(updater::moveAttempts, 3);
+    EXPECT_EQ(moveAttempts, 3);
     EXPECT_EQ(env.readFile(mainProgramEntry()), "new program");
     EXPECT_EQ(groupsIn("Db/Varnel.db"), std::vector<std::vector<std::string>>{{"New"}});  // the name as the updater writes it
     EXPECT_TRUE(boxes.empty());
@@ -158,7 +162,7 @@ TEST_F(UpdaterFixture, ALockThatStaysGivesUpAfter199Repetitions) {
     env.writeFile("Temp/Varnel.db", "new database");
     obstruct(mainProgramEntry());
     EXPECT_EQ(moveFiles(), updater::MoveStep::GaveUp);
-    EXPECT_EQ(updater::moveAttempts, 200);
+    EXPECT_EQ(moveAttempts, 200);
     EXPECT_EQ(boxes, std::vector<std::string>{
                          "Cant move files, Windows has them locked. try restart Varnel and run update again."});
     EXPECT_EQ(windowRestores, 1);
@@ -173,7 +177,7 @@ TEST_F(UpdaterFixture, OtherFailuresAreLoggedOnce) {
     waitingDatabase("New");
     fs::remove_all(env.path("Db"));  // nowhere to put it
     EXPECT_EQ(moveFiles(), updater::MoveStep::Moved);
-    EXPECT_EQ(updater::moveAttempts, 0);
+    EXPECT_EQ(moveAttempts, 0);
     EXPECT_EQ(env.readFile("Error.log"), "Varnel_Zize_Update.exe - moveFiles\t53\tFile not found\t\r\n");
     EXPECT_EQ(groupsIn("Temp/Varnel.db"), std::vector<std::vector<std::string>>{{"New"}});
 }

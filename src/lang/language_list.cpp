@@ -12,8 +12,6 @@
 
 namespace varnel {
 
-std::vector<std::string> LanguageNames;
-
 namespace {
 
 const char* const kLabel = "checkForLanguageFiles update.exe";
@@ -39,27 +37,24 @@ std::vector<std::string> listLanguageFolder() {
 
 }  // namespace
 
-void checkForLanguageFiles() {
-    std::vector<std::string> files;
+std::vector<std::string> checkForLanguageFiles() {
+    std::vector<std::string> files, names;
     guarded(kLabel, [&] { files = listLanguageFolder(); });
     MenuItemListView& items = trayMenu().languageMenuItems();
     guarded(kLabel, [&] { items.setPlaceholderVisible(true); });
     guarded(kLabel, [&] { items.unloadItems(); });
     size_t i = 0;
     for (const std::string& file : files) {
-        // The list keeps its earlier entries until this listing overwrites or cuts them.
-        guarded(kLabel, [&] {
-            LanguageNames.resize(i + 1);
-            LanguageNames[i] = replaceAll(file, ".lang", "");
-        });
+        names.push_back(replaceAll(file, ".lang", ""));
         const int item = static_cast<int>(i) + 1;
-        guarded(kLabel, [&] { items.loadItem(item, LanguageNames.at(i), ""); });
+        guarded(kLabel, [&] { items.loadItem(item, names.at(i), ""); });
         guarded(kLabel, [&] {
-            if (LanguageNames.at(i) == CurrentLanguage) items.setItemEnabled(item, false);
+            if (names.at(i) == CurrentLanguage) items.setItemEnabled(item, false);
         });
         ++i;
     }
     guarded(kLabel, [&] { items.setPlaceholderVisible(false); });
+    return names;
 }
 
 }  // namespace varnel

@@ -6,12 +6,10 @@
 
 namespace varnel {
 
-// The language names found by the last listing, in listing order.
-extern std::vector<std::string> LanguageNames;
-
 // Lists every plain file of the Language folder, offers each (with ".lang"
-// removed) as an item of the tray's `Sublang` array, greys the current
-// language's item and hides the placeholder.
-void checkForLanguageFiles();
+// removed) as an item of the tray's language submenu, greys the current
+// language's item and hides the placeholder. Returns the names offered, in
+// listing order.
+std::vector<std::string> checkForLanguageFiles();
 
 }  // namespace varnel

@@ -11,10 +11,12 @@
 
 namespace varnel {
 
-std::optional<std::vector<std::string>> OfficeVersions;
-std::vector<std::array<std::string, 5>> OfficeStandardPlaces;
-
 namespace {
+
+OfficeLists& remembered() {
+    static OfficeLists lists;
+    return lists;
+}
 
 const std::string W = kPlacesBarKey;
 const std::string O = "Software\\Microsoft\\Office\\";
@@ -29,8 +31,8 @@ std::string standardPlacesKey(const std::string& version) {
 // The versions list as the Office steps walk it; an unsized list fails the
 // way indexing an undimensioned array does.
 const std::vector<std::string>& versions() {
-    if (!OfficeVersions) raiseError(err::SubscriptOutOfRange);
-    return *OfficeVersions;
+    if (!remembered().versions) raiseError(err::SubscriptOutOfRange);
+    return *remembered().versions;
 }
 
 // Runs one step; a failure is logged and traced, and the next step follows.
@@ -102,9 +104,9 @@ void writeGroup(const PlaceSet* places) {
                 std::string name = subKeyName(HKEY_CURRENT_USER, O, k);
                 if (name == "Not Found") break;
                 if (!isNumeric(name)) continue;
-                if (!OfficeVersions) OfficeVersions.emplace();
-                OfficeVersions->resize(static_cast<size_t>(k) + 1);
-                (*OfficeVersions)[static_cast<size_t>(k)] = name;
+                if (!remembered().versions) remembered().versions.emplace();
+                remembered().versions->resize(static_cast<size_t>(k) + 1);
+                (*remembered().versions)[static_cast<size_t>(k)] = name;
                 logTrace("Office versioner " + name);
             }
         });
@@ -112,14 +114,14 @@ void writeGroup(const PlaceSet* places) {
         // Their first five standard places.
         step([&] {
             const auto& list = versions();
-            OfficeStandardPlaces.resize(list.size());
+            remembered().standardPlaces.resize(list.size());
             logTrace("Loopar fram alla Standard places ");
             for (size_t i = 0; i < list.size(); ++i) {
                 if (list[i].empty()) continue;
                 for (int j = 0; j <= 4; ++j) {
                     std::string name = subKeyName(HKEY_CURRENT_USER, standardPlacesKey(list[i]), j);
                     if (name == "Not Found") continue;
-                    OfficeStandardPlaces[i][static_cast<size_t>(j)] = name;
+                    remembered().standardPlaces[i][static_cast<size_t>(j)] = name;
                     logTrace("Standard places " + name);
                 }
             }
@@ -131,9 +133,9 @@ void writeGroup(const PlaceSet* places) {
         step([&] {
             logTrace("Fixar det som ska fixas om inte iUpdate är 1");
             const auto& list = versions();
-            for (size_t i = 0; i < list.size() && i < OfficeStandardPlaces.size(); ++i) {
+            for (size_t i = 0; i < list.size() && i < remembered().standardPlaces.size(); ++i) {
                 if (list[i].empty()) continue;
-                for (const std::string& s : OfficeStandardPlaces[i]) {
+                for (const std::string& s : remembered().standardPlaces[i]) {
                     if (s.empty()) continue;
                     const std::string key = standardPlacesKey(list[i]) + s;
                     if (setOrDel) {
@@ -190,6 +192,10 @@ void writeGroup(const PlaceSet* places) {
 }
 
 }  // namespace
+
+const OfficeLists& officeListsFound() { return remembered(); }
+
+void forgetOfficeLists() { remembered() = {}; }
 
 void applyPlaces(const PlaceSet& places) { writeGroup(&places); }
 

@@ -13,12 +13,17 @@ namespace varnel {
 // A group's five places, in slot order.
 using PlaceSet = std::array<std::string, 5>;
 
-// Office versions found by the last call that found any (indexed by the
-// Office root's enumeration index; non-numeric positions stay empty), and
-// the names of their first five standard places. Both persist between calls.
-// An empty optional is a list that no call has sized yet.
-extern std::optional<std::vector<std::string>> OfficeVersions;
-extern std::vector<std::array<std::string, 5>> OfficeStandardPlaces;
+// What the engine remembers of Office between calls: the versions found by
+// the last call that found any (indexed by the Office root's enumeration
+// index; non-numeric positions stay empty), and the names of their first
+// five standard places. An empty optional is a list no call has sized yet.
+struct OfficeLists {
+    std::optional<std::vector<std::string>> versions;
+    std::vector<std::array<std::string, 5>> standardPlaces;
+};
+const OfficeLists& officeListsFound();
+// A fresh start: nothing remembered (a new process, or a test).
+void forgetOfficeLists();
 
 // Writes `places` into the Places Bar, every Office version's user-defined
 // places and the desktop's dialogs, replacing what an earlier call wrote.

@@ -14,7 +14,6 @@
 
 namespace varnel::updater {
 
-int moveAttempts = 0;
 
 namespace {
 
@@ -90,7 +89,7 @@ MoveStep FileMove::step() {
         }
         // A file the ending main program still holds: try again until it lets go.
         lockMet_ = failure;
-        if (++moveAttempts >= kAttemptLimit) {
+        if (++attempts_ >= kAttemptLimit) {
             giveUp(hooks_);
             return MoveStep::GaveUp;
         }

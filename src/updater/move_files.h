@@ -23,9 +23,6 @@ struct Hooks {
     std::function<void()> restoreWindow;                 // the window back to normal size
 };
 
-// Repetitions of the move so far; one count for the whole run.
-extern int moveAttempts;
-
 enum class MoveStep { TryAgain, Moved, GaveUp };
 
 // Moves Temp's main program file and database into place. Each replaces the
@@ -46,9 +43,12 @@ public:
     // lock, or the lock an earlier attempt met, is logged then), TryAgain
     // after a lock, GaveUp once the locks used up the repetitions.
     MoveStep step();
+    // Repetitions after a lock so far.
+    int attempts() const { return attempts_; }
 
 private:
     Hooks hooks_;
+    int attempts_ = 0;
     std::optional<CaughtError> lockMet_;
 };
 

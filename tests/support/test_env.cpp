@@ -79,8 +79,7 @@ TestEnvironment::TestEnvironment() : folder_(makeTempFolder()) {
     setProgramFolder(folder_);
     installTestRegistry(folder_);
     TraceOn = false;
-    OfficeVersions.reset();
-    OfficeStandardPlaces.clear();
+    forgetOfficeLists();
 }
 
 TestEnvironment::~TestEnvironment() {
