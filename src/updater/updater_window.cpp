@@ -95,7 +95,8 @@ void UpdaterWindow::load() {
     loadSkin();
     // The close picture only shows; the updater cannot be stopped halfway.
     step([&] {
-        closePicture->setPixmap(QPixmap::fromImage(loadSkinPicture("\\Build\\Buttons\\Exit.gif")));
+        const qreal ratio = devicePixelRatioF();
+        closePicture->setPixmap(skinPixmap(loadSkinPicture("\\Build\\Buttons\\Exit.gif", ratio), ratio));
         closePicture->adjustSize();
     });
     step([&] {
