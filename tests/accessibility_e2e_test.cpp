@@ -51,11 +51,8 @@ TEST(EditorAccessibility, AScreenReaderAndTheKeyboardAloneAddAndDeleteGroups) {
     ASSERT_TRUE(display.up());
 
     // A session bus of the test's own, and the accessibility bus in it.
-    QProcess bus;
-    bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
-    const QString address = firstLineOf(bus);
-    ASSERT_FALSE(address.isEmpty());
-    env.insert("DBUS_SESSION_BUS_ADDRESS", address);
+    SessionBus bus(env);
+    ASSERT_TRUE(bus.up());
     env.remove("NO_AT_BRIDGE");
     env.insert("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
     HelperProcess atspi("/usr/libexec/at-spi-bus-launcher", {"--launch-immediately"}, env);

@@ -161,11 +161,8 @@ TEST(TrayEndToEnd, OnAStatusNotifierTrayASingleClickDoesTheDoubleClicksWork) {
     ASSERT_TRUE(display.up());
 
     // A session bus of the test's own, with a StatusNotifierItem host on it.
-    QProcess bus;
-    bus.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
-    const QString address = firstLineOf(bus);
-    ASSERT_FALSE(address.isEmpty());
-    env.insert("DBUS_SESSION_BUS_ADDRESS", address);
+    SessionBus bus(env);
+    ASSERT_TRUE(bus.up());
     env.insert("NO_AT_BRIDGE", "1");  // no accessibility bus for the host
     {
         // The host now and then comes up without its bar on a busy machine:
@@ -211,8 +208,6 @@ TEST(TrayEndToEnd, OnAStatusNotifierTrayASingleClickDoesTheDoubleClicksWork) {
         ASSERT_TRUE(requestClose("Varnel_Zize"));
         ASSERT_TRUE(program->waitForFinished(10000));
     }
-    bus.terminate();
-    bus.waitForFinished(3000);
 }
 
 TEST(TrayEndToEnd, TheCommandLineAndStartAtLoginTellTheTruthAboutTheRunningCopy) {

@@ -10,6 +10,8 @@
 #include <QCloseEvent>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
+#include <utility>
 
 #include "core/program_folder.h"
 #include "desktop_places/install.h"
@@ -29,22 +31,11 @@ using namespace varnel;
 
 namespace {
 
-// The program object, for the ways out that arrive from outside Qt's objects.
-Program* program = nullptr;
-
-// The program's own shut-down when something outside ends it: a close
-// request, a termination signal, the end of the desktop session. What the
-// program wrote into the Places Bar goes, and so does its icon.
-void closeFromOutside() {
-    if (program) program->shutDown();
-    endProgramNow(0);
-}
-
 // The hidden top-level window titled after the program: where the system
 // finds it by title and asks it to close.
 class CloseTarget : public QWidget {
 public:
-    CloseTarget() {
+    explicit CloseTarget(std::function<void()> onClose) : onClose_(std::move(onClose)) {
         setWindowTitle(QStringLiteral("Varnel_Zize"));
         setAttribute(Qt::WA_DontShowOnScreen);
         winId();
@@ -58,8 +49,11 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override {
         event->ignore();
-        closeFromOutside();
+        onClose_();
     }
+
+private:
+    std::function<void()> onClose_;
 };
 
 // The whole argument text, as the program received it, without leading blanks.
@@ -108,20 +102,23 @@ int main(int argc, char** argv) {
     prepareDataFolder();
     installDesktopPlaces();
 
-    Program owner;
-    program = &owner;
-    owner.start(commandLine(QApplication::arguments()));
+    Program program;
+    program.start(commandLine(QApplication::arguments()));
 
-    // Only a copy that goes on running gets here.
-    CloseTarget closeTarget;
+    // Only a copy that goes on running gets here. Whatever ends it from
+    // outside (a close request, a termination signal, the end of the desktop
+    // session) takes the program's own way out: what it wrote into the
+    // dialogs' places goes, and so does its icon.
+    const auto closeFromOutside = [&program] { program.quit(); };
+    CloseTarget closeTarget(closeFromOutside);
     CloseListener listener(QStringLiteral("Varnel_Zize"), closeFromOutside);
-    listener.setQueryHandler([](const QString& request) {
-        if (request == QLatin1String("tooltip") && program->loadedTray()) return program->loadedTray()->toolTip();
+    listener.setQueryHandler([&program](const QString& request) {
+        if (request == QLatin1String("tooltip") && program.loadedTray()) return program.loadedTray()->toolTip();
         // The command line's --quit ends the program as the tray's Exit does.
-        return answerCommand(request, *program);
+        return answerCommand(request, program);
     });
-    reportMissingTrayOnce(owner);
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, [](QSessionManager&) { closeFromOutside(); });
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { closeFromOutside(); });
+    reportMissingTrayOnce(program);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, [&program](QSessionManager&) { program.quit(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&program] { program.shutDown(); });
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "shell/program.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <cstdio>
 #include <cstdlib>
@@ -172,7 +173,8 @@ void Program::shutDown() {
 
 void Program::quit() {
     shutDown();
-    endProgramNow(0);
+    // Every event loop ends, a modal box's too.
+    QCoreApplication::exit(0);
 }
 
 }  // namespace varnel

@@ -52,8 +52,9 @@ public:
     // The one shut-down path: what the program wrote into the Places Bar goes,
     // and so does its icon. Runs once, however many ways ask for it.
     void shutDown();
-    // Shuts down and ends the process.
-    [[noreturn]] void quit();
+    // Shuts down and leaves the event loop: the program ends when main()
+    // returns, its windows closed and destroyed in order.
+    void quit();
 
 private:
     void loadEditor();

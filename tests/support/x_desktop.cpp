@@ -49,6 +49,17 @@ QString firstLineOf(QProcess& helper) {
     return helper.canReadLine() ? QString::fromUtf8(helper.readLine()).trimmed() : QString();
 }
 
+SessionBus::SessionBus(QProcessEnvironment& env) {
+    daemon_.start("dbus-daemon", {"--session", "--nofork", "--print-address=1"});
+    address_ = firstLineOf(daemon_);
+    if (up()) env.insert("DBUS_SESSION_BUS_ADDRESS", address_);
+}
+
+SessionBus::~SessionBus() {
+    daemon_.terminate();
+    daemon_.waitForFinished(3000);
+}
+
 TrayDisplay::TrayDisplay(QProcessEnvironment& env, bool withTray) {
     xvfb_.setStandardErrorFile(QProcess::nullDevice());
     xvfb_.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});

@@ -31,6 +31,19 @@ QRect windowGeometry(const QString& window, const QProcessEnvironment& env);
 // The first whole line a helper prints (a display number, a bus address).
 QString firstLineOf(QProcess& helper);
 
+// A D-Bus session bus of the test's own for as long as the object lives;
+// points env at it. up() tells whether it came up.
+class SessionBus {
+public:
+    explicit SessionBus(QProcessEnvironment& env);
+    ~SessionBus();
+    bool up() const { return !address_.isEmpty(); }
+
+private:
+    QProcess daemon_;
+    QString address_;
+};
+
 // An X server of the test's own on a display number it chose itself (other
 // suites start theirs at the same time), with trayer's notification area at
 // the top right unless withTray is false. Points env at it, for Qt on xcb,
