@@ -70,4 +70,9 @@ xdotool key Escape Escape Escape; sleep 0.3
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 3; sleep 0.6
 xdotool key Down Down Down Down Down Down Return; sleep 0.8
 shot about-box
+xdotool key Escape; sleep 0.6
+# The keyboard's focus mark: Tab from the second place to its folder button.
+click 232 123
+xdotool key Tab; sleep 0.4
+import -window root -crop "401x250+$EX+$EY" +repage "$out/editor-keyboard-focus.png"
 echo "Screenshots written to $out"
