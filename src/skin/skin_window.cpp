@@ -17,10 +17,8 @@ namespace varnel {
 
 namespace {
 
-QPointer<QWidget>& editorSlot() {
-    static QPointer<QWidget> editor;
-    return editor;
-}
+// The mark the group editor carries: boxes find it among the windows.
+constexpr const char* kEditorMark = "varnelGroupEditor";
 
 // The whole screen, not the work area: the windows centre on the screen.
 QRect screenRect() {
@@ -30,9 +28,16 @@ QRect screenRect() {
 
 }  // namespace
 
-void setEditorWindow(QWidget* editor) { editorSlot() = editor; }
+void setEditorWindow(QWidget* editor) {
+    for (QWidget* window : QApplication::topLevelWidgets()) window->setProperty(kEditorMark, QVariant());
+    if (editor) editor->setProperty(kEditorMark, true);
+}
 
-QWidget* editorWindow() { return editorSlot().data(); }
+QWidget* editorWindow() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->property(kEditorMark).toBool()) return window;
+    return nullptr;
+}
 
 QString mainWindowTitle() {
     return QStringLiteral("Varnel Zize - ver %1.%2").arg(VARNEL_VERSION_MAJOR).arg(VARNEL_VERSION_MINOR);

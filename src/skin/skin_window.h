@@ -33,8 +33,9 @@ struct SkinWindowSetup {
     bool textsFirst = false;  // the message boxes write their texts before sizing
 };
 
-// The group editor window, over which boxes are centred. The editor registers
-// itself when it is created; nothing registered centres on the screen.
+// The group editor window, over which boxes are centred. The editor marks
+// itself when it is created (a property, found among the top-level
+// windows); with no editor boxes centre on the screen.
 void setEditorWindow(QWidget* editor);
 QWidget* editorWindow();
 
