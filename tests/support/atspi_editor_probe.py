@@ -16,6 +16,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 APP = "Varnel_Zize"
 
@@ -28,7 +29,12 @@ def fail(message):
 def wait(condition, what, seconds=15):
     end = time.time() + seconds
     while time.time() < end:
-        found = condition()
+        try:
+            found = condition()
+        except GLib.GError:
+            # A window that closes meanwhile (the splash at the start) takes
+            # its objects with it while they are walked: look again.
+            found = None
         if found:
             return found
         time.sleep(0.1)
