@@ -70,7 +70,7 @@ TEST_P(ShippedLanguage, IsCompleteAndWrittenKeyTabBarText) {
           &t.NoNewUpdatesAvalible, &t.DownloadCancelled, &t.Check, &t.Finished, &t.UpToDate, &t.Restart,
           &t.CantConnect, &t.Downloading, &t.CurrentGroup, &t.ChangesRestart, &t.UpdateExe, &t.NewNameExists,
           &t.Help, &t.Folders, &t.StartAtLogin, &t.NoTray, &t.UpdateByPackage, &t.UpdateNotVerified,
-          &t.GroupList, &t.PlaceName, &t.BrowsePlace, &t.DeleteGroup, &t.hideAction, &t.Close, &t.DownloadProgress}) {
+          &t.GroupList, &t.PlaceName, &t.BrowsePlace, &t.DeleteGroup, &t.Minimize, &t.Close, &t.DownloadProgress}) {
         EXPECT_FALSE(s->empty());
         EXPECT_NE(s->front(), ' ');
     }

@@ -370,7 +370,7 @@ void GroupEditor::nameControlsForAssistiveTech() {
         browseButtons[i]->setAccessibleName(q(Texts.BrowsePlace).arg(i + 1));
     }
     deleteButton->setAccessibleName(q(Texts.DeleteGroup));
-    minimizeButton->setAccessibleName(q(Texts.hideAction));
+    minimizeButton->setAccessibleName(q(Texts.Minimize));
     closeButton->setAccessibleName(q(Texts.Close));
 }
 

@@ -71,7 +71,7 @@ const Key kKeys[] = {
     {"PlaceName", &TextTable::PlaceName},
     {"BrowsePlace", &TextTable::BrowsePlace},
     {"DeleteGroup", &TextTable::DeleteGroup},
-    {"Minimize", &TextTable::hideAction},
+    {"Minimize", &TextTable::Minimize},
     {"Close", &TextTable::Close},
     {"DownloadProgress", &TextTable::DownloadProgress},
 };

@@ -22,7 +22,7 @@ struct TextTable {
     std::string PlaceName = "Place %1";
     std::string BrowsePlace = "Browse for place %1";
     std::string DeleteGroup = "Delete the group";
-    std::string hideAction = "Minimize";
+    std::string Minimize = "Minimize";
     std::string Close = "Close";
     std::string DownloadProgress = "Download progress";
 };

@@ -15,7 +15,6 @@
 
 #include "core/program_folder.h"
 #include "desktop_places/install.h"
-#include "places/places_bar.h"
 #include "places/single_instance.h"
 #include "shell/close_channel.h"
 #include "shell/command_line.h"

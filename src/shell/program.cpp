@@ -18,7 +18,6 @@
 #include "places/single_instance.h"
 #include "shell/splash_window.h"
 #include "shell/tray_icon.h"
-#include "skin/message_boxes.h"
 #include "skin/system_message.h"
 #include "update/update_window.h"
 
@@ -129,8 +128,7 @@ void Program::toggleEditor() {
     if (shown.isVisible()) {
         shown.hide();
     } else {
-        shown.show();
-        shown.setWindowState(Qt::WindowNoState);
+        showEditorNormal();
         shown.raise();
         shown.activateWindow();
         shown.update();
@@ -142,7 +140,8 @@ UpdateWindow* Program::updateWindow() const { return updateWindow_.data(); }
 SplashWindow* Program::splash() const { return splash_.data(); }
 
 void Program::showUpdateWindow() {
-    if (!updateWindow_) {
+    // A window that closed may wait a moment for its deletion: a new one opens.
+    if (!updateWindow_ || updateWindow_->isUnloaded()) {
         updateWindow_ = new UpdateWindow();
         connect(updateWindow_, &UpdateWindow::handOverRequested, this, &Program::handOverToUpdater);
     }

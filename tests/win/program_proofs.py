@@ -419,11 +419,16 @@ def proofs(program_dir, probe, desktop_probe, shots):
               slot_keys_left() == [], slot_keys_left())
 
     finally:
-        for p in (main, tray):
-            if p and p.poll() is None:
-                p.kill()
-        run("wineserver", "-k")
-        shutil.rmtree(work, ignore_errors=True)
+        end_proofs((main, tray), work)
+
+
+def end_proofs(processes, work):
+    """What a proof run leaves: its processes, the Wine server, its folder."""
+    for p in processes:
+        if p and p.poll() is None:
+            p.kill()
+    run("wineserver", "-k")
+    shutil.rmtree(work, ignore_errors=True)
 
 
 def in_wine_session(name, tools):

@@ -17,7 +17,6 @@ uninstall times; exits non-zero on a failure.
 import argparse
 import os
 import re
-import shutil
 import sqlite3
 import subprocess
 import sys
@@ -217,11 +216,7 @@ def setup_proofs(setup, release, shots):
         check("no Places Bar is left", reg_values(proofs.PLACES_BAR) is None)
         check("no settings are left (deletereg)", reg_values(proofs.SETTINGS) is None)
     finally:
-        for p in (program, server):
-            if p and p.poll() is None:
-                p.kill()
-        run("wineserver", "-k")
-        shutil.rmtree(work, ignore_errors=True)
+        proofs.end_proofs((program, server), work)
 
 
 def main():
