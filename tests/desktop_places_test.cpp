@@ -27,7 +27,9 @@ using namespace varnel::test;
 
 namespace {
 
-QString run(const QString& program, const QStringList& args, const QProcessEnvironment& env, int timeoutMs = 20000) {
+// The dialogs' probes are real programs: a loaded machine may take its time
+// starting them, and a probe ended early would read as a wrong sidebar.
+QString run(const QString& program, const QStringList& args, const QProcessEnvironment& env, int timeoutMs = 180000) {
     return runTool(program, args, env, timeoutMs);
 }
 
@@ -79,7 +81,7 @@ public:
             QProcess p;
             p.setProcessEnvironment(kde);
             p.start(VARNEL_KDE_PROBE, {});
-            p.waitForFinished(20000);
+            p.waitForFinished(180000);
             s.kde = lines(QString::fromUtf8(p.readAllStandardOutput()));
         }
         if (withWine()) s.wine = wine();
@@ -88,7 +90,7 @@ public:
 
     QStringList wine() {
         // A Windows program's text output ends its lines with CR LF.
-        QStringList captions = lines(run("wine", {VARNEL_WINE_PROBE}, env_, 60000));
+        QStringList captions = lines(run("wine", {VARNEL_WINE_PROBE}, env_));
         for (QString& c : captions) c = c.trimmed();
         return captions;
     }
@@ -104,7 +106,7 @@ public:
     QStringList wineRoot(const QString& opened) {
         QStringList ours;
         bool inOurs = false;
-        for (QString line : lines(run("wine", {VARNEL_WINE_ROOT_PROBE, opened}, env_, 60000))) {
+        for (QString line : lines(run("wine", {VARNEL_WINE_ROOT_PROBE, opened}, env_))) {
             if (line.endsWith('\r')) line.chop(1);
             if (line.startsWith('\t')) {
                 if (inOurs) ours << opened + '/' + line.mid(1);
@@ -334,6 +336,89 @@ TEST(DesktopPlaces, AWineThatCannotReadTheUsersPlacesBarLeavesThePrefixAlone) {
     ProgramFolderCopy::waitFor([&] { return !QFile::exists(state + "/wine-restore.reg"); }, 60000);
     const QString left = usersKey();
     EXPECT_TRUE(left.contains(users)) << left.toStdString();
+    writeFile(tools + "/clear.reg", "REGEDIT4\r\n\r\n[-" + key.toUtf8() + "]\r\n");
+    run("wine", {"regedit", "/s", tools + "/clear.reg"}, plain, 60000);
+}
+
+// A folder whose name holds a line break reaches Wine's Places Bar and
+// navigation pane whole, never as the folder its first line names. Wine's
+// regedit ends with 0 even when it imported nothing: a restore that did not
+// come through keeps the user's saved Places Bar, and the next start puts it
+// back.
+TEST(DesktopPlaces, WineGetsALineBreakWholeAndAFailedRestoreKeepsTheUsersPlacesBar) {
+    if (!withWine()) GTEST_SKIP() << "needs scripts/wine-session.sh";
+    TestEnvironment env;
+    const QString prefix = qEnvironmentVariable("WINEPREFIX");
+    const QString key = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Comdlg32\\PlacesBar";
+    const QString tools = QString::fromStdString(env.path("tools").string());
+    const QString state = QString::fromStdString(env.path("state").string());
+    const QString home = QString::fromStdString(env.path("home").string());
+    const QString broken = home + "/Notes\nOld", shorter = home + "/Notes";
+    for (const QString& folder : {tools, state, broken, shorter}) ASSERT_TRUE(QDir().mkpath(folder));
+    auto writeFile = [](const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+    };
+    writeFile(shorter + "/short.txt", "x");
+    const QProcessEnvironment plain = QProcessEnvironment::systemEnvironment();
+    const QByteArray users = "\"Place0\"=\"C:\\\\users\"";
+    writeFile(tools + "/users.reg", "REGEDIT4\r\n\r\n[" + key.toUtf8() + "]\r\n" + users + "\r\n");
+    run("wine", {"regedit", "/s", tools + "/users.reg"}, plain, 60000);
+    auto usersKey = [&] {
+        QFile::remove(tools + "/now.reg");
+        run("wine", {"regedit", "/e", tools + "/now.reg", key}, plain, 60000);
+        QFile f(tools + "/now.reg");
+        return f.open(QIODevice::ReadOnly) ? QStringDecoder(QStringConverter::Utf16)(f.readAll()) : QString();
+    };
+    ASSERT_TRUE(usersKey().contains(users)) << usersKey().toStdString();
+    // The probes print a line break of a name as it is, and end each line with CR LF.
+    auto placesBar = [&] { return run("wine", {VARNEL_WINE_PROBE}, plain, 60000).remove('\r'); };
+    // The shell's desktop root, asked to open both names.
+    auto desktopRoot = [&] {
+        return run("wine", {VARNEL_WINE_ROOT_PROBE, "Notes\nOld", "Notes"}, plain, 60000).remove('\r');
+    };
+    const QString before = placesBar();
+    ASSERT_EQ(before, "users\n");
+
+    const QString saved = state + "/wine-restore.reg";
+    {
+        desktop::WinePlaces wine(prefix, state);
+        wine.update({{broken, "Notes\nOld"}});
+        EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return placesBar() == "Notes\nOld\n"; }, 90000)) << placesBar().toStdString();
+        // The entry keeps its whole name, and never opens the folder "Notes".
+        const QString root = desktopRoot();
+        EXPECT_TRUE(root.contains("\nNotes\nOld\t::{377c742e-5507-469c-a9ea-0fb0926479b1}\n")) << root.toStdString();
+        EXPECT_FALSE(root.contains("short.txt")) << root.toStdString();
+        EXPECT_TRUE(QFile::exists(saved));
+
+        // A wine before the real one on the PATH whose regedit imports nothing
+        // and ends with 0; everything else it hands on, and says when done.
+        writeFile(tools + "/wine", "#!/bin/sh\necho \"$*\" >>\"" + tools.toUtf8() + "/calls\"\n"
+                                   "[ \"$1 $2\" = \"regedit /s\" ] && exit 0\n" +
+                                       QStandardPaths::findExecutable("wine").toUtf8() + " \"$@\"\nrc=$?\n"
+                                   "echo \"done $*\" >>\"" + tools.toUtf8() + "/calls\"\nexit $rc\n");
+        QFile::setPermissions(tools + "/wine", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", tools.toUtf8() + ":" + path);
+        wine.update({});
+        qputenv("PATH", path);
+        const auto calls = [&] { return QString::fromUtf8(readAll(tools + "/calls")); };
+        // Gone, or looked at once more after the import.
+        ProgramFolderCopy::waitFor([&] { return !QFile::exists(saved) || calls().contains("done "); }, 120000);
+        EXPECT_TRUE(calls().startsWith("regedit /s")) << calls().toStdString();
+        EXPECT_TRUE(QFile::exists(saved)) << calls().toStdString();
+        EXPECT_EQ(placesBar(), "Notes\nOld\n");
+        ProgramFolderCopy::waitFor([&] { return !QFile::exists(saved + ".now"); }, 30000);
+    }
+
+    // The next start carries the restore out with the real Wine.
+    desktop::WinePlaces(prefix, state).cleanUpEarlierRun();
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return !QFile::exists(saved); }, 120000));
+    EXPECT_EQ(QDir(state).entryList({"wine-restore*"}, QDir::Files), QStringList{});
+    EXPECT_TRUE(usersKey().contains(users)) << usersKey().toStdString();
+    EXPECT_EQ(placesBar(), before);
+    EXPECT_FALSE(desktopRoot().contains("377c742e")) << desktopRoot().toStdString();
+    EXPECT_FALSE(env.exists("Error.log")) << env.readFile("Error.log");
     writeFile(tools + "/clear.reg", "REGEDIT4\r\n\r\n[-" + key.toUtf8() + "]\r\n");
     run("wine", {"regedit", "/s", tools + "/clear.reg"}, plain, 60000);
 }

@@ -22,9 +22,13 @@ const QString kKey = QStringLiteral(
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Comdlg32\\PlacesBar");
 const QString kHeader = QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n");
 
+// Wine's regedit reads \n and \r in a quoted text as the line breaks they
+// stand for (and writes them so); a raw one would end the value there.
 QString regText(QString text) {
     text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
     text.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+    text.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    text.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
@@ -102,6 +106,16 @@ QString navigationPaneEntries(const QStringList& folders) {
         }
     }
     return text;
+}
+
+// What regedit exports of the user's key once a restore is in: the saved
+// copy's own sections, without the removals before them. Empty when the user
+// had no key, which must then be absent.
+QString expectedExport(const QString& restore) {
+    for (qsizetype at = restore.indexOf(QStringLiteral("\r\n[")); at >= 0;
+         at = restore.indexOf(QStringLiteral("\r\n["), at + 2))
+        if (restore.mid(at + 2, 2) != QStringLiteral("[-")) return kHeader + restore.mid(at + 2);
+    return {};
 }
 
 void logFailure(const QString& what) {
@@ -269,6 +283,7 @@ void WinePlaces::restoreDetached() {
     // A prefix that is gone has nothing to restore (and Wine would create it anew).
     if (!prefixExists(prefix)) {
         QFile::remove(restoreFile());
+        QFile::remove(restoreFile() + QStringLiteral(".expected"));
         prefixFile.remove();
         return;
     }
@@ -277,11 +292,22 @@ void WinePlaces::restoreDetached() {
                                         .arg(process_->processId())
                                   : QString();
     if (process_) process_->disconnect(this), process_ = nullptr;
-    const QString script =
-        wait + QStringLiteral("[ -f \"$1\" ] || exit 0; wine regedit /s \"$1\" && rm -f \"$1\" \"$1.prefix\"");
+    // regedit ends with 0 even when it imported nothing: the saved copy goes
+    // only once the key reads back as the user had it (or, had they none,
+    // Wine answers and the key is not there), and last of its files.
+    const QString expected = expectedExport(readRegFile(restoreFile()));
+    if (expected.isEmpty()) QFile::remove(restoreFile() + QStringLiteral(".expected"));
+    else if (!writeRegFile(restoreFile() + QStringLiteral(".expected"), expected))
+        return logFailure(restoreFile() + QStringLiteral(".expected"));
+    const QString script = wait + QStringLiteral(
+        "[ -f \"$1\" ] || exit 0; wine regedit /s \"$1\" || exit 1; rm -f \"$1.now\"; "
+        "if [ -f \"$1.expected\" ]; then wine regedit /e \"$1.now\" \"$2\"; cmp -s \"$1.now\" \"$1.expected\"; "
+        "else wine reg query 'HKEY_CURRENT_USER\\Software' >/dev/null 2>&1 && "
+        "{ wine reg query \"$2\" >/dev/null 2>&1; [ $? -eq 1 ]; }; fi; "
+        "ok=$?; rm -f \"$1.now\"; [ $ok -eq 0 ] && rm -f \"$1.expected\" \"$1.prefix\" \"$1\"");
     QProcess detached;
     detached.setProgram(QStringLiteral("/bin/sh"));
-    detached.setArguments({QStringLiteral("-c"), script, QStringLiteral("sh"), restoreFile()});
+    detached.setArguments({QStringLiteral("-c"), script, QStringLiteral("sh"), restoreFile(), kKey});
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("WINEPREFIX"), prefix);
     env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
