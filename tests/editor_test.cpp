@@ -14,6 +14,7 @@
 #include "places/places_bar.h"
 #include "places/settings_defaults.h"
 #include "platform/linux/file_registry.h"
+#include "shell/command_line.h"
 #include "shell/splash_window.h"
 #include "shell/tray_icon.h"
 #include "shell/program.h"
@@ -310,6 +311,33 @@ TEST(TrayMenu, SwitchingGroupsAndLanguages) {
     tray.chooseLanguage(deutsch);
     EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "Language")), "Deutsch");
     EXPECT_EQ(tray.exitAction->text(), "Exit");
+}
+
+// The start applies a group that is there, and the end is final: a setting
+// that names no group (here one another tool deleted) applies nothing and
+// clears what an earlier run left; once the program has begun to end,
+// neither a command still under way nor the tray brings the group back.
+TEST(Program, OnlyAGroupThatIsThereIsAppliedAndTheEndIsFinal) {
+    EditorFixture f;
+    f.addGroup("Work", {"/w1", "/w2", "/w3", "/w4", "/w5"});
+    f.addGroup("Home", {"/h1", "/h2", "/h3", "/h4", "/h5"});
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", std::string("Ghost"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    applyPlaces({"/left/1", "/left/2", "/left/3", "/left/4", "/left/5"});
+    f.loadEditor();
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
+    EXPECT_EQ(f.tray().toolTip(), "Varnel - Current group : Ghost ");
+    auto ask = [&](const QString& request) { return answerCommand(request, f.program()).toStdString(); };
+    EXPECT_EQ(ask(R"({"command":"list"})"), R"({"active":"","groups":["Work","Home"],"status":"ok"})");
+
+    EXPECT_EQ(ask(R"({"command":"group","name":"Work"})"), R"({"status":"ok"})");
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/w1");
+    f.program().quit();
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
+    EXPECT_EQ(ask(R"({"command":"group","name":"Home"})"), R"({"status":"ending"})");
+    EXPECT_EQ(currentGroup(), "Work");
+    f.tray().activateGroup(2);
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
 }
 
 TEST(TrayMenu, DoubleClickTogglesTheEditorUnlessABoxIsOpen) {

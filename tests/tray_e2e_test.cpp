@@ -19,7 +19,11 @@
 #include "core/registry.h"
 #include "shell/close_channel.h"
 #include "skin/skin_layout.h"
+#include "support/db_files.h"
+#include "support/http_server.h"
 #include "support/program_folder_copy.h"
+#include "support/test_env.h"
+#include "update/update_paths.h"
 #include "support/x_desktop.h"
 
 using namespace varnel;
@@ -283,4 +287,60 @@ TEST(TrayEndToEnd, TheCommandLineAndStartAtLoginTellTheTruthAboutTheRunningCopy)
     ASSERT_TRUE(program->waitForFinished(30000));
     EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
     EXPECT_EQ(command({"--list"}).status, 1);
+}
+
+// Asked to end while the update's last box is open (the release holds a new
+// main program): the program stays ended. No updater is started, and the new
+// program that waited in Temp for it goes back as on Cancel, so that the next
+// check offers it again.
+TEST(TrayEndToEnd, QuitDuringTheUpdatesLastBoxEndsTheProgramForGood) {
+    namespace fs = std::filesystem;
+    ProgramFolderCopy folder;
+    TestEnvironment& files = folder.env();
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    folder.addGroup("Work", {"/w/a", "/w/b", "/w/c", "/w/d", "/w/e"}, true);
+    const std::string entry = mainProgramEntry();
+    sqliteExec(files.path("Db/Varnel.db"), "delete from tbl_Update where colFile = '" + entry +
+                                               "'; insert into tbl_Update values ('" + entry + "', '1');");
+    files.writeFile("server/VarnelUpdate/Zize/Update/Update.upd", entry + "\t|\t2\r\n");
+    files.writeFile("server/VarnelUpdate/Zize/Update/" + entry, "a new program");
+    HttpServer server(files.path("server"));
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer",
+             (server.baseUrl() + "VarnelUpdate/Zize/Update/").toStdString());
+
+    QProcessEnvironment env = folder.processEnvironment();
+    TrayDisplay display(env);
+    ASSERT_TRUE(display.up());
+    auto program = folder.start("Varnel_Zize", {}, env);
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }));
+    const QPoint icon = windowGeometry(display.trayWindow(), env).center();
+    ASSERT_TRUE(chooseFromMenu(env, icon, 6, [&] { return shownWindows(env) == QStringList{kEditor, kEditor}; }));
+    const QRect window = windowGeometry(run("xdotool", {"search", "--onlyvisible", "--name", "^Varnel Zize Update"}, env)
+                                            .section('\n', 0, 0), env);
+    ASSERT_FALSE(window.isEmpty());
+    click(env, window.topLeft() + layout::update::checkButton + QPoint(20, 8), 1);
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return server.requests().find("Update.upd") != std::string::npos; }));
+    QThread::msleep(500);
+    click(env, window.topLeft() + layout::update::updateButton + QPoint(20, 8), 1);
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env).contains(kAlert); }, 30000));
+
+    QProcess quit;
+    quit.setProcessEnvironment(env);
+    quit.start(QString::fromStdString(files.path("Varnel_Zize").string()), {"--quit"});
+    ASSERT_TRUE(quit.waitForFinished(60000));
+    EXPECT_EQ(quit.exitCode(), 0) << quit.readAllStandardError().toStdString();
+    ASSERT_TRUE(program->waitForFinished(30000));
+
+    // A hand-over would have started the updater before the program ended.
+    bool updaterRuns = false;
+    for (const auto& process : fs::directory_iterator("/proc")) {
+        std::error_code error;
+        const fs::path exe = fs::read_symlink(process.path() / "exe", error);
+        updaterRuns = updaterRuns || (!error && exe.filename() == "Varnel_Zize_Update");
+    }
+    EXPECT_FALSE(updaterRuns);
+    EXPECT_FALSE(files.exists("Temp/" + entry));
+    EXPECT_EQ(sqliteRows(files.path("Db/Varnel.db"), "select colVersion from tbl_Update where colFile = '" + entry + "'"),
+              (std::vector<std::vector<std::string>>{{"1"}}));
+    EXPECT_FALSE(keyExists(HKEY_CURRENT_USER, kW));
 }

@@ -123,9 +123,15 @@ void GroupEditor::showStartGroup(bool groupsExist, const std::string& label) {
         std::string name;
         guarded(label, [&] { enterChangeMode(); });
         guarded(label, [&] { name = currentGroup(); });
-        guarded(label, [&] { loadGroup(name); });
+        std::optional<PlaceSet> places;
+        guarded(label, [&] { places = loadGroup(name); });
         guarded(label, [&] { setText(name); });
-        guarded(label, [&] { applyPlaces(loadedPlaces_); });
+        // A setting that names no group (empty, or a group deleted meanwhile)
+        // is no active group: nothing to apply, and what an earlier run left goes.
+        guarded(label, [&] {
+            if (places) applyPlaces(*places);
+            else removePlaces();
+        });
     } else {
         guarded(label, [&] { setText(Texts.SelectShortcutGroup); });
         guarded(label, [&] { enterAddMode(); });

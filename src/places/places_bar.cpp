@@ -193,12 +193,30 @@ void writeGroup(const PlaceSet* places) {
 
 }  // namespace
 
+namespace {
+bool& endedForGood() {
+    static bool ended = false;
+    return ended;
+}
+}  // namespace
+
 const OfficeLists& officeListsFound() { return remembered(); }
 
 void forgetOfficeLists() { remembered() = {}; }
 
-void applyPlaces(const PlaceSet& places) { writeGroup(&places); }
+void applyPlaces(const PlaceSet& places) {
+    if (!endedForGood()) writeGroup(&places);
+}
 
 void removePlaces() { writeGroup(nullptr); }
+
+void removePlacesForGood() {
+    endedForGood() = true;
+    writeGroup(nullptr);
+}
+
+bool placesRemovedForGood() { return endedForGood(); }
+
+void allowPlacesAgain() { endedForGood() = false; }
 
 }  // namespace varnel

@@ -30,6 +30,14 @@ void forgetOfficeLists();
 void applyPlaces(const PlaceSet& places);
 // Removes every entry the program wrote there.
 void removePlaces();
+// The program's end: removes every entry as removePlaces does, and from then
+// on applyPlaces writes nothing in this process, so that a request still
+// under way cannot bring the group back after the removal.
+void removePlacesForGood();
+// True once removePlacesForGood has run.
+bool placesRemovedForGood();
+// A process that starts its program again (tests) applies again.
+void allowPlacesAgain();
 
 inline constexpr const char* kPlacesBarKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\comdlg32\\PlacesBar";
 inline constexpr const char* kPlacesBarParent = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\comdlg32";

@@ -39,9 +39,9 @@ const char kUsage[] =
     "  --help         show this text\n"
     "The words loggaren (trace log) and deletereg (remove the settings and the\n"
     "Places Bar entries) work as before.\n"
-    "Exit status: 0 done, 1 Varnel Zize is not running, 2 unknown option or\n"
-    "group, 3 Varnel Zize waits for an answer in one of its windows, 4 Varnel\n"
-    "Zize was asked to end but still runs.\n";
+    "Exit status: 0 done, 1 Varnel Zize is not running (or is ending), 2 unknown\n"
+    "option or group, 3 Varnel Zize waits for an answer in one of its windows,\n"
+    "4 Varnel Zize was asked to end but still runs.\n";
 
 void print(FILE* stream, const QString& text) {
     std::fputs(text.toUtf8().constData(), stream);
@@ -154,6 +154,8 @@ QStringList groupNamesInDatabase() {
 }
 
 QJsonObject switchGroup(const QString& name, Program& program) {
+    // Asked to end already: what it wrote is gone and stays gone.
+    if (program.isShuttingDown()) return reply(QStringLiteral("ending"));
     // A question or alert box waits for an answer about what the editor
     // shows; switching the group under it would change what it is about.
     if (messageBoxWaiting()) return reply(QStringLiteral("busy"));
@@ -224,6 +226,10 @@ int runCommandForRunningCopy(const QStringList& commandLine) {
     if (status == QLatin1String("unknown-group")) {
         print(stderr, QStringLiteral("Varnel_Zize: there is no group named \"%1\".\n").arg(name));
         return Unknown;
+    }
+    if (status == QLatin1String("ending")) {
+        print(stderr, QStringLiteral("Varnel_Zize is ending; the group was not switched.\n"));
+        return NotRunning;
     }
     if (status == QLatin1String("busy")) {
         print(stderr, QStringLiteral("Varnel_Zize is waiting for an answer in one of its windows; try again after it.\n"));

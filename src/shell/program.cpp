@@ -18,7 +18,9 @@
 #include "places/single_instance.h"
 #include "shell/splash_window.h"
 #include "shell/tray_icon.h"
+#include "skin/skin_window.h"
 #include "skin/system_message.h"
+#include "update/manifest_steps.h"
 #include "update/update_window.h"
 
 namespace varnel {
@@ -157,6 +159,13 @@ void Program::showAbout() {
 }
 
 void Program::handOverToUpdater(const QString& updater, const QStringList& arguments) {
+    // Asked to end while the last box of the download was open: the program
+    // stays ended, and the files that waited for the updater go back as on
+    // Cancel, so that the next check offers them again.
+    if (shutDown_) {
+        guarded("cancelUpdate", [] { discardWaitingUpdate(); });
+        return;
+    }
     removePlaces();
     if (tray_) tray_->removeIcon();
     QProcess::startDetached(updater, arguments, QString::fromStdString(pathText(programFolder())));
@@ -166,11 +175,13 @@ void Program::handOverToUpdater(const QString& updater, const QStringList& argum
 void Program::shutDown() {
     if (shutDown_) return;
     shutDown_ = true;
-    removePlaces();
+    removePlacesForGood();
     if (tray_) tray_->removeIcon();
 }
 
 void Program::quit() {
+    // A box that a step still under way opens must not hold the end up.
+    setModalWaitsEnded(true);
     shutDown();
     // Every event loop ends, a modal box's too.
     QCoreApplication::exit(0);

@@ -52,6 +52,8 @@ public:
     // The one shut-down path: what the program wrote into the Places Bar goes,
     // and so does its icon. Runs once, however many ways ask for it.
     void shutDown();
+    // True from the start of the shut-down on: nothing is applied any more.
+    bool isShuttingDown() const { return shutDown_; }
     // Shuts down and leaves the event loop: the program ends when main()
     // returns, its windows closed and destroyed in order.
     void quit();

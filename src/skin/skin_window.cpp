@@ -135,6 +135,15 @@ void SkinWindow::writeTexts() {
 
 void SkinWindow::place() { move(placementFor(setup_.placement, setup_.size, pos())); }
 
+namespace {
+bool& modalWaitsEnded() {
+    static bool ended = false;
+    return ended;
+}
+}  // namespace
+
+void setModalWaitsEnded(bool ended) { modalWaitsEnded() = ended; }
+
 void SkinWindow::showModal(ModalScope scope) {
     QPointer<SkinWindow> self(this);
     const QPointer<QWidget> previous = QApplication::activeWindow();
@@ -156,7 +165,7 @@ void SkinWindow::showModal(ModalScope scope) {
     // after show(), which clears it).
     if (previous && previous->testAttribute(Qt::WA_KeyboardFocusChange)) setAttribute(Qt::WA_KeyboardFocusChange);
     activateWindow();
-    if (isVisible()) loop.exec(QEventLoop::DialogExec);
+    if (isVisible() && !modalWaitsEnded()) loop.exec(QEventLoop::DialogExec);
     if (self && !isVisible()) setWindowModality(Qt::NonModal);
     // The keyboard goes back to the window it came from, also where no
     // window manager hands it back.

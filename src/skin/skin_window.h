@@ -39,6 +39,10 @@ struct SkinWindowSetup {
 void setEditorWindow(QWidget* editor);
 QWidget* editorWindow();
 
+// Once the program is ending (true), a modal showing no longer waits: a box
+// that a step still under way opens returns at once, a question unanswered.
+void setModalWaitsEnded(bool ended);
+
 // "Varnel Zize - ver " + major + "." + minor: the title of most windows.
 QString mainWindowTitle();
 

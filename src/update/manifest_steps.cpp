@@ -88,12 +88,8 @@ bool checkVersion(const std::string& file, const std::string& version) {
     return versionComesBefore(table(1, 1), version);
 }
 
-void cancelUpdate(UpdateWindowView& window) {
+void discardWaitingUpdate() {
     const char* label = "cancelUpdate";
-    window.setCancelEnabled(false);
-    window.setUpdateEnabled(false);
-    window.setCheckEnabled(true);
-
     // A copy that reached Temp had its new version recorded; with the copy
     // gone the row goes back to '1', so that the next check offers it again.
     const std::pair<std::string, std::string> waitingFiles[] = {{mainProgramTempEntry(), mainProgramEntry()},
@@ -109,7 +105,15 @@ void cancelUpdate(UpdateWindowView& window) {
         });
         if (removed) dbExec(sqlRecordFileVersion(entry, "1"));
     }
+}
 
+void cancelUpdate(UpdateWindowView& window) {
+    const char* label = "cancelUpdate";
+    window.setCancelEnabled(false);
+    window.setUpdateEnabled(false);
+    window.setCheckEnabled(true);
+
+    discardWaitingUpdate();
     window.showAlert(Texts.DownloadCancelled);
 
     // Listed before anything moves, so a restored file is not met again.

@@ -46,6 +46,11 @@ bool checkVersion(const std::string& file, const std::string& version);
 // with version '1' and closes the update window.
 void cancelUpdate(UpdateWindowView& window);
 
+// The first step of cancelUpdate on its own, for a batch that ends without
+// the updater: the main program and database waiting in Temp are deleted and
+// their rows go back to '1'.
+void discardWaitingUpdate();
+
 // The error-log line of a refused manifest path: label, 75, the description, the path.
 std::string refusedPathLine(const std::string& label, const std::string& path);
 

@@ -32,7 +32,12 @@ Program& EditorFixture::program() {
     return *program_;
 }
 
-void EditorFixture::endProgram() { program_.reset(); }
+void EditorFixture::endProgram() {
+    program_.reset();
+    // The next program of this process starts afresh.
+    allowPlacesAgain();
+    setModalWaitsEnded(false);
+}
 
 TrayIcon& EditorFixture::tray() { return program().tray(); }
 
