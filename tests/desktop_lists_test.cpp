@@ -160,11 +160,19 @@ TEST(DesktopLists, TheUsersFilesLinksOwnersAndOwnEntriesAreKept) {
     setQtSidebar(qtFile, QStringList({"file:", "/tmp"}) + music + work.mid(0, 1));
     places->apply(placesOf(video));
     EXPECT_EQ(qtSidebar(qtFile), lines(QStringList({"file:", "/tmp", work[0]}) + video));
+    // A run of one entry (the group's other folder was the user's already)
+    // is no proof either: added by hand after the switch, it stays.
+    const QString alone = root + "/alone";
+    places->apply(placesOf({"/tmp", alone}));
+    places->apply(placesOf(music));
+    setQtSidebar(qtFile, QStringList({"file:", "/tmp", work[0]}) + music + QStringList{alone});
+    places->apply(placesOf(video));
+    EXPECT_EQ(qtSidebar(qtFile), lines(QStringList({"file:", "/tmp", work[0]}) + QStringList{alone} + video));
     places->remove();
     places = std::make_unique<LinuxDesktopPlaces>(folders);
     places->setFamilies(FamilyGtk | FamilyKde | FamilyQt);
     places->cleanUpEarlierRun();
-    EXPECT_EQ(qtSidebar(qtFile), lines(QStringList({"file:", "/tmp", work[0]})));
+    EXPECT_EQ(qtSidebar(qtFile), lines(QStringList({"file:", "/tmp", work[0], alone})));
     EXPECT_EQ(read(gtkFile), "file:///tmp\n");
     EXPECT_TRUE(QFileInfo(gtkHop).isSymLink());
     EXPECT_EQ(kdeBookmarks(kdeFile), 0);
@@ -205,6 +213,28 @@ TEST(DesktopLists, TheUsersFilesLinksOwnersAndOwnEntriesAreKept) {
     }));
     EXPECT_EQ(read(unreadable), "file:///srv Server\n");
     EXPECT_EQ(errorLinesNaming(env, unreadable), 1) << env.readFile("Error.log");
+
+    // A list sudo left with group root: the user cannot give it that group
+    // back, so it takes the user's own, with no more access than others have.
+    // (Only root can make such a file here.)
+    if (::geteuid() == 0) {
+        const QString sudoLeft = theirs.config + "/QtProject.conf";
+        write(sudoLeft, "[FileDialog]\nshortcuts=file:\n");
+        ASSERT_EQ(::chown(QFile::encodeName(sudoLeft), user, 0), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(sudoLeft), 0664), 0);
+        ASSERT_TRUE(runAs(user, userGroup, [&] {
+            LinuxDesktopPlaces theirPlaces(theirs);
+            theirPlaces.setFamilies(FamilyQt);
+            theirPlaces.apply(placesOf(work));
+        }));
+        EXPECT_EQ(qtSidebar(sudoLeft), lines(QStringList("file:") + work));
+        struct stat sudoStat {};
+        ASSERT_EQ(::stat(QFile::encodeName(sudoLeft), &sudoStat), 0);
+        EXPECT_EQ(sudoStat.st_uid, user);
+        EXPECT_EQ(sudoStat.st_gid, userGroup);
+        EXPECT_EQ(sudoStat.st_mode & 07777, 0644u);
+        EXPECT_EQ(errorLinesNaming(env, sudoLeft), 0) << env.readFile("Error.log");
+    }
 
     // Without its record a change could not be undone after a crash: a
     // journal that cannot be written leaves every list as it is.

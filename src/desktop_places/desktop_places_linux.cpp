@@ -106,7 +106,7 @@ bool LinuxDesktopPlaces::succeeded(const QString& list, const QString& path, Upd
     // A file we cannot read is the user's all the same: one line, and it is
     // left alone until the next start.
     if (result == UpdateResult::Unreadable) refused_.insert(list);
-    logFailure(path);
+    logFailure(path + QStringLiteral(" (") + QLatin1String(updateFailureReason(result)) + QLatin1Char(')'));
     return false;
 }
 
@@ -160,7 +160,7 @@ void LinuxDesktopPlaces::updateKde(const QList<PlaceEntry>& wanted) {
         return;
     }
     if (!succeeded(kKde, path, result, journalWritten)) return;
-    if (!readable) return logFailure(path);
+    if (!readable) return logFailure(path + QStringLiteral(" (not well-formed)"));
     journal_.setEntries(kKde, added);
 }
 

@@ -73,10 +73,16 @@ Written writeOver(const QString& path, const QByteArray& bytes, const std::funct
     struct stat made {};
     bool ok = writeAll(fd, bytes) && ::fstat(fd, &made) == 0;
     // The user's file stays the user's, also when root replaces it; where
-    // that cannot be, the file is not replaced at all.
-    if (ok && existing && (made.st_uid != old.st_uid || made.st_gid != old.st_gid))
-        ok = ::fchown(fd, old.st_uid, old.st_gid) == 0;
-    if (ok && existing) ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    // the owner cannot be kept, the file is not replaced at all.
+    mode_t mode = old.st_mode & 07777;
+    if (ok && existing && (made.st_uid != old.st_uid || made.st_gid != old.st_gid) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        // Only its group could not be kept (a file sudo left with group root):
+        // the user's own group takes it, with no more access than others have.
+        ok = made.st_uid == old.st_uid || ::fchown(fd, old.st_uid, static_cast<gid_t>(-1)) == 0;
+        mode = (mode & 0707) | ((mode & 07) << 3);
+    }
+    if (ok && existing) ok = ::fchmod(fd, mode) == 0;
     ok = ::close(fd) == 0 && ok;
 
     Written result = Written::No;
@@ -133,6 +139,16 @@ FileSnapshot readSnapshot(const QString& path) {
     snap.unreadable = !whole || snap.bytes.size() < st.st_size;
     if (snap.unreadable) snap.bytes.clear();
     return snap;
+}
+
+const char* updateFailureReason(UpdateResult result) {
+    switch (result) {
+    case UpdateResult::Done: return "";
+    case UpdateResult::Failed: return "not written";
+    case UpdateResult::Unreadable: return "not readable";
+    case UpdateResult::Locked: return "lock held by another program";
+    }
+    return "";
 }
 
 UpdateResult updateFile(const QString& path, const std::function<std::optional<FileChange>(const FileSnapshot&)>& change) {

@@ -41,7 +41,11 @@ enum class UpdateResult {
     Done,
     Failed,      // could not be written, or kept changing under us
     Unreadable,  // there but not readable: left alone
+    Locked,      // another writer held the file's lock past our wait
 };
+
+// How a failed result reads in the error log.
+const char* updateFailureReason(UpdateResult result);
 
 // `change` may run more than once (once per attempt).
 UpdateResult updateFile(const QString& path, const std::function<std::optional<FileChange>(const FileSnapshot&)>& change);

@@ -45,7 +45,7 @@ QtShortcutsUpdate updateQtShortcuts(const QString& confPath, const QList<PlaceEn
     if (first.unreadable) return {UpdateResult::Unreadable, {}};
     if (!first.exists) return {};
     QLockFile lock(confPath + QStringLiteral(".lock"));
-    if (!lock.tryLock(5000)) return {UpdateResult::Failed, {}};
+    if (!lock.tryLock(5000)) return {UpdateResult::Locked, {}};
 
     // Created exclusively, 0700: whatever Qt's writer puts beside the copy
     // stays in there too.
@@ -69,18 +69,25 @@ QtShortcutsUpdate updateQtShortcuts(const QString& confPath, const QList<PlaceEn
             const QStringList old = settings.value(QStringLiteral("shortcuts")).toStringList();
             QStringList kept;
             QList<QString> paths;
+            bool oursListed = false;
             for (const QString& s : old) {
                 const QUrl url(s);
                 const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
                 bool ours = false;
                 for (const PlaceEntry& e : drop) ours = ours || (!path.isEmpty() && samePath(path, e.path));
+                oursListed = oursListed || ours;
                 if (ours) continue;
                 kept.append(s);
                 paths.append(path);
             }
-            // Only a whole tail of ours where we wrote it: a folder the user
-            // added by hand is the user's, whatever group it was once in.
-            for (bool found = true; found;) {
+            // A dialog that was open before our last change writes back the
+            // list it had: an earlier tail of ours is back at the end, and
+            // what we added last is gone. Only then is such a tail ours to
+            // take out; while our last entries are listed, the list is one
+            // the user saw, and a folder added to it by hand is the user's,
+            // whatever group it was once in.
+            const bool writtenBack = !drop.isEmpty() && !oursListed;
+            for (bool found = writtenBack; found;) {
                 found = false;
                 for (const QList<PlaceEntry>& tail : tails) {
                     if (!endsWith(paths, tail)) continue;
