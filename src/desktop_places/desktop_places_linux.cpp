@@ -11,6 +11,7 @@
 #include "desktop_places/gtk_bookmarks.h"
 #include "desktop_places/install.h"
 #include "desktop_places/kde_places.h"
+#include "desktop_places/owner_lock.h"
 #include "desktop_places/qt_shortcuts.h"
 #include "desktop_places/wine_places.h"
 
@@ -188,11 +189,8 @@ void installDesktopPlaces() {
     using namespace desktop;
     DesktopFolders folders = DesktopFolders::fromEnvironment();
     QDir().mkpath(folders.state);
-    // Held for the program's life: a second copy must not clean up the lists
-    // of the copy that runs. A killed owner leaves a stale lock behind, which
-    // QLockFile recognises.
-    static QLockFile owner(folders.state + QStringLiteral("/desktop-places.lock"));
-    if (!owner.tryLock(0)) return;
+    // A second copy must not clean up the lists of the copy that runs.
+    if (!ownDesktopPlaces(folders.state + QStringLiteral("/desktop-places.lock"))) return;
     auto places = std::make_unique<LinuxDesktopPlaces>(std::move(folders));
     guarded("DesktopPlaces", [&] { places->cleanUpEarlierRun(); });
     setDesktopPlaces(std::move(places));
