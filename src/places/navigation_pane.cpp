@@ -69,7 +69,8 @@ std::vector<NavigationPaneValue> navigationPaneEntry(NavigationPaneForm form, in
             text(classes, key + "\\InProcServer32", "", "%systemroot%\\system32\\shell32.dll", ExpandSz);
             text(classes, key + "\\Instance", "CLSID", kFolderTargetClass);
             number(classes, key + "\\Instance\\InitPropertyBag", "Attributes", 0x11);
-            text(classes, key + "\\Instance\\InitPropertyBag", "TargetFolderPath", folder, ExpandSz);
+            // Plain text: a "%" in a folder's name must not name another folder.
+            text(classes, key + "\\Instance\\InitPropertyBag", "TargetFolderPath", folder);
             number(classes, key + "\\ShellFolder", "FolderValueFlags", 0x28);
         } else {
             text(classes, key + "\\InProcServer32", "", "shdocvw.dll");

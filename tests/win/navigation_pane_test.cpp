@@ -96,7 +96,7 @@ std::vector<std::string> documentedClass(int slot, const std::string& folder, co
               k + "\\InProcServer32|=EXPAND_SZ:%systemroot%\\system32\\shell32.dll",
               k + "\\Instance|CLSID=SZ:{0E5AAE11-A475-4c5b-AB00-C66DE400274E}",
               k + "\\Instance\\InitPropertyBag|Attributes=DWORD:0x11",
-              k + "\\Instance\\InitPropertyBag|TargetFolderPath=EXPAND_SZ:" + folder,
+              k + "\\Instance\\InitPropertyBag|TargetFolderPath=SZ:" + folder,
               k + "\\ShellFolder|FolderValueFlags=DWORD:0x28", k + "\\ShellFolder|Attributes=DWORD:0xf080004d"})
             lines.push_back(line);
     }
@@ -119,16 +119,19 @@ std::vector<std::string> classesOfAllSlots() {
     return lines;
 }
 
-// The test's folders: one with a non-ASCII name and a file in it.
+// The test's folders: one with a non-ASCII name and a file in it, and one
+// whose name reads as an environment variable, with a file of its own.
 struct Folders {
     Folders(const test::TestEnvironment& env)
         : asa(pathText(env.folder() / pathFromText("Projekt Åsa"))), plain(pathText(env.path("plain"))),
-          missing(pathText(env.path("missing"))) {
+          missing(pathText(env.path("missing"))), percent(pathText(env.path("%TEMP%"))) {
         std::filesystem::create_directories(pathFromText(asa));
         std::filesystem::create_directories(pathFromText(plain));
+        std::filesystem::create_directories(pathFromText(percent));
         std::ofstream(pathFromText(asa + "\\inside.txt")) << "x";
+        std::ofstream(pathFromText(percent + "\\percent.txt")) << "x";
     }
-    std::string asa, plain, missing;
+    std::string asa, plain, missing, percent;
 };
 
 void clearSlots() {
@@ -141,17 +144,36 @@ void clearSlots() {
 }
 
 // The shell's desktop root as another program lists it, with the content of
-// the entries named.
+// the entries named. Started directly, not through cmd, which would expand a
+// name such as "%TEMP%".
 std::string desktopRoot(const std::vector<std::string>& opened) {
     const auto probe = platform::executablePath().parent_path() / "desktop_root_probe.exe";
     std::wstring command = L"\"" + probe.wstring() + L"\"";
     for (const std::string& name : opened) command += L" \"" + platform::widen(name) + L"\"";
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE reader = nullptr, writer = nullptr;
+    if (!CreatePipe(&reader, &writer, &inherited, 0)) return {};
+    SetHandleInformation(reader, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW start{};
+    start.cb = sizeof start;
+    start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    start.hStdOutput = writer;
+    start.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process{};
+    const bool started =
+        CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &process);
+    CloseHandle(writer);
     std::string out;
-    if (FILE* pipe = _wpopen((L"\"" + command + L"\"").c_str(), L"rb")) {
+    if (started) {
         char buffer[4096];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-        _pclose(pipe);
+        DWORD n = 0;
+        while (ReadFile(reader, buffer, sizeof buffer, &n, nullptr) && n > 0) out.append(buffer, n);
+        WaitForSingleObject(process.hProcess, INFINITE);
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
     }
+    CloseHandle(reader);
     out.erase(std::remove(out.begin(), out.end(), '\r'), out.end());
     return out;
 }
@@ -177,23 +199,28 @@ TEST(NavigationPane, TheWindowsFormIsTheDocumentedOneAndLeavesOtherEntriesAlone)
     std::filesystem::create_directory(env.path("5"));
     std::filesystem::current_path(env.folder());
     NavigationPane pane(NavigationPaneForm::Windows);
-    pane.apply({f.asa, "5", f.missing, f.plain, ""});
+    pane.apply({f.asa, "5", f.missing, f.plain, f.percent});
     std::filesystem::current_path(workingFolder);
 
+    // The folder paths go in as plain text, never expanded: "%TEMP%" is the folder of that name.
     std::vector<std::string> wanted = documentedClass(0, f.asa, "Projekt Åsa");
     for (const std::string& line : documentedClass(3, f.plain, "plain")) wanted.push_back(line);
+    for (const std::string& line : documentedClass(4, f.percent, "%TEMP%")) wanted.push_back(line);
     std::sort(wanted.begin(), wanted.end());
     EXPECT_EQ(classesOfAllSlots(), wanted);
     EXPECT_EQ(tree(HKEY_CURRENT_USER, kNameSpace + kSlots[0]), documentedEntry(0, "Projekt Åsa"));
     EXPECT_EQ(tree(HKEY_CURRENT_USER, kNameSpace + kSlots[3]), documentedEntry(3, "plain"));
-    for (int slot : {1, 2, 4}) EXPECT_FALSE(wideKeyExists(HKEY_CURRENT_USER, kNameSpace + kSlots[slot])) << slot;
-    for (int slot = 0; slot < 5; ++slot) EXPECT_EQ(hiddenValueExists(kSlots[slot]), slot == 0 || slot == 3) << slot;
+    EXPECT_EQ(tree(HKEY_CURRENT_USER, kNameSpace + kSlots[4]), documentedEntry(4, "%TEMP%"));
+    for (int slot : {1, 2}) EXPECT_FALSE(wideKeyExists(HKEY_CURRENT_USER, kNameSpace + kSlots[slot])) << slot;
+    for (int slot = 0; slot < 5; ++slot) EXPECT_EQ(hiddenValueExists(kSlots[slot]), slot != 1 && slot != 2) << slot;
 
-    // A switch: the first slot follows, the fourth is emptied.
+    // A switch: the first slot follows, the fourth and fifth are emptied.
     pane.apply({f.plain, "", "", "", ""});
     EXPECT_EQ(classesOfAllSlots(), documentedClass(0, f.plain, "plain"));
-    EXPECT_FALSE(wideKeyExists(HKEY_CURRENT_USER, kNameSpace + kSlots[3]));
-    EXPECT_FALSE(hiddenValueExists(kSlots[3]));
+    for (int slot : {3, 4}) {
+        EXPECT_FALSE(wideKeyExists(HKEY_CURRENT_USER, kNameSpace + kSlots[slot])) << slot;
+        EXPECT_FALSE(hiddenValueExists(kSlots[slot])) << slot;
+    }
 
     // A run killed in the middle of writing slot 3 left its class behind; a
     // key in slot 5 without our marker is not ours.
@@ -233,8 +260,8 @@ TEST(NavigationPane, WinesShellShowsTheFoldersOfWinesForm) {
     ASSERT_EQ(NavigationPane::formOfThisSystem(), NavigationPaneForm::Wine);
 
     NavigationPane pane;
-    pane.apply({"", f.asa, f.missing, f.plain, ""});
-    const std::string shown = desktopRoot({"Projekt Åsa", "plain"});
+    pane.apply({"", f.asa, f.missing, f.plain, f.percent});
+    const std::string shown = desktopRoot({"Projekt Åsa", "plain", "%TEMP%"});
     // The shell spells class identifiers in lower case.
     auto parsingName = [](std::string id) {
         for (char& c : id) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -242,6 +269,8 @@ TEST(NavigationPane, WinesShellShowsTheFoldersOfWinesForm) {
     };
     EXPECT_NE(shown.find("Projekt Åsa" + parsingName(kSlots[1]) + "\tinside.txt\n"), std::string::npos) << shown;
     EXPECT_NE(shown.find("plain" + parsingName(kSlots[3])), std::string::npos) << shown;
+    // "%TEMP%" opens the folder of that name, not the expanded variable's.
+    EXPECT_NE(shown.find("%TEMP%" + parsingName(kSlots[4]) + "\tpercent.txt\n"), std::string::npos) << shown;
     EXPECT_EQ(shown.find("missing"), std::string::npos) << shown;
     // Wine's form writes nothing of the per-user classes.
     for (const std::string& id : kSlots)
@@ -251,6 +280,7 @@ TEST(NavigationPane, WinesShellShowsTheFoldersOfWinesForm) {
     const std::string after = desktopRoot({});
     EXPECT_EQ(after.find("Projekt"), std::string::npos) << after;
     EXPECT_EQ(after.find("plain"), std::string::npos) << after;
+    EXPECT_EQ(after.find("%TEMP%"), std::string::npos) << after;
     EXPECT_TRUE(classesOfAllSlots().empty());
     EXPECT_FALSE(env.exists("Error.log")) << env.readFile("Error.log");
 }
