@@ -139,6 +139,24 @@ int shown(const QStringList& sidebar, const QString& folder) {
 
 std::string text(const QStringList& sidebar) { return sidebar.join('\n').toStdString(); }
 
+// The Wine the Wine target starts its tools with (a wine64 on the PATH, else
+// Debian's), for a stand-in put before it on the PATH to hand on to.
+QByteArray realWine64() {
+    QString wine = QStandardPaths::findExecutable("wine64");
+    if (wine.isEmpty()) wine = QFileInfo("/usr/lib/wine/wine64").isExecutable() ? "/usr/lib/wine/wine64" : "wine";
+    return QFile::encodeName(wine);
+}
+
+// The stand-in, as both names the Wine target may look for.
+void putWineStandIn(const QString& folder, const QByteArray& script) {
+    for (const char* name : {"/wine", "/wine64"}) {
+        QFile f(folder + name);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(script) == script.size());
+        f.close();
+        QFile::setPermissions(f.fileName(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+}
+
 // The sidebar without the lines of these folders.
 QStringList without(QStringList sidebar, const QStringList& folders) {
     sidebar.removeIf([&](const QString& line) {
@@ -318,9 +336,7 @@ TEST(DesktopPlaces, AWineThatCannotReadTheUsersPlacesBarLeavesThePrefixAlone) {
     ASSERT_TRUE(usersKey().contains(users)) << usersKey().toStdString();
 
     // A wine before the real one on the PATH that dies on every export.
-    writeFile(tools + "/wine", "#!/bin/sh\n[ \"$2\" = /e ] && kill -9 $$\nexec " +
-                                   QStandardPaths::findExecutable("wine").toUtf8() + " \"$@\"\n");
-    QFile::setPermissions(tools + "/wine", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    putWineStandIn(tools, "#!/bin/sh\n[ \"$2\" = /e ] && kill -9 $$\nexec " + realWine64() + " \"$@\"\n");
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", tools.toUtf8() + ":" + path);
     {
@@ -393,11 +409,10 @@ TEST(DesktopPlaces, WineGetsALineBreakWholeAndAFailedRestoreKeepsTheUsersPlacesB
 
         // A wine before the real one on the PATH whose regedit imports nothing
         // and ends with 0; everything else it hands on, and says when done.
-        writeFile(tools + "/wine", "#!/bin/sh\necho \"$*\" >>\"" + tools.toUtf8() + "/calls\"\n"
-                                   "[ \"$1 $2\" = \"regedit /s\" ] && exit 0\n" +
-                                       QStandardPaths::findExecutable("wine").toUtf8() + " \"$@\"\nrc=$?\n"
-                                   "echo \"done $*\" >>\"" + tools.toUtf8() + "/calls\"\nexit $rc\n");
-        QFile::setPermissions(tools + "/wine", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        putWineStandIn(tools, "#!/bin/sh\necho \"$*\" >>\"" + tools.toUtf8() + "/calls\"\n"
+                              "[ \"$1 $2\" = \"regedit /s\" ] && exit 0\n" +
+                                  realWine64() + " \"$@\"\nrc=$?\n"
+                              "echo \"done $*\" >>\"" + tools.toUtf8() + "/calls\"\nexit $rc\n");
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", tools.toUtf8() + ":" + path);
         wine.update({});

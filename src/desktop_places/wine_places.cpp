@@ -118,6 +118,16 @@ QString expectedExport(const QString& restore) {
     return {};
 }
 
+// Wine's own tools run in the registry's 64-bit view, where the navigation
+// pane's classes for 64-bit programs are: with Wine's 32-bit side installed,
+// Debian's "wine" starts them as 32-bit programs. Debian keeps wine64 off the PATH.
+QString wine64() {
+    const QString onPath = QStandardPaths::findExecutable(QStringLiteral("wine64"));
+    if (!onPath.isEmpty()) return onPath;
+    const QString debian = QStringLiteral("/usr/lib/wine/wine64");
+    return QFileInfo(debian).isExecutable() ? debian : QStringLiteral("wine");
+}
+
 void logFailure(const QString& what) {
     logError(errorLine("DesktopPlaces", 75, "Path/File access error: " + what.toStdString()));
 }
@@ -218,7 +228,7 @@ void WinePlaces::run(const QStringList& arguments, std::function<void(bool clean
         process_ = nullptr;
         target_.reset();
     });
-    process_->start(QStringLiteral("wine"), arguments);
+    process_->start(wine64(), arguments);
 }
 
 void WinePlaces::refuse(const QString& why) {
@@ -300,14 +310,14 @@ void WinePlaces::restoreDetached() {
     else if (!writeRegFile(restoreFile() + QStringLiteral(".expected"), expected))
         return logFailure(restoreFile() + QStringLiteral(".expected"));
     const QString script = wait + QStringLiteral(
-        "[ -f \"$1\" ] || exit 0; wine regedit /s \"$1\" || exit 1; rm -f \"$1.now\"; "
-        "if [ -f \"$1.expected\" ]; then wine regedit /e \"$1.now\" \"$2\"; cmp -s \"$1.now\" \"$1.expected\"; "
-        "else wine reg query 'HKEY_CURRENT_USER\\Software' >/dev/null 2>&1 && "
-        "{ wine reg query \"$2\" >/dev/null 2>&1; [ $? -eq 1 ]; }; fi; "
+        "[ -f \"$1\" ] || exit 0; \"$3\" regedit /s \"$1\" || exit 1; rm -f \"$1.now\"; "
+        "if [ -f \"$1.expected\" ]; then \"$3\" regedit /e \"$1.now\" \"$2\"; cmp -s \"$1.now\" \"$1.expected\"; "
+        "else \"$3\" reg query 'HKEY_CURRENT_USER\\Software' >/dev/null 2>&1 && "
+        "{ \"$3\" reg query \"$2\" >/dev/null 2>&1; [ $? -eq 1 ]; }; fi; "
         "ok=$?; rm -f \"$1.now\"; [ $ok -eq 0 ] && rm -f \"$1.expected\" \"$1.prefix\" \"$1\"");
     QProcess detached;
     detached.setProgram(QStringLiteral("/bin/sh"));
-    detached.setArguments({QStringLiteral("-c"), script, QStringLiteral("sh"), restoreFile(), kKey});
+    detached.setArguments({QStringLiteral("-c"), script, QStringLiteral("sh"), restoreFile(), kKey, wine64()});
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("WINEPREFIX"), prefix);
     env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
