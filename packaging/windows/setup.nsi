@@ -89,6 +89,18 @@ LangString KeepGroups ${LANG_GERMAN} "Ihre Gruppen für eine spätere Installati
 
 Var WasRunning
 
+; The manifest, its sums and signature, as fetched or built, and the
+; partial copies written beside them.
+!macro REMOVE_UPDATE_FILES FOLDER
+  !insertmacro REMOVE_WITH_PARTIAL "${FOLDER}\Update.upd"
+  !insertmacro REMOVE_WITH_PARTIAL "${FOLDER}\Update.sums"
+  !insertmacro REMOVE_WITH_PARTIAL "${FOLDER}\Update.sig"
+!macroend
+!macro REMOVE_WITH_PARTIAL FILE
+  Delete "${FILE}"
+  Delete "${FILE}.new"
+!macroend
+
 ; Asks a running copy to close, as an update does, and waits until its
 ; program file is free to be replaced or removed. Sets $WasRunning.
 !macro CLOSE_RUNNING_COPY un
@@ -205,14 +217,24 @@ Section "Uninstall"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 
   !insertmacro REMOVE_RELEASE_FILES
-  ; What the programs write beside themselves.
+  ; What the programs write beside themselves, by name: the chosen folder may
+  ; hold the user's own files, so no folder goes with its content.
   Delete "$INSTDIR\Error.log"
   Delete "$INSTDIR\loggaren.log"
-  Delete "$INSTDIR\Update.upd"
-  RMDir /r "$INSTDIR\Temp"
-  Delete "$INSTDIR\Db\Varnel.db-journal"
+  !insertmacro REMOVE_UPDATE_FILES "$INSTDIR"
+  ; An update's leftovers in Temp: the files waiting for the updater, the
+  ; release they were checked against, and the old copies kept during a
+  ; download, whose names hold "&" where their paths hold "\".
+  Delete "$INSTDIR\Temp\${MAIN_PROGRAM}"
+  Delete "$INSTDIR\Temp\Varnel.db"
+  !insertmacro REMOVE_UPDATE_FILES "$INSTDIR\Temp"
+  Delete "$INSTDIR\Temp\*&*"
+  RMDir "$INSTDIR\Temp"
+  ; After a crash in the middle of a write the journal is what repairs the
+  ; database: it goes only with the database.
   MessageBox MB_YESNO|MB_ICONQUESTION "$(KeepGroups)" /SD IDYES IDYES keep
     Delete "$INSTDIR\Db\Varnel.db"
+    Delete "$INSTDIR\Db\Varnel.db-journal"
   keep:
   Delete "$INSTDIR\${UNINSTALLER}"
   !insertmacro REMOVE_RELEASE_FOLDERS

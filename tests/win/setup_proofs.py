@@ -6,7 +6,9 @@ starts and applies its group; it takes an update from a local server; a
 second silent install over the running program keeps the groups and writes
 the Run value of "Start at login"; the silent uninstall, started from the
 QuietUninstallString while the program runs, closes it and leaves nothing of
-it behind.
+it behind. Installed into a folder that held the user's files, the uninstall
+takes only what the setup and the programs put there, and keeps the
+database's journal with the kept database.
 
   setup_proofs.py --setup build-win/Varnel_Zize-<version>-setup.exe
                   --release-dir build-win/release/Varnel [--screenshots DIR]
@@ -215,6 +217,51 @@ def setup_proofs(setup, release, shots):
         check("no Run value is left", "Varnel Zize" not in (reg_values(proofs.RUN) or {}))
         check("no Places Bar is left", reg_values(proofs.PLACES_BAR) is None)
         check("no settings are left (deletereg)", reg_values(proofs.SETTINGS) is None)
+
+        # 6. Into a folder of the user's own that holds files already, with
+        # what an update cut short leaves behind, and a database whose last
+        # write was cut short by a crash: the uninstall takes only its own.
+        tools = prefix / "drive_c" / "Tools"
+        users = {"notes.txt": b"my notes\r\n", "Temp/user.txt": b"mine too\r\n"}
+        for name, data in users.items():
+            (tools / name).parent.mkdir(parents=True, exist_ok=True)
+            (tools / name).write_bytes(data)
+        chosen = run_to_end("wine", setup, "/S", r"/D=C:\Tools")
+        check("the silent install into C:\\Tools succeeds",
+              chosen == 0 and (tools / "Varnel_Zize.exe").is_file() and (tools / "Uninstall.exe").is_file(), chosen)
+        database = tools / "Db" / "Varnel.db"
+        with closing(sqlite3.connect(database)) as db, db:
+            db.executemany("insert into tbl_Groups values (?, ?, ?, ?, ?, ?)",
+                           [[f"Grupp {i}"] + GROUP for i in range(500)])
+        groups = rows(database, "select * from tbl_Groups order by rowid")
+        # A change of every group, more than the cache holds, so that pages
+        # of the database file are overwritten before the process dies.
+        subprocess.run([sys.executable, "-c", "import os, sqlite3, sys\n"
+                        "db = sqlite3.connect(sys.argv[1], isolation_level=None)\n"
+                        "db.execute('pragma cache_size = 10')\ndb.execute('begin')\n"
+                        "db.execute(\"update tbl_Groups set colPlace0 = 'D:\\\\' || colName\")\n"
+                        "os._exit(9)\n", str(database)], check=False)
+        journal = database.with_name("Varnel.db-journal")
+        hot = journal.read_bytes() if journal.is_file() else b""
+        check("the cut-short write left its journal", len(hot) > 512, len(hot))
+        written = ["Error.log", "loggaren.log", "Update.upd", "Update.sums", "Update.sig", "Temp/Varnel_Zize.exe",
+                   "Temp/Varnel.db", "Temp/Update.upd", "Temp/Update.sums", "Temp/Update.sig",
+                   "Temp/Language&Deutsch.lang", "Temp/&Build&R%26D.txt", "Temp/Update.upd.new"]
+        for name in written:
+            (tools / name).write_bytes(b"written by the programs\r\n")
+        run_to_end("wine", str(tools / "Uninstall.exe"), "/S")
+        check("the uninstall removes its entry and itself",
+              wait_for(lambda: not (tools / "Uninstall.exe").exists() and reg_values(UNINSTALL) is None, 180))
+        left = sorted(str(p.relative_to(tools)) for p in tools.rglob("*"))
+        check("only the user's files and the kept database are left in C:\\Tools",
+              left == ["Db", "Db/Varnel.db", "Db/Varnel.db-journal", "Temp", "Temp/user.txt", "notes.txt"], left)
+        check("the user's files are as they were",
+              all((tools / name).is_file() and (tools / name).read_bytes() == data for name, data in users.items()))
+        check("the journal stays with the kept database", journal.is_file() and journal.read_bytes() == hot)
+        repaired = rows(database, "select * from tbl_Groups order by rowid") if database.is_file() else []
+        check("the kept database opens with the groups as they were before the crash",
+              repaired == groups and rows(database, "pragma integrity_check") == [("ok",)] and
+              not journal.exists(), repaired[:2])
     finally:
         proofs.end_proofs((program, server), work)
 
