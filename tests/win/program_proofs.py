@@ -6,7 +6,12 @@ Wine prefix on a private X display (scripts/wine-session.sh), on a copy of the
 program folder.
 
   program_proofs.py --program-dir build-win/Varnel --probe places_bar_probe.exe
-                    --desktop-probe desktop_root_probe.exe [--screenshots DIR]
+                    --desktop-probe desktop_root_probe.exe
+                    --probe32 places_bar_probe32.exe
+                    --desktop-probe32 desktop_root_probe32.exe [--screenshots DIR]
+
+The 32-bit probes look at the Open dialog and the desktop root as a 32-bit
+program does.
 
 Prints "N passed, N failed" and the start-up time; exits non-zero on a failure.
 """
@@ -33,6 +38,11 @@ QUESTION_OK = (70, 78)
 # The navigation pane's five slots, and what marks their keys as the program's.
 SLOT_IDS = [f"{{377C742E-5507-469C-A9EA-0FB0926479B{i}}}" for i in range(1, 6)]
 NAME_SPACE = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Desktop\NameSpace"
+
+# Wine's own tools in the registry's 64-bit view, where the program writes:
+# with Wine's 32-bit side installed, Debian's "wine" starts them as 32-bit
+# programs. Debian keeps wine64 off the PATH.
+WINE64 = shutil.which("wine64") or ("/usr/lib/wine/wine64" if os.access("/usr/lib/wine/wine64", os.X_OK) else "wine")
 
 results = []
 
@@ -121,7 +131,7 @@ def reg_values(key):
     """The values of one key as Wine's reg.exe exports them, or None."""
     with tempfile.TemporaryDirectory() as tmp:
         out = Path(tmp) / "key.reg"
-        r = run("wine", "reg", "export", key, "Z:" + str(out).replace("/", "\\"), "/y")
+        r = run(WINE64, "reg", "export", key, "Z:" + str(out).replace("/", "\\"), "/y")
         if r.returncode != 0 or not out.exists():
             return None
         raw = out.read_bytes()
@@ -142,6 +152,13 @@ def reg_values(key):
         else:
             values[name] = value
     return values
+
+
+def wine32_installed():
+    """Wine's 32-bit side, which scripts/install-deps.sh leaves out on a
+    machine that runs no 32-bit programs."""
+    r = run("dpkg-query", "-W", "-f=${Status}", "wine32:i386")
+    return r.returncode == 0 and b"install ok installed" in r.stdout
 
 
 def start_and_wait(*args, cwd, timeout=150):
@@ -208,7 +225,7 @@ def desktop_listing(probe):
     return sorted((name, parsing) for name, parsing, _ in desktop_root(probe))
 
 
-def proofs(program_dir, probe, desktop_probe, shots):
+def proofs(program_dir, probe, desktop_probe, probe32, desktop_probe32, shots):
     work = Path(tempfile.mkdtemp(prefix="varnel-proofs."))
     folder = work / "Varnel"
     shutil.copytree(program_dir, folder, ignore=shutil.ignore_patterns("Error.log", "loggaren.log", "Temp"))
@@ -220,6 +237,7 @@ def proofs(program_dir, probe, desktop_probe, shots):
     for sub in ("Data/Möten", "Data/Projekt", "Data/2008"):
         (drive / sub).mkdir(parents=True, exist_ok=True)
     (drive / "Data/Möten/Protokoll.txt").write_text("x")
+    (drive / "Data/Projekt/Plan.txt").write_text("x")
     # xdotool types letters without shift state under Wine: ö, not Ö.
     work_group = [r"C:\Data\Möten", r"C:\Data\Projekt", r"C:\windows", r"C:\Data\2008", r"C:\Program Files"]
     music_group = [r"C:\windows\Fonts", r"C:\users", r"C:\Data", r"C:\windows\system32", r"C:\ProgramData"]
@@ -230,8 +248,15 @@ def proofs(program_dir, probe, desktop_probe, shots):
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     main = None
     try:
-        # What the desktop root holds before the program ever ran.
+        # What the desktop root and a 32-bit program's Open dialog and desktop
+        # root hold before the program ever ran.
         desktop_before = desktop_listing(desktop_probe)
+        wine32 = wine32_installed()
+        if wine32:
+            captions_before32, desktop_before32 = probe_captions(probe32), desktop_listing(desktop_probe32)
+        else:
+            print("SKIP what a 32-bit program sees: Wine's 32-bit side (wine32:i386) is not installed"
+                  " (scripts/install-deps.sh says why)", flush=True)
         # 1. Start-up: splash, then the editor, on an empty database.
         started = time.monotonic()
         main = subprocess.Popen(["wine", exe], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -268,6 +293,18 @@ def proofs(program_dir, probe, desktop_probe, shots):
               pane_names(root) == sorted(expected), root)
         check("opening the non-ASCII folder there lists its content",
               [content for name, _, content in root if name == "Möten"] == [["Protokoll.txt"]], root)
+        # A 32-bit program reads the classes through the registry's 32-bit view.
+        if wine32:
+            captions32 = probe_captions(probe32)
+            check("a 32-bit program's Open dialog shows the group", captions32 == expected, captions32)
+            root, root32 = desktop_root(desktop_probe, *expected), desktop_root(desktop_probe32, *expected)
+            check("a 32-bit program's desktop root shows each folder of the group under its name",
+                  pane_names(root32) == sorted(expected), root32)
+            contents = lambda entries: {name: sorted(content) for name, _, content in entries if name in expected}
+            check("there each folder opens to its content, as for a 64-bit program",
+                  contents(root32) == contents(root) and contents(root32).get("Möten") == ["Protokoll.txt"] and
+                  contents(root32).get("Projekt") == ["Plan.txt"] and "Fonts" in contents(root32).get("windows", []),
+                  root32)
         if shots:
             holder = subprocess.Popen(["wine", probe, "8"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             if wait_for(lambda: windows("^Open$"), 60):
@@ -356,6 +393,10 @@ def proofs(program_dir, probe, desktop_probe, shots):
         check("after endmainapp the desktop root is as before the program",
               wait_for(lambda: desktop_listing(desktop_probe) == desktop_before, 30), desktop_listing(desktop_probe))
         check("after endmainapp no key of the navigation pane is left", slot_keys_left() == [], slot_keys_left())
+        if wine32:
+            check("after endmainapp a 32-bit program's Open dialog and desktop root are as before the program",
+                  probe_captions(probe32) == captions_before32 and desktop_listing(desktop_probe32) == desktop_before32,
+                  (probe_captions(probe32), desktop_listing(desktop_probe32)))
         log = folder / "Error.log"
         check("no error was logged", not log.exists(), log.read_text(errors="replace") if log.exists() else "")
         # 7. The update hand-over: a downloaded program file waits in Temp.
@@ -384,39 +425,50 @@ def proofs(program_dir, probe, desktop_probe, shots):
         wait_for(lambda: not windows("^" + EDITOR_TITLE), 60)
 
         # 8. A killed program leaves its navigation pane entries behind; the
-        # next start takes them over, and Exit from the tray removes them.
-        main = subprocess.Popen(["wine", exe], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for(lambda: window_of_size(EDITOR_TITLE, 401, 250), 180)
-        check("the started program fills the navigation pane",
-              wait_for(lambda: pane_names(desktop_root(desktop_probe)) == sorted(expected), 60))
-        main.kill()
-        main.wait(timeout=60)
-        wait_for(lambda: not windows("^" + EDITOR_TITLE), 60)
-        check("a kill -9 leaves the entries behind", pane_names(desktop_root(desktop_probe)) == sorted(expected))
-        main = subprocess.Popen(["wine", exe], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for(lambda: window_of_size(EDITOR_TITLE, 401, 250), 180)
-        check("the next start shows each folder once",
-              wait_for(lambda: pane_names(desktop_root(desktop_probe)) == sorted(expected), 60),
-              desktop_root(desktop_probe))
-        if shots:
-            holder = subprocess.Popen(["wine", desktop_probe, "--show"],
-                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            dialog = wait_for(lambda: windows("^Open$"), 60)
-            if dialog:
-                time.sleep(3)
-                run("import", "-window", dialog[0], str(Path(shots) / "windows-navigation-pane.png"))
-            holder.kill()
-
+        # next start takes them over, and either way out removes them with
+        # the Places Bar: endmainapp, then (after another kill) Exit from the tray.
         def exit_from_tray():
             if open_tray_menu():
                 xdo("key", *["Down"] * 10, "Return")
             return wait_for(lambda: main.poll() is not None, 10)
 
-        check("Exit in the tray menu ends the program", wait_for(exit_from_tray, 90, 1))
-        check("after the kill, a new start and Exit the desktop root is as before the program",
-              wait_for(lambda: desktop_listing(desktop_probe) == desktop_before, 30), desktop_listing(desktop_probe))
-        check("after the kill, a new start and Exit no key of the navigation pane is left",
-              slot_keys_left() == [], slot_keys_left())
+        for ending in ("endmainapp", "Exit from the tray"):
+            main = subprocess.Popen(["wine", exe], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            wait_for(lambda: window_of_size(EDITOR_TITLE, 401, 250), 180)
+            check("the started program fills the navigation pane",
+                  wait_for(lambda: pane_names(desktop_root(desktop_probe)) == sorted(expected), 60))
+            main.kill()
+            main.wait(timeout=60)
+            wait_for(lambda: not windows("^" + EDITOR_TITLE), 60)
+            check("a kill -9 leaves the entries behind", pane_names(desktop_root(desktop_probe)) == sorted(expected))
+            main = subprocess.Popen(["wine", exe], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            wait_for(lambda: window_of_size(EDITOR_TITLE, 401, 250), 180)
+            check("the next start shows each folder once",
+                  wait_for(lambda: pane_names(desktop_root(desktop_probe)) == sorted(expected), 60),
+                  desktop_root(desktop_probe))
+            if ending == "endmainapp":
+                try:
+                    start_and_wait("wine", updater, "endmainapp", cwd=folder)
+                except subprocess.TimeoutExpired:
+                    check("endmainapp finishes", False)
+                check("endmainapp ends the program started after the kill",
+                      wait_for(lambda: main.poll() is not None, 60))
+            else:
+                if shots:
+                    holder = subprocess.Popen(["wine", desktop_probe, "--show"],
+                                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                    dialog = wait_for(lambda: windows("^Open$"), 60)
+                    if dialog:
+                        time.sleep(3)
+                        run("import", "-window", dialog[0], str(Path(shots) / "windows-navigation-pane.png"))
+                    holder.kill()
+                check("Exit in the tray menu ends the program", wait_for(exit_from_tray, 90, 1))
+            check(f"after the kill, a new start and {ending} the desktop root is as before the program",
+                  wait_for(lambda: desktop_listing(desktop_probe) == desktop_before, 30), desktop_listing(desktop_probe))
+            check(f"after the kill, a new start and {ending} no key of the navigation pane is left",
+                  slot_keys_left() == [], slot_keys_left())
+            check(f"after the kill, a new start and {ending} the PlacesBar key is gone",
+                  wait_for(lambda: reg_values(PLACES_BAR) is None, 30), reg_values(PLACES_BAR))
 
     finally:
         end_proofs((main, tray), work)
@@ -454,6 +506,8 @@ def main():
     parser.add_argument("--program-dir", required=True)
     parser.add_argument("--probe", required=True)
     parser.add_argument("--desktop-probe", required=True)
+    parser.add_argument("--probe32", required=True)
+    parser.add_argument("--desktop-probe32", required=True)
     parser.add_argument("--screenshots")
     args = parser.parse_args()
     if not in_wine_session("program_proofs", ("xdotool", "trayer", "import")):
@@ -461,7 +515,8 @@ def main():
     shots = os.path.abspath(args.screenshots) if args.screenshots else None
     if shots:
         os.makedirs(shots, exist_ok=True)
-    proofs(os.path.abspath(args.program_dir), os.path.abspath(args.probe), os.path.abspath(args.desktop_probe), shots)
+    proofs(os.path.abspath(args.program_dir), os.path.abspath(args.probe), os.path.abspath(args.desktop_probe),
+           os.path.abspath(args.probe32), os.path.abspath(args.desktop_probe32), shots)
     failed = results.count(False)
     print(f"{results.count(True)} passed, {failed} failed")
     return 1 if failed or not results else 0
