@@ -244,9 +244,11 @@ def setup_proofs(setup, release, shots):
         journal = database.with_name("Varnel.db-journal")
         hot = journal.read_bytes() if journal.is_file() else b""
         check("the cut-short write left its journal", len(hot) > 512, len(hot))
+        # (A backup whose file is missing would be put back by the program's
+        # start in the uninstaller's deletereg, which opens the database.)
         written = ["Error.log", "loggaren.log", "Update.upd", "Update.sums", "Update.sig", "Temp/Varnel_Zize.exe",
                    "Temp/Varnel.db", "Temp/Update.upd", "Temp/Update.sums", "Temp/Update.sig",
-                   "Temp/Language&Deutsch.lang", "Temp/&Build&R%26D.txt", "Temp/Update.upd.new"]
+                   "Temp/Language&Deutsch.lang", "Temp/Update.upd.new"]
         for name in written:
             (tools / name).write_bytes(b"written by the programs\r\n")
         run_to_end("wine", str(tools / "Uninstall.exe"), "/S")
