@@ -43,10 +43,11 @@ std::string typed(DWORD type, const std::vector<BYTE>& data, DWORD size) {
            platform::narrow(text);
 }
 
-// Every value of the key and of the keys below it, as "Key\Path|name=TYPE:data", sorted.
-void readTree(HKEY root, const std::string& path, std::vector<std::string>& out) {
+// Every value of the key and of the keys below it, as "Key\Path|name=TYPE:data", sorted;
+// `view` KEY_WOW64_32KEY reads as a 32-bit program does.
+void readTree(HKEY root, const std::string& path, std::vector<std::string>& out, REGSAM view = 0) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, platform::widen(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(root, platform::widen(path).c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) return;
     for (DWORD i = 0;; ++i) {
         wchar_t name[16384];
         DWORD nameSize = 16384, type = 0, size = 4096;
@@ -57,15 +58,15 @@ void readTree(HKEY root, const std::string& path, std::vector<std::string>& out)
     for (DWORD i = 0;; ++i) {
         wchar_t name[256];
         if (RegEnumKeyW(key, i, name, 256) != ERROR_SUCCESS) break;
-        readTree(root, path + "\\" + platform::narrow(name), out);
+        readTree(root, path + "\\" + platform::narrow(name), out, view);
     }
     RegCloseKey(key);
     std::sort(out.begin(), out.end());
 }
 
-std::vector<std::string> tree(HKEY root, const std::string& path) {
+std::vector<std::string> tree(HKEY root, const std::string& path, REGSAM view = 0) {
     std::vector<std::string> out;
-    readTree(root, path, out);
+    readTree(root, path, out, view);
     return out;
 }
 
@@ -272,6 +273,16 @@ TEST(NavigationPane, WinesShellShowsTheFoldersOfWinesForm) {
     // "%TEMP%" opens the folder of that name, not the expanded variable's.
     EXPECT_NE(shown.find("%TEMP%" + parsingName(kSlots[4]) + "\tpercent.txt\n"), std::string::npos) << shown;
     EXPECT_EQ(shown.find("missing"), std::string::npos) << shown;
+    // A 32-bit program finds the same classes through its own view of the
+    // registry, beside the same namespace entries.
+    for (int slot : {1, 3, 4}) {
+        const std::string classKey = "Software\\Classes\\CLSID\\" + kSlots[slot];
+        const std::vector<std::string> seen64 = tree(HKEY_LOCAL_MACHINE, classKey, KEY_WOW64_64KEY);
+        EXPECT_FALSE(seen64.empty()) << slot;
+        EXPECT_EQ(tree(HKEY_LOCAL_MACHINE, classKey, KEY_WOW64_32KEY), seen64) << slot;
+        EXPECT_EQ(tree(HKEY_CURRENT_USER, kNameSpace + kSlots[slot], KEY_WOW64_32KEY),
+                  tree(HKEY_CURRENT_USER, kNameSpace + kSlots[slot], KEY_WOW64_64KEY)) << slot;
+    }
     // Wine's form writes nothing of the per-user classes.
     for (const std::string& id : kSlots)
         EXPECT_FALSE(wideKeyExists(HKEY_CURRENT_USER, "Software\\Classes\\CLSID\\" + id)) << id;
