@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDateTime>
 #include <QSettings>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QXmlStreamReader>
@@ -14,7 +16,9 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <fcntl.h>
 #include <grp.h>
+#include <sys/file.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -311,4 +315,49 @@ TEST(DesktopLists, QtsWorkingCopyStaysInAFolderOfTheUsersOwn) {
     }
     EXPECT_FALSE(QFileInfo::exists(trap + ".lock"));
     EXPECT_FALSE(env.exists("Error.log")) << env.readFile("Error.log");
+}
+
+// Qt's lock as a killed writer leaves it: empty (killed before it wrote its
+// name), or naming a process that is gone while one that inherited it holds
+// it open. The update takes it over; a live writer's lock it waits for and
+// leaves, with a line that names the holder.
+TEST(DesktopLists, QtsLockIsTakenOverFromAKilledWriterOnly) {
+    TestEnvironment env;
+    QTemporaryDir home;
+    const DesktopFolders folders = foldersUnder(home.path());
+    const QString qtFile = folders.config + "/QtProject.conf", lockFile = qtFile + ".lock";
+    write(qtFile, "[FileDialog]\nshortcuts=file:\n");
+    LinuxDesktopPlaces places(folders);
+    places.setFamilies(FamilyQt);
+    const QString one = home.path() + "/one";
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
+
+    write(lockFile, "");
+    {
+        QFile lock(lockFile);
+        ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addSecs(-10), QFileDevice::FileModificationTime));
+    }
+    places.apply(placesOf({one}));
+    EXPECT_EQ(qtSidebar(qtFile), lines({"file:", one}));
+
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ASSERT_EQ(::waitpid(gone, nullptr, 0), gone);
+    write(lockFile, QByteArray::number(gone) + "\nVarnel_Zize\n" + host + "\n");
+    const int inherited = ::open(QFile::encodeName(lockFile), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(inherited, LOCK_EX), 0);
+    places.remove();
+    EXPECT_EQ(qtSidebar(qtFile), "file:");
+    ::close(inherited);
+    EXPECT_FALSE(env.exists("Error.log")) << env.readFile("Error.log");
+
+    const QString me = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    write(lockFile, QByteArray::number(::getpid()) + "\n" + QFileInfo(me).fileName().toUtf8() + "\n" + host + "\n");
+    places.apply(placesOf({one}));
+    EXPECT_EQ(qtSidebar(qtFile), "file:");
+    EXPECT_TRUE(QFile::exists(lockFile));
+    EXPECT_NE(env.readFile("Error.log").find(QStringLiteral(", pid %1 ").arg(::getpid()).toStdString()), std::string::npos)
+        << env.readFile("Error.log");
+    EXPECT_NE(env.readFile("Error.log").find("(lock held by another program)"), std::string::npos);
 }

@@ -225,7 +225,8 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
 
     auto program = folder.start("Varnel_Zize", {}, desktop.env());
     ASSERT_EQ(program->state(), QProcess::Running);
-    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains("/work/2008 2008"); }, kStarted));
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains("/work/2008 2008"); }, kStarted))
+        << folder.messages().join('|').toStdString() << folder.env().readFile("Error.log");
 
     EXPECT_TRUE(desktop.wineShows(captions(work))) << desktop.wine().join('|').toStdString();
     // Wine's new-style dialog: the folders in its navigation pane, the first opened.
@@ -256,7 +257,8 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     ASSERT_TRUE(switchGroupFromTrayMenu(desktop.env(), display.trayWindow(), [] {
         return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")) == "Music";
     }, 30000));
-    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains("/music/live live"); }, kStarted));
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains("/music/live live"); }, kStarted))
+        << folder.messages().join('|').toStdString() << folder.env().readFile("Error.log");
     EXPECT_TRUE(desktop.wineShows(captions(music))) << desktop.wine().join('|').toStdString();
     EXPECT_TRUE(desktop.wineRootShows(captions(music), {})) << desktop.wineRoot({}).join('|').toStdString();
     Sidebars switched = desktop.read();
@@ -285,7 +287,8 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
 
     // Killed outright, then started again: the group once, in every list.
     program = folder.start("Varnel_Zize", {}, desktop.env());
-    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains("/music/live live"); }, kStarted));
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains("/music/live live"); }, kStarted))
+        << folder.messages().join('|').toStdString() << folder.env().readFile("Error.log");
     ::kill(static_cast<pid_t>(program->processId()), SIGKILL);
     ASSERT_TRUE(program->waitForFinished(kStarted));
     program = folder.start("Varnel_Zize", {}, desktop.env());

@@ -174,7 +174,8 @@ void LinuxDesktopPlaces::updateQt(const QList<PlaceEntry>& wanted) {
         updateQtShortcuts(path, ours, qtTails_, wanted, folders_.state, [&](const QList<PlaceEntry>& adding) {
             return journalWritten = journal_.setEntries(kQt, united(ours, adding));
         });
-    if (!succeeded(kQt, path, done.result, journalWritten)) return;
+    const QString named = done.lockHolder.isEmpty() ? path : path + QStringLiteral(", ") + done.lockHolder;
+    if (!succeeded(kQt, named, done.result, journalWritten)) return;
     journal_.setEntries(kQt, done.added);
     // An open Qt dialog writes its list back when it closes, ours included:
     // the runs we appended in this run are taken out again where it put them.

@@ -1,11 +1,16 @@
 #include "desktop_places/qt_shortcuts.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QSettings>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include <cerrno>
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +32,24 @@ QString scratchFolder(const QString& fallback) {
     return fallback;
 }
 
+// A lock can outlive a holder that was killed: QLockFile takes over a lock
+// whose process is gone, but not one left empty (killed before it wrote its
+// name), which it believes for 30 seconds, nor one a process that inherited
+// it still holds open. Such a lock is removed here, and only such a one: a
+// live holder, or one that may be writing its name this very moment, keeps it.
+bool leftByADeadHolder(const QLockFile& lock, const QString& lockPath) {
+    qint64 pid = 0;
+    QString host, holder;
+    const QFileInfo file(lockPath);
+    if (lock.getLockInfo(&pid, &host, &holder)) {
+        if (pid <= 0 || host != QSysInfo::machineHostName() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+            return false;
+    } else if (!file.exists() || file.lastModified().secsTo(QDateTime::currentDateTime()) < 5) {
+        return false;
+    }
+    return QFile::remove(lockPath);
+}
+
 bool endsWith(const QList<QString>& paths, const QList<PlaceEntry>& tail) {
     if (tail.isEmpty() || tail.size() > paths.size()) return false;
     const qsizetype from = paths.size() - tail.size();
@@ -44,8 +67,14 @@ QtShortcutsUpdate updateQtShortcuts(const QString& confPath, const QList<PlaceEn
     const FileSnapshot first = readSnapshot(confPath);
     if (first.unreadable) return {UpdateResult::Unreadable, {}};
     if (!first.exists) return {};
-    QLockFile lock(confPath + QStringLiteral(".lock"));
-    if (!lock.tryLock(5000)) return {UpdateResult::Locked, {}};
+    const QString lockPath = confPath + QStringLiteral(".lock");
+    QLockFile lock(lockPath);
+    if (!lock.tryLock(0) && !(leftByADeadHolder(lock, lockPath) && lock.tryLock(0)) && !lock.tryLock(5000)) {
+        qint64 pid = 0;
+        QString host, holder;
+        lock.getLockInfo(&pid, &host, &holder);
+        return {UpdateResult::Locked, {}, QStringLiteral("pid %1 %2").arg(pid).arg(holder)};
+    }
 
     // Created exclusively, 0700: whatever Qt's writer puts beside the copy
     // stays in there too.

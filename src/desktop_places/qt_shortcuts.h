@@ -14,11 +14,13 @@ namespace varnel::desktop {
 struct QtShortcutsUpdate {
     UpdateResult result = UpdateResult::Done;
     QList<PlaceEntry> added;  // the entries of `add` that were not listed yet
+    QString lockHolder;       // with Locked: "pid N name" as the lock file names its holder
 };
 
-// Drops the shortcuts of `drop` (matched by folder), then each of `tails`
-// that ends the list as a whole (a Qt dialog that was open while we changed
-// the list writes its copy back, our old entries at its end), and appends
+// Drops the shortcuts of `drop` (matched by folder), then, when none of
+// `drop` was listed any more, each of `tails` that ends the list as a whole
+// (a Qt dialog that was open while we changed the list writes its copy
+// back, our old entries at its end), and appends
 // those of `add` that are not listed yet. `beforeWrite` sees the entries
 // about to be added before the file changes; false from it leaves the file
 // as it is. Nothing is done when the file does not exist. Qt's reader and
