@@ -65,7 +65,7 @@ QtShortcutsUpdate updateQtShortcuts(const QString& confPath, const QList<PlaceEn
                                     const QString& scratchParent,
                                     const std::function<bool(const QList<PlaceEntry>&)>& beforeWrite) {
     const FileSnapshot first = readSnapshot(confPath);
-    if (first.unreadable) return {UpdateResult::Unreadable, {}};
+    if (first.unreadable) return {UpdateResult::Unreadable, {}, {}};
     if (!first.exists) return {};
     const QString lockPath = confPath + QStringLiteral(".lock");
     QLockFile lock(lockPath);
@@ -79,19 +79,19 @@ QtShortcutsUpdate updateQtShortcuts(const QString& confPath, const QList<PlaceEn
     // Created exclusively, 0700: whatever Qt's writer puts beside the copy
     // stays in there too.
     QTemporaryDir scratchDir(scratchFolder(scratchParent) + QStringLiteral("/varnel-qt-XXXXXX"));
-    if (!scratchDir.isValid()) return {UpdateResult::Failed, {}};
+    if (!scratchDir.isValid()) return {UpdateResult::Failed, {}, {}};
     const QString scratch = scratchDir.filePath(QStringLiteral("QtProject.conf"));
 
     for (int attempt = 0; attempt < 20; ++attempt) {
         const FileSnapshot before = readSnapshot(confPath);
-        if (before.unreadable) return {UpdateResult::Unreadable, {}};
+        if (before.unreadable) return {UpdateResult::Unreadable, {}, {}};
         if (!before.exists) return {};
         QList<PlaceEntry> added;
         {
             // Qt's own reader and writer, on a copy of the file.
             QFile copy(scratch);
             if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate) || copy.write(before.bytes) != before.bytes.size())
-                return {UpdateResult::Failed, {}};
+                return {UpdateResult::Failed, {}, {}};
             copy.close();
             QSettings settings(scratch, QSettings::IniFormat);
             settings.beginGroup(QStringLiteral("FileDialog"));
@@ -133,20 +133,20 @@ QtShortcutsUpdate updateQtShortcuts(const QString& confPath, const QList<PlaceEn
                 paths.append(e.path);
                 added.append(e);
             }
-            if (kept == old) return {UpdateResult::Done, added};
-            if (beforeWrite && !beforeWrite(added)) return {UpdateResult::Failed, {}};
+            if (kept == old) return {UpdateResult::Done, added, {}};
+            if (beforeWrite && !beforeWrite(added)) return {UpdateResult::Failed, {}, {}};
             settings.setValue(QStringLiteral("shortcuts"), kept);
             settings.endGroup();
             settings.sync();
-            if (settings.status() != QSettings::NoError) return {UpdateResult::Failed, {}};
+            if (settings.status() != QSettings::NoError) return {UpdateResult::Failed, {}, {}};
         }
         const QByteArray after = readSnapshot(scratch).bytes;
         bool current = true;
         if (replaceFile(confPath, after, [&] { return current = readSnapshot(confPath).bytes == before.bytes; }))
-            return {UpdateResult::Done, added};
-        if (current) return {UpdateResult::Failed, {}};
+            return {UpdateResult::Done, added, {}};
+        if (current) return {UpdateResult::Failed, {}, {}};
     }
-    return {UpdateResult::Failed, {}};
+    return {UpdateResult::Failed, {}, {}};
 }
 
 }  // namespace varnel::desktop
