@@ -100,7 +100,7 @@ public:
 
     // Wine's part runs beside the program's events: wait for it.
     bool wineShows(const QStringList& captions) {
-        return !withWine() || ProgramFolderCopy::waitFor([&] { return wine() == captions; }, 90000);
+        return !withWine() || ProgramFolderCopy::waitFor([&] { return wine() == captions; }, 180000);
     }
 
     // The group's entries in the desktop root of Wine's shell, which its
@@ -122,7 +122,7 @@ public:
     }
 
     bool wineRootShows(const QStringList& entries, const QString& opened) {
-        return !withWine() || ProgramFolderCopy::waitFor([&] { return wineRoot(opened) == entries; }, 90000);
+        return !withWine() || ProgramFolderCopy::waitFor([&] { return wineRoot(opened) == entries; }, 180000);
     }
 
 private:
@@ -256,7 +256,7 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     // The tray's group menu switches to Music.
     ASSERT_TRUE(switchGroupFromTrayMenu(desktop.env(), display.trayWindow(), [] {
         return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")) == "Music";
-    }, 30000));
+    }, 90000));
     ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains("/music/live live"); }, kStarted))
         << folder.messages().join('|').toStdString() << folder.env().readFile("Error.log");
     EXPECT_TRUE(desktop.wineShows(captions(music))) << desktop.wine().join('|').toStdString();
@@ -332,10 +332,10 @@ TEST(DesktopPlaces, AWineThatCannotReadTheUsersPlacesBarLeavesThePrefixAlone) {
     const QByteArray users = "\"Place0\"=\"C:\\\\users\"";
     writeFile(tools + "/users.reg", "REGEDIT4\r\n\r\n[" + key.toUtf8() + "]\r\n" + users + "\r\n");
     const QProcessEnvironment plain = QProcessEnvironment::systemEnvironment();
-    run("wine", {"regedit", "/s", tools + "/users.reg"}, plain, 60000);
+    run("wine", {"regedit", "/s", tools + "/users.reg"}, plain);
     auto usersKey = [&] {
         QFile::remove(tools + "/now.reg");
-        run("wine", {"regedit", "/e", tools + "/now.reg", key}, plain, 60000);
+        run("wine", {"regedit", "/e", tools + "/now.reg", key}, plain);
         QFile f(tools + "/now.reg");
         return f.open(QIODevice::ReadOnly) ? QStringDecoder(QStringConverter::Utf16)(f.readAll()) : QString();
     };
@@ -355,11 +355,11 @@ TEST(DesktopPlaces, AWineThatCannotReadTheUsersPlacesBarLeavesThePrefixAlone) {
     }
     EXPECT_NE(env.readFile("Error.log").find("DesktopPlaces"), std::string::npos) << env.readFile("Error.log");
     // A restore of ours would run in a process of its own: let it finish.
-    ProgramFolderCopy::waitFor([&] { return !QFile::exists(state + "/wine-restore.reg"); }, 60000);
+    ProgramFolderCopy::waitFor([&] { return !QFile::exists(state + "/wine-restore.reg"); }, 120000);
     const QString left = usersKey();
     EXPECT_TRUE(left.contains(users)) << left.toStdString();
     writeFile(tools + "/clear.reg", "REGEDIT4\r\n\r\n[-" + key.toUtf8() + "]\r\n");
-    run("wine", {"regedit", "/s", tools + "/clear.reg"}, plain, 60000);
+    run("wine", {"regedit", "/s", tools + "/clear.reg"}, plain);
 }
 
 // A folder whose name holds a line break reaches Wine's Places Bar and
@@ -385,19 +385,19 @@ TEST(DesktopPlaces, WineGetsALineBreakWholeAndAFailedRestoreKeepsTheUsersPlacesB
     const QProcessEnvironment plain = QProcessEnvironment::systemEnvironment();
     const QByteArray users = "\"Place0\"=\"C:\\\\users\"";
     writeFile(tools + "/users.reg", "REGEDIT4\r\n\r\n[" + key.toUtf8() + "]\r\n" + users + "\r\n");
-    run("wine", {"regedit", "/s", tools + "/users.reg"}, plain, 60000);
+    run("wine", {"regedit", "/s", tools + "/users.reg"}, plain);
     auto usersKey = [&] {
         QFile::remove(tools + "/now.reg");
-        run("wine", {"regedit", "/e", tools + "/now.reg", key}, plain, 60000);
+        run("wine", {"regedit", "/e", tools + "/now.reg", key}, plain);
         QFile f(tools + "/now.reg");
         return f.open(QIODevice::ReadOnly) ? QStringDecoder(QStringConverter::Utf16)(f.readAll()) : QString();
     };
     ASSERT_TRUE(usersKey().contains(users)) << usersKey().toStdString();
     // The probes print a line break of a name as it is, and end each line with CR LF.
-    auto placesBar = [&] { return run("wine", {VARNEL_WINE_PROBE}, plain, 60000).remove('\r'); };
+    auto placesBar = [&] { return run("wine", {VARNEL_WINE_PROBE}, plain).remove('\r'); };
     // The shell's desktop root, asked to open both names.
     auto desktopRoot = [&] {
-        return run("wine", {VARNEL_WINE_ROOT_PROBE, "Notes\nOld", "Notes"}, plain, 60000).remove('\r');
+        return run("wine", {VARNEL_WINE_ROOT_PROBE, "Notes\nOld", "Notes"}, plain).remove('\r');
     };
     const QString before = placesBar();
     ASSERT_EQ(before, "users\n");
@@ -406,7 +406,7 @@ TEST(DesktopPlaces, WineGetsALineBreakWholeAndAFailedRestoreKeepsTheUsersPlacesB
     {
         desktop::WinePlaces wine(prefix, state);
         wine.update({{broken, "Notes\nOld"}});
-        EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return placesBar() == "Notes\nOld\n"; }, 90000)) << placesBar().toStdString();
+        EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return placesBar() == "Notes\nOld\n"; }, 180000)) << placesBar().toStdString();
         // The entry keeps its whole name, and never opens the folder "Notes".
         const QString root = desktopRoot();
         EXPECT_TRUE(root.contains("\nNotes\nOld\t::{377c742e-5507-469c-a9ea-0fb0926479b1}\n")) << root.toStdString();
@@ -429,7 +429,7 @@ TEST(DesktopPlaces, WineGetsALineBreakWholeAndAFailedRestoreKeepsTheUsersPlacesB
         EXPECT_TRUE(calls().startsWith("regedit /s")) << calls().toStdString();
         EXPECT_TRUE(QFile::exists(saved)) << calls().toStdString();
         EXPECT_EQ(placesBar(), "Notes\nOld\n");
-        ProgramFolderCopy::waitFor([&] { return !QFile::exists(saved + ".now"); }, 30000);
+        ProgramFolderCopy::waitFor([&] { return !QFile::exists(saved + ".now"); }, 120000);
     }
 
     // The next start carries the restore out with the real Wine.
@@ -440,7 +440,7 @@ TEST(DesktopPlaces, WineGetsALineBreakWholeAndAFailedRestoreKeepsTheUsersPlacesB
     EXPECT_EQ(placesBar(), before);
     EXPECT_FALSE(desktopRoot().contains("377c742e")) << desktopRoot().toStdString();
     writeFile(tools + "/clear.reg", "REGEDIT4\r\n\r\n[-" + key.toUtf8() + "]\r\n");
-    run("wine", {"regedit", "/s", tools + "/clear.reg"}, plain, 60000);
+    run("wine", {"regedit", "/s", tools + "/clear.reg"}, plain);
 
     // Without a Places Bar of the user's, the restore leaves none, and its
     // saved copy goes once Wine says the key is not there.
@@ -448,7 +448,7 @@ TEST(DesktopPlaces, WineGetsALineBreakWholeAndAFailedRestoreKeepsTheUsersPlacesB
     {
         desktop::WinePlaces wine(prefix, state);
         wine.update({{shorter, "Notes"}});
-        EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return placesBar() == "Notes\n"; }, 90000)) << placesBar().toStdString();
+        EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return placesBar() == "Notes\n"; }, 180000)) << placesBar().toStdString();
         wine.update({});
     }
     EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return !QFile::exists(saved); }, 120000));

@@ -209,6 +209,11 @@ TEST(RegistryStoreFile, AWriterKilledMidWayLeavesAFileThatParses) {
                 setValue(HKEY_CURRENT_USER, "Software\\Loop\\K" + std::to_string(i % 50), "v",
                          big + std::to_string(i));
         });
+        // The kill lands among the writes: after the first (a busy machine
+        // may take long to start the child), then at a varying moment.
+        std::error_code error;
+        for (int waited = 0; waited < 60000 && std::filesystem::file_size(file, error) == 0; waited += 5)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
         std::this_thread::sleep_for(std::chrono::milliseconds(30 + round * 17));
         ::kill(child, SIGKILL);
         int status = 0;
