@@ -127,9 +127,11 @@ TEST(MainProgram, TheUpdaterClosesTheRunningProgramAndStartsTheNewOne) {
 
     EXPECT_EQ(folder.env().readFile("Varnel_Zize"), newProgram);
     EXPECT_FALSE(folder.env().exists("Temp/Varnel_Zize"));
-    // The new copy runs and has applied the active group again.
-    ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return !queryProgram("Varnel_Zize", "tooltip").isEmpty(); }));
-    EXPECT_TRUE(ProgramFolderCopy::waitFor([] { return placesBarWritten(); }));
+    // The new copy runs and has applied the active group again (a start
+    // that a busy machine may make slow).
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return !queryProgram("Varnel_Zize", "tooltip").isEmpty(); }, 120000))
+        << folder.messages().join('\n').toStdString() << folder.env().readFile("Error.log");
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([] { return placesBarWritten(); }, 60000));
     EXPECT_EQ(queryProgram("Varnel_Zize", "tooltip"), "Varnel - Current group : Work ");
     ASSERT_TRUE(requestClose("Varnel_Zize"));
     EXPECT_TRUE(ProgramFolderCopy::waitFor([] { return !placesBarWritten(); }));
