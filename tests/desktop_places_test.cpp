@@ -132,6 +132,31 @@ private:
     QProcessEnvironment env_;
 };
 
+// The Places Bar key of the test's Wine prefix, as Wine's regedit names it,
+// and a place of the user's in it.
+const QString kWinePlacesBarKey =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Comdlg32\\PlacesBar";
+const QByteArray kUsersPlace = "\"Place0\"=\"C:\\\\users\"";
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+}
+
+// Wine's own regedit imports `sections` (a .reg file's body) through `tools`.
+void importIntoWine(const QString& tools, const QByteArray& sections) {
+    writeFile(tools + "/import.reg", "REGEDIT4\r\n\r\n" + sections);
+    run("wine", {"regedit", "/s", tools + "/import.reg"}, QProcessEnvironment::systemEnvironment());
+}
+
+// The Places Bar key as Wine's regedit exports it now; empty when it is not there.
+QString exportedWineKey(const QString& tools) {
+    QFile::remove(tools + "/now.reg");
+    run("wine", {"regedit", "/e", tools + "/now.reg", kWinePlacesBarKey}, QProcessEnvironment::systemEnvironment());
+    QFile f(tools + "/now.reg");
+    return f.open(QIODevice::ReadOnly) ? QStringDecoder(QStringConverter::Utf16)(f.readAll()) : QString();
+}
+
 // How many lines of a sidebar show this folder.
 int shown(const QStringList& sidebar, const QString& folder) {
     const QString url = QString::fromLatin1(QUrl::fromLocalFile(folder).toEncoded());
@@ -320,25 +345,14 @@ TEST(DesktopPlaces, AWineThatCannotReadTheUsersPlacesBarLeavesThePrefixAlone) {
     if (!withWine()) GTEST_SKIP() << "needs scripts/wine-session.sh";
     TestEnvironment env;
     const QString prefix = qEnvironmentVariable("WINEPREFIX");
-    const QString key = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Comdlg32\\PlacesBar";
+    const QString key = kWinePlacesBarKey;
     const QString tools = QString::fromStdString(env.path("tools").string());
     const QString state = QString::fromStdString(env.path("state").string());
     QDir().mkpath(tools);
     QDir().mkpath(state);
-    auto writeFile = [](const QString& path, const QByteArray& bytes) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-    };
-    const QByteArray users = "\"Place0\"=\"C:\\\\users\"";
-    writeFile(tools + "/users.reg", "REGEDIT4\r\n\r\n[" + key.toUtf8() + "]\r\n" + users + "\r\n");
-    const QProcessEnvironment plain = QProcessEnvironment::systemEnvironment();
-    run("wine", {"regedit", "/s", tools + "/users.reg"}, plain);
-    auto usersKey = [&] {
-        QFile::remove(tools + "/now.reg");
-        run("wine", {"regedit", "/e", tools + "/now.reg", key}, plain);
-        QFile f(tools + "/now.reg");
-        return f.open(QIODevice::ReadOnly) ? QStringDecoder(QStringConverter::Utf16)(f.readAll()) : QString();
-    };
+    const QByteArray users = kUsersPlace;
+    auto usersKey = [&] { return exportedWineKey(tools); };
+    importIntoWine(tools, "[" + key.toUtf8() + "]\r\n" + users + "\r\n");
     ASSERT_TRUE(usersKey().contains(users)) << usersKey().toStdString();
 
     // A wine before the real one on the PATH that dies on every export.
@@ -358,8 +372,7 @@ TEST(DesktopPlaces, AWineThatCannotReadTheUsersPlacesBarLeavesThePrefixAlone) {
     ProgramFolderCopy::waitFor([&] { return !QFile::exists(state + "/wine-restore.reg"); }, 120000);
     const QString left = usersKey();
     EXPECT_TRUE(left.contains(users)) << left.toStdString();
-    writeFile(tools + "/clear.reg", "REGEDIT4\r\n\r\n[-" + key.toUtf8() + "]\r\n");
-    run("wine", {"regedit", "/s", tools + "/clear.reg"}, plain);
+    importIntoWine(tools, "[-" + key.toUtf8() + "]\r\n");
 }
 
 // A folder whose name holds a line break reaches Wine's Places Bar and
@@ -371,27 +384,17 @@ TEST(DesktopPlaces, WineGetsALineBreakWholeAndAFailedRestoreKeepsTheUsersPlacesB
     if (!withWine()) GTEST_SKIP() << "needs scripts/wine-session.sh";
     TestEnvironment env;
     const QString prefix = qEnvironmentVariable("WINEPREFIX");
-    const QString key = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Comdlg32\\PlacesBar";
+    const QString key = kWinePlacesBarKey;
     const QString tools = QString::fromStdString(env.path("tools").string());
     const QString state = QString::fromStdString(env.path("state").string());
     const QString home = QString::fromStdString(env.path("home").string());
     const QString broken = home + "/Notes\nOld", shorter = home + "/Notes";
     for (const QString& folder : {tools, state, broken, shorter}) ASSERT_TRUE(QDir().mkpath(folder));
-    auto writeFile = [](const QString& path, const QByteArray& bytes) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-    };
     writeFile(shorter + "/short.txt", "x");
     const QProcessEnvironment plain = QProcessEnvironment::systemEnvironment();
-    const QByteArray users = "\"Place0\"=\"C:\\\\users\"";
-    writeFile(tools + "/users.reg", "REGEDIT4\r\n\r\n[" + key.toUtf8() + "]\r\n" + users + "\r\n");
-    run("wine", {"regedit", "/s", tools + "/users.reg"}, plain);
-    auto usersKey = [&] {
-        QFile::remove(tools + "/now.reg");
-        run("wine", {"regedit", "/e", tools + "/now.reg", key}, plain);
-        QFile f(tools + "/now.reg");
-        return f.open(QIODevice::ReadOnly) ? QStringDecoder(QStringConverter::Utf16)(f.readAll()) : QString();
-    };
+    const QByteArray users = kUsersPlace;
+    auto usersKey = [&] { return exportedWineKey(tools); };
+    importIntoWine(tools, "[" + key.toUtf8() + "]\r\n" + users + "\r\n");
     ASSERT_TRUE(usersKey().contains(users)) << usersKey().toStdString();
     // The probes print a line break of a name as it is, and end each line with CR LF.
     auto placesBar = [&] { return run("wine", {VARNEL_WINE_PROBE}, plain).remove('\r'); };
@@ -439,8 +442,7 @@ TEST(DesktopPlaces, WineGetsALineBreakWholeAndAFailedRestoreKeepsTheUsersPlacesB
     EXPECT_TRUE(usersKey().contains(users)) << usersKey().toStdString();
     EXPECT_EQ(placesBar(), before);
     EXPECT_FALSE(desktopRoot().contains("377c742e")) << desktopRoot().toStdString();
-    writeFile(tools + "/clear.reg", "REGEDIT4\r\n\r\n[-" + key.toUtf8() + "]\r\n");
-    run("wine", {"regedit", "/s", tools + "/clear.reg"}, plain);
+    importIntoWine(tools, "[-" + key.toUtf8() + "]\r\n");
 
     // Without a Places Bar of the user's, the restore leaves none, and its
     // saved copy goes once Wine says the key is not there.

@@ -18,6 +18,12 @@ OfficeLists& remembered() {
     return lists;
 }
 
+// Set at the program's end: nothing is applied after it.
+bool& endedForGood() {
+    static bool ended = false;
+    return ended;
+}
+
 const std::string W = kPlacesBarKey;
 const std::string O = "Software\\Microsoft\\Office\\";
 
@@ -193,13 +199,6 @@ void writeGroup(const PlaceSet* places) {
 
 }  // namespace
 
-namespace {
-bool& endedForGood() {
-    static bool ended = false;
-    return ended;
-}
-}  // namespace
-
 const OfficeLists& officeListsFound() { return remembered(); }
 
 void forgetOfficeLists() { remembered() = {}; }
@@ -214,8 +213,6 @@ void removePlacesForGood() {
     endedForGood() = true;
     writeGroup(nullptr);
 }
-
-bool placesRemovedForGood() { return endedForGood(); }
 
 void allowPlacesAgain() { endedForGood() = false; }
 

@@ -34,8 +34,6 @@ void removePlaces();
 // on applyPlaces writes nothing in this process, so that a request still
 // under way cannot bring the group back after the removal.
 void removePlacesForGood();
-// True once removePlacesForGood has run.
-bool placesRemovedForGood();
 // A process that starts its program again (tests) applies again.
 void allowPlacesAgain();
 
