@@ -212,7 +212,8 @@ TEST(RegistryStoreFile, AWriterKilledMidWayLeavesAFileThatParses) {
         // The kill lands among the writes: after the first (a busy machine
         // may take long to start the child), then at a varying moment.
         std::error_code error;
-        for (int waited = 0; waited < 60000 && std::filesystem::file_size(file, error) == 0; waited += 5)
+        const auto unwritten = [&] { return std::filesystem::file_size(file, error) == 0 || error; };
+        for (int waited = 0; waited < 60000 && unwritten(); waited += 5)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         std::this_thread::sleep_for(std::chrono::milliseconds(30 + round * 17));
         ::kill(child, SIGKILL);
