@@ -1,5 +1,6 @@
 #include "updater/move_files.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -114,6 +115,13 @@ bool anotherCopyRunning(const std::function<bool(const std::string& title)>& End
         if (count == 2) answer = true;
     }
     return answer;
+}
+
+bool mainProgramCopyRunning() {
+    const std::string mainProgram = mainProgramEntry();
+    std::vector<std::string> processes;
+    guarded("IsStarted", [&] { processes = platform::runningProcessNames(); });
+    return std::find(processes.begin(), processes.end(), mainProgram) != processes.end();
 }
 
 }  // namespace varnel::updater

@@ -57,4 +57,8 @@ private:
 // copies were found with no failed close request between them.
 bool anotherCopyRunning(const std::function<bool(const std::string& title)>& EndTask);
 
+// True while any process of the current user runs the main program's file,
+// one that is still ending after a close request included.
+bool mainProgramCopyRunning();
+
 }  // namespace varnel::updater

@@ -40,6 +40,8 @@ const QString kSignRelease = QStringLiteral("signrelease ");
 constexpr int kRetryPauseMs = 100;
 // How long a main program file that is missing after the move may take to appear.
 constexpr int kMainProgramFileWaitMs = 5000;
+// How long the new copy's start waits for the old copy to finish ending.
+constexpr int kOldCopyEndWaitMs = 20000;
 
 QString usageText() {
     return QStringLiteral("Avalible commands are:\r\n\r\nendmainapp\r\nmakeversion1\r\nmoveexedb\r\n\r\nVersion: %1.%2.%3")
@@ -211,6 +213,14 @@ void UpdaterWindow::moveStep() {
 }
 
 void UpdaterWindow::startWhenMainProgramFileIsThere() {
+    // A new copy that meets the old one still ending would take it for
+    // another copy and refuse to start. On Windows the old copy's locked file
+    // holds the move back until it has gone; elsewhere the start waits here.
+    if (ended_) return;
+    if (mainProgramCopyRunning() && ++oldCopyLooks_ < kOldCopyEndWaitMs / kRetryPauseMs) {
+        QTimer::singleShot(kRetryPauseMs, this, &UpdaterWindow::startWhenMainProgramFileIsThere);
+        return;
+    }
     const auto startIfThere = [this] {
         if (ended_ || !fs::exists(programPath(mainProgramEntry()))) return;
         recordWhenInPlace(waiting_);

@@ -61,6 +61,7 @@ private:
     int dots_ = 0;
     bool commandRunning_ = false;
     bool ended_ = false;
+    int oldCopyLooks_ = 0;
     std::unique_ptr<ReleaseBuilder> builder_;
     std::optional<SecretKey> signingKey_;
     std::optional<std::uint64_t> previousRelease_;
