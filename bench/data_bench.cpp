@@ -8,8 +8,7 @@
 #include "core/program_folder.h"
 #include "core/registry.h"
 #include "core/sql_statements.h"
-#include "places/group_loader.h"
-#include "support/recording_views.h"
+#include "groups/group_service.h"
 #ifndef _WIN32
 #include "platform/linux/file_registry.h"
 #endif
@@ -53,9 +52,9 @@ int main() {
     setValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup", groupName(500));
 
     bool ok = true;
+    GroupService groups;
     double list = bench::medianMicroseconds(50, [&] {
-        test::RecordedViews views;
-        ok = loadGroupList() && views.groupCombo.items.size() == 1000 && ok;
+        ok = groups.reloadList() && groups.listing().names.size() == 1000 && ok;
     });
     bench::report("LoadListFromDb with 1000 groups", list / 1000.0, "ms");
 

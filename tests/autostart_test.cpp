@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/platform.h"
+#include "groups/group_service.h"
 #include "shell/autostart.h"
 #include "shell/tray_icon.h"
 #include "support/test_env.h"
@@ -19,7 +20,8 @@ TEST(StartAtLogin, TheTrayItemWritesAndRemovesTheAutostartEntry) {
     const QString entry = autostartEntryPath();
     EXPECT_EQ(entry.toStdString(), env.path("config dir/autostart/varnel-zize.desktop").string());
 
-    auto owned = std::make_unique<TrayIcon>();
+    GroupService groups;
+    auto owned = std::make_unique<TrayIcon>(groups);
     TrayIcon& tray = *owned;
     // Off until the user turns it on.
     emit tray.menu()->aboutToShow();

@@ -292,8 +292,13 @@ TEST(TrayMenu, SwitchingGroupsAndLanguages) {
     EXPECT_FALSE(tray.groupItems().item(1)->isEnabled());  // the active group
     EXPECT_TRUE(tray.groupItems().item(2)->isEnabled());
     EXPECT_EQ(tray.folderItems().item(3)->data().toString(), "/w3");
+    // A group another program adds shows at the next reload, in the menu and the editor's list.
+    f.addGroup("Photos", {"/p1", "/p2", "/p3", "/p4", "/p5"});
+    EXPECT_EQ(tray.groupItems().upperBound(), 2);
 
     tray.activateGroup(2);
+    EXPECT_EQ(tray.groupItems().caption(3), "Photos");
+    EXPECT_EQ(f.loadEditor().groupCombo->count(), 3);
     EXPECT_EQ(currentGroup(), "Home");
     EXPECT_EQ(tray.toolTip(), "Varnel - Current group : Home ");
     EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/h1");
@@ -301,10 +306,15 @@ TEST(TrayMenu, SwitchingGroupsAndLanguages) {
     EXPECT_FALSE(f.loadEditor().deleteButton->enabledState());
 
     // The language takes effect at the next start, and only when confirmed.
-    int deutsch = 0;
-    for (int i = 1; i <= tray.languageItems().upperBound(); ++i)
+    int deutsch = 0, english = 0;
+    for (int i = 1; i <= tray.languageItems().upperBound(); ++i) {
         if (tray.languageItems().caption(i) == "Deutsch") deutsch = i;
+        if (tray.languageItems().caption(i) == "English") english = i;
+    }
     ASSERT_GT(deutsch, 0);
+    ASSERT_GT(english, 0);
+    EXPECT_TRUE(tray.languageItems().item(deutsch)->isEnabled());
+    EXPECT_FALSE(tray.languageItems().item(english)->isEnabled());  // the current language
     f.answerQuestions({false, true});
     tray.chooseLanguage(deutsch);
     EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "Language")), "English");

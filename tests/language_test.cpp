@@ -5,7 +5,6 @@
 #include "lang/language_file.h"
 #include "lang/language_list.h"
 #include "lang/text_table.h"
-#include "support/recording_views.h"
 #include "support/test_env.h"
 
 using namespace varnel;
@@ -132,39 +131,18 @@ TEST_F(LanguageFiles, MissingFileIsLoggedAndLeavesTheTable) {
     EXPECT_EQ(errorLog(), (Strings{"parseLanguageFile\t53\tFile not found", "parseLanguageFile\t53\tFile not found"}));
 }
 
-TEST_F(LanguageFiles, SubmenuOffersEveryFileAndGreysTheCurrentLanguage) {
+TEST_F(LanguageFiles, EveryPlainFileIsOfferedAndAMissingFolderOffersNone) {
+    EXPECT_TRUE(checkForLanguageFiles().empty());
     writeLanguage("English", {"Ok\t|OK"});
     writeLanguage("Deutsch", {"Ok\t|OK"});
     env.writeFile("Language/Readme.txt", "read me");
     env.writeFile("Language/.hidden.lang", "");
     std::filesystem::create_directories(env.path("Language/Old.lang"));
-    CurrentLanguage = "English";
-    test::RecordedViews views;
-    views.tray.languages.loadItem(1, "stale", "");
 
     EXPECT_EQ(checkForLanguageFiles(), (Strings{"Deutsch", "English", "Readme.txt"}));
-    EXPECT_EQ(views.tray.languages.captions(), (Strings{"Deutsch", "English", "Readme.txt"}));
-    EXPECT_EQ(views.tray.languages.enabledStates(), (std::vector<bool>{true, false, true}));
-    EXPECT_FALSE(views.tray.languages.placeholderVisible);
-
     std::filesystem::remove(env.path("Language/Readme.txt"));
     std::filesystem::remove(env.path("Language/Deutsch.lang"));
     EXPECT_EQ(checkForLanguageFiles(), (Strings{"English"}));
-    EXPECT_EQ(views.tray.languages.captions(), (Strings{"English"}));
-    EXPECT_FALSE(env.exists("Error.log"));
-}
-
-TEST_F(LanguageFiles, EmptyOrMissingFolderLeavesOnlyTheHiddenPlaceholder) {
-    test::RecordedViews views;
-    checkForLanguageFiles();
-    EXPECT_TRUE(views.tray.languages.items.empty());
-    EXPECT_FALSE(views.tray.languages.placeholderVisible);
-
-    std::filesystem::create_directories(env.path("Language"));
-    views.tray.languages.loadItem(1, "stale", "");
-    checkForLanguageFiles();
-    EXPECT_TRUE(views.tray.languages.items.empty());
-    EXPECT_FALSE(views.tray.languages.placeholderVisible);
     EXPECT_FALSE(env.exists("Error.log"));
 }
 

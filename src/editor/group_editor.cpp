@@ -11,15 +11,12 @@
 #include <QTimer>
 #include <cstdlib>
 
-#include "core/db.h"
 #include "core/log.h"
-#include "core/setting_text.h"
-#include "core/sql_statements.h"
 #include "editor/select_all.h"
 #include "lang/language_file.h"
 #include "lang/language_list.h"
 #include "lang/text_table.h"
-#include "places/group_loader.h"
+#include "groups/group_signals.h"
 #include "places/places_bar.h"
 #include "places/settings_defaults.h"
 #include "skin/keyboard_control.h"
@@ -40,13 +37,11 @@ constexpr int kMarkerStepMs = 4;
 QString q(const std::string& s) { return QString::fromStdString(s); }
 std::string s(const QString& q) { return q.toStdString(); }
 
-std::string currentGroup() { return readSettingText("CurrentGroup"); }
-
-
 }  // namespace
 
-GroupEditor::GroupEditor()
-    : SkinWindow({"sLoader frmMain", QSize(401, 250), "\\Build\\window.gif", Placement::CentredOnScreen, "", false}) {
+GroupEditor::GroupEditor(GroupService& groups)
+    : SkinWindow({"sLoader frmMain", QSize(401, 250), "\\Build\\window.gif", Placement::CentredOnScreen, "", false}),
+      groups_(groups) {
     setEditorWindow(this);
     setWindowTitle(QStringLiteral("Varnel Zize"));
     setStyleSheet(skinStyleSheet());
@@ -107,25 +102,20 @@ GroupEditor::GroupEditor()
         if (button == 2) emit menuRequested(QCursor::pos());
     });
 
-    setGroupListView(this);
-    setPlaceBoxesView(this);
+    connect(new GroupSignals(groups_, this), &GroupSignals::changed, this, &GroupEditor::follow);
     setUpKeyboard();
 }
 
-GroupEditor::~GroupEditor() {
-    setGroupListView(nullptr);
-    setPlaceBoxesView(nullptr);
-    setEditorWindow(nullptr);
-}
+GroupEditor::~GroupEditor() { setEditorWindow(nullptr); }
 
 void GroupEditor::showStartGroup(bool groupsExist, const std::string& label) {
     if (groupsExist) {
         std::string name;
         guarded(label, [&] { enterChangeMode(); });
-        guarded(label, [&] { name = currentGroup(); });
+        guarded(label, [&] { name = groups_.activeGroup(); });
         std::optional<PlaceSet> places;
-        guarded(label, [&] { places = loadGroup(name); });
-        guarded(label, [&] { setText(name); });
+        guarded(label, [&] { places = groups_.loadGroup(name); });
+        guarded(label, [&] { showGroupName(name); });
         // A setting that names no group (empty, or a group deleted meanwhile)
         // is no active group: nothing to apply, and what an earlier run left goes.
         guarded(label, [&] {
@@ -133,7 +123,7 @@ void GroupEditor::showStartGroup(bool groupsExist, const std::string& label) {
             else removePlaces();
         });
     } else {
-        guarded(label, [&] { setText(Texts.SelectShortcutGroup); });
+        guarded(label, [&] { showGroupName(Texts.SelectShortcutGroup); });
         guarded(label, [&] { enterAddMode(); });
         guarded(label, [&] { deleteButton->setEnabled(false); });
     }
@@ -154,30 +144,25 @@ void GroupEditor::writeTexts() {
 
 bool GroupEditor::inAddMode() const { return !newNameEdit->isHidden(); }
 
-// ---- the view interfaces -------------------------------------------------------
+// ---- what the group service did ----------------------------------------------
 
-void GroupEditor::clear() {
-    groupCombo->clear();
-    groupCombo->setEditText(QString());
+void GroupEditor::follow(const GroupNotice& notice) {
+    if (notice.event == GroupEvent::ListRead) {
+        groupCombo->clear();
+        for (const std::string& name : groups_.listing().names) groupCombo->addItem(q(name));
+        groupCombo->setEditText(QString());
+    } else if (notice.event == GroupEvent::GroupLoaded && notice.found) {
+        for (int i = 0; i < 5; ++i) placeEdits[i]->setText(q(groups_.loadedPlaces()[i]));
+        showGroupName(notice.name);
+    }
+    // The list may show the active group now: no dustbin for it.
+    updateDeleteButton();
 }
 
-void GroupEditor::addItem(const std::string& name, int position) {
-    // Adding a name never changes the text shown in the list's box.
-    const QString text = groupCombo->currentText();
-    groupCombo->insertItem(position, q(name));
-    groupCombo->setEditText(text);
-}
-
-void GroupEditor::setText(const std::string& text) {
-    const int index = groupCombo->findText(q(text), Qt::MatchExactly | Qt::MatchCaseSensitive);
+void GroupEditor::showGroupName(const std::string& name) {
+    const int index = groupCombo->findText(q(name), Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (index >= 0) groupCombo->setCurrentIndex(index);
-    groupCombo->setEditText(q(text));
-}
-
-void GroupEditor::setText(int index, const std::string& text) {
-    if (index < 0 || index >= 5) return;
-    loadedPlaces_[static_cast<size_t>(index)] = text;
-    placeEdits[index]->setText(q(text));
+    groupCombo->setEditText(q(name));
 }
 
 // ---- events ----------------------------------------------------------------------
@@ -196,7 +181,7 @@ void GroupEditor::enterAddMode() {
 
 void GroupEditor::enterChangeMode() {
     const std::string remembered = s(groupCombo->currentText());
-    if (!loadGroupList()) {
+    if (!groups_.reloadList()) {
         removePlaces();
         showAlert(Texts.EmptyDb);
         enterAddMode();
@@ -207,8 +192,8 @@ void GroupEditor::enterChangeMode() {
     newNameEdit->hide();
     setPlaceEditsEnabled(true);
     setBrowseButtonsEnabled(true);
-    for (int i = 0; i < 5; ++i) placeEdits[i]->setText(q(loadedPlaces_[i]));
-    setText(remembered);
+    for (int i = 0; i < 5; ++i) placeEdits[i]->setText(q(groups_.loadedPlaces()[i]));
+    showGroupName(remembered);
     moveMarkerTo(1);
     deleteButton->setEnabled(false);
     updateDeleteButton();
@@ -221,40 +206,25 @@ void GroupEditor::save() {
     for (auto* box : placeEdits)
         if (box->text().isEmpty()) return showAlert(Texts.FillAllFields);
     // Only a new name can collide; in change mode the name box is hidden and stale.
-    if (adding && !queryFirstValue(sqlNameTaken(newName)).empty()) return showAlert(Texts.NewNameExists);
+    if (adding && groups_.nameTaken(newName)) return showAlert(Texts.NewNameExists);
     if (!askQuestion(Texts.SaveTheChanges)) return;
 
-    std::array<std::string, 5> places;
+    PlaceSet places;
     for (int i = 0; i < 5; ++i) places[i] = s(placeEdits[i]->text());
-    std::string name;
     if (adding) {
-        name = newName;
-        if (!changeGroups(sqlAddGroup(name, places))) return;
-        writeSettingText("CurrentGroup", name);
-        emit activeGroupChanged();
-        loadGroupList();
-        loadGroup(name);
-        applyPlaces(loadedPlaces_);
+        if (!stored(groups_.saveNewGroup(newName, places))) return;
         draftPlaces_ = {};
         newNameEdit->setText(q(Texts.NewGroupName));
     } else {
-        name = s(groupCombo->currentText());
-        if (!changeGroups(sqlChangeGroup(name, places, name))) return;
-        if (currentGroup() == name) applyPlaces(loadedPlaces_);
+        if (!stored(groups_.saveChangedGroup(s(groupCombo->currentText()), places))) return;
     }
-    for (int i = 0; i < 5; ++i) loadedPlaces_[i] = s(placeEdits[i]->text());
-    loadGroupList();
-    loadGroup(name);
-    if (currentGroup() == name) applyPlaces(loadedPlaces_);
     enterChangeMode();
 }
 
 void GroupEditor::deleteGroup() {
     if (inAddMode()) return;  // the hidden list names no group the user sees
     if (!askQuestion(Texts.Delete)) return;
-    if (!changeGroups(sqlDeleteGroup(s(groupCombo->currentText())))) return;
-    loadGroupList();
-    loadGroup(currentGroup());
+    if (!stored(groups_.deleteGroup(s(groupCombo->currentText())))) return;
     enterChangeMode();
 }
 
@@ -264,13 +234,13 @@ void GroupEditor::browseForPlace(int index) {
     dialog_->flags = BIF_RETURNONLYFSDIRS | BIF_BROWSEINCLUDEFILES;
     dialog_->InitDir = QString();
     dialog_->SidebarFolders.clear();
-    for (const std::string& place : loadedPlaces_) dialog_->SidebarFolders << q(place);
+    for (const std::string& place : groups_.loadedPlaces()) dialog_->SidebarFolders << q(place);
     dialog_->ShowFolder();
     if (!dialog_->InitDir.isEmpty()) placeEdits[index]->setText(dialog_->InitDir);
 }
 
 void GroupEditor::showChosenGroup() {
-    loadGroup(s(groupCombo->currentText()));
+    groups_.loadGroup(s(groupCombo->currentText()));
     updateDeleteButton();
 }
 
@@ -287,15 +257,14 @@ void GroupEditor::minimiseToTray() {
 
 void GroupEditor::updateDeleteButton() {
     // In add mode the hidden list still holds a name: the dustbin must not offer it.
-    deleteButton->setEnabled(!inAddMode() && s(groupCombo->currentText()) != currentGroup());
+    deleteButton->setEnabled(!inAddMode() && s(groupCombo->currentText()) != groups_.activeGroup());
 }
 
-bool GroupEditor::changeGroups(const std::string& sql) {
-    // A refused statement is the user's to know; nothing after it may act
-    // as if the group had been stored.
-    const DbChange change = dbExec(sql);
-    if (change.ok()) return true;
-    showAlert(change.error);
+bool GroupEditor::stored(const GroupWrite& write) {
+    // A refused change is the user's to know; nothing after it may act as if
+    // the group had been stored.
+    if (write.ok()) return true;
+    showAlert(write.error);
     return false;
 }
 

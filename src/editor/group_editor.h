@@ -1,7 +1,8 @@
 #pragma once
 // The group editor: the main program's working window. In add mode a new
 // group's name is typed, in change mode an existing group is picked from the
-// list; the third main button saves. It tells its owner what happened
+// list; the third main button saves. It asks the group service for groups
+// and follows what the service reports; it tells its owner what happened
 // through signals and knows nothing of the tray.
 
 #include <QComboBox>
@@ -11,8 +12,8 @@
 #include <memory>
 #include <string>
 
-#include "core/views.h"
 #include "dialogs/common_dialog.h"
+#include "groups/group_service.h"
 #include "places/places_bar.h"
 #include "skin/skin_button.h"
 #include "skin/skin_window.h"
@@ -22,10 +23,10 @@ class QPropertyAnimation;
 
 namespace varnel {
 
-class GroupEditor : public SkinWindow, public GroupListView, public PlaceBoxesView {
+class GroupEditor : public SkinWindow {
     Q_OBJECT
 public:
-    GroupEditor();
+    explicit GroupEditor(GroupService& groups);
     ~GroupEditor() override;
 
     QComboBox* groupCombo;
@@ -72,15 +73,7 @@ public:
     // Places typed for a new group; they survive a trip to change mode and back.
     const std::array<std::string, 5>& draftPlaces() const { return draftPlaces_; }
 
-    // The view interfaces the engine fills.
-    void clear() override;
-    void addItem(const std::string& name, int position) override;
-    void setText(const std::string& text) override;
-    void setText(int index, const std::string& text) override;
-
 signals:
-    // A new group was saved and is now the active one.
-    void activeGroupChanged();
     // A right click on the skin asks for the program's menu.
     void menuRequested(const QPoint& globalPos);
     // The close button: the program ends.
@@ -92,13 +85,15 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // Runs one insert, update or delete of a group; false (after the error
-    // alert) when the database did not take it.
-    bool changeGroups(const std::string& sql);
+    // The list, the place boxes and the dustbin follow what the service did.
+    void follow(const GroupNotice& notice);
+    // Shows `name` in the list's box, picking its row when the list has one.
+    void showGroupName(const std::string& name);
+    // False (after the error alert) when the group was not stored or deleted.
+    bool stored(const GroupWrite& write);
 
+    GroupService& groups_;
     std::array<std::string, 5> draftPlaces_;
-    // The places of the group loaded last, as the engine showed them.
-    PlaceSet loadedPlaces_;
     std::unique_ptr<CommonDialog> dialog_;
     // Slides the marker to the row of the pressed button.
     QPropertyAnimation* markerSlide_;

@@ -7,8 +7,6 @@
 #include "base/text.h"
 #include "core/log.h"
 #include "core/program_folder.h"
-#include "core/views.h"
-#include "lang/text_table.h"
 
 namespace varnel {
 
@@ -40,20 +38,7 @@ std::vector<std::string> listLanguageFolder() {
 std::vector<std::string> checkForLanguageFiles() {
     std::vector<std::string> files, names;
     guarded(kLabel, [&] { files = listLanguageFolder(); });
-    MenuItemListView& items = trayMenu().languageMenuItems();
-    guarded(kLabel, [&] { items.setPlaceholderVisible(true); });
-    guarded(kLabel, [&] { items.unloadItems(); });
-    size_t i = 0;
-    for (const std::string& file : files) {
-        names.push_back(replaceAll(file, ".lang", ""));
-        const int item = static_cast<int>(i) + 1;
-        guarded(kLabel, [&] { items.loadItem(item, names.at(i), ""); });
-        guarded(kLabel, [&] {
-            if (names.at(i) == CurrentLanguage) items.setItemEnabled(item, false);
-        });
-        ++i;
-    }
-    guarded(kLabel, [&] { items.setPlaceholderVisible(false); });
+    for (const std::string& file : files) names.push_back(replaceAll(file, ".lang", ""));
     return names;
 }
 

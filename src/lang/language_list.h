@@ -1,15 +1,13 @@
 #pragma once
-// The list of language files and the tray's language submenu.
+// The list of language files the tray's language submenu offers.
 
 #include <string>
 #include <vector>
 
 namespace varnel {
 
-// Lists every plain file of the Language folder, offers each (with ".lang"
-// removed) as an item of the tray's language submenu, greys the current
-// language's item and hides the placeholder. Returns the names offered, in
-// listing order.
+// The languages to offer: every plain file of the Language folder, with
+// ".lang" removed, in listing order.
 std::vector<std::string> checkForLanguageFiles();
 
 }  // namespace varnel

@@ -12,10 +12,6 @@
 #include <cstdio>
 #include <utility>
 
-#include "core/db.h"
-#include "core/setting_text.h"
-#include "core/sql_statements.h"
-#include "places/group_loader.h"
 #include "shell/close_channel.h"
 #include "shell/tray_icon.h"
 #include "shell/program.h"
@@ -143,14 +139,10 @@ QStringList withoutToolkitOptions(const QStringList& arguments) {
 
 QJsonObject reply(const QString& status) { return {{QStringLiteral("status"), status}}; }
 
-// The group names as the database holds them now: another program may have
-// added or removed groups since the tray's submenu was filled.
-QStringList groupNamesInDatabase() {
-    const DbRows groups = queryDb(sqlListGroups());
-    QStringList names;
-    if (!groups.hasRows()) return names;
-    for (size_t row = 1; row < groups.table.rows(); ++row) names << QString::fromStdString(groups.table(row, 0));
-    return names;
+QStringList toStrings(const std::vector<std::string>& names) {
+    QStringList out;
+    for (const std::string& name : names) out << QString::fromStdString(name);
+    return out;
 }
 
 QJsonObject switchGroup(const QString& name, Program& program) {
@@ -161,28 +153,22 @@ QJsonObject switchGroup(const QString& name, Program& program) {
     if (messageBoxWaiting()) return reply(QStringLiteral("busy"));
     // The editor's load fills the tray's group submenu.
     program.finishStartUp();
-    if (!groupNamesInDatabase().contains(name)) return reply(QStringLiteral("unknown-group"));
+    // The list as the groups stand now: another program may have added or
+    // removed groups since the tray's submenu was filled.
+    GroupService& groups = program.groups();
+    if (!toStrings(groups.currentNames()).contains(name)) return reply(QStringLiteral("unknown-group"));
     // The active group's item is greyed: there is nothing to switch.
-    if (QString::fromStdString(readSettingText("CurrentGroup")) == name) return reply(QStringLiteral("ok"));
-    // The submenu takes in what the database holds first, so that the click
-    // finds the group there.
-    loadGroupList();
-    TrayMenuItems& groups = program.tray().groupItems();
-    for (int i = 1; i <= groups.upperBound(); ++i) {
-        if (groups.item(i) && QString::fromStdString(groups.caption(i)) == name) {
-            program.tray().activateGroup(i);
-            return reply(QStringLiteral("ok"));
-        }
-    }
-    return reply(QStringLiteral("unknown-group"));
+    if (QString::fromStdString(groups.activeGroup()) == name) return reply(QStringLiteral("ok"));
+    groups.activateGroup(name.toStdString());
+    return reply(QStringLiteral("ok"));
 }
 
-// The groups as the database holds them, in the order of the tray's group
+// The groups as they stand now, in the order of the tray's group
 // submenu; the active one is the item it shows greyed.
 QJsonObject listGroups(Program& program) {
     program.finishStartUp();
-    const QStringList names = groupNamesInDatabase();
-    const QString current = QString::fromStdString(readSettingText("CurrentGroup"));
+    const QStringList names = toStrings(program.groups().currentNames());
+    const QString current = QString::fromStdString(program.groups().activeGroup());
     QJsonObject answer = reply(QStringLiteral("ok"));
     answer.insert(QStringLiteral("groups"), QJsonArray::fromStringList(names));
     answer.insert(QStringLiteral("active"), names.contains(current) ? current : QString());

@@ -12,7 +12,6 @@
 #include "lang/language_file.h"
 #include "lang/language_list.h"
 #include "lang/text_table.h"
-#include "places/group_loader.h"
 #include "places/places_bar.h"
 #include "places/settings_defaults.h"
 #include "places/single_instance.h"
@@ -64,7 +63,7 @@ void Program::finishStartUp() {
 
 TrayIcon& Program::tray() {
     if (!tray_) {
-        tray_ = std::make_unique<TrayIcon>();
+        tray_ = std::make_unique<TrayIcon>(groups_);
         tray_->setUp();
         TrayIcon* tray = tray_.get();
         connect(tray, &TrayIcon::editorToggleRequested, this, [this] { toggleEditor(); });
@@ -75,10 +74,6 @@ TrayIcon& Program::tray() {
         connect(tray, &TrayIcon::hideEditorRequested, this, [this] { editor().minimiseToTray(); });
         connect(tray, &TrayIcon::aboutRequested, this, [this] { showAbout(); });
         connect(tray, &TrayIcon::updateRequested, this, [this] { showUpdateWindow(); });
-        // The editor now shows the active group: it must not offer to delete it.
-        connect(tray, &TrayIcon::groupActivated, this, [this] {
-            if (editor_) editor_->updateDeleteButton();
-        });
         connect(tray, &TrayIcon::quitRequested, this, [this] { quit(); });
     }
     return *tray_;
@@ -86,9 +81,8 @@ TrayIcon& Program::tray() {
 
 GroupEditor& Program::editor() {
     if (!editor_) {
-        editor_ = std::make_unique<GroupEditor>();
+        editor_ = std::make_unique<GroupEditor>(groups_);
         GroupEditor* editor = editor_.get();
-        connect(editor, &GroupEditor::activeGroupChanged, this, [this] { tray().updateToolTip(); });
         connect(editor, &GroupEditor::menuRequested, this, [this](const QPoint& at) { tray().menu()->popup(at); });
         connect(editor, &GroupEditor::quitRequested, this, [this] { quit(); });
         loadEditor();
@@ -103,13 +97,13 @@ void Program::loadEditor() {
     guarded(label, [] { initSettings(); });
     bool groups = false;
     guarded(label, [&] {
-        tray();  // its menus are filled from here on
-        groups = loadGroupList();
+        tray();  // its menus follow the groups from here on
+        groups = groups_.reloadList();
     });
     editor.showStartGroup(groups, label);
     guarded(label, [&] { CurrentLanguage = readSettingText("Language"); });
     guarded(label, [&] { parseLanguageFile(CurrentLanguage); });
-    guarded(label, [&] { checkForLanguageFiles(); });
+    guarded(label, [&] { tray().showLanguages(checkForLanguageFiles()); });
     guarded(label, [&] { editor.writeCaptions(); });
     guarded(label, [&] { tray().setUp(); });
     guarded(label, [&] { editor.updateDeleteButton(); });

@@ -1,12 +1,14 @@
 #pragma once
-// The main program: made in main(), it owns the tray icon, the group editor,
-// the update window and the splash, runs the start-up and the one shut-down
+// The main program: made in main(), it owns the group service, the tray
+// icon, the group editor, the update window and the splash, runs the start-up and the one shut-down
 // path. The windows tell it what they need through signals.
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <memory>
+
+#include "groups/group_service.h"
 
 namespace varnel {
 
@@ -32,6 +34,8 @@ public:
     // first, as a click on the splash would.
     void finishStartUp();
 
+    // The groups, which the editor, the tray and the command line follow.
+    GroupService& groups() { return groups_; }
     // The editor; created, with the start-up of its load, at its first use.
     GroupEditor& editor();
     GroupEditor* loadedEditor() const { return editor_.get(); }
@@ -62,6 +66,8 @@ private:
     void loadEditor();
     void handOverToUpdater(const QString& updater, const QStringList& arguments);
 
+    // Made first and gone last: the windows follow it while they live.
+    GroupService groups_;
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<GroupEditor> editor_;
     QPointer<UpdateWindow> updateWindow_;

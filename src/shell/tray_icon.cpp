@@ -11,7 +11,8 @@
 #include "core/registry.h"
 #include "core/setting_text.h"
 #include "lang/text_table.h"
-#include "places/group_loader.h"
+#include "groups/group_signals.h"
+#include "places/place_name.h"
 #include "places/places_bar.h"
 #include "shell/autostart.h"
 #include "shell/tray_clicks.h"
@@ -24,12 +25,11 @@ namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-std::string currentGroup() { return readSettingText("CurrentGroup"); }
 
 }  // namespace
 
 QString trayToolTip() {
-    return QStringLiteral("Varnel - ") + q(trimBlanks(Texts.CurrentGroup)) + QStringLiteral(" : ") + q(currentGroup()) +
+    return QStringLiteral("Varnel - ") + q(trimBlanks(Texts.CurrentGroup)) + QStringLiteral(" : ") + q(readSettingText("CurrentGroup")) +
            QStringLiteral(" ");
 }
 
@@ -85,7 +85,7 @@ QAction* TrayMenuItems::item(int index) const {
 
 // ---- the tray window ----------------------------------------------------------
 
-TrayIcon::TrayIcon() : menu_(std::make_unique<QMenu>(QStringLiteral("&VarnelMenu"))), icon_(new QSystemTrayIcon(this)) {
+TrayIcon::TrayIcon(GroupService& groups) : groups_(groups), menu_(std::make_unique<QMenu>(QStringLiteral("&VarnelMenu"))), icon_(new QSystemTrayIcon(this)) {
     QMenu* m = menu_.get();
     groupsMenu_ = m->addMenu(QStringLiteral("Set paths"));
     groupsMenuAction = groupsMenu_->menuAction();
@@ -111,9 +111,7 @@ TrayIcon::TrayIcon() : menu_(std::make_unique<QMenu>(QStringLiteral("&VarnelMenu
     // The entry is the user's file: show what it says now, whoever changed it.
     QObject::connect(m, &QMenu::aboutToShow, this, [this] { startAtLoginAction->setChecked(autostartEnabled()); });
     exitAction = m->addAction(QStringLiteral("&Exit"), [this] { exitProgram(); });
-    groupsItem_.attach(groupsMenuAction);
-    foldersItem_.attach(foldersMenuAction);
-    setTrayMenuView(this);
+    connect(new GroupSignals(groups_, this), &GroupSignals::changed, this, &TrayIcon::follow);
 
     // Where no double click can arrive, the single click does its work, so
     // the editor, About and the update window stay within reach of the icon.
@@ -134,9 +132,55 @@ TrayIcon::TrayIcon() : menu_(std::make_unique<QMenu>(QStringLiteral("&VarnelMenu
                      });
 }
 
-TrayIcon::~TrayIcon() {
-    setTrayMenuView(nullptr);
-    removeIcon();
+TrayIcon::~TrayIcon() { removeIcon(); }
+
+void TrayIcon::follow(const GroupNotice& notice) {
+    switch (notice.event) {
+    case GroupEvent::ListRead: {
+        const GroupListing& listing = groups_.listing();
+        // Without groups the submenus are greyed; what they held stays.
+        groupsMenuAction->setEnabled(listing.available);
+        if (!listing.available) {
+            foldersMenuAction->setEnabled(false);
+            return;
+        }
+        groupItems_->setPlaceholderVisible(true);
+        groupItems_->unloadItems();
+        int item = 0;
+        for (const std::string& name : listing.names) {
+            groupItems_->loadItem(++item, name, "");
+            if (name == listing.active) groupItems_->setItemEnabled(item, false);
+        }
+        groupItems_->setPlaceholderVisible(false);
+        return;
+    }
+    case GroupEvent::GroupLoaded: {
+        // A name that is not there leaves the folder submenu empty.
+        foldersMenuAction->setEnabled(true);
+        folderItems_->setPlaceholderVisible(true);
+        folderItems_->unloadItems();
+        if (!notice.found) return;
+        const PlaceSet& places = groups_.loadedPlaces();
+        for (int i = 0; i < 5; ++i) folderItems_->loadItem(i + 1, placeDisplayName(places[i]), places[i]);
+        folderItems_->setPlaceholderVisible(false);
+        return;
+    }
+    case GroupEvent::Activated: updateToolTip(); return;
+    case GroupEvent::Added:
+    case GroupEvent::Changed:
+    case GroupEvent::Deleted: return;
+    }
+}
+
+void TrayIcon::showLanguages(const std::vector<std::string>& languages) {
+    languageItems_->setPlaceholderVisible(true);
+    languageItems_->unloadItems();
+    int item = 0;
+    for (const std::string& language : languages) {
+        languageItems_->loadItem(++item, language, "");
+        if (language == CurrentLanguage) languageItems_->setItemEnabled(item, false);
+    }
+    languageItems_->setPlaceholderVisible(false);
 }
 
 void TrayIcon::setUp() {
@@ -189,12 +233,7 @@ void TrayIcon::iconActivated(int code) {
 
 void TrayIcon::activateGroup(int index) {
     if (!groupItems_->item(index)) return;
-    const std::string name = groupItems_->caption(index);
-    writeSettingText("CurrentGroup", name);
-    updateToolTip();
-    loadGroupList();
-    if (const std::optional<PlaceSet> places = loadGroup(name)) applyPlaces(*places);
-    emit groupActivated();
+    groups_.activateGroup(groupItems_->caption(index));
 }
 
 void TrayIcon::openFolder(int index) {

@@ -1,7 +1,8 @@
 #pragma once
 // The tray window: never shown, it owns the notification-area icon and the
-// program's menu, which also pops up over the group editor. What the menu
-// asks of the other windows goes out as signals to the program.
+// program's menu, which also pops up over the group editor. Its group and
+// folder submenus follow the group service; what the menu asks of the other
+// windows goes out as signals to the program.
 
 #include <QMenu>
 #include <QObject>
@@ -10,18 +11,22 @@
 #include <string>
 #include <vector>
 
-#include "core/views.h"
+#include "groups/group_service.h"
 
 namespace varnel {
 
 // One submenu built at run time: placeholder item 0 ("-") and items 1 to n.
-class TrayMenuItems : public MenuItemListView {
+class TrayMenuItems {
 public:
     TrayMenuItems(QMenu* menu, std::function<void(int index, QAction*)> onClick);
-    void setPlaceholderVisible(bool visible) override;
-    void unloadItems() override;
-    void loadItem(int index, const std::string& caption, const std::string& tag) override;
-    void setItemEnabled(int index, bool enabled) override;
+    // Shows or hides item 0.
+    void setPlaceholderVisible(bool visible);
+    // Removes items 1 to the upper bound.
+    void unloadItems();
+    // Adds item `index`; its tag is the data it carries (a folder's path).
+    void loadItem(int index, const std::string& caption, const std::string& tag);
+    // Greys a loaded item or not.
+    void setItemEnabled(int index, bool enabled);
 
     QAction* item(int index) const;  // nullptr when not loaded
     // The caption item `index` was loaded with ("" when not loaded).
@@ -35,29 +40,16 @@ private:
     std::function<void(int, QAction*)> onClick_;
 };
 
-class TrayMenuItem : public MenuItemView {
-public:
-    void attach(QAction* action) { action_ = action; }
-    void setEnabled(bool enabled) override {
-        if (action_) action_->setEnabled(enabled);
-    }
-
-private:
-    QAction* action_ = nullptr;
-};
-
-class TrayIcon : public QObject, public TrayMenuView {
+class TrayIcon : public QObject {
     Q_OBJECT
 public:
-    // The menus, filled by the engine from now on; the icon shows with setUp().
-    TrayIcon();
+    // The menus, which follow the group service from now on; the icon shows with setUp().
+    explicit TrayIcon(GroupService& groups);
     ~TrayIcon() override;
 
-    MenuItemView& groupsMenuItem() override { return groupsItem_; }
-    MenuItemView& foldersMenuItem() override { return foldersItem_; }
-    MenuItemListView& groupMenuItems() override { return *groupItems_; }
-    MenuItemListView& folderMenuItems() override { return *folderItems_; }
-    MenuItemListView& languageMenuItems() override { return *languageItems_; }
+    // Offers each language as an item of the language submenu, the current
+    // language's greyed.
+    void showLanguages(const std::vector<std::string>& languages);
 
     // Icon, menu captions and the icon's tooltip.
     void setUp();
@@ -112,18 +104,18 @@ signals:
     void hideEditorRequested();
     void aboutRequested();
     void updateRequested();
-    // Another group is active now.
-    void groupActivated();
     void quitRequested();
 
 private:
+    // The group and folder submenus and the tooltip follow what the service did.
+    void follow(const GroupNotice& notice);
 
+    GroupService& groups_;
     std::unique_ptr<QMenu> menu_;
     QMenu* groupsMenu_;
     QMenu* foldersMenu_;
     QMenu* languageMenu_;
     std::unique_ptr<TrayMenuItems> groupItems_, folderItems_, languageItems_;
-    TrayMenuItem groupsItem_, foldersItem_;
     QSystemTrayIcon* icon_;
     QString tip_;
     bool iconAdded_ = false;

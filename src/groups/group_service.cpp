@@ -1,0 +1,151 @@
+#include "groups/group_service.h"
+
+#include <algorithm>
+
+#include "core/log.h"
+#include "core/registry.h"
+#include "core/setting_text.h"
+#include "groups/database_groups.h"
+
+namespace varnel {
+
+GroupService::GroupService() { addSource(std::make_unique<DatabaseGroups>()); }
+
+GroupService::~GroupService() = default;
+
+void GroupService::addSource(std::unique_ptr<GroupSource> source) { sources_.push_back(std::move(source)); }
+
+int GroupService::follow(Listener listener) {
+    listeners_.emplace_back(nextListener_, std::move(listener));
+    return nextListener_++;
+}
+
+void GroupService::unfollow(int id) {
+    listeners_.erase(std::remove_if(listeners_.begin(), listeners_.end(), [id](const auto& l) { return l.first == id; }),
+                     listeners_.end());
+}
+
+void GroupService::notify(const GroupNotice& notice) {
+    // By index: a listener may stop following while it is told.
+    for (size_t i = 0; i < listeners_.size(); ++i) {
+        const Listener listener = listeners_[i].second;
+        listener(notice);
+    }
+}
+
+GroupSource* GroupService::sourceFor(const std::string& name) {
+    for (const auto& source : sources_)
+        if (source->holds(name)) return source.get();
+    for (const auto& source : sources_)
+        if (source->writable()) return source.get();
+    return nullptr;
+}
+
+// ---- reading ------------------------------------------------------------------
+
+bool GroupService::reloadList() {
+    try {
+        GroupListing read;
+        read.names = currentNames();
+        read.available = !read.names.empty();
+        if (read.available) read.active = regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup"));
+        listing_ = std::move(read);
+        notify({GroupEvent::ListRead, ""});
+        return listing_.available;
+    } catch (...) {
+        logCaught("LoadListFromDb");
+        return false;
+    }
+}
+
+std::vector<std::string> GroupService::currentNames() {
+    std::vector<std::string> names;
+    for (const auto& source : sources_) {
+        std::vector<std::string> more = source->names();
+        names.insert(names.end(), more.begin(), more.end());
+    }
+    return names;
+}
+
+std::optional<PlaceSet> GroupService::loadGroup(const std::string& name) {
+    std::optional<PlaceSet> places;
+    for (const auto& source : sources_)
+        if ((places = source->places(name))) break;
+    if (places) loadedPlaces_ = *places;
+    notify({GroupEvent::GroupLoaded, name, places.has_value()});
+    return places;
+}
+
+bool GroupService::nameTaken(const std::string& name) {
+    return std::any_of(sources_.begin(), sources_.end(), [&](const auto& source) { return source->holds(name); });
+}
+
+bool GroupService::mayChange(const std::string& name) {
+    const GroupSource* source = sourceFor(name);
+    return source && source->writable();
+}
+
+// ---- the active group -------------------------------------------------------------
+
+std::string GroupService::activeGroup() const { return readSettingText("CurrentGroup"); }
+
+void GroupService::setActiveGroup(const std::string& name) {
+    writeSettingText("CurrentGroup", name);
+    notify({GroupEvent::Activated, name});
+}
+
+std::optional<PlaceSet> GroupService::activateGroup(const std::string& name) {
+    setActiveGroup(name);
+    reloadList();
+    const std::optional<PlaceSet> places = loadGroup(name);
+    if (places) applyPlaces(*places);
+    return places;
+}
+
+// ---- the user's changes -------------------------------------------------------------
+
+GroupWrite GroupService::saveNewGroup(const std::string& name, const PlaceSet& places) {
+    GroupSource* source = sourceFor(name);
+    if (!source) return {"There is no place to store groups."};
+    const GroupWrite stored = source->add(name, places);
+    if (!stored.ok()) return stored;
+    notify({GroupEvent::Added, name});
+    setActiveGroup(name);
+    reloadList();
+    loadGroup(name);
+    applyPlaces(loadedPlaces_);
+    showSaved(name, places);
+    return stored;
+}
+
+GroupWrite GroupService::saveChangedGroup(const std::string& name, const PlaceSet& places) {
+    GroupSource* source = sourceFor(name);
+    if (!source) return {"There is no place to store groups."};
+    const GroupWrite stored = source->change(name, places);
+    if (!stored.ok()) return stored;
+    notify({GroupEvent::Changed, name});
+    // First as the group was loaded before the change, then as saved.
+    if (activeGroup() == name) applyPlaces(loadedPlaces_);
+    showSaved(name, places);
+    return stored;
+}
+
+void GroupService::showSaved(const std::string& name, const PlaceSet& places) {
+    loadedPlaces_ = places;
+    reloadList();
+    loadGroup(name);
+    if (activeGroup() == name) applyPlaces(loadedPlaces_);
+}
+
+GroupWrite GroupService::deleteGroup(const std::string& name) {
+    GroupSource* source = sourceFor(name);
+    if (!source) return {"There is no place to store groups."};
+    const GroupWrite removed = source->remove(name);
+    if (!removed.ok()) return removed;
+    notify({GroupEvent::Deleted, name});
+    reloadList();
+    loadGroup(activeGroup());
+    return removed;
+}
+
+}  // namespace varnel

@@ -1,0 +1,107 @@
+#pragma once
+// The one owner of the groups: it lists, loads, adds, changes, deletes and
+// activates them, and tells whoever follows it about each of these through
+// one notification. The editor, the tray and the command line ask it and
+// follow it; none of them reads or writes a source itself.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "groups/group_source.h"
+#include "places/places_bar.h"
+
+namespace varnel {
+
+// The group list as it was read last.
+struct GroupListing {
+    // False when no source had a group (or none could be read).
+    bool available = false;
+    std::vector<std::string> names;
+    // The active group when the list was read ("" for none).
+    std::string active;
+};
+
+// What happened.
+enum class GroupEvent {
+    ListRead,     // the list was read again: listing() holds it
+    GroupLoaded,  // a group was loaded: loadedPlaces() holds it when it was found
+    Added,
+    Changed,
+    Deleted,
+    Activated,    // another group is the active one
+};
+
+struct GroupNotice {
+    GroupEvent event;
+    std::string name;    // the group concerned ("" for ListRead)
+    bool found = false;  // GroupLoaded: the group was there
+};
+
+class GroupService {
+public:
+    using Listener = std::function<void(const GroupNotice&)>;
+
+    // The user's group database as its only source.
+    GroupService();
+    ~GroupService();
+    GroupService(const GroupService&) = delete;
+    GroupService& operator=(const GroupService&) = delete;
+
+    // Another source after those there; its groups follow theirs in the list.
+    void addSource(std::unique_ptr<GroupSource> source);
+
+    // Follows every change until unfollow(); listeners run in the order they came.
+    int follow(Listener listener);
+    void unfollow(int id);
+
+    // ---- reading ----------------------------------------------------------
+    // Reads the group list again from every source ("LoadListFromDb" logs a
+    // failure); false when there is no group.
+    bool reloadList();
+    const GroupListing& listing() const { return listing_; }
+    // The names every source holds now, without telling anyone.
+    std::vector<std::string> currentNames();
+    // Loads the group `name`; nothing for a name no source has.
+    std::optional<PlaceSet> loadGroup(const std::string& name);
+    // The places of the group found last (a name that was not found leaves them).
+    const PlaceSet& loadedPlaces() const { return loadedPlaces_; }
+    // True when a new group may not take this name.
+    bool nameTaken(const std::string& name);
+    // False for a group the user may use but not change.
+    bool mayChange(const std::string& name);
+
+    // ---- the active group ---------------------------------------------------
+    std::string activeGroup() const;
+    // Makes `name` the active group: the list is read again, the group loaded
+    // and its places applied. Nothing is applied for a name no source has.
+    std::optional<PlaceSet> activateGroup(const std::string& name);
+
+    // ---- the user's changes ---------------------------------------------------
+    // Stores a new group and makes it the active one. The places are applied
+    // twice, as the group read back and as saved, each a run with its trace.
+    GroupWrite saveNewGroup(const std::string& name, const PlaceSet& places);
+    // Stores the group's new places. The active group's places are applied
+    // as they were loaded before and again as saved.
+    GroupWrite saveChangedGroup(const std::string& name, const PlaceSet& places);
+    // Deletes a group; then the list is read again and the active group loaded.
+    GroupWrite deleteGroup(const std::string& name);
+
+private:
+    void notify(const GroupNotice& notice);
+    // The source of the group `name`; for a name none holds, the first the user may change.
+    GroupSource* sourceFor(const std::string& name);
+    void setActiveGroup(const std::string& name);
+    // A saved group read and loaded again, and applied as saved when it is the active one.
+    void showSaved(const std::string& name, const PlaceSet& places);
+
+    std::vector<std::unique_ptr<GroupSource>> sources_;
+    std::vector<std::pair<int, Listener>> listeners_;
+    int nextListener_ = 1;
+    GroupListing listing_;
+    PlaceSet loadedPlaces_;
+};
+
+}  // namespace varnel
