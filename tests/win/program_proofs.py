@@ -17,6 +17,7 @@ Prints "N passed, N failed" and the start-up time; exits non-zero on a failure.
 """
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -223,6 +224,29 @@ def slot_keys_left():
 
 def desktop_listing(probe):
     return sorted((name, parsing) for name, parsing, _ in desktop_root(probe))
+
+
+def windows_pid(executable):
+    """The Windows process number of a running process of Wine's, from winedbg's list."""
+    listing = run("wine", "winedbg", "--command", "info proc").stdout.decode(errors="replace")
+    for line in listing.splitlines():
+        found = re.match(r"\s*=?([0-9a-fA-F]{8})\s+\d+\s+(?:\\_ )?'(.*)'", line)
+        if found and found.group(2).lower() == executable.lower():
+            return int(found.group(1), 16)
+    return None
+
+
+def hand_lock_to_live_process(lock):
+    """Makes a lock left by a killed copy name a live process of the name it
+    records, as when Wine or Windows has given the killed copy's process
+    number to another process: Qt then never reads the lock as stale."""
+    pid = windows_pid("explorer.exe")
+    if pid is None:
+        return False
+    lines = lock.read_bytes().split(b"\n")
+    lines[0:2] = [str(pid).encode(), b"explorer"]
+    lock.write_bytes(b"\n".join(lines))
+    return True
 
 
 def proofs(program_dir, probe, desktop_probe, probe32, desktop_probe32, shots):
@@ -441,6 +465,8 @@ def proofs(program_dir, probe, desktop_probe, probe32, desktop_probe32, shots):
             main.wait(timeout=60)
             wait_for(lambda: not windows("^" + EDITOR_TITLE), 60)
             check("a kill -9 leaves the entries behind", pane_names(desktop_root(desktop_probe)) == sorted(expected))
+            lock = next(prefix.glob("drive_c/users/*/AppData/Local/Varnel/navigation-pane.lock"), None)
+            check("the killed copy's lock now names a live process", lock is not None and hand_lock_to_live_process(lock))
             main = subprocess.Popen(["wine", exe], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             wait_for(lambda: window_of_size(EDITOR_TITLE, 401, 250), 180)
             check("the next start shows each folder once",
