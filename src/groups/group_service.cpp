@@ -1,6 +1,7 @@
 #include "groups/group_service.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "core/log.h"
 #include "core/registry.h"
@@ -62,7 +63,8 @@ std::vector<std::string> GroupService::currentNames() {
     std::vector<std::string> names;
     for (const auto& source : sources_) {
         std::vector<std::string> more = source->names();
-        names.insert(names.end(), more.begin(), more.end());
+        if (names.empty()) names = std::move(more);
+        else names.insert(names.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
     }
     return names;
 }
