@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QDeadlineTimer>
 #include <QLockFile>
 #include <QSettings>
 #include <QSysInfo>
@@ -50,6 +51,19 @@ bool leftByADeadHolder(const QLockFile& lock, const QString& lockPath) {
     return QFile::remove(lockPath);
 }
 
+// Waits a few seconds for a live writer. A lock a killed writer left goes as
+// soon as it shows as such: one left empty only after five seconds, which may
+// come during the wait when the writer was killed just now.
+bool takeLock(QLockFile& lock, const QString& lockPath) {
+    const QDeadlineTimer deadline(8000);
+    while (!lock.tryLock(0)) {
+        if (leftByADeadHolder(lock, lockPath)) continue;
+        if (deadline.hasExpired()) return false;
+        if (lock.tryLock(250)) return true;
+    }
+    return true;
+}
+
 bool endsWith(const QList<QString>& paths, const QList<PlaceEntry>& tail) {
     if (tail.isEmpty() || tail.size() > paths.size()) return false;
     const qsizetype from = paths.size() - tail.size();
@@ -69,7 +83,7 @@ QtShortcutsUpdate updateQtShortcuts(const QString& confPath, const QList<PlaceEn
     if (!first.exists) return {};
     const QString lockPath = confPath + QStringLiteral(".lock");
     QLockFile lock(lockPath);
-    if (!lock.tryLock(0) && !(leftByADeadHolder(lock, lockPath) && lock.tryLock(0)) && !lock.tryLock(5000)) {
+    if (!takeLock(lock, lockPath)) {
         qint64 pid = 0;
         QString host, holder;
         lock.getLockInfo(&pid, &host, &holder);
