@@ -447,6 +447,8 @@ def proofs(program_dir, probe, desktop_probe, probe32, desktop_probe32, shots):
               wait_for(lambda: (reg_values(PLACES_BAR) or {}).get("place0") == work_group[0], 60))
         start_and_wait("wine", updater, "endmainapp", cwd=folder)
         wait_for(lambda: not windows("^" + EDITOR_TITLE), 60)
+        # The updater's copy is no child of ours: it has ended when Wine lists it no more.
+        check("the copy the updater started ends", wait_for(lambda: windows_pid("Varnel_Zize.exe") is None, 120, 1))
 
         # 8. A killed program leaves its navigation pane entries behind; the
         # next start takes them over, and either way out removes them with
