@@ -10,6 +10,13 @@
 
 namespace varnel {
 
+namespace {
+
+// Only when every source is read-only.
+const char* const kNoStore = "There is no place to store groups.";
+
+}  // namespace
+
 GroupService::GroupService() { addSource(std::make_unique<DatabaseGroups>()); }
 
 GroupService::~GroupService() = default;
@@ -108,7 +115,7 @@ std::optional<PlaceSet> GroupService::activateGroup(const std::string& name) {
 
 GroupWrite GroupService::saveNewGroup(const std::string& name, const PlaceSet& places) {
     GroupSource* source = sourceFor(name);
-    if (!source) return {"There is no place to store groups."};
+    if (!source) return {kNoStore};
     const GroupWrite stored = source->add(name, places);
     if (!stored.ok()) return stored;
     notify({GroupEvent::Added, name});
@@ -122,7 +129,7 @@ GroupWrite GroupService::saveNewGroup(const std::string& name, const PlaceSet& p
 
 GroupWrite GroupService::saveChangedGroup(const std::string& name, const PlaceSet& places) {
     GroupSource* source = sourceFor(name);
-    if (!source) return {"There is no place to store groups."};
+    if (!source) return {kNoStore};
     const GroupWrite stored = source->change(name, places);
     if (!stored.ok()) return stored;
     notify({GroupEvent::Changed, name});
@@ -141,7 +148,7 @@ void GroupService::showSaved(const std::string& name, const PlaceSet& places) {
 
 GroupWrite GroupService::deleteGroup(const std::string& name) {
     GroupSource* source = sourceFor(name);
-    if (!source) return {"There is no place to store groups."};
+    if (!source) return {kNoStore};
     const GroupWrite removed = source->remove(name);
     if (!removed.ok()) return removed;
     notify({GroupEvent::Deleted, name});

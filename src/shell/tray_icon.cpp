@@ -74,6 +74,17 @@ std::string TrayMenuItems::caption(int index) const {
     return a ? a->property("caption").toString().toStdString() : std::string();
 }
 
+void TrayMenuItems::loadCaptions(const std::vector<std::string>& captions, const std::string& greyed) {
+    setPlaceholderVisible(true);
+    unloadItems();
+    int index = 0;
+    for (const std::string& caption : captions) {
+        loadItem(++index, caption, "");
+        if (caption == greyed) setItemEnabled(index, false);
+    }
+    setPlaceholderVisible(false);
+}
+
 void TrayMenuItems::setItemEnabled(int index, bool enabled) {
     if (QAction* a = item(index)) a->setEnabled(enabled);
 }
@@ -144,14 +155,7 @@ void TrayIcon::follow(const GroupNotice& notice) {
             foldersMenuAction->setEnabled(false);
             return;
         }
-        groupItems_->setPlaceholderVisible(true);
-        groupItems_->unloadItems();
-        int item = 0;
-        for (const std::string& name : listing.names) {
-            groupItems_->loadItem(++item, name, "");
-            if (name == listing.active) groupItems_->setItemEnabled(item, false);
-        }
-        groupItems_->setPlaceholderVisible(false);
+        groupItems_->loadCaptions(listing.names, listing.active);
         return;
     }
     case GroupEvent::GroupLoaded: {
@@ -173,14 +177,7 @@ void TrayIcon::follow(const GroupNotice& notice) {
 }
 
 void TrayIcon::showLanguages(const std::vector<std::string>& languages) {
-    languageItems_->setPlaceholderVisible(true);
-    languageItems_->unloadItems();
-    int item = 0;
-    for (const std::string& language : languages) {
-        languageItems_->loadItem(++item, language, "");
-        if (language == CurrentLanguage) languageItems_->setItemEnabled(item, false);
-    }
-    languageItems_->setPlaceholderVisible(false);
+    languageItems_->loadCaptions(languages, CurrentLanguage);
 }
 
 void TrayIcon::setUp() {

@@ -27,6 +27,8 @@ public:
     void loadItem(int index, const std::string& caption, const std::string& tag);
     // Greys a loaded item or not.
     void setItemEnabled(int index, bool enabled);
+    // Items 1 to n anew, one per caption (no tag), the caption `greyed` greyed.
+    void loadCaptions(const std::vector<std::string>& captions, const std::string& greyed);
 
     QAction* item(int index) const;  // nullptr when not loaded
     // The caption item `index` was loaded with ("" when not loaded).

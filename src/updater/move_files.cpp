@@ -101,10 +101,20 @@ MoveStep FileMove::step() {
     return MoveStep::Moved;
 }
 
-bool anotherCopyRunning(const std::function<bool(const std::string& title)>& EndTask) {
-    const std::string mainProgram = mainProgramEntry();
+namespace {
+
+// The current user's processes; none when the list cannot be read (logged).
+std::vector<std::string> runningProcesses() {
     std::vector<std::string> processes;
     guarded("IsStarted", [&] { processes = platform::runningProcessNames(); });
+    return processes;
+}
+
+}  // namespace
+
+bool anotherCopyRunning(const std::function<bool(const std::string& title)>& EndTask) {
+    const std::string mainProgram = mainProgramEntry();
+    const std::vector<std::string> processes = runningProcesses();
     int count = 0;
     bool answer = false;
     for (const std::string& name : processes) {
@@ -118,10 +128,8 @@ bool anotherCopyRunning(const std::function<bool(const std::string& title)>& End
 }
 
 bool mainProgramCopyRunning() {
-    const std::string mainProgram = mainProgramEntry();
-    std::vector<std::string> processes;
-    guarded("IsStarted", [&] { processes = platform::runningProcessNames(); });
-    return std::find(processes.begin(), processes.end(), mainProgram) != processes.end();
+    const std::vector<std::string> processes = runningProcesses();
+    return std::find(processes.begin(), processes.end(), mainProgramEntry()) != processes.end();
 }
 
 }  // namespace varnel::updater
