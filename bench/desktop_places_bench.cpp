@@ -9,7 +9,11 @@
 #include <ctime>
 
 #include "bench_util.h"
+#include "core/program_folder.h"
+#include "core/registry.h"
 #include "desktop_places/desktop_places_linux.h"
+#include "places/places_bar.h"
+#include "platform/linux/file_registry.h"
 
 using namespace varnel;
 using namespace varnel::desktop;
@@ -85,6 +89,36 @@ int main() {
         });
         bench::report(std::string("desktop_places_apply_switch_remove_") + name, one / 1000.0, "ms");
     }
+
+    // What the user waits for: one switch of the active group, and one Save
+    // of the active group, through every list at once (the Places Bar and
+    // three Office versions on the settings store, GTK, KDE, Qt).
+    setProgramFolder(root.toStdString());
+    setRegistryBackend(std::make_unique<platform::FileRegistry>((root + "/HKEY_CURRENT_USER.reg").toStdString()));
+    for (const char* v : {"11.0", "12.0", "14.0"})
+        for (const char* p : {"Desktop", "MyDocuments", "Favorites", "MyComputer", "Recent"})
+            createKey(HKEY_CURRENT_USER, std::string("Software\\Microsoft\\Office\\") + v +
+                                                   "\\Common\\Open Find\\Places\\StandardPlaces\\" + p);
+    auto owned = std::make_unique<LinuxDesktopPlaces>(folders);
+    owned->setFamilies(FamilyGtk | FamilyKde | FamilyQt);
+    setDesktopPlaces(std::move(owned));
+    bool toWork = true;
+    bench::report("switch_through_every_target", bench::medianMicroseconds(51, [&] {
+                      applyPlaces(toWork ? work : music);
+                      toWork = !toWork;
+                  }) / 1000.0,
+                  "ms");
+    // A Save of the active group runs the Places Bar procedure as the group
+    // was and again as saved.
+    bench::report("save_through_every_target", bench::medianMicroseconds(51, [&] {
+                      applyPlaces(toWork ? music : work);
+                      applyPlaces(toWork ? work : music);
+                      toWork = !toWork;
+                  }) / 1000.0,
+                  "ms");
+    removePlaces();
+    setDesktopPlaces(nullptr);
+    setRegistryBackend(nullptr);
     QDir(root).removeRecursively();
     return 0;
 }

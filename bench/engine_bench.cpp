@@ -63,6 +63,21 @@ int main() {
         setDesktopPlaces(std::make_unique<NavigationPanePlaces>(NavigationPaneForm::Wine));
         bench::report("places_apply_switch_remove_with_navigation_pane_wine_form", switchCycle(), "ms");
     }
+    // One switch of the active group, and one Save of it (the Places Bar
+    // procedure as the group was and again as saved), through every target.
+    bool toFirst = true;
+    bench::report("switch_through_every_target", bench::medianMicroseconds(50, [&] {
+                      applyPlaces(toFirst ? first : second);
+                      toFirst = !toFirst;
+                  }) / 1000.0,
+                  "ms");
+    bench::report("save_through_every_target", bench::medianMicroseconds(50, [&] {
+                      applyPlaces(toFirst ? second : first);
+                      applyPlaces(toFirst ? first : second);
+                      toFirst = !toFirst;
+                  }) / 1000.0,
+                  "ms");
+    removePlaces();
     setDesktopPlaces(nullptr);
 #endif
 

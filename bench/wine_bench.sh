@@ -30,4 +30,4 @@ fi
 echo "${name}_linux_store: $linux ms"
 echo "${name}_wine_registry: $wine ms"
 awk -v w="$wine" -v l="$linux" -v n="$name" 'BEGIN { printf "%s_wine_to_linux_ratio: %.2f x\n", n, w / l }'
-grep '^places_apply_switch_remove_' <<<"$wine_out" | sed 's/^\([^:]*\):/\1_wine_registry:/'
+grep -E "^(places_apply_switch_remove_|switch_through|save_through)" <<<"$wine_out" | sed 's/^\([^:]*\):/\1_wine_registry:/'
