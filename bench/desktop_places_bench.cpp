@@ -11,8 +11,8 @@
 #include "bench_util.h"
 #include "core/program_folder.h"
 #include "core/registry.h"
-#include "desktop_places/desktop_places_linux.h"
-#include "places/places_bar.h"
+#include "targets/desktop_lists/linux_targets.h"
+#include "targets/place_targets.h"
 #include "platform/linux/file_registry.h"
 
 using namespace varnel;
@@ -53,8 +53,7 @@ int main() {
         s.setValue("FileDialog/shortcuts", qt);
     }
 
-    LinuxDesktopPlaces places(folders);
-    places.setFamilies(FamilyGtk | FamilyKde | FamilyQt);
+    PlaceTargets places(linuxDesktopTargets(folders, {"GTK", "KDE", "Qt"}));
     const std::string base = (root + "/groups").toStdString();
     const std::array<std::string, 5> work{base + "/Projekt", base + "/Mina dokument", base + "/2008", base + "/Été",
                                           base + "/plain"};
@@ -80,8 +79,8 @@ int main() {
     std::sort(cpu.begin(), cpu.end());
     bench::report("desktop_places_apply_switch_remove_3_lists_50_entries_cpu", cpu[cpu.size() / 2], "ms");
 
-    for (auto [name, family] : {std::pair{"gtk", FamilyGtk}, {"kde", FamilyKde}, {"qt", FamilyQt}}) {
-        places.setFamilies(family);
+    for (auto [name, list] : {std::pair{"gtk", "GTK"}, {"kde", "KDE"}, {"qt", "Qt"}}) {
+        PlaceTargets places(linuxDesktopTargets(folders, {list}));
         const double one = bench::medianMicroseconds(51, [&] {
             places.apply(work);
             places.apply(music);
@@ -99,25 +98,23 @@ int main() {
         for (const char* p : {"Desktop", "MyDocuments", "Favorites", "MyComputer", "Recent"})
             createKey(HKEY_CURRENT_USER, std::string("Software\\Microsoft\\Office\\") + v +
                                                    "\\Common\\Open Find\\Places\\StandardPlaces\\" + p);
-    auto owned = std::make_unique<LinuxDesktopPlaces>(folders);
-    owned->setFamilies(FamilyGtk | FamilyKde | FamilyQt);
-    setDesktopPlaces(std::move(owned));
+    PlaceTargets every;
+    for (auto& list : linuxDesktopTargets(folders, {"GTK", "KDE", "Qt"})) every.add(std::move(list));
     bool toWork = true;
     bench::report("switch_through_every_target", bench::medianMicroseconds(51, [&] {
-                      applyPlaces(toWork ? work : music);
+                      every.apply(toWork ? work : music);
                       toWork = !toWork;
                   }) / 1000.0,
                   "ms");
     // A Save of the active group runs the Places Bar procedure as the group
-    // was and again as saved.
+    // was and again as saved; the lists get the saved group once.
     bench::report("save_through_every_target", bench::medianMicroseconds(51, [&] {
-                      applyPlaces(toWork ? music : work);
-                      applyPlaces(toWork ? work : music);
+                      every.apply(toWork ? music : work, Reach::PlacesBarRunOnly);
+                      every.apply(toWork ? work : music);
                       toWork = !toWork;
                   }) / 1000.0,
                   "ms");
-    removePlaces();
-    setDesktopPlaces(nullptr);
+    every.remove();
     setRegistryBackend(nullptr);
     QDir(root).removeRecursively();
     return 0;

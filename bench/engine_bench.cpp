@@ -4,8 +4,9 @@
 #include "core/path_text.h"
 #include "core/program_folder.h"
 #include "core/registry.h"
-#include "places/navigation_pane.h"
-#include "places/places_bar.h"
+#include "targets/navigation_pane/navigation_pane_target.h"
+#include "targets/place_targets.h"
+#include "targets/places_bar/places_bar.h"
 #include "platform/platform.h"
 #ifndef _WIN32
 #include "platform/linux/file_registry.h"
@@ -48,37 +49,38 @@ int main() {
         std::filesystem::create_directories(pathFromText(first[p]));
         std::filesystem::create_directories(pathFromText(second[p]));
     }
-    auto switchCycle = [&] {
+    auto switchCycle = [&](PlaceTargets& targets) {
         return bench::medianMicroseconds(50, [&] {
-                   applyPlaces(first);
-                   applyPlaces(second);
-                   removePlaces();
+                   targets.apply(first);
+                   targets.apply(second);
+                   targets.remove();
                }) /
                1000.0;
     };
-    bench::report("places_apply_switch_remove_places_bar_only", switchCycle(), "ms");
-    setDesktopPlaces(std::make_unique<NavigationPanePlaces>(NavigationPaneForm::Windows));
-    bench::report("places_apply_switch_remove_with_navigation_pane_windows_form", switchCycle(), "ms");
-    if (platform::runningUnderWine()) {
-        setDesktopPlaces(std::make_unique<NavigationPanePlaces>(NavigationPaneForm::Wine));
-        bench::report("places_apply_switch_remove_with_navigation_pane_wine_form", switchCycle(), "ms");
-    }
+    PlaceTargets placesBar;
+    bench::report("places_apply_switch_remove_places_bar_only", switchCycle(placesBar), "ms");
+    PlaceTargets windowsForm;
+    windowsForm.add(std::make_unique<NavigationPaneTarget>(NavigationPaneForm::Windows));
+    bench::report("places_apply_switch_remove_with_navigation_pane_windows_form", switchCycle(windowsForm), "ms");
+    PlaceTargets every;
+    every.add(std::make_unique<NavigationPaneTarget>());
+    if (platform::runningUnderWine())
+        bench::report("places_apply_switch_remove_with_navigation_pane_wine_form", switchCycle(every), "ms");
     // One switch of the active group, and one Save of it (the Places Bar
     // procedure as the group was and again as saved), through every target.
     bool toFirst = true;
     bench::report("switch_through_every_target", bench::medianMicroseconds(50, [&] {
-                      applyPlaces(toFirst ? first : second);
+                      every.apply(toFirst ? first : second);
                       toFirst = !toFirst;
                   }) / 1000.0,
                   "ms");
     bench::report("save_through_every_target", bench::medianMicroseconds(50, [&] {
-                      applyPlaces(toFirst ? second : first);
-                      applyPlaces(toFirst ? first : second);
+                      every.apply(toFirst ? second : first, Reach::PlacesBarRunOnly);
+                      every.apply(toFirst ? first : second);
                       toFirst = !toFirst;
                   }) / 1000.0,
                   "ms");
-    removePlaces();
-    setDesktopPlaces(nullptr);
+    every.remove();
 #endif
 
     setRegistryBackend(nullptr);

@@ -8,7 +8,7 @@
 
 #include "core/runtime_error.h"
 #include "dialogs/common_dialog.h"
-#include "places/places_bar.h"
+#include "targets/place_target.h"
 #include "support/test_env.h"
 
 using namespace varnel;

@@ -21,7 +21,7 @@
 #include "core/db.h"
 #include "core/registry.h"
 #include "core/sql_statements.h"
-#include "places/places_bar.h"
+#include "targets/places_bar/places_bar.h"
 #include "platform/linux/file_registry.h"
 #include "support/db_files.h"
 #include "support/test_env.h"

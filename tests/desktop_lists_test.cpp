@@ -24,7 +24,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "desktop_places/desktop_places_linux.h"
+#include "targets/desktop_lists/linux_targets.h"
+#include "targets/place_targets.h"
 #include "support/test_env.h"
 
 using namespace varnel;
@@ -32,6 +33,11 @@ using namespace varnel::desktop;
 using namespace varnel::test;
 
 namespace {
+
+// The lists named, as the program keeps them.
+std::unique_ptr<PlaceTargets> listsOf(const DesktopFolders& folders, const QStringList& names) {
+    return std::make_unique<PlaceTargets>(linuxDesktopTargets(folders, names));
+}
 
 DesktopFolders foldersUnder(const QString& root) {
     return {root + "/config", root + "/data", root + "/state/Varnel", root + "/no-wine"};
@@ -133,8 +139,7 @@ TEST(DesktopLists, TheUsersFilesLinksOwnersAndOwnEntriesAreKept) {
 
     const QStringList work{root + "/work/one", root + "/work/two\nlines"}, music{root + "/music/three"},
         video{root + "/video/four"};
-    auto places = std::make_unique<LinuxDesktopPlaces>(folders);
-    places->setFamilies(FamilyGtk | FamilyKde | FamilyQt);
+    auto places = listsOf(folders, QStringList{"GTK", "KDE", "Qt"});
     places->cleanUpEarlierRun();
     places->apply(placesOf(work));
 
@@ -173,8 +178,7 @@ TEST(DesktopLists, TheUsersFilesLinksOwnersAndOwnEntriesAreKept) {
     places->apply(placesOf(video));
     EXPECT_EQ(qtSidebar(qtFile), lines(QStringList({"file:", "/tmp", work[0]}) + QStringList{alone} + video));
     places->remove();
-    places = std::make_unique<LinuxDesktopPlaces>(folders);
-    places->setFamilies(FamilyGtk | FamilyKde | FamilyQt);
+    places = listsOf(folders, QStringList{"GTK", "KDE", "Qt"});
     places->cleanUpEarlierRun();
     EXPECT_EQ(qtSidebar(qtFile), lines(QStringList({"file:", "/tmp", work[0], alone})));
     EXPECT_EQ(read(gtkFile), "file:///tmp\n");
@@ -208,8 +212,7 @@ TEST(DesktopLists, TheUsersFilesLinksOwnersAndOwnEntriesAreKept) {
     ASSERT_EQ(::chmod(QFile::encodeName(unreadable), 0), 0);
     std::filesystem::permissions(env.folder(), std::filesystem::perms::all);
     ASSERT_TRUE(runAs(user, userGroup, [&] {
-        LinuxDesktopPlaces theirPlaces(theirs);
-        theirPlaces.setFamilies(FamilyGtk);
+        PlaceTargets theirPlaces(linuxDesktopTargets(theirs, QStringList{"GTK"}));
         theirPlaces.cleanUpEarlierRun();
         theirPlaces.apply(placesOf(work));
         theirPlaces.apply(placesOf(music));
@@ -227,8 +230,7 @@ TEST(DesktopLists, TheUsersFilesLinksOwnersAndOwnEntriesAreKept) {
         ASSERT_EQ(::chown(QFile::encodeName(sudoLeft), user, 0), 0);
         ASSERT_EQ(::chmod(QFile::encodeName(sudoLeft), 0664), 0);
         ASSERT_TRUE(runAs(user, userGroup, [&] {
-            LinuxDesktopPlaces theirPlaces(theirs);
-            theirPlaces.setFamilies(FamilyQt);
+            PlaceTargets theirPlaces(linuxDesktopTargets(theirs, QStringList{"Qt"}));
             theirPlaces.apply(placesOf(work));
         }));
         EXPECT_EQ(qtSidebar(sudoLeft), lines(QStringList("file:") + work));
@@ -248,8 +250,7 @@ TEST(DesktopLists, TheUsersFilesLinksOwnersAndOwnEntriesAreKept) {
     ASSERT_TRUE(QDir().mkpath(journal));
     write(gtkFile, "file:///tmp\n");
     const std::string kdeBefore = read(kdeFile), qtBefore = read(qtFile);
-    places = std::make_unique<LinuxDesktopPlaces>(folders);
-    places->setFamilies(FamilyGtk | FamilyKde | FamilyQt);
+    places = listsOf(folders, QStringList{"GTK", "KDE", "Qt"});
     places->apply(placesOf(music));
     EXPECT_EQ(read(gtkFile), "file:///tmp\n");
     EXPECT_EQ(read(kdeFile), kdeBefore);
@@ -293,8 +294,7 @@ TEST(DesktopLists, QtsWorkingCopyStaysInAFolderOfTheUsersOwn) {
         return made;
     };
 
-    LinuxDesktopPlaces places(folders);
-    places.setFamilies(FamilyQt);
+    PlaceTargets places(linuxDesktopTargets(folders, QStringList{"Qt"}));
     places.apply(placesOf({root + "/work/one"}));
     EXPECT_EQ(qtSidebar(qtFile), lines(QStringList({"file:", root + "/work/one"})));
     EXPECT_EQ(copiesMadeIn(), (std::map<int, int>{{runtimeWatch, 1}}));
@@ -327,8 +327,7 @@ TEST(DesktopLists, QtsLockIsTakenOverFromAKilledWriterOnly) {
     const DesktopFolders folders = foldersUnder(home.path());
     const QString qtFile = folders.config + "/QtProject.conf", lockFile = qtFile + ".lock";
     write(qtFile, "[FileDialog]\nshortcuts=file:\n");
-    LinuxDesktopPlaces places(folders);
-    places.setFamilies(FamilyQt);
+    PlaceTargets places(linuxDesktopTargets(folders, QStringList{"Qt"}));
     const QString one = home.path() + "/one";
     const QByteArray host = QSysInfo::machineHostName().toUtf8();
 

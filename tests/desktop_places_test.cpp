@@ -17,7 +17,7 @@
 #include <signal.h>
 
 #include "core/registry.h"
-#include "desktop_places/wine_places.h"
+#include "targets/wine/wine_places.h"
 #include "shell/close_channel.h"
 #include "support/program_folder_copy.h"
 #include "support/x_desktop.h"
@@ -328,6 +328,22 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
             EXPECT_EQ(shown(again.kde, f), 1) << f.toStdString();
         }
     }
+    // Asked where the group is: in every list (Wine's once its run is done).
+    auto status = [&] {
+        QProcess p;
+        p.setProcessEnvironment(desktop.env());
+        p.start(QString::fromStdString(folder.env().path("Varnel_Zize").string()), {"--status"});
+        if (!p.waitForFinished(60000)) p.kill(), p.waitForFinished();
+        return std::pair{p.exitCode(), QString::fromUtf8(p.readAllStandardOutput())};
+    };
+    const QString installed = "holds the group", absent = "not installed here";
+    const QString holding = "Group: Music\nPlaces Bar: holds the group\nOffice: not installed here\nGTK: holds the group\nKDE: " +
+                            (QFile::exists(kdeFile) ? installed : absent) + "\nQt: holds the group\nWine: " +
+                            (withWine() ? installed : absent) + "\n";
+    std::pair<int, QString> asked;
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return (asked = status()).second == holding; }, kStarted))
+        << asked.second.toStdString();
+    EXPECT_EQ(asked.first, 0);
     ::kill(static_cast<pid_t>(program->processId()), SIGTERM);
     ASSERT_TRUE(program->waitForFinished(kStarted));
     EXPECT_EQ(readAll(gtkFile), gtkOriginal);
@@ -336,6 +352,24 @@ TEST(DesktopPlaces, TheDialogsShowTheGroupFollowASwitchAndForgetItAtTheEnd) {
     EXPECT_TRUE(desktop.wineShows(before.wine)) << desktop.wine().join('|').toStdString();
     EXPECT_TRUE(desktop.wineRootShows({}, {})) << desktop.wineRoot({}).join('|').toStdString();
     EXPECT_FALSE(folder.env().exists("Error.log")) << folder.env().readFile("Error.log");
+
+    // GTK's bookmarks are a folder now: "--status" names the failure, and
+    // says so with its exit status, through a switch too.
+    ASSERT_TRUE(QFile::rename(gtkFile, gtkFile + ".mine"));
+    ASSERT_TRUE(QDir().mkpath(gtkFile));
+    program = folder.start("Varnel_Zize", {}, desktop.env());
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return queryProgram("Varnel_Zize", "tooltip").contains("Music"); }, kStarted));
+    const QString failedGtk = "GTK: failed: " + gtkFile + " (not readable)\n";
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return (asked = status()).second.contains(failedGtk); }, kStarted))
+        << asked.second.toStdString();
+    EXPECT_EQ(asked.first, 5);
+    EXPECT_TRUE(asked.second.contains("Qt: holds the group\n")) << asked.second.toStdString();
+    ::kill(static_cast<pid_t>(program->processId()), SIGTERM);
+    ASSERT_TRUE(program->waitForFinished(kStarted));
+    EXPECT_EQ(text(desktop.read().qt), text(before.qt));
+    ASSERT_TRUE(QDir(gtkFile).removeRecursively());
+    ASSERT_TRUE(QFile::rename(gtkFile + ".mine", gtkFile));
+    EXPECT_EQ(readAll(gtkFile), gtkOriginal);
 }
 
 // Wine that fails while it reads the user's PlacesBar (here: it is killed)

@@ -11,7 +11,7 @@
 #include "editor/group_editor.h"
 #include "editor/select_all.h"
 #include "lang/text_table.h"
-#include "places/places_bar.h"
+#include "targets/places_bar/places_bar.h"
 #include "places/settings_defaults.h"
 #include "platform/linux/file_registry.h"
 #include "shell/command_line.h"

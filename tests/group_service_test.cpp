@@ -122,7 +122,7 @@ TEST_F(Groups, AReadOnlySourceIsListedAndUsedButNeverChanged) {
     EXPECT_EQ(events(), (std::vector<GroupEvent>{GroupEvent::Added, GroupEvent::Activated, GroupEvent::ListRead,
                                                  GroupEvent::GroupLoaded, GroupEvent::ListRead, GroupEvent::GroupLoaded}));
     EXPECT_EQ(groups.listing().names, (Strings{"Work", "Home", "Team"}));
-    removePlaces();
+    groups.targets().remove();
 }
 
 }  // namespace

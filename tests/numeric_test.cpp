@@ -2,7 +2,7 @@
 
 #include "core/numeric.h"
 #include "core/runtime_error.h"
-#include "places/place_name.h"
+#include "targets/place_name.h"
 #include "support/test_env.h"
 
 using namespace varnel;

@@ -4,7 +4,7 @@
 
 #include "core/log.h"
 #include "core/registry.h"
-#include "places/places_bar.h"
+#include "targets/places_bar/places_bar.h"
 #include "platform/platform.h"
 #include "support/test_env.h"
 

@@ -4,7 +4,7 @@
 
 #include "core/db.h"
 #include "core/registry.h"
-#include "places/places_bar.h"
+#include "targets/places_bar/places_bar.h"
 #include "shell/close_channel.h"
 #include "support/program_folder_copy.h"
 #include "update/update_paths.h"

@@ -54,7 +54,7 @@ TEST_P(ShippedLanguage, IsCompleteAndWrittenKeyTabBarText) {
         EXPECT_EQ(line.find('|', tab + 2), std::string::npos) << line;
         EXPECT_TRUE(keys.insert(line.substr(0, tab)).second) << "twice: " << line;
     }
-    EXPECT_EQ(keys.size(), 47u);
+    EXPECT_EQ(keys.size(), 48u);
 
     test::TestEnvironment env;
     std::filesystem::create_directories(env.path("Language"));
@@ -70,7 +70,7 @@ TEST_P(ShippedLanguage, IsCompleteAndWrittenKeyTabBarText) {
           &t.NoNewUpdatesAvalible, &t.DownloadCancelled, &t.Check, &t.Finished, &t.UpToDate, &t.Restart,
           &t.CantConnect, &t.Downloading, &t.CurrentGroup, &t.ChangesRestart, &t.UpdateExe, &t.NewNameExists,
           &t.Help, &t.Folders, &t.StartAtLogin, &t.NoTray, &t.UpdateByPackage, &t.UpdateNotVerified,
-          &t.GroupList, &t.PlaceName, &t.BrowsePlace, &t.DeleteGroup, &t.Minimize, &t.Close, &t.DownloadProgress}) {
+          &t.GroupList, &t.PlaceName, &t.BrowsePlace, &t.DeleteGroup, &t.Minimize, &t.Close, &t.DownloadProgress, &t.TargetFailed}) {
         EXPECT_FALSE(s->empty());
         EXPECT_NE(s->front(), ' ');
     }

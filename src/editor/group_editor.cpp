@@ -17,7 +17,7 @@
 #include "lang/language_list.h"
 #include "lang/text_table.h"
 #include "groups/group_signals.h"
-#include "places/places_bar.h"
+#include "targets/place_target.h"
 #include "places/settings_defaults.h"
 #include "skin/keyboard_control.h"
 #include "skin/message_boxes.h"
@@ -119,8 +119,8 @@ void GroupEditor::showStartGroup(bool groupsExist, const std::string& label) {
         // A setting that names no group (empty, or a group deleted meanwhile)
         // is no active group: nothing to apply, and what an earlier run left goes.
         guarded(label, [&] {
-            if (places) applyPlaces(*places);
-            else removePlaces();
+            if (places) groups_.targets().apply(*places);
+            else groups_.targets().remove();
         });
     } else {
         guarded(label, [&] { showGroupName(Texts.SelectShortcutGroup); });
@@ -182,7 +182,7 @@ void GroupEditor::enterAddMode() {
 void GroupEditor::enterChangeMode() {
     const std::string remembered = s(groupCombo->currentText());
     if (!groups_.reloadList()) {
-        removePlaces();
+        groups_.targets().remove();
         showAlert(Texts.EmptyDb);
         enterAddMode();
         return;

@@ -14,7 +14,7 @@
 
 #include "dialogs/common_dialog.h"
 #include "groups/group_service.h"
-#include "places/places_bar.h"
+#include "targets/place_target.h"
 #include "skin/skin_button.h"
 #include "skin/skin_window.h"
 #include "skin/caption_button.h"

@@ -17,7 +17,13 @@ const char* const kNoStore = "There is no place to store groups.";
 
 }  // namespace
 
-GroupService::GroupService() { addSource(std::make_unique<DatabaseGroups>()); }
+GroupService::GroupService(PlaceTargets& targets) : targets_(&targets) {
+    addSource(std::make_unique<DatabaseGroups>());
+}
+
+GroupService::GroupService() : ownTargets_(std::make_unique<PlaceTargets>()), targets_(ownTargets_.get()) {
+    addSource(std::make_unique<DatabaseGroups>());
+}
 
 GroupService::~GroupService() = default;
 
@@ -107,7 +113,7 @@ std::optional<PlaceSet> GroupService::activateGroup(const std::string& name) {
     setActiveGroup(name);
     reloadList();
     const std::optional<PlaceSet> places = loadGroup(name);
-    if (places) applyPlaces(*places);
+    if (places) targets_->apply(*places);
     return places;
 }
 
@@ -122,7 +128,7 @@ GroupWrite GroupService::saveNewGroup(const std::string& name, const PlaceSet& p
     setActiveGroup(name);
     reloadList();
     loadGroup(name);
-    applyPlaces(loadedPlaces_);
+    targets_->apply(loadedPlaces_, Reach::PlacesBarRunOnly);
     showSaved(name, places);
     return stored;
 }
@@ -134,7 +140,7 @@ GroupWrite GroupService::saveChangedGroup(const std::string& name, const PlaceSe
     if (!stored.ok()) return stored;
     notify({GroupEvent::Changed, name});
     // First as the group was loaded before the change, then as saved.
-    if (activeGroup() == name) applyPlaces(loadedPlaces_);
+    if (activeGroup() == name) targets_->apply(loadedPlaces_, Reach::PlacesBarRunOnly);
     showSaved(name, places);
     return stored;
 }
@@ -143,7 +149,7 @@ void GroupService::showSaved(const std::string& name, const PlaceSet& places) {
     loadedPlaces_ = places;
     reloadList();
     loadGroup(name);
-    if (activeGroup() == name) applyPlaces(loadedPlaces_);
+    if (activeGroup() == name) targets_->apply(loadedPlaces_);
 }
 
 GroupWrite GroupService::deleteGroup(const std::string& name) {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "groups/group_source.h"
-#include "places/places_bar.h"
+#include "targets/place_targets.h"
 
 namespace varnel {
 
@@ -44,7 +44,10 @@ class GroupService {
 public:
     using Listener = std::function<void(const GroupNotice&)>;
 
-    // The user's group database as its only source.
+    // The user's group database as its only source; what is applied goes to
+    // `targets`, which must outlive the service.
+    explicit GroupService(PlaceTargets& targets);
+    // The same with a list of its own: the Places Bar and Office's places.
     GroupService();
     ~GroupService();
     GroupService(const GroupService&) = delete;
@@ -52,6 +55,9 @@ public:
 
     // Another source after those there; its groups follow theirs in the list.
     void addSource(std::unique_ptr<GroupSource> source);
+
+    // Where the active group's places go.
+    PlaceTargets& targets() { return *targets_; }
 
     // Follows every change until unfollow(); listeners run in the order they came.
     int follow(Listener listener);
@@ -80,11 +86,13 @@ public:
     std::optional<PlaceSet> activateGroup(const std::string& name);
 
     // ---- the user's changes ---------------------------------------------------
-    // Stores a new group and makes it the active one. The places are applied
-    // twice, as the group read back and as saved, each a run with its trace.
+    // Stores a new group and makes it the active one. The Places Bar
+    // procedure runs twice, as the group read back and as saved, each a run
+    // with its trace; every other target gets the group once.
     GroupWrite saveNewGroup(const std::string& name, const PlaceSet& places);
-    // Stores the group's new places. The active group's places are applied
-    // as they were loaded before and again as saved.
+    // Stores the group's new places. For the active group the Places Bar
+    // procedure runs as the group was loaded before and again as saved;
+    // every other target gets the saved group once.
     GroupWrite saveChangedGroup(const std::string& name, const PlaceSet& places);
     // Deletes a group; then the list is read again and the active group loaded.
     GroupWrite deleteGroup(const std::string& name);
@@ -97,6 +105,8 @@ private:
     // A saved group read and loaded again, and applied as saved when it is the active one.
     void showSaved(const std::string& name, const PlaceSet& places);
 
+    std::unique_ptr<PlaceTargets> ownTargets_;
+    PlaceTargets* targets_;
     std::vector<std::unique_ptr<GroupSource>> sources_;
     std::vector<std::pair<int, Listener>> listeners_;
     int nextListener_ = 1;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "places/places_bar.h"
+#include "targets/place_target.h"
 
 namespace varnel {
 

@@ -74,6 +74,7 @@ const Key kKeys[] = {
     {"Minimize", &TextTable::Minimize},
     {"Close", &TextTable::Close},
     {"DownloadProgress", &TextTable::DownloadProgress},
+    {"TargetFailed", &TextTable::TargetFailed},
 };
 const size_t kUpdaterKeyCount = 35;
 // The keys after "Folders" are newer than the oldest language files.

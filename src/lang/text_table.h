@@ -25,6 +25,9 @@ struct TextTable {
     std::string Minimize = "Minimize";
     std::string Close = "Close";
     std::string DownloadProgress = "Download progress";
+    // A list the group goes to could not take it: "%1" is the list (GTK,
+    // KDE, Qt, Wine, Navigation pane), "%2" what went wrong.
+    std::string TargetFailed = "The group did not reach %1. Check %2.";
 };
 
 // The table of the running program, empty until the language file is read,

@@ -15,6 +15,7 @@
 #include "shell/close_channel.h"
 #include "shell/tray_icon.h"
 #include "shell/program.h"
+#include "shell/status_report.h"
 #include "skin/message_boxes.h"
 
 namespace varnel {
@@ -23,7 +24,7 @@ namespace {
 
 const QString kTitle = QStringLiteral("Varnel_Zize");
 
-enum Status { Done = 0, NotRunning = 1, Unknown = 2, Busy = 3, StillRunning = 4 };
+enum Status { Done = 0, NotRunning = 1, Unknown = 2, Busy = 3, StillRunning = 4, TargetFailed = 5 };
 
 const char kUsage[] =
     "Usage: Varnel_Zize [OPTION]\n"
@@ -37,7 +38,8 @@ const char kUsage[] =
     "Places Bar entries) work as before.\n"
     "Exit status: 0 done, 1 Varnel Zize is not running (or is ending), 2 unknown\n"
     "option or group, 3 Varnel Zize waits for an answer in one of its windows,\n"
-    "4 Varnel Zize was asked to end but still runs.\n";
+    "4 Varnel Zize was asked to end but still runs, 5 (--status) the group could\n"
+    "not be put into one of its places.\n";
 
 void print(FILE* stream, const QString& text) {
     std::fputs(text.toUtf8().constData(), stream);
@@ -198,7 +200,8 @@ int runCommandForRunningCopy(const QStringList& commandLine) {
             return usageError(QStringLiteral("--group takes one group name; quote a name with blanks."));
         name = arguments.at(1);
         request = {{QStringLiteral("command"), QStringLiteral("group")}, {QStringLiteral("name"), name}};
-    } else if (option == QLatin1String("--list") || option == QLatin1String("--quit")) {
+    } else if (option == QLatin1String("--list") || option == QLatin1String("--quit") ||
+               option == QLatin1String("--status")) {
         if (arguments.size() > 1) return usageError(QStringLiteral("%1 takes no argument.").arg(option));
         request = {{QStringLiteral("command"), option.mid(2)}};
     } else {
@@ -214,7 +217,8 @@ int runCommandForRunningCopy(const QStringList& commandLine) {
         return Unknown;
     }
     if (status == QLatin1String("ending")) {
-        print(stderr, QStringLiteral("Varnel_Zize is ending; the group was not switched.\n"));
+        print(stderr, option == QLatin1String("--group") ? QStringLiteral("Varnel_Zize is ending; the group was not switched.\n")
+                                                         : QStringLiteral("Varnel_Zize is ending.\n"));
         return NotRunning;
     }
     if (status == QLatin1String("busy")) {
@@ -232,6 +236,11 @@ int runCommandForRunningCopy(const QStringList& commandLine) {
             lines += (group.toString() == active ? QStringLiteral("* ") : QStringLiteral("  ")) + group.toString() +
                      QLatin1Char('\n');
         print(stdout, lines);
+    }
+    if (request.value(QStringLiteral("command")) == QLatin1String("status")) {
+        bool anyFailed = false;
+        print(stdout, statusLines(answer, &anyFailed));
+        return anyFailed ? TargetFailed : Done;
     }
     if (request.value(QStringLiteral("command")) == QLatin1String("quit")) {
         socket.abort();
@@ -252,6 +261,12 @@ QString answerCommand(const QString& request, Program& program) {
         answer = switchGroup(command.value(QStringLiteral("name")).toString(), program);
     } else if (what == QLatin1String("list")) {
         answer = listGroups(program);
+    } else if (what == QLatin1String("status")) {
+        // Asked to end: what it wrote is gone. A box waiting for an answer
+        // may be about to change the group.
+        if (program.isShuttingDown()) answer = reply(QStringLiteral("ending"));
+        else if (messageBoxWaiting()) answer = reply(QStringLiteral("busy"));
+        else answer = statusAnswer(program);
     } else if (what == QLatin1String("quit")) {
         answer = reply(QStringLiteral("ok"));
         // The answer goes out before the program ends.

@@ -1,6 +1,6 @@
 #pragma once
 // The main program's command line for the copy that already runs:
-// --group NAME, --list, --quit and --help. The request travels over the
+// --group NAME, --list, --status, --quit and --help. The request travels over the
 // running copy's local channel as one line of JSON; the channel's older
 // one-word requests ("close", "tooltip") stay as they are.
 //
@@ -9,7 +9,8 @@
 //
 // Exit status: 0 done, 1 no running copy (or it did not answer), 2 unknown
 // option or group, 3 the running copy waits for an answer in a question or
-// alert box, 4 the running copy was asked to end but still runs.
+// alert box, 4 the running copy was asked to end but still runs, 5 a place
+// the group goes to failed (--status).
 
 #include <QString>
 #include <QStringList>

@@ -14,12 +14,12 @@
 #include <utility>
 
 #include "core/program_folder.h"
-#include "desktop_places/install.h"
 #include "places/single_instance.h"
 #include "shell/close_channel.h"
 #include "shell/command_line.h"
 #include "shell/tray_icon.h"
 #include "shell/program.h"
+#include "shell/target_notice.h"
 #include "shell/tray_notice.h"
 #include "skin/readable_font.h"
 #include "skin/skin_picture.h"
@@ -99,9 +99,10 @@ int main(int argc, char** argv) {
 
     // A system-wide install writes into the user's data folder.
     prepareDataFolder();
-    installDesktopPlaces();
 
     Program program;
+    program.addTargetsOfThisPlatform();
+    tellTargetFailures(program);
     program.start(commandLine(QApplication::arguments()));
 
     // Only a copy that goes on running gets here. Whatever ends it from

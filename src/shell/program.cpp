@@ -12,13 +12,13 @@
 #include "lang/language_file.h"
 #include "lang/language_list.h"
 #include "lang/text_table.h"
-#include "places/places_bar.h"
 #include "places/settings_defaults.h"
 #include "places/single_instance.h"
 #include "shell/splash_window.h"
 #include "shell/tray_icon.h"
 #include "skin/skin_window.h"
 #include "skin/system_message.h"
+#include "targets/this_platform.h"
 #include "update/manifest_steps.h"
 #include "update/update_window.h"
 
@@ -30,6 +30,8 @@ void endProgramNow(int code) {
 }
 
 Program::Program() = default;
+
+void Program::addTargetsOfThisPlatform() { varnel::addTargetsOfThisPlatform(targets_); }
 
 Program::~Program() {
     delete updateWindow_.data();
@@ -50,7 +52,7 @@ void Program::start(const QString& commandLine) {
     guarded(label, [&] { TraceOn = commandLine == QLatin1String("loggaren"); });
     if (commandLine == QLatin1String("deletereg")) {
         deleteSettings(label);
-        guarded(label, [&] { removePlaces(); });
+        guarded(label, [&] { targets_.remove(); });
         endProgramNow(0);
     }
     splash_->load();
@@ -160,7 +162,7 @@ void Program::handOverToUpdater(const QString& updater, const QStringList& argum
         guarded("cancelUpdate", [] { discardWaitingUpdate(); });
         return;
     }
-    removePlaces();
+    targets_.remove();
     if (tray_) tray_->removeIcon();
     QProcess::startDetached(updater, arguments, QString::fromStdString(pathText(programFolder())));
     endProgramNow(0);
@@ -169,7 +171,7 @@ void Program::handOverToUpdater(const QString& updater, const QStringList& argum
 void Program::shutDown() {
     if (shutDown_) return;
     shutDown_ = true;
-    removePlacesForGood();
+    targets_.removeForGood();
     if (tray_) tray_->removeIcon();
 }
 

@@ -36,6 +36,12 @@ public:
 
     // The groups, which the editor, the tray and the command line follow.
     GroupService& groups() { return groups_; }
+    // Where the active group goes: the Places Bar and Office's places, and
+    // what addTargetsOfThisPlatform() adds.
+    PlaceTargets& targets() { return targets_; }
+    // Adds the targets of the platform the program runs on (the program
+    // start does; tests that drive the windows leave them out).
+    void addTargetsOfThisPlatform();
     // The editor; created, with the start-up of its load, at its first use.
     GroupEditor& editor();
     GroupEditor* loadedEditor() const { return editor_.get(); }
@@ -66,8 +72,10 @@ private:
     void loadEditor();
     void handOverToUpdater(const QString& updater, const QStringList& arguments);
 
-    // Made first and gone last: the windows follow it while they live.
-    GroupService groups_;
+    // Where the group goes, and the groups: made first and gone last, the
+    // windows follow them while they live.
+    PlaceTargets targets_;
+    GroupService groups_{targets_};
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<GroupEditor> editor_;
     QPointer<UpdateWindow> updateWindow_;

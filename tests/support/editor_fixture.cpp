@@ -34,8 +34,6 @@ Program& EditorFixture::program() {
 
 void EditorFixture::endProgram() {
     program_.reset();
-    // The next program of this process starts afresh.
-    allowPlacesAgain();
     setModalWaitsEnded(false);
 }
 

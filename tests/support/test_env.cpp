@@ -8,7 +8,7 @@
 #include "core/log.h"
 #include "core/program_folder.h"
 #include "core/registry.h"
-#include "places/places_bar.h"
+#include "targets/places_bar/places_bar.h"
 #include "platform/platform.h"
 
 namespace varnel::test {

@@ -11,8 +11,9 @@
 #include <vector>
 
 #include "core/path_text.h"
-#include "places/navigation_pane.h"
-#include "places/places_bar.h"
+#include "targets/navigation_pane/navigation_pane_target.h"
+#include "targets/place_targets.h"
+#include "targets/places_bar/places_bar.h"
 #include "platform/platform.h"
 #include "platform/win/wide_text.h"
 #include "support/test_env.h"
@@ -296,32 +297,39 @@ TEST(NavigationPane, WinesShellShowsTheFoldersOfWinesForm) {
     EXPECT_FALSE(env.exists("Error.log")) << env.readFile("Error.log");
 }
 
-// What applyPlaces applies and removePlaces removes reaches the navigation pane, unless
-// the setting DesktopPlaces says none.
+// The program's list of targets brings the group into the navigation pane
+// and takes it out again, unless the setting DesktopPlaces says none; and
+// says so.
 TEST(NavigationPane, FollowsTheGroupUnlessTheSettingSaysNone) {
     test::TestEnvironment env;
     clearSlots();
     const Folders f(env);
-    setDesktopPlaces(std::make_unique<NavigationPanePlaces>(NavigationPaneForm::Windows));
+    PlaceTargets targets;
+    targets.add(std::make_unique<NavigationPaneTarget>(NavigationPaneForm::Windows));
     auto shown = [] {
         std::vector<int> slots;
         for (int slot = 0; slot < 5; ++slot)
             if (wideKeyExists(HKEY_CURRENT_USER, kNameSpace + kSlots[slot])) slots.push_back(slot);
         return slots;
     };
+    auto paneLine = [&] { return stateText(targets.report().at(2)); };
     const PlaceSet group = {f.asa, "", f.plain, "", ""};
-    applyPlaces(group);
+    targets.apply(group);
     EXPECT_EQ(shown(), (std::vector<int>{0, 2}));
-    removePlaces();
+    EXPECT_EQ(targets.report().at(2).target, "Navigation pane");
+    EXPECT_EQ(paneLine(), "holds the group");
+    deleteRegistryTree(platform::HKEY_CURRENT_USER_HANDLE, kNameSpace + kSlots[2]);
+    EXPECT_EQ(paneLine(), "failed: the navigation pane does not show " + f.plain);
+    targets.remove();
     EXPECT_EQ(shown(), std::vector<int>{});
 
-    applyPlaces(group);
+    targets.apply(group);
     setValue(platform::HKEY_CURRENT_USER_HANDLE, kSettingsKey, "DesktopPlaces", std::string("None"));
-    applyPlaces(group);
+    targets.apply(group);
     EXPECT_EQ(shown(), std::vector<int>{});
+    EXPECT_EQ(paneLine(), "off");
     EXPECT_TRUE(classesOfAllSlots().empty());
     EXPECT_TRUE(keyExists(platform::HKEY_CURRENT_USER_HANDLE, kPlacesBarKey));
-    removePlaces();
-    setDesktopPlaces(nullptr);
+    targets.remove();
     EXPECT_FALSE(env.exists("Error.log")) << env.readFile("Error.log");
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/registry.h"
-#include "places/places_bar.h"
+#include "targets/places_bar/places_bar.h"
 #include "support/test_env.h"
 
 // Last: its HKEY_CURRENT_USER macro would hide the engine's constant.

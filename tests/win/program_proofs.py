@@ -375,6 +375,12 @@ def proofs(program_dir, probe, desktop_probe, probe32, desktop_probe32, shots):
               wait_for(lambda: (reg_values(PLACES_BAR) or {}).get("place0") == work_group[0], 20))
         check("the Open dialog follows the switch", probe_captions(probe) == expected)
         check("the desktop root follows the switch", pane_names(desktop_root(desktop_probe)) == sorted(expected))
+        # Asked from the command line, the running copy says where its group is.
+        asked = run("wine", exe, "--status", timeout=60)
+        said = asked.stdout.decode("utf-8", errors="replace").replace("\r", "")
+        check("--status finds the group in the Places Bar, Office and the navigation pane",
+              asked.returncode == 0 and said == "Group: Arbete\nPlaces Bar: holds the group\n"
+              "Office: holds the group\nNavigation pane: holds the group\n", (asked.returncode, said))
 
         # The menu's "Start at login" (its ninth item) names the program in
         # the user's Run key, and takes it out again.
