@@ -24,6 +24,7 @@ namespace {
 class ReceivedPlaces : public PlaceTarget {
 public:
     explicit ReceivedPlaces(std::vector<PlaceSet>& received) : received_(received) {}
+    std::string name() const override { return "Received"; }
     void apply(const PlaceSet& places) override { received_.push_back(places); }
     void remove() override {}
     std::vector<TargetReport> report(const PlaceSet&) const override { return {}; }

@@ -25,9 +25,6 @@ struct TargetReport {
     std::string target;  // "Places Bar", "Office", "GTK", ...
     TargetState state = TargetState::HoldsGroup;
     std::string reason;  // with Failed: what went wrong, for a person to read
-    // With Failed: a write is still under way and may yet succeed; nobody is
-    // told about it yet.
-    bool underWay = false;
 
     bool operator==(const TargetReport&) const = default;
 };
@@ -44,6 +41,9 @@ class PlaceTarget {
 public:
     virtual ~PlaceTarget() = default;
 
+    // As "--status" and the user's notice name it.
+    virtual std::string name() const = 0;
+
     // Puts these places (empty ones skipped) into the list, replacing what an
     // earlier apply put there; the user's own entries stay.
     virtual void apply(const PlaceSet& places) = 0;
@@ -53,6 +53,10 @@ public:
     virtual void cleanUpEarlierRun() {}
     // Where the group `group` stands in the list (or lists) this target writes.
     virtual std::vector<TargetReport> report(const PlaceSet& group) const = 0;
+
+    // Why the last write failed; empty when it went through (or is still
+    // under way). Reads nothing: it is asked after every change.
+    virtual std::string lastFailure() const { return {}; }
 
     virtual Delivery delivery() const { return Delivery::OncePerChange; }
 

@@ -69,14 +69,14 @@ void PlaceTargets::checkFailures() {
     if (ended_) return;
     for (const auto& target : targets_) {
         if (target->delivery() != Delivery::OncePerChange) continue;
-        std::vector<TargetReport> lines;
-        guarded("DesktopPlaces", [&] { lines = target->report(applied_); });
-        for (const TargetReport& line : lines) {
-            if (line.state == TargetState::HoldsGroup) told_.erase(line.target);
-            if (line.state != TargetState::Failed || line.underWay || told_.count(line.target)) continue;
-            told_.insert(line.target);
-            if (failureListener_) failureListener_(line);
+        const std::string name = target->name(), failure = target->lastFailure();
+        // A write that went through put the group there again.
+        if (failure.empty()) {
+            told_.erase(name);
+            continue;
         }
+        if (!told_.insert(name).second) continue;
+        if (failureListener_) failureListener_({name, TargetState::Failed, failure});
     }
 }
 

@@ -52,7 +52,7 @@ public:
     std::vector<TargetReport> report() const { return report(applied_); }
 
     // Told once when a target that is written once per change fails, and
-    // again only after it has held the group since.
+    // again only after a write to it has gone through since.
     using FailureListener = std::function<void(const TargetReport&)>;
     void onFailure(FailureListener listener) { failureListener_ = std::move(listener); }
 

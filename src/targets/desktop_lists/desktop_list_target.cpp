@@ -44,7 +44,7 @@ void DesktopListTarget::remove() {
 void DesktopListTarget::cleanUpEarlierRun() { update({}); }
 
 std::vector<TargetReport> DesktopListTarget::report(const PlaceSet& group) const {
-    const std::string name = name_.toStdString();
+    const std::string name = this->name();
     if (!desktopListTurnedOn(name)) return {{name, TargetState::Off, {}}};
     if (!failure_.isEmpty()) return {{name, TargetState::Failed, failure_.toStdString()}};
     const std::optional<QStringList> listed = listedFolders();

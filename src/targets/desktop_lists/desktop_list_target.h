@@ -21,10 +21,12 @@ public:
     // as the journal records it.
     DesktopListTarget(QString name, DesktopFolders folders, std::shared_ptr<Journal> journal);
 
+    std::string name() const override { return name_.toStdString(); }
     void apply(const PlaceSet& places) override;
     void remove() override;
     void cleanUpEarlierRun() override;
     std::vector<TargetReport> report(const PlaceSet& group) const override;
+    std::string lastFailure() const override { return failure_.toStdString(); }
 
 protected:
     // Makes the list hold our `wanted` entries and no other of ours.

@@ -116,6 +116,7 @@ std::optional<std::string> NavigationPane::slotFolder(const std::string& place) 
 }
 
 void NavigationPane::apply(const std::array<std::string, 5>& places) {
+    failure_.clear();
     bool changed = false;
     for (int slot = 0; slot < kNavigationPaneSlots; ++slot) {
         const std::optional<std::string> folder = slotFolder(places[static_cast<size_t>(slot)]);
@@ -131,6 +132,7 @@ void NavigationPane::apply(const std::array<std::string, 5>& places) {
             if (written) continue;
             // The namespace entry comes last: a slot cut short shows nothing.
             logFailure(v.key);
+            failure_ = v.key + " (not written)";
             clearSlot(slot);
             break;
         }
@@ -156,6 +158,7 @@ std::optional<std::string> NavigationPane::missingFolder(const std::array<std::s
 }
 
 void NavigationPane::remove() {
+    failure_.clear();
     bool changed = false;
     for (int slot = 0; slot < kNavigationPaneSlots; ++slot) changed |= clearSlot(slot);
     if (changed) platform::notifyShellNamespaceChanged();

@@ -73,6 +73,8 @@ public:
     // The first folder of `places` that its slot does not show as apply
     // writes it; nothing when every one does.
     std::optional<std::string> missingFolder(const std::array<std::string, 5>& places) const;
+    // The key the last apply could not write; empty when it wrote all.
+    const std::string& failure() const { return failure_; }
 
 private:
     static std::optional<std::string> slotFolder(const std::string& place);
@@ -80,6 +82,7 @@ private:
 
     NavigationPaneForm form_;
     std::string icon_;
+    std::string failure_;
 };
 
 }  // namespace varnel

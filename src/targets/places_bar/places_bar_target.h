@@ -9,6 +9,7 @@ namespace varnel {
 
 class PlacesBarTarget : public PlaceTarget {
 public:
+    std::string name() const override { return "Places Bar"; }
     void apply(const PlaceSet& places) override;
     void remove() override;
     // Lines "Places Bar" and "Office".

@@ -4,32 +4,26 @@
 
 namespace varnel::desktop {
 
-namespace {
-const char* const kName = "Wine";
-}
-
 WineTarget::WineTarget(const DesktopFolders& folders) : wine_(folders.winePrefix, folders.state) {
     wine_.onRunEnded([this] { stateChanged(); });
 }
 
 void WineTarget::apply(const PlaceSet& places) {
-    wine_.update(desktopListTurnedOn(kName) ? placeEntries(places) : QList<PlaceEntry>{});
+    wine_.update(desktopListTurnedOn(name()) ? placeEntries(places) : QList<PlaceEntry>{});
 }
 
 std::vector<TargetReport> WineTarget::report(const PlaceSet& group) const {
-    if (!desktopListTurnedOn(kName)) return {{kName, TargetState::Off, {}}};
-    if (!wine_.present()) return {{kName, TargetState::NotInstalled, {}}};
-    if (!wine_.failure().isEmpty()) return {{kName, TargetState::Failed, wine_.failure().toStdString()}};
+    if (!desktopListTurnedOn(name())) return {{name(), TargetState::Off, {}}};
+    if (!wine_.present()) return {{name(), TargetState::NotInstalled, {}}};
+    if (!wine_.failure().isEmpty()) return {{name(), TargetState::Failed, wine_.failure().toStdString()}};
     for (const QString& value : wine_.placesBarValues(placeEntries(group))) {
         if (wine_.written().contains(value, Qt::CaseInsensitive)) continue;
-        TargetReport line{kName, TargetState::Failed, {}};
-        line.underWay = wine_.writing();
-        line.reason = (line.underWay ? QStringLiteral("Wine is still writing ") + value
-                                     : value + QStringLiteral(" is missing from the Places Bar of Wine"))
-                          .toStdString();
-        return {line};
+        return {{name(), TargetState::Failed,
+                 (wine_.writing() ? QStringLiteral("Wine is still writing ") + value
+                                  : value + QStringLiteral(" is missing from the Places Bar of Wine"))
+                     .toStdString()}};
     }
-    return {{kName, TargetState::HoldsGroup, {}}};
+    return {{name(), TargetState::HoldsGroup, {}}};
 }
 
 }  // namespace varnel::desktop

@@ -15,10 +15,12 @@ class WineTarget : public PlaceTarget {
 public:
     explicit WineTarget(const DesktopFolders& folders);
 
+    std::string name() const override { return "Wine"; }
     void apply(const PlaceSet& places) override;
     void remove() override { wine_.update({}); }
     void cleanUpEarlierRun() override { wine_.cleanUpEarlierRun(); }
     std::vector<TargetReport> report(const PlaceSet& group) const override;
+    std::string lastFailure() const override { return wine_.failure().toStdString(); }
 
 private:
     WinePlaces wine_;
