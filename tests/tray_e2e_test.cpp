@@ -6,6 +6,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QMap>
 #include <QPoint>
@@ -188,8 +189,32 @@ TEST(TrayEndToEnd, OnAStatusNotifierTrayASingleClickDoesTheDoubleClicksWork) {
         // machine's matter, reported with its output, not a fault of the program.
         if (!barShown) GTEST_SKIP() << "the StatusNotifier host showed no bar; its output:\n" << hostOutput.toStdString();
         QThread::msleep(500);
+        // GTK's bookmarks are a folder: the program tells the desktop's
+        // notification service so once, whatever switches follow.
+        folder.addGroup("Music", {"/m/a", "/m/b", "/m/c", "/m/d", "/m/e"}, false);
+        const QString bookmarks = QString::fromStdString(folder.env().path("config/gtk-3.0/bookmarks").string());
+        ASSERT_TRUE(QDir().mkpath(bookmarks));
+        HelperProcess notifications(VARNEL_PYTHON, {VARNEL_NOTIFICATION_SERVER}, env, /*keepOutput=*/true);
+        QString notified;
+        auto shownNotifications = [&] {
+            notified += QString::fromUtf8(notifications.process.readAll());
+            return notified.split('\n', Qt::SkipEmptyParts);
+        };
+        ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return shownNotifications().contains("ready"); }));
+        const QStringList toldOnce{"ready", "Varnel Zize|The group did not reach GTK. Check " + bookmarks + " (not readable)."};
         auto program = folder.start("Varnel_Zize", {}, env);
         ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }));
+        EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return shownNotifications() == toldOnce; }))
+            << notified.toStdString();
+        for (const char* group : {"Music", "Work"}) {
+            QProcess command;
+            command.setProcessEnvironment(env);
+            command.start(QString::fromStdString(folder.env().path("Varnel_Zize").string()), {"--group", group});
+            ASSERT_TRUE(command.waitForFinished(60000));
+            EXPECT_EQ(command.exitCode(), 0);
+        }
+        QThread::msleep(500);  // a second notice would be on its way by now
+        EXPECT_EQ(shownNotifications(), toldOnce) << notified.toStdString();
 
         // The host reports each click as one activation: one click hides, the next shows.
         const QPoint icon(15, 15);

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <cstdio>
 
 #include "base/text.h"
@@ -13,21 +14,30 @@
 
 namespace varnel {
 
+namespace {
+
+void tell(Program& program, const TargetReport& failed) {
+    const std::string text = replaceAll(replaceAll(Texts.TargetFailed, "%1", failed.target), "%2", failed.reason);
+    std::fprintf(stderr, "Varnel_Zize: %s\n", text.c_str());
+    TrayIcon* tray = program.loadedTray();
+    if (tray && tray->icon() && tray->icon()->isVisible() && QSystemTrayIcon::isSystemTrayAvailable() &&
+        QSystemTrayIcon::supportsMessages()) {
+        tray->icon()->showMessage(QStringLiteral("Varnel Zize"), QString::fromStdString(text),
+                                  QSystemTrayIcon::Warning, 15000);
+        return;
+    }
+    // Not modal: the editor and the command line stay usable meanwhile.
+    showNotice(text);
+}
+
+}  // namespace
+
 void tellTargetFailures(Program& program) {
     program.targets().onFailure([&program](const TargetReport& failed) {
-        const std::string text =
-            replaceAll(replaceAll(Texts.TargetFailed, "%1", failed.target), "%2", failed.reason);
-        std::fprintf(stderr, "Varnel_Zize: %s\n", text.c_str());
-        guarded("DesktopPlaces", [&] {
-            TrayIcon* tray = program.loadedTray();
-            if (tray && tray->icon() && tray->icon()->isVisible() && QSystemTrayIcon::isSystemTrayAvailable() &&
-                QSystemTrayIcon::supportsMessages()) {
-                tray->icon()->showMessage(QStringLiteral("Varnel Zize"), QString::fromStdString(text),
-                                          QSystemTrayIcon::Warning, 15000);
-                return;
-            }
-            // Not modal: the editor and the command line stay usable meanwhile.
-            showNotice(text);
+        // After the step under way: the first apply comes in the editor's
+        // load, before the language file is read and the icon shows.
+        QTimer::singleShot(0, &program, [&program, failed] {
+            if (!program.isShuttingDown()) guarded("DesktopPlaces", [&] { tell(program, failed); });
         });
     });
 }
