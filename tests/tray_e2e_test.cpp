@@ -244,6 +244,9 @@ TEST(TrayEndToEnd, TheCommandLineAndStartAtLoginTellTheTruthAboutTheRunningCopy)
     ProgramFolderCopy folder;
     setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
     QProcessEnvironment env = folder.processEnvironment();
+    // Where an organisation's configuration tools drop the policy.
+    const fs::path policy = folder.env().path("xdg/Varnel/policy.conf");
+    env.insert("XDG_CONFIG_DIRS", QString::fromStdString(folder.env().path("xdg").string()) + ":/etc/xdg");
     TrayDisplay display(env);
     ASSERT_TRUE(display.up());
     // No group yet: the editor opens ready to add one.
@@ -277,6 +280,26 @@ TEST(TrayEndToEnd, TheCommandLineAndStartAtLoginTellTheTruthAboutTheRunningCopy)
     const Outcome withQtOptions = command({"-platform", "xcb", "-style", "Fusion", "--list"});
     EXPECT_EQ(withQtOptions.status, 0) << withQtOptions.err;
     EXPECT_EQ(withQtOptions.out, "* Music\n  Work\n");
+
+    // The organisation's policy arrives while the copy runs: its groups come
+    // after the user's, marked, and its Work takes the place of the user's,
+    // which comes back when the policy goes. A line that makes no sense is
+    // logged with its number; the rest is used.
+    fs::create_directories(policy.parent_path());
+    folder.env().writeFile("xdg/Varnel/policy.conf", "# Nordlicht\r\n[Policy]\r\nDisableOnlineUpdate = 1\r\n\r\n[groups]\r\n"
+                      "Finance = /srv/finance|/srv/finance/reports\r\nWork=/team/a|/team/b|/team/c|/team/d|/team/e\r\n"
+                      "no equals sign\r\n");
+    EXPECT_EQ(command({"--list"}).out, "* Music\n  Finance (managed)\n  Work (managed)\n");
+    EXPECT_EQ(command({"--group", "Work"}).status, 0);
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/team/a");
+    EXPECT_NE(folder.env().readFile("Error.log").find(policy.string() + " line 8: no \"=\" in no equals sign"),
+              std::string::npos)
+        << folder.env().readFile("Error.log");
+    fs::remove(folder.env().path("Error.log"));
+    fs::remove(policy);
+    EXPECT_EQ(command({"--list"}).out, "  Music\n* Work\n");
+    EXPECT_EQ(command({"--group", "Music"}).status, 0);
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/music/rock");
 
     // A package upgrade replaces the program file under the running copy:
     // the session is to start the installed file.

@@ -47,9 +47,17 @@ void GroupService::notify(const GroupNotice& notice) {
     }
 }
 
+std::vector<GroupSource*> GroupService::lookupOrder() const {
+    std::vector<GroupSource*> order;
+    for (bool managed : {true, false})
+        for (const auto& source : sources_)
+            if (source->managed() == managed) order.push_back(source.get());
+    return order;
+}
+
 GroupSource* GroupService::sourceFor(const std::string& name) {
-    for (const auto& source : sources_)
-        if (source->holds(name)) return source.get();
+    for (GroupSource* source : lookupOrder())
+        if (source->holds(name)) return source;
     for (const auto& source : sources_)
         if (source->writable()) return source.get();
     return nullptr;
@@ -73,18 +81,30 @@ bool GroupService::reloadList() {
 }
 
 std::vector<std::string> GroupService::currentNames() {
-    std::vector<std::string> names;
+    std::vector<std::string> names, managed;
     for (const auto& source : sources_) {
         std::vector<std::string> more = source->names();
-        if (names.empty()) names = std::move(more);
-        else names.insert(names.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+        std::vector<std::string>& into = source->managed() ? managed : names;
+        into.insert(into.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
     }
+    // A managed group takes the place of the user's of the same name.
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [&](const std::string& name) {
+                                   return std::find(managed.begin(), managed.end(), name) != managed.end();
+                               }),
+                names.end());
+    names.insert(names.end(), managed.begin(), managed.end());
     return names;
+}
+
+bool GroupService::isManaged(const std::string& name) {
+    GroupSource* source = sourceFor(name);
+    return source && source->managed() && source->holds(name);
 }
 
 std::optional<PlaceSet> GroupService::loadGroup(const std::string& name) {
     std::optional<PlaceSet> places;
-    for (const auto& source : sources_)
+    for (GroupSource* source : lookupOrder())
         if ((places = source->places(name))) break;
     if (places) loadedPlaces_ = *places;
     notify({GroupEvent::GroupLoaded, name, places.has_value()});

@@ -78,6 +78,8 @@ public:
     bool nameTaken(const std::string& name);
     // False for a group the user may use but not change.
     bool mayChange(const std::string& name);
+    // True for a group the organisation hands out.
+    bool isManaged(const std::string& name);
 
     // ---- the active group ---------------------------------------------------
     std::string activeGroup() const;
@@ -101,6 +103,8 @@ private:
     void notify(const GroupNotice& notice);
     // The source of the group `name`; for a name none holds, the first the user may change.
     GroupSource* sourceFor(const std::string& name);
+    // The sources in the order a name is looked up: the managed ones first.
+    std::vector<GroupSource*> lookupOrder() const;
     void setActiveGroup(const std::string& name);
     // A saved group read and loaded again, and applied as saved when it is the active one.
     void showSaved(const std::string& name, const PlaceSet& places);

@@ -23,6 +23,9 @@ public:
 
     // False for groups the user may use but not change or delete.
     virtual bool writable() const { return false; }
+    // True for the organisation's groups: a group of theirs takes the place
+    // of another source's group of the same name.
+    virtual bool managed() const { return false; }
     // The source's group names in its own order; none when it cannot be read.
     virtual std::vector<std::string> names() = 0;
     // The places of the group `name`, or nothing when the source has no such group.

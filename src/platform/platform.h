@@ -19,6 +19,11 @@ std::filesystem::path executablePath();
 // (a system-wide install): $XDG_DATA_HOME/Varnel on Linux.
 std::filesystem::path userDataFolder();
 
+// The files an organisation's policy may be in, the first that exists
+// counting: Varnel/policy.conf along $XDG_CONFIG_DIRS (default /etc/xdg) on
+// Linux; none on Windows, where policy lives in the registry.
+std::vector<std::filesystem::path> policyFiles();
+
 // The current user's registry.
 std::unique_ptr<RegistryBackend> createRegistryBackend();
 

@@ -31,7 +31,10 @@ const char kUsage[] =
     "Without an option, starts Varnel Zize. The options speak to the copy that\n"
     "already runs:\n"
     "  --group NAME   make the group NAME the active group\n"
-    "  --list         list the groups; the active one is marked with *\n"
+    "  --list         list the groups; the active one is marked with *, the\n"
+    "                 organisation's with (managed)\n"
+    "  --status       show the active group and, for each place it goes to,\n"
+    "                 whether that place holds it\n"
     "  --quit         end the running copy; it removes what it wrote\n"
     "  --help         show this text\n"
     "The words loggaren (trace log) and deletereg (remove the settings and the\n"
@@ -171,8 +174,12 @@ QJsonObject listGroups(Program& program) {
     program.finishStartUp();
     const QStringList names = toStrings(program.groups().currentNames());
     const QString current = QString::fromStdString(program.groups().activeGroup());
+    QStringList managed;
+    for (const QString& name : names)
+        if (program.groups().isManaged(name.toStdString())) managed << name;
     QJsonObject answer = reply(QStringLiteral("ok"));
     answer.insert(QStringLiteral("groups"), QJsonArray::fromStringList(names));
+    answer.insert(QStringLiteral("managed"), QJsonArray::fromStringList(managed));
     answer.insert(QStringLiteral("active"), names.contains(current) ? current : QString());
     return answer;
 }
@@ -231,10 +238,11 @@ int runCommandForRunningCopy(const QStringList& commandLine) {
     }
     if (request.value(QStringLiteral("command")) == QLatin1String("list")) {
         const QString active = answer.value(QStringLiteral("active")).toString();
+        const QJsonArray managed = answer.value(QStringLiteral("managed")).toArray();
         QString lines;
         for (const QJsonValue& group : answer.value(QStringLiteral("groups")).toArray())
             lines += (group.toString() == active ? QStringLiteral("* ") : QStringLiteral("  ")) + group.toString() +
-                     QLatin1Char('\n');
+                     (managed.contains(group) ? QStringLiteral(" (managed)") : QString()) + QLatin1Char('\n');
         print(stdout, lines);
     }
     if (request.value(QStringLiteral("command")) == QLatin1String("status")) {

@@ -9,6 +9,7 @@
 #include "core/program_folder.h"
 #include "core/setting_text.h"
 #include "editor/group_editor.h"
+#include "groups/managed_groups.h"
 #include "lang/language_file.h"
 #include "lang/language_list.h"
 #include "lang/text_table.h"
@@ -29,7 +30,10 @@ void endProgramNow(int code) {
     std::_Exit(code);
 }
 
-Program::Program() = default;
+Program::Program() {
+    // The organisation's groups, beside the user's own.
+    groups_.addSource(std::make_unique<ManagedGroups>());
+}
 
 void Program::addTargetsOfThisPlatform() { varnel::addTargetsOfThisPlatform(targets_); }
 

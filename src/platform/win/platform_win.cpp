@@ -24,6 +24,8 @@ std::filesystem::path executablePath() {
 
 std::unique_ptr<RegistryBackend> createRegistryBackend() { return std::make_unique<WinRegistry>(); }
 
+std::vector<std::filesystem::path> policyFiles() { return {}; }
+
 char placeSeparator() { return '\\'; }
 
 bool rewritesForwardSlashes() { return true; }
