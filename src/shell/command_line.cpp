@@ -179,7 +179,7 @@ QJsonObject listGroups(Program& program) {
         if (program.groups().isManaged(name.toStdString())) managed << name;
     QJsonObject answer = reply(QStringLiteral("ok"));
     answer.insert(QStringLiteral("groups"), QJsonArray::fromStringList(names));
-    answer.insert(QStringLiteral("managed"), QJsonArray::fromStringList(managed));
+    if (!managed.isEmpty()) answer.insert(QStringLiteral("managed"), QJsonArray::fromStringList(managed));
     answer.insert(QStringLiteral("active"), names.contains(current) ? current : QString());
     return answer;
 }
