@@ -98,8 +98,9 @@ std::vector<std::string> GroupService::currentNames() {
 }
 
 bool GroupService::isManaged(const std::string& name) {
-    GroupSource* source = sourceFor(name);
-    return source && source->managed() && source->holds(name);
+    // For a name no source holds, sourceFor gives one the user may change.
+    const GroupSource* source = sourceFor(name);
+    return source && source->managed();
 }
 
 std::optional<PlaceSet> GroupService::loadGroup(const std::string& name) {

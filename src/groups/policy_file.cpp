@@ -17,12 +17,6 @@ namespace {
 const char* const kLabel = "Policy";
 const std::vector<std::string> kSettings = {"activegroup", "allowowngroups", "disableonlineupdate", "updateserver"};
 
-std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
-    return text;
-}
-
 void logLine(const std::string& file, size_t number, const std::string& why) {
     logError(errorLine(kLabel, err::InvalidCall, file + " line " + std::to_string(number) + ": " + why));
 }
@@ -57,7 +51,7 @@ Policy parsePolicy(std::string_view text, const std::string& file) {
         line = trimBlanks(line);
         if (line.empty() || line[0] == '#' || line[0] == ';') continue;
         if (line[0] == '[') {
-            const std::string name = line.back() == ']' ? lower(trimBlanks(line.substr(1, line.size() - 2))) : "";
+            const std::string name = line.back() == ']' ? toLowerAscii(trimBlanks(line.substr(1, line.size() - 2))) : "";
             section = name == "policy" ? Section::Policy : name == "groups" ? Section::Groups : Section::Other;
             if (section == Section::Other) logLine(file, number, "unknown section " + line);
             continue;
@@ -70,10 +64,10 @@ Policy parsePolicy(std::string_view text, const std::string& file) {
         const std::string name = trimBlanks(line.substr(0, equals));
         const std::string value = trimBlanks(line.substr(equals + 1));
         if (section == Section::Policy) {
-            if (std::find(kSettings.begin(), kSettings.end(), lower(name)) == kSettings.end())
+            if (std::find(kSettings.begin(), kSettings.end(), toLowerAscii(name)) == kSettings.end())
                 logLine(file, number, "unknown setting " + name);
             else
-                policy.settings[lower(name)] = value;
+                policy.settings[toLowerAscii(name)] = value;
         } else if (section == Section::Groups) {
             PlaceSet places;
             const bool taken = std::any_of(policy.groups.begin(), policy.groups.end(),

@@ -2,7 +2,6 @@
 // settings store.
 #include <QDir>
 
-#include "core/log.h"
 #include "targets/desktop_lists/linux_targets.h"
 #include "targets/gtk/gtk_target.h"
 #include "targets/kde/kde_target.h"
@@ -34,10 +33,8 @@ void addTargetsOfThisPlatform(PlaceTargets& targets) {
     QDir().mkpath(folders.state);
     // A second copy must not clean up the lists of the copy that runs.
     if (!ownDesktopPlaces(folders.state + QStringLiteral("/desktop-places.lock"))) return;
-    for (auto& target : desktop::linuxDesktopTargets(folders)) {
-        guarded("DesktopPlaces", [&] { target->cleanUpEarlierRun(); });
-        targets.add(std::move(target));
-    }
+    for (auto& target : desktop::linuxDesktopTargets(folders)) targets.add(std::move(target));
+    targets.cleanUpEarlierRun();
 }
 
 }  // namespace varnel

@@ -2,7 +2,6 @@
 #include <QDir>
 #include <QString>
 
-#include "core/log.h"
 #include "core/path_text.h"
 #include "platform/platform.h"
 #include "targets/navigation_pane/navigation_pane_target.h"
@@ -15,9 +14,8 @@ void addTargetsOfThisPlatform(PlaceTargets& targets) {
     const QString folder = QString::fromStdString(pathText(platform::userDataFolder()));
     QDir().mkpath(folder);
     if (!ownDesktopPlaces(folder + QStringLiteral("/navigation-pane.lock"))) return;
-    auto pane = std::make_unique<NavigationPaneTarget>();
-    guarded("DesktopPlaces", [&] { pane->cleanUpEarlierRun(); });
-    targets.add(std::move(pane));
+    targets.add(std::make_unique<NavigationPaneTarget>());
+    targets.cleanUpEarlierRun();
 }
 
 }  // namespace varnel

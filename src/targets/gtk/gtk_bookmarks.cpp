@@ -42,6 +42,13 @@ QByteArray gtkUri(const QString& path) {
     return "file://" + QUrl::toPercentEncoding(path, "!$&'()*+,/:=@");
 }
 
+QStringList gtkBookmarkFolders(const QByteArray& content) {
+    QStringList folders;
+    for (const QByteArray& raw : content.split('\n'))
+        if (const Line line = parseLine(raw); !line.path.isEmpty()) folders << line.path;
+    return folders;
+}
+
 ListChange gtkBookmarksWith(const QByteArray& original, const QList<PlaceEntry>& drop, const QList<PlaceEntry>& add) {
     QList<QByteArray> raw = original.split('\n');
     // A final newline leaves an empty last piece; a file without one keeps its

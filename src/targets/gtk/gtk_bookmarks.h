@@ -3,6 +3,7 @@
 // GTK 4 and GNOME's portal file chooser: one entry a line, "URI[ label]".
 
 #include <QByteArray>
+#include <QStringList>
 
 #include "targets/desktop_lists/place_entry.h"
 
@@ -17,6 +18,9 @@ struct ListChange {
 // and with those of `add` whose folder it does not list yet appended; every
 // other line stays byte for byte.
 ListChange gtkBookmarksWith(const QByteArray& original, const QList<PlaceEntry>& drop, const QList<PlaceEntry>& add);
+
+// The local folders the file lists, in its order.
+QStringList gtkBookmarkFolders(const QByteArray& content);
 
 // file:// URI of a path, escaped the way GLib escapes file names.
 QByteArray gtkUri(const QString& path);

@@ -1,7 +1,6 @@
 #include "targets/gtk/gtk_target.h"
 
 #include <QFile>
-#include <QUrl>
 
 #include "targets/gtk/gtk_bookmarks.h"
 
@@ -11,13 +10,7 @@ QString GtkTarget::listFile() const { return folders_.config + QStringLiteral("/
 
 std::optional<QStringList> GtkTarget::listedFolders() const {
     // GTK makes the file at its first bookmark, and so do we.
-    const FileSnapshot snap = readSnapshot(listFile());
-    QStringList folders;
-    for (const QByteArray& line : snap.bytes.split('\n')) {
-        const QUrl url = QUrl::fromEncoded(line.left(line.indexOf(' ')).trimmed());
-        if (url.isLocalFile()) folders << url.toLocalFile();
-    }
-    return folders;
+    return gtkBookmarkFolders(readSnapshot(listFile()).bytes);
 }
 
 void GtkTarget::update(const QList<PlaceEntry>& wanted) {

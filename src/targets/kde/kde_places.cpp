@@ -40,6 +40,17 @@ QString bookmarksText(const QList<PlaceEntry>& entries) {
 
 }  // namespace
 
+QStringList kdePlaceFolders(const QByteArray& content) {
+    QStringList folders;
+    QXmlStreamReader xml(content);
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("bookmark")) continue;
+        const QUrl url = QUrl::fromEncoded(xml.attributes().value(QLatin1String("href")).toUtf8());
+        if (url.isLocalFile()) folders << url.toLocalFile();
+    }
+    return folders;
+}
+
 std::optional<ListChange> kdePlacesWith(const QByteArray& original, const QList<PlaceEntry>& add) {
     // Offsets are counted in the decoded text; it goes back to UTF-8 unchanged.
     const QString text = QString::fromUtf8(original);

@@ -16,6 +16,9 @@ inline constexpr const char* kKdeMetadataOwner = "https://www.varnelzize.se/plac
 // The file without our bookmarks and with those of `add` whose folder it does
 // not hold yet added after the last entry; the rest of the file stays byte
 // for byte. Nothing when the file is not well-formed XBEL.
+// The local folders of the file's bookmarks, in its order.
+QStringList kdePlaceFolders(const QByteArray& content);
+
 std::optional<ListChange> kdePlacesWith(const QByteArray& original, const QList<PlaceEntry>& add);
 
 }  // namespace varnel::desktop

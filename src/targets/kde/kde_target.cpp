@@ -1,8 +1,5 @@
 #include "targets/kde/kde_target.h"
 
-#include <QUrl>
-#include <QXmlStreamReader>
-
 #include "targets/kde/kde_places.h"
 
 namespace varnel::desktop {
@@ -12,14 +9,7 @@ QString KdeTarget::listFile() const { return folders_.data + QStringLiteral("/us
 std::optional<QStringList> KdeTarget::listedFolders() const {
     const FileSnapshot snap = readSnapshot(listFile());
     if (!snap.exists) return std::nullopt;
-    QStringList folders;
-    QXmlStreamReader xml(snap.bytes);
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("bookmark")) continue;
-        const QUrl url = QUrl::fromEncoded(xml.attributes().value(QLatin1String("href")).toUtf8());
-        if (url.isLocalFile()) folders << url.toLocalFile();
-    }
-    return folders;
+    return kdePlaceFolders(snap.bytes);
 }
 
 void KdeTarget::update(const QList<PlaceEntry>& wanted) {
