@@ -156,7 +156,7 @@ void GroupEditor::follow(const GroupNotice& notice) {
         showGroupName(notice.name);
     }
     // The list may show the active group now: no dustbin for it.
-    updateDeleteButton();
+    updateForShownGroup();
 }
 
 void GroupEditor::showGroupName(const std::string& name) {
@@ -176,7 +176,7 @@ void GroupEditor::enterAddMode() {
     setBrowseButtonsEnabled(true);
     deleteButton->setEnabled(false);
     moveMarkerTo(0);
-    updateDeleteButton();
+    updateForShownGroup();
 }
 
 void GroupEditor::enterChangeMode() {
@@ -196,12 +196,13 @@ void GroupEditor::enterChangeMode() {
     showGroupName(remembered);
     moveMarkerTo(1);
     deleteButton->setEnabled(false);
-    updateDeleteButton();
+    updateForShownGroup();
 }
 
 void GroupEditor::save() {
     const bool adding = groupCombo->isHidden();
     const std::string newName = s(newNameEdit->text());
+    if (!adding && groups_.isManaged(s(groupCombo->currentText()))) return showAlert(Texts.ManagedGroup);
     if (adding && (newName == Texts.NewGroupName || newName.empty())) return showAlert(Texts.FillName);
     for (auto* box : placeEdits)
         if (box->text().isEmpty()) return showAlert(Texts.FillAllFields);
@@ -223,6 +224,7 @@ void GroupEditor::save() {
 
 void GroupEditor::deleteGroup() {
     if (inAddMode()) return;  // the hidden list names no group the user sees
+    if (groups_.isManaged(s(groupCombo->currentText()))) return showAlert(Texts.ManagedGroup);
     if (!askQuestion(Texts.Delete)) return;
     if (!stored(groups_.deleteGroup(s(groupCombo->currentText())))) return;
     enterChangeMode();
@@ -241,7 +243,7 @@ void GroupEditor::browseForPlace(int index) {
 
 void GroupEditor::showChosenGroup() {
     groups_.loadGroup(s(groupCombo->currentText()));
-    updateDeleteButton();
+    updateForShownGroup();
 }
 
 void GroupEditor::placeEdited(int index) {
@@ -255,9 +257,18 @@ void GroupEditor::minimiseToTray() {
 
 // ---- methods ---------------------------------------------------------------------
 
-void GroupEditor::updateDeleteButton() {
+void GroupEditor::updateForShownGroup() {
     // In add mode the hidden list still holds a name: the dustbin must not offer it.
-    deleteButton->setEnabled(!inAddMode() && s(groupCombo->currentText()) != groups_.activeGroup());
+    const std::string shown = s(groupCombo->currentText());
+    deleteButton->setEnabled(!inAddMode() && shown != groups_.activeGroup());
+    // The organisation's groups can be read, not changed: their places stay
+    // readable (and reachable for screen readers), and Save and the dustbin
+    // answer that the organisation manages them.
+    managedShown_ = !inAddMode() && groups_.isManaged(shown);
+    for (auto* box : placeEdits) box->setReadOnly(managedShown_);
+    setBrowseButtonsEnabled(!managedShown_);
+    mainButtons[0]->setEnabled(groups_.policy().allowsOwnGroups());
+    nameControlsForAssistiveTech();
 }
 
 bool GroupEditor::stored(const GroupWrite& write) {
@@ -337,11 +348,12 @@ void GroupEditor::setUpKeyboard() {
 }
 
 void GroupEditor::nameControlsForAssistiveTech() {
-    groupCombo->setAccessibleName(q(Texts.GroupList));
+    const QString mark = managedShown_ ? QStringLiteral(" (") + q(Texts.Managed) + QStringLiteral(")") : QString();
+    groupCombo->setAccessibleName(q(Texts.GroupList) + mark);
     groupListLabel_->setText(q(Texts.GroupList));
     newNameEdit->setAccessibleName(q(Texts.NewGroupName));
     for (int i = 0; i < 5; ++i) {
-        placeEdits[i]->setAccessibleName(q(Texts.PlaceName).arg(i + 1));
+        placeEdits[i]->setAccessibleName(q(Texts.PlaceName).arg(i + 1) + mark);
         browseButtons[i]->setAccessibleName(q(Texts.BrowsePlace).arg(i + 1));
     }
     deleteButton->setAccessibleName(q(Texts.DeleteGroup));

@@ -57,8 +57,10 @@ public:
     void showStartGroup(bool groupsExist, const std::string& label);
     void writeCaptions();
 
-    // Offers the dustbin only for a group the list shows that is not the active one.
-    void updateDeleteButton();
+    // Offers the dustbin only for a group the list shows that is not the
+    // active one; shows an organisation's group read-only; offers Add new
+    // where the organisation lets the user keep groups of their own.
+    void updateForShownGroup();
     // Slides the marker to the row of the main button `row` (0 add, 1 change).
     void moveMarkerTo(int row);
     void setPlaceEditsEnabled(bool enabled);
@@ -91,6 +93,8 @@ private:
     void showGroupName(const std::string& name);
     // False (after the error alert) when the group was not stored or deleted.
     bool stored(const GroupWrite& write);
+    // The group shown is one the organisation manages.
+    bool managedShown_ = false;
 
     GroupService& groups_;
     std::array<std::string, 5> draftPlaces_;

@@ -7,6 +7,8 @@
 #include "core/registry.h"
 #include "core/setting_text.h"
 #include "groups/database_groups.h"
+#include "groups/managed_groups.h"
+#include "lang/text_table.h"
 
 namespace varnel {
 
@@ -14,6 +16,16 @@ namespace {
 
 // Only when every source is read-only.
 const char* const kNoStore = "There is no place to store groups.";
+
+}  // namespace
+
+GroupWrite GroupService::noSource() const {
+    // Where the organisation offers only its groups, the user's are not there to write.
+    if (!policy().allowsOwnGroups()) return {Texts.ManagedGroup};
+    return {kNoStore};
+}
+
+namespace {
 
 }  // namespace
 
@@ -28,6 +40,35 @@ GroupService::GroupService() : ownTargets_(std::make_unique<PlaceTargets>()), ta
 GroupService::~GroupService() = default;
 
 void GroupService::addSource(std::unique_ptr<GroupSource> source) { sources_.push_back(std::move(source)); }
+
+void GroupService::followPolicy(OrganisationPolicy& policy) {
+    policy_ = &policy;
+    addSource(std::make_unique<ManagedGroups>(policy));
+}
+
+const Policy& GroupService::policy() const {
+    static const Policy none;
+    return policy_ ? policy_->last() : none;
+}
+
+void GroupService::readPolicy() {
+    if (policy_) policy_->read();
+}
+
+void GroupService::policyChanged() {
+    reloadList();
+    const std::string active = activeGroup();
+    const std::optional<PlaceSet> places = loadGroup(active);
+    // The tooltip says whether the organisation sets the group: tell it even
+    // where the name stays.
+    notify({GroupEvent::Activated, active});
+    // Nothing is written when the places shown stay as they are.
+    if (!places) {
+        if (targets_->applied() != PlaceSet{}) targets_->remove();
+    } else if (*places != targets_->applied()) {
+        targets_->apply(*places);
+    }
+}
 
 int GroupService::follow(Listener listener) {
     listeners_.emplace_back(nextListener_, std::move(listener));
@@ -51,15 +92,15 @@ std::vector<GroupSource*> GroupService::lookupOrder() const {
     std::vector<GroupSource*> order;
     for (bool managed : {true, false})
         for (const auto& source : sources_)
-            if (source->managed() == managed) order.push_back(source.get());
+            if (source->managed() == managed && (managed || policy().allowsOwnGroups())) order.push_back(source.get());
     return order;
 }
 
 GroupSource* GroupService::sourceFor(const std::string& name) {
     for (GroupSource* source : lookupOrder())
         if (source->holds(name)) return source;
-    for (const auto& source : sources_)
-        if (source->writable()) return source.get();
+    for (GroupSource* source : lookupOrder())
+        if (source->writable()) return source;
     return nullptr;
 }
 
@@ -70,7 +111,7 @@ bool GroupService::reloadList() {
         GroupListing read;
         read.names = currentNames();
         read.available = !read.names.empty();
-        if (read.available) read.active = regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup"));
+        if (read.available) read.active = activeGroup();
         listing_ = std::move(read);
         notify({GroupEvent::ListRead, ""});
         return listing_.available;
@@ -81,8 +122,9 @@ bool GroupService::reloadList() {
 }
 
 std::vector<std::string> GroupService::currentNames() {
+    readPolicy();
     std::vector<std::string> names, managed;
-    for (const auto& source : sources_) {
+    for (GroupSource* source : lookupOrder()) {
         std::vector<std::string> more = source->names();
         std::vector<std::string>& into = source->managed() ? managed : names;
         into.insert(into.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
@@ -104,6 +146,7 @@ bool GroupService::isManaged(const std::string& name) {
 }
 
 std::optional<PlaceSet> GroupService::loadGroup(const std::string& name) {
+    readPolicy();
     std::optional<PlaceSet> places;
     for (GroupSource* source : lookupOrder())
         if ((places = source->places(name))) break;
@@ -123,7 +166,25 @@ bool GroupService::mayChange(const std::string& name) {
 
 // ---- the active group -------------------------------------------------------------
 
-std::string GroupService::activeGroup() const { return readSettingText("CurrentGroup"); }
+std::string GroupService::enforcedGroup() const {
+    const std::string enforced = policy().activeGroup();
+    if (enforced.empty()) return enforced;
+    // Only a group that is offered can be kept active.
+    for (GroupSource* source : lookupOrder())
+        if (source->holds(enforced)) return enforced;
+    return {};
+}
+
+std::string GroupService::activeGroup() const {
+    const std::string enforced = enforcedGroup();
+    if (!enforced.empty()) return enforced;
+    const std::string chosen = readSettingText("CurrentGroup");
+    if (policy().allowsOwnGroups()) return chosen;
+    // Only the managed groups are offered: a choice among the user's own is none.
+    for (GroupSource* source : lookupOrder())
+        if (source->holds(chosen)) return chosen;
+    return {};
+}
 
 void GroupService::setActiveGroup(const std::string& name) {
     writeSettingText("CurrentGroup", name);
@@ -131,6 +192,8 @@ void GroupService::setActiveGroup(const std::string& name) {
 }
 
 std::optional<PlaceSet> GroupService::activateGroup(const std::string& name) {
+    const std::string enforced = enforcedGroup();
+    if (!enforced.empty() && enforced != name) return std::nullopt;
     setActiveGroup(name);
     reloadList();
     const std::optional<PlaceSet> places = loadGroup(name);
@@ -142,21 +205,23 @@ std::optional<PlaceSet> GroupService::activateGroup(const std::string& name) {
 
 GroupWrite GroupService::saveNewGroup(const std::string& name, const PlaceSet& places) {
     GroupSource* source = sourceFor(name);
-    if (!source) return {kNoStore};
+    if (!source) return noSource();
     const GroupWrite stored = source->add(name, places);
     if (!stored.ok()) return stored;
     notify({GroupEvent::Added, name});
-    setActiveGroup(name);
+    // Where the organisation sets the active group, the new one is only stored.
+    const bool becomesActive = enforcedGroup().empty();
+    if (becomesActive) setActiveGroup(name);
     reloadList();
     loadGroup(name);
-    targets_->apply(loadedPlaces_, Reach::PlacesBarRunOnly);
+    if (becomesActive) targets_->apply(loadedPlaces_, Reach::PlacesBarRunOnly);
     showSaved(name, places);
     return stored;
 }
 
 GroupWrite GroupService::saveChangedGroup(const std::string& name, const PlaceSet& places) {
     GroupSource* source = sourceFor(name);
-    if (!source) return {kNoStore};
+    if (!source) return noSource();
     const GroupWrite stored = source->change(name, places);
     if (!stored.ok()) return stored;
     notify({GroupEvent::Changed, name});
@@ -175,7 +240,7 @@ void GroupService::showSaved(const std::string& name, const PlaceSet& places) {
 
 GroupWrite GroupService::deleteGroup(const std::string& name) {
     GroupSource* source = sourceFor(name);
-    if (!source) return {kNoStore};
+    if (!source) return noSource();
     const GroupWrite removed = source->remove(name);
     if (!removed.ok()) return removed;
     notify({GroupEvent::Deleted, name});

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "groups/group_source.h"
+#include "policy/organisation_policy.h"
 #include "targets/place_targets.h"
 
 namespace varnel {
@@ -55,6 +56,16 @@ public:
 
     // Another source after those there; its groups follow theirs in the list.
     void addSource(std::unique_ptr<GroupSource> source);
+    // Obeys the organisation's `policy` (which must outlive the service) from
+    // now on: its groups are offered as managed ones, and its settings decide
+    // the active group and whether the user's own groups are offered.
+    void followPolicy(OrganisationPolicy& policy);
+    // The policy as it was read last (none when the service follows none).
+    const Policy& policy() const;
+    // Reads the policy again after it changed: the list is read again and,
+    // where the group to show is another now (or its places are), the new
+    // one is applied, or what was written is removed when there is none.
+    void policyChanged();
 
     // Where the active group's places go.
     PlaceTargets& targets() { return *targets_; }
@@ -82,13 +93,20 @@ public:
     bool isManaged(const std::string& name);
 
     // ---- the active group ---------------------------------------------------
+    // The group the organisation sets where it sets one that is offered, or
+    // else the user's choice ("" where the policy does not offer the user's
+    // own groups and the choice is one of them).
     std::string activeGroup() const;
+    // The group the organisation keeps active; "" when the user chooses.
+    std::string enforcedGroup() const;
     // Makes `name` the active group: the list is read again, the group loaded
-    // and its places applied. Nothing is applied for a name no source has.
+    // and its places applied. Nothing is applied for a name no source has,
+    // nor while the organisation sets another group.
     std::optional<PlaceSet> activateGroup(const std::string& name);
 
     // ---- the user's changes ---------------------------------------------------
-    // Stores a new group and makes it the active one. The Places Bar
+    // Stores a new group and makes it the active one (unless the organisation
+    // sets the active group). The Places Bar
     // procedure runs twice, as the group read back and as saved, each a run
     // with its trace; every other target gets the group once.
     GroupWrite saveNewGroup(const std::string& name, const PlaceSet& places);
@@ -103,12 +121,18 @@ private:
     void notify(const GroupNotice& notice);
     // The source of the group `name`; for a name none holds, the first the user may change.
     GroupSource* sourceFor(const std::string& name);
-    // The sources in the order a name is looked up: the managed ones first.
+    // The sources in the order a name is looked up: the managed ones first;
+    // the user's own left out where the policy does not offer them.
     std::vector<GroupSource*> lookupOrder() const;
+    // The refusal of a change no source can take.
+    GroupWrite noSource() const;
+    // Reads the policy again, when the service follows one.
+    void readPolicy();
     void setActiveGroup(const std::string& name);
     // A saved group read and loaded again, and applied as saved when it is the active one.
     void showSaved(const std::string& name, const PlaceSet& places);
 
+    OrganisationPolicy* policy_ = nullptr;
     std::unique_ptr<PlaceTargets> ownTargets_;
     PlaceTargets* targets_;
     std::vector<std::unique_ptr<GroupSource>> sources_;

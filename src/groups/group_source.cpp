@@ -2,11 +2,13 @@
 
 #include <algorithm>
 
+#include "lang/text_table.h"
+
 namespace varnel {
 
 namespace {
 
-GroupWrite refused() { return {"This group is managed for you and cannot be changed here."}; }
+GroupWrite refused() { return {Texts.ManagedGroup}; }
 
 }  // namespace
 

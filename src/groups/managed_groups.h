@@ -4,25 +4,22 @@
 // user's with the same name (which stays in the database, untouched).
 
 #include "groups/group_source.h"
-#include "groups/policy_file.h"
+#include "policy/organisation_policy.h"
 
 namespace varnel {
 
 class ManagedGroups final : public GroupSource {
 public:
+    // The groups of the policy as `policy` read it last; the group service
+    // reads it again before each list and each load.
+    explicit ManagedGroups(const OrganisationPolicy& policy) : policy_(policy) {}
+
     bool managed() const override { return true; }
-    // The policy file is read again each time: an administrator's change
-    // counts from the next time the list is read.
     std::vector<std::string> names() override;
     std::optional<PlaceSet> places(const std::string& name) override;
 
 private:
-    // The policy as the file reads now; its problems are logged once for
-    // each text the file has had.
-    const Policy& current();
-
-    std::optional<PolicyText> read_;
-    Policy policy_;
+    const OrganisationPolicy& policy_;
 };
 
 }  // namespace varnel

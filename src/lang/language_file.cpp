@@ -75,6 +75,10 @@ const Key kKeys[] = {
     {"Close", &TextTable::Close},
     {"DownloadProgress", &TextTable::DownloadProgress},
     {"TargetFailed", &TextTable::TargetFailed},
+    {"Managed", &TextTable::Managed},
+    {"ManagedGroup", &TextTable::ManagedGroup},
+    {"SetByOrganisation", &TextTable::SetByOrganisation},
+    {"UpdateTurnedOff", &TextTable::UpdateTurnedOff},
 };
 const size_t kUpdaterKeyCount = 35;
 // The keys after "Folders" are newer than the oldest language files.

@@ -28,6 +28,12 @@ struct TextTable {
     // A list the group goes to could not take it: "%1" is the list (GTK,
     // KDE, Qt, Wine, Navigation pane), "%2" what went wrong.
     std::string TargetFailed = "The group did not reach %1. Check %2.";
+    // The organisation's policy: its groups' mark, the answer to a change of
+    // one, the tooltip's note on the group it sets, and its turned-off update.
+    std::string Managed = "managed";
+    std::string ManagedGroup = "Your organisation manages this group; it cannot be changed here.";
+    std::string SetByOrganisation = "set by your organisation";
+    std::string UpdateTurnedOff = "Your organisation has turned the online update off.";
 };
 
 // The table of the running program, empty until the language file is read,

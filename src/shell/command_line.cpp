@@ -24,7 +24,7 @@ namespace {
 
 const QString kTitle = QStringLiteral("Varnel_Zize");
 
-enum Status { Done = 0, NotRunning = 1, Unknown = 2, Busy = 3, StillRunning = 4, TargetFailed = 5 };
+enum Status { Done = 0, NotRunning = 1, Unknown = 2, Busy = 3, StillRunning = 4, TargetFailed = 5, SetByOrganisation = 6 };
 
 const char kUsage[] =
     "Usage: Varnel_Zize [OPTION]\n"
@@ -42,7 +42,8 @@ const char kUsage[] =
     "Exit status: 0 done, 1 Varnel Zize is not running (or is ending), 2 unknown\n"
     "option or group, 3 Varnel Zize waits for an answer in one of its windows,\n"
     "4 Varnel Zize was asked to end but still runs, 5 (--status) the group could\n"
-    "not be put into one of its places.\n";
+    "not be put into one of its places, 6 (--group) the organisation sets the\n"
+    "active group.\n";
 
 void print(FILE* stream, const QString& text) {
     std::fputs(text.toUtf8().constData(), stream);
@@ -162,6 +163,13 @@ QJsonObject switchGroup(const QString& name, Program& program) {
     // removed groups since the tray's submenu was filled.
     GroupService& groups = program.groups();
     if (!toStrings(groups.currentNames()).contains(name)) return reply(QStringLiteral("unknown-group"));
+    // The organisation's policy keeps its group active.
+    const QString enforced = QString::fromStdString(groups.enforcedGroup());
+    if (!enforced.isEmpty() && enforced != name) {
+        QJsonObject answer = reply(QStringLiteral("set-by-organisation"));
+        answer.insert(QStringLiteral("active"), enforced);
+        return answer;
+    }
     // The active group's item is greyed: there is nothing to switch.
     if (QString::fromStdString(groups.activeGroup()) == name) return reply(QStringLiteral("ok"));
     groups.activateGroup(name.toStdString());
@@ -222,6 +230,12 @@ int runCommandForRunningCopy(const QStringList& commandLine) {
     if (status == QLatin1String("unknown-group")) {
         print(stderr, QStringLiteral("Varnel_Zize: there is no group named \"%1\".\n").arg(name));
         return Unknown;
+    }
+    if (status == QLatin1String("set-by-organisation")) {
+        print(stderr, QStringLiteral("Varnel_Zize: your organisation sets the active group (\"%1\"); the group was not "
+                                     "switched.\n")
+                          .arg(answer.value(QStringLiteral("active")).toString()));
+        return SetByOrganisation;
     }
     if (status == QLatin1String("ending")) {
         print(stderr, option == QLatin1String("--group") ? QStringLiteral("Varnel_Zize is ending; the group was not switched.\n")

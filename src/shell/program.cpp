@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
@@ -9,14 +10,15 @@
 #include "core/program_folder.h"
 #include "core/setting_text.h"
 #include "editor/group_editor.h"
-#include "groups/managed_groups.h"
 #include "lang/language_file.h"
 #include "lang/language_list.h"
 #include "lang/text_table.h"
 #include "places/settings_defaults.h"
 #include "places/single_instance.h"
+#include "policy/policy_watch.h"
 #include "shell/splash_window.h"
 #include "shell/tray_icon.h"
+#include "skin/message_boxes.h"
 #include "skin/skin_window.h"
 #include "skin/system_message.h"
 #include "targets/this_platform.h"
@@ -31,8 +33,29 @@ void endProgramNow(int code) {
 }
 
 Program::Program() {
-    // The organisation's groups, beside the user's own.
-    groups_.addSource(std::make_unique<ManagedGroups>());
+    // The organisation's groups beside the user's own, and its settings.
+    groups_.followPolicy(policy_);
+}
+
+void Program::watchPolicy() {
+    if (policyWatch_) return;
+    policyWatch_ = std::make_unique<PolicyWatch>();
+    connect(policyWatch_.get(), &PolicyWatch::changed, this, &Program::followPolicyChange);
+}
+
+void Program::followPolicyChange() {
+    if (shutDown_) return;
+    // A box that waits for an answer is about what the editor shows now:
+    // the change waits until it is answered.
+    if (messageBoxWaiting()) {
+        if (!policyChangeWaits_) QTimer::singleShot(250, this, [this] {
+            policyChangeWaits_ = false;
+            followPolicyChange();
+        });
+        policyChangeWaits_ = true;
+        return;
+    }
+    groups_.policyChanged();
 }
 
 void Program::addTargetsOfThisPlatform() { varnel::addTargetsOfThisPlatform(targets_); }
@@ -112,7 +135,7 @@ void Program::loadEditor() {
     guarded(label, [&] { tray().showLanguages(checkForLanguageFiles()); });
     guarded(label, [&] { editor.writeCaptions(); });
     guarded(label, [&] { tray().setUp(); });
-    guarded(label, [&] { editor.updateDeleteButton(); });
+    guarded(label, [&] { editor.updateForShownGroup(); });
     guarded(label, [&] { editor.loadSkin(); });
     guarded(label, [&] { tray().updateToolTip(); });
 }
@@ -144,7 +167,7 @@ SplashWindow* Program::splash() const { return splash_.data(); }
 void Program::showUpdateWindow() {
     // A window that closed may wait a moment for its deletion: a new one opens.
     if (!updateWindow_ || updateWindow_->isUnloaded()) {
-        updateWindow_ = new UpdateWindow();
+        updateWindow_ = new UpdateWindow(&policy_);
         connect(updateWindow_, &UpdateWindow::handOverRequested, this, &Program::handOverToUpdater);
     }
     updateWindow_->setWindowState(Qt::WindowNoState);

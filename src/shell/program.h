@@ -13,6 +13,7 @@
 namespace varnel {
 
 class GroupEditor;
+class PolicyWatch;
 class SplashWindow;
 class TrayIcon;
 class UpdateWindow;
@@ -36,6 +37,11 @@ public:
 
     // The groups, which the editor, the tray and the command line follow.
     GroupService& groups() { return groups_; }
+    // What the organisation sets, as the groups read it last.
+    OrganisationPolicy& policy() { return policy_; }
+    // Follows the organisation's policy as it changes while the program runs
+    // (the program start does; tests that drive the windows leave it out).
+    void watchPolicy();
     // Where the active group goes: the Places Bar and Office's places, and
     // what addTargetsOfThisPlatform() adds.
     PlaceTargets& targets() { return targets_; }
@@ -70,17 +76,22 @@ public:
 
 private:
     void loadEditor();
+    // Follows a change of the policy, once no box waits for an answer.
+    void followPolicyChange();
     void handOverToUpdater(const QString& updater, const QStringList& arguments);
 
-    // Where the group goes, and the groups: made first and gone last, the
-    // windows follow them while they live.
+    // The organisation's policy, where the group goes, and the groups: made
+    // first and gone last, the windows follow them while they live.
+    OrganisationPolicy policy_;
     PlaceTargets targets_;
     GroupService groups_{targets_};
+    std::unique_ptr<PolicyWatch> policyWatch_;
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<GroupEditor> editor_;
     QPointer<UpdateWindow> updateWindow_;
     QPointer<SplashWindow> splash_;
     bool shutDown_ = false;
+    bool policyChangeWaits_ = false;
 };
 
 }  // namespace varnel

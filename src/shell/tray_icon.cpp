@@ -15,6 +15,7 @@
 #include "targets/place_name.h"
 #include "targets/place_target.h"
 #include "shell/autostart.h"
+#include "shell/managed_mark.h"
 #include "shell/tray_clicks.h"
 #include "skin/message_boxes.h"
 #include "skin/skin_picture.h"
@@ -28,9 +29,12 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
-QString trayToolTip() {
-    return QStringLiteral("Varnel - ") + q(trimBlanks(Texts.CurrentGroup)) + QStringLiteral(" : ") + q(readSettingText("CurrentGroup")) +
-           QStringLiteral(" ");
+QString trayToolTip(const GroupService& groups) {
+    QString tip = QStringLiteral("Varnel - ") + q(trimBlanks(Texts.CurrentGroup)) + QStringLiteral(" : ") +
+                  q(groups.activeGroup()) + QStringLiteral(" ");
+    // Where the organisation keeps the group, the tip says so.
+    if (!groups.enforcedGroup().empty()) tip += QStringLiteral("(") + q(Texts.SetByOrganisation) + QStringLiteral(")");
+    return tip;
 }
 
 // ---- submenus built at run time ---------------------------------------------
@@ -156,6 +160,14 @@ void TrayIcon::follow(const GroupNotice& notice) {
             return;
         }
         groupItems_->loadCaptions(listing.names, listing.active);
+        // The organisation's groups are marked; where it keeps one active,
+        // none of the others can be chosen.
+        const bool enforced = !groups_.enforcedGroup().empty();
+        for (int i = 1; i <= groupItems_->upperBound(); ++i) {
+            markManaged(groupItems_->item(i), groups_.isManaged(groupItems_->caption(i)));
+            if (enforced) groupItems_->setItemEnabled(i, false);
+        }
+        updateAction->setEnabled(!groups_.policy().disablesOnlineUpdate());
         return;
     }
     case GroupEvent::GroupLoaded: {
@@ -195,7 +207,7 @@ void TrayIcon::setUp() {
         foldersMenuAction->setText(q(Texts.Folders));
         startAtLoginAction->setText(q(Texts.StartAtLogin));
     });
-    guarded(label, [&] { tip_ = trayToolTip(); });
+    guarded(label, [&] { tip_ = trayToolTip(groups_); });
     // A second add of the same icon is refused by the shell; the tooltip of
     // the start-up's closing updateToolTip is the one that counts.
     guarded(label, [&] {
@@ -207,7 +219,7 @@ void TrayIcon::setUp() {
 }
 
 void TrayIcon::updateToolTip() {
-    tip_ = trayToolTip();
+    tip_ = trayToolTip(groups_);
     icon_->setToolTip(tip_);
 }
 

@@ -124,6 +124,6 @@ private:
 };
 
 // The tooltip for the active group: "Varnel - " + label + " : " + group + " ".
-QString trayToolTip();
+QString trayToolTip(const GroupService& groups);
 
 }  // namespace varnel

@@ -45,6 +45,8 @@ public:
     // back after the removal.
     void removeForGood();
     bool endedForGood() const { return ended_; }
+    // The places applied last; none after a removal.
+    const PlaceSet& applied() const { return applied_; }
 
     // Every target's lines, in order, for the group `group` (the places last
     // applied when none is given).

@@ -27,9 +27,9 @@ void makeTempFolder() {
 
 }  // namespace
 
-std::string updateServerBase() {
-    std::string base;
-    guarded("updateServerBase", [&] {
+std::string updateServerBase(const std::string& organisationServer) {
+    std::string base = trimBlanks(organisationServer);
+    if (base.empty()) guarded("updateServerBase", [&] {
         const RegValue value = queryValue(HKEY_CURRENT_USER, kSettingsKey, "UpdateServer");
         if (const auto* text = std::get_if<std::string>(&value)) base = trimBlanks(*text);
     });

@@ -8,9 +8,10 @@
 
 namespace varnel {
 
-// The update server's base address: the settings value "UpdateServer"
-// (REG_SZ) when present, else the maker's server. Always ends with "/".
-std::string updateServerBase();
+// The update server's base address: the organisation's server when it names
+// one, else the settings value "UpdateServer" (REG_SZ) when present, else
+// the maker's server. Always ends with "/".
+std::string updateServerBase(const std::string& organisationServer = {});
 
 // The address of a manifest path on the server: "\" becomes "/" and each
 // folder or file name is percent-encoded, so "#", "?", "%" or a blank in a

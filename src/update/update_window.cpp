@@ -33,7 +33,7 @@ QString filePath(const std::string& relative) { return q(pathText(programPath(re
 
 }  // namespace
 
-UpdateWindow::UpdateWindow()
+UpdateWindow::UpdateWindow(OrganisationPolicy* policy)
     : SkinWindow({"sLoader frmUpdate", QSize(401, 250), "\\Build\\UpdateWindow.gif", Placement::BesideEditor, {}}, nullptr,
                  Qt::Dialog),
       closeButton(new CloseButton(this)),
@@ -41,7 +41,8 @@ UpdateWindow::UpdateWindow()
       updateButton(new CaptionButton(this)),
       cancelButton(new CaptionButton(this)),
       statusLabel(new SkinLabel(this)),
-      messageLabel(new SkinLabel(this)) {
+      messageLabel(new SkinLabel(this)),
+      policy_(policy) {
     setStyleSheet(skinStyleSheet());
     closeButton->move(ui::closeButton);
     checkButton->move(ui::checkButton);
@@ -139,6 +140,14 @@ void UpdateWindow::ensureSlot(size_t i) {
 }
 
 void UpdateWindow::check() {
+    std::string organisationServer;
+    if (policy_) {
+        const Policy& policy = policy_->read();
+        if (policy.disablesOnlineUpdate()) return ::varnel::showAlert(Texts.UpdateTurnedOff);
+        organisationServer = policy.updateServer();
+    }
+    // The batch that follows the check fetches from the same server.
+    server_ = updateServerBase(organisationServer);
     cancelRequested_ = false;
     guarded("btnCheck", [] {
         const fs::path manifest = programPath("update.upd");
@@ -159,9 +168,9 @@ void UpdateWindow::check() {
             });
             connect(releaseCheck_, &ReleaseCheck::refused, this, [this] { awaitingManifest_ = false; });
         }
-        releaseCheck_->start(q(updateServerBase()));
+        releaseCheck_->start(q(server_));
     } else {
-        downloadSlots[0]->BeginDownload(q(updateServerBase() + "Update.upd"), filePath("Update.upd"));
+        downloadSlots[0]->BeginDownload(q(server_ + "Update.upd"), filePath("Update.upd"));
     }
     if (unloaded_) return;  // a download that could not start rolled back and closed the window
     fileLabels[0]->hide();
@@ -243,7 +252,7 @@ void UpdateWindow::startNextFile() {
             continue;
         }
         // A file that is not the release's own stops the batch as Cancel does.
-        downloadSlots[i]->BeginDownload(q(updateFileUrl(updateServerBase(), file)), filePath(*destination),
+        downloadSlots[i]->BeginDownload(q(updateFileUrl(server_, file)), filePath(*destination),
                                           downloadCheckFor(file, release_, [this] {
                                               ::varnel::showAlert(Texts.UpdateNotVerified);
                                               requestCancel();

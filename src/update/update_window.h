@@ -15,6 +15,7 @@
 #include "skin/skin_button.h"
 #include "skin/skin_window.h"
 #include "skin/caption_button.h"
+#include "policy/organisation_policy.h"
 #include "update/manifest_steps.h"
 #include "update/release_signature.h"
 #include "update/update_download.h"
@@ -27,7 +28,9 @@ class UpdateWindow : public SkinWindow, public UpdateWindowView {
     Q_OBJECT
 public:
     // The window, loaded and not yet shown; it deletes itself when it closes.
-    UpdateWindow();
+    // Where an organisation's `policy` is given, Check obeys it: it refuses
+    // when the online update is turned off and asks the organisation's server.
+    explicit UpdateWindow(OrganisationPolicy* policy = nullptr);
 
     CloseButton* closeButton;
     CaptionButton* checkButton;
@@ -107,6 +110,9 @@ private:
     DownloadList downloads_;
     // The release the last Check verified (with a release key).
     std::optional<VerifiedRelease> release_;
+    OrganisationPolicy* policy_;
+    // The server of the last check, with "/" at its end.
+    std::string server_;
     ReleaseCheck* releaseCheck_ = nullptr;
     // Set by Cancel, the close button and the tray; cleared by Check and Update.
     bool cancelRequested_ = false;

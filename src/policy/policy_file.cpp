@@ -1,11 +1,10 @@
-#include "groups/policy_file.h"
+#include "policy/policy_file.h"
 
 #include <algorithm>
 #include <system_error>
 
 #include "base/text.h"
 #include "core/file_bytes.h"
-#include "core/log.h"
 #include "core/path_text.h"
 #include "core/runtime_error.h"
 #include "platform/platform.h"
@@ -14,24 +13,9 @@ namespace varnel {
 
 namespace {
 
-const char* const kLabel = "Policy";
-const std::vector<std::string> kSettings = {"activegroup", "allowowngroups", "disableonlineupdate", "updateserver"};
-
-void logLine(const std::string& file, size_t number, const std::string& why) {
-    logError(errorLine(kLabel, err::InvalidCall, file + " line " + std::to_string(number) + ": " + why));
-}
-
-// A group's folders: five, "|" between them; fewer leave the rest empty.
-bool splitPlaces(const std::string& value, PlaceSet& places) {
-    places = {};
-    size_t slot = 0, at = 0;
-    for (;;) {
-        const size_t bar = value.find('|', at);
-        places[slot] = trimBlanks(value.substr(at, bar == std::string::npos ? std::string::npos : bar - at));
-        if (bar == std::string::npos) return true;
-        if (++slot == places.size()) return false;
-        at = bar + 1;
-    }
+// One problem of the file, for the error log.
+void problem(Policy& policy, const std::string& file, size_t number, const std::string& why) {
+    policy.problems.push_back({err::InvalidCall, file + " line " + std::to_string(number) + ": " + why});
 }
 
 }  // namespace
@@ -53,35 +37,36 @@ Policy parsePolicy(std::string_view text, const std::string& file) {
         if (line[0] == '[') {
             const std::string name = line.back() == ']' ? toLowerAscii(trimBlanks(line.substr(1, line.size() - 2))) : "";
             section = name == "policy" ? Section::Policy : name == "groups" ? Section::Groups : Section::Other;
-            if (section == Section::Other) logLine(file, number, "unknown section " + line);
+            if (section == Section::Other) problem(policy, file, number, "unknown section " + line);
             continue;
         }
         const size_t equals = line.find('=');
         if (equals == std::string::npos) {
-            logLine(file, number, "no \"=\" in " + line);
+            problem(policy, file, number, "no \"=\" in " + line);
             continue;
         }
         const std::string name = trimBlanks(line.substr(0, equals));
         const std::string value = trimBlanks(line.substr(equals + 1));
         if (section == Section::Policy) {
-            if (std::find(kSettings.begin(), kSettings.end(), toLowerAscii(name)) == kSettings.end())
-                logLine(file, number, "unknown setting " + name);
+            const std::vector<std::string>& known = policySettingNames();
+            if (std::find(known.begin(), known.end(), toLowerAscii(name)) == known.end())
+                problem(policy, file, number, "unknown setting " + name);
             else
                 policy.settings[toLowerAscii(name)] = value;
         } else if (section == Section::Groups) {
             PlaceSet places;
             const bool taken = std::any_of(policy.groups.begin(), policy.groups.end(),
                                            [&](const auto& group) { return group.first == name; });
-            if (name.empty() || name.find('|') != std::string::npos)
-                logLine(file, number, "a group cannot be named " + name);
-            else if (!splitPlaces(value, places))
-                logLine(file, number, "more than five folders for " + name);
+            if (!policyGroupNameUsable(name))
+                problem(policy, file, number, "a group cannot be named " + name);
+            else if (!splitPolicyPlaces(value, places))
+                problem(policy, file, number, "more than five folders for " + name);
             else if (taken)
-                logLine(file, number, "the group " + name + " twice");
+                problem(policy, file, number, "the group " + name + " twice");
             else
                 policy.groups.emplace_back(name, places);
         } else if (section == Section::None) {
-            logLine(file, number, "a line before any section");
+            problem(policy, file, number, "a line before any section");
         }
     }
     return policy;
@@ -89,8 +74,9 @@ Policy parsePolicy(std::string_view text, const std::string& file) {
 
 Policy parsePolicy(const PolicyText& read) {
     if (read.readable) return parsePolicy(read.text, read.file);
-    logError(errorLine(kLabel, err::PathFileAccess, "Path/File access error: " + read.file));
-    return {};
+    Policy none;
+    none.problems.push_back({err::PathFileAccess, "Path/File access error: " + read.file});
+    return none;
 }
 
 std::optional<PolicyText> readPolicyFile() {

@@ -3,27 +3,17 @@
 // $XDG_CONFIG_DIRS): a [Policy] section of settings and a [Groups] section
 // of managed groups, "name=value" a line.
 
-#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
-#include "targets/place_target.h"
+#include "policy/policy.h"
 
 namespace varnel {
 
-struct Policy {
-    // The managed groups, in the file's order.
-    std::vector<std::pair<std::string, PlaceSet>> groups;
-    // The settings of [Policy] by their names in lower case.
-    std::map<std::string, std::string> settings;
-};
-
 // Reads the text of the policy file `file`. A line that makes no sense
-// writes one Error.log line naming the file and the line number; the rest
-// of the file is used.
+// gives one problem naming the file and the line number; the rest of the
+// file is used.
 Policy parsePolicy(std::string_view text, const std::string& file);
 
 // The first file along the platform's policy folders that is there, and its
@@ -35,7 +25,7 @@ struct PolicyText {
     bool operator==(const PolicyText&) const = default;
 };
 
-// The policy of that text; an unreadable file is logged and gives none.
+// The policy of that text; an unreadable file gives none and one problem.
 Policy parsePolicy(const PolicyText& read);
 std::optional<PolicyText> readPolicyFile();
 
