@@ -16,6 +16,9 @@
 
 #include <signal.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "core/registry.h"
 #include "targets/wine/wine_places.h"
 #include "shell/close_channel.h"
@@ -491,4 +494,90 @@ TEST(DesktopPlaces, WineGetsALineBreakWholeAndAFailedRestoreKeepsTheUsersPlacesB
     EXPECT_EQ(placesBar(), defaults);
     EXPECT_FALSE(usersKey().contains("PlacesBar]")) << usersKey().toStdString();
     EXPECT_FALSE(env.exists("Error.log")) << env.readFile("Error.log");
+}
+
+// An organisation's policy file along XDG_CONFIG_DIRS: its group is kept
+// active from the start (in the real GTK chooser too), another group is
+// refused with its own exit status, and a policy that changes while the
+// program runs counts at once: managed groups only, then none at all.
+TEST(DesktopPlaces, AnOrganisationsPolicyKeepsItsGroupAndIsFollowedWhileTheProgramRuns) {
+    namespace fs = std::filesystem;
+    // The policy is the same whichever lists there are: once, without Wine.
+    if (withWine()) GTEST_SKIP();
+    ProgramFolderCopy folder;
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    Desktop desktop(folder);
+    const QString home = desktop.home();
+    const std::string finance = (home + "/srv/Finance Åsa").toStdString();
+    for (const std::string& f : {finance, finance + "/reports", home.toStdString() + "/work"}) fs::create_directories(f);
+    folder.addGroup("Work", {home.toStdString() + "/work", "/w/b", "/w/c", "/w/d", "/w/e"}, true);
+    folder.addGroup("Music", {"/music/rock", "/music/jazz", "/music/folk", "/music/new", "/music/old"}, false);
+    const QString xdg = home + "/xdg";
+    desktop.env().insert("XDG_CONFIG_DIRS", xdg + ":/etc/xdg");
+    const std::string policy = (xdg + "/Varnel/policy.conf").toStdString();
+    // Configuration tools write a file beside it and rename it into place.
+    auto putPolicy = [&](const std::string& text) {
+        fs::create_directories(fs::path(policy).parent_path());
+        const std::string draft = policy + ".draft";
+        std::ofstream(draft, std::ios::binary) << text;
+        fs::rename(draft, policy);
+    };
+    putPolicy("[Policy]\nActiveGroup = Finance\n[Groups]\nFinance=" + finance + "|" + finance + "/reports\nnot a line\n");
+
+    struct Outcome {
+        int status = -1;
+        std::string out, err;
+    };
+    auto command = [&](const QStringList& arguments) {
+        QProcess p;
+        p.setProcessEnvironment(desktop.env());
+        p.start(QString::fromStdString(folder.env().path("Varnel_Zize").string()), arguments);
+        if (!p.waitForFinished(120000)) p.kill();
+        p.waitForFinished();
+        return Outcome{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                       p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+    };
+    const QString gtkFile = desktop.config() + "/gtk-3.0/bookmarks";
+    auto place0 = [] {
+        return regText(queryValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\comdlg32\\PlacesBar",
+                                  "place0"));
+    };
+    auto currentGroup = [] { return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); };
+    const QByteArray financeLine = "file://" + QUrl::toPercentEncoding(QString::fromStdString(finance), "/");
+
+    TrayDisplay display(desktop.env());
+    ASSERT_TRUE(display.up());
+    auto program = folder.start("Varnel_Zize", {}, desktop.env());
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return readAll(gtkFile).contains(financeLine + " "); }, kStarted))
+        << readAll(gtkFile).toStdString() << folder.env().readFile("Error.log");
+    EXPECT_EQ(place0(), finance);
+    const QStringList chooser = run(VARNEL_PYTHON, {VARNEL_GTK_PROBE}, desktop.env()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(shown(chooser, QString::fromStdString(finance)), 1) << chooser.join('|').toStdString();
+    EXPECT_EQ(shown(chooser, home + "/work"), 0) << chooser.join('|').toStdString();
+    EXPECT_NE(folder.env().readFile("Error.log").find(policy + " line 5: no \"=\" in not a line"), std::string::npos)
+        << folder.env().readFile("Error.log");
+
+    EXPECT_EQ(command({"--list"}).out, "  Work\n  Music\n* Finance (managed)\n");
+    const Outcome refused = command({"--group", "Music"});
+    EXPECT_EQ(refused.status, 6);
+    EXPECT_NE(refused.err.find("organisation sets the active group"), std::string::npos) << refused.err;
+    EXPECT_EQ(place0(), finance);
+    EXPECT_EQ(currentGroup(), "Work");
+    EXPECT_EQ(queryProgram("Varnel_Zize", "tooltip"), "Varnel - Current group : Finance (set by your organisation)");
+
+    // Only the organisation's groups, and no group set: the user's choice
+    // (Work) is none of them, so the places go, and the user's groups are
+    // offered again the moment the policy goes.
+    putPolicy("[policy]\r\nAllowOwnGroups=0\r\n[Groups]\r\nFinance=" + finance + "\r\nBudget=/srv/budget\r\n");
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return !readAll(gtkFile).contains(financeLine); }, kStarted))
+        << readAll(gtkFile).toStdString();
+    EXPECT_EQ(command({"--list"}).out, "  Finance (managed)\n  Budget (managed)\n");
+    EXPECT_EQ(place0(), "");
+    fs::remove(policy);
+    EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return place0() == home.toStdString() + "/work"; }, kStarted));
+    EXPECT_EQ(command({"--list"}).out, "* Work\n  Music\n");
+    EXPECT_EQ(command({"--group", "Music"}).status, 0);
+
+    ASSERT_TRUE(requestClose("Varnel_Zize"));
+    ASSERT_TRUE(program->waitForFinished(30000));
 }
