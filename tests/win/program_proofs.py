@@ -382,6 +382,43 @@ def proofs(program_dir, probe, desktop_probe, probe32, desktop_probe32, shots):
               asked.returncode == 0 and said == "Group: Arbete\nPlaces Bar: holds the group\n"
               "Office: holds the group\nNavigation pane: holds the group\n", (asked.returncode, said))
 
+        # An organisation's policy, as Group Policy writes it, arrives while
+        # the program runs: the computer's managed group and ActiveGroup win
+        # over the user's ActiveGroup; once the computer's is gone the user's
+        # counts; once both are gone the user's own choice is back.
+        styrning = list(reversed(work_group))
+        policy = r"\Software\Policies\Varnel\VarnelZize"
+        run(WINE64, "reg", "add", "HKCU" + policy, "/v", "ActiveGroup", "/t", "REG_SZ", "/d", "Musik", "/f")
+        run(WINE64, "reg", "add", "HKLM" + policy + r"\Groups", "/v", "Styrning", "/t", "REG_SZ",
+            "/d", "|".join(styrning), "/f")
+        run(WINE64, "reg", "add", "HKLM" + policy, "/v", "ActiveGroup", "/t", "REG_SZ", "/d", "Styrning", "/f")
+        check("the computer's ActiveGroup reaches the Places Bar, over the user's",
+              wait_for(lambda: (reg_values(PLACES_BAR) or {}).get("place0") == styrning[0], 60))
+        def first_slot():
+            slots = {parsing.lower(): name for name, parsing, _ in desktop_root(desktop_probe)}
+            return slots.get("::" + SLOT_IDS[0].lower())
+
+        check("the managed group reaches the navigation pane", wait_for(lambda: first_slot() == "Program Files", 60),
+              first_slot())
+        asked = run("wine", exe, "--status", timeout=60)
+        said = asked.stdout.decode("utf-8", errors="replace").replace("\r", "")
+        check("--status names the organisation's group in every place",
+              asked.returncode == 0 and said.startswith("Group: Styrning\n") and said.count("holds the group") == 3,
+              (asked.returncode, said))
+        refused = run("wine", exe, "--group", "Arbete", timeout=60)
+        listed = run("wine", exe, "--list", timeout=60).stdout.decode("utf-8", errors="replace").replace("\r", "")
+        check("--group is refused with 6 while the organisation sets the group, and --list marks its group",
+              refused.returncode == 6 and listed == "  Arbete\n  Musik\n* Styrning (managed)\n",
+              (refused.returncode, listed))
+        check("the user's choice stays as it was", (reg_values(SETTINGS) or {}).get("CurrentGroup") == "Arbete")
+        run(WINE64, "reg", "delete", "HKLM" + policy, "/v", "ActiveGroup", "/f")
+        check("without the computer's ActiveGroup the user's one counts",
+              wait_for(lambda: (reg_values(PLACES_BAR) or {}).get("place0") == music_group[0], 60))
+        run(WINE64, "reg", "delete", "HKLM" + policy, "/f")
+        run(WINE64, "reg", "delete", "HKCU" + policy, "/f")
+        check("without a policy the user's active group is back",
+              wait_for(lambda: (reg_values(PLACES_BAR) or {}).get("place0") == work_group[0], 60))
+
         # The menu's "Start at login" (its ninth item) names the program in
         # the user's Run key, and takes it out again.
         def toggle_start_at_login(on):
