@@ -8,6 +8,8 @@
 #   -DSQLITE3=<sqlite3 program>
 #   [-DENTRIES=<files and folders to ship>]  by default the program folder
 #   without what the programs write there while they run.
+#   [-DPOLICY_DEFINITIONS=<folder>]  the Group Policy templates, shipped as
+#   PolicyDefinitions/.
 # The program folder's own database gets the same version rows; its groups stay.
 foreach(variable STAGE PROGRAM_DIR EMPTY TOOL SQLITE3)
   if(NOT ${variable})
@@ -30,6 +32,9 @@ foreach(entry IN LISTS ENTRIES)
   file(COPY ${entry} DESTINATION ${STAGE} USE_SOURCE_PERMISSIONS)
 endforeach()
 file(COPY_FILE ${EMPTY} ${STAGE}/Db/Varnel.db)
+if(POLICY_DEFINITIONS)
+  file(COPY ${POLICY_DEFINITIONS}/ DESTINATION ${STAGE}/PolicyDefinitions)
+endif()
 
 execute_process(COMMAND ${TOOL} ${STAGE} RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
