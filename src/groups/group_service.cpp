@@ -55,7 +55,7 @@ void GroupService::readPolicy() {
     if (policy_) policy_->read();
 }
 
-void GroupService::policyChanged() {
+void GroupService::readAgain() {
     reloadList();
     const std::string active = activeGroup();
     const std::optional<PlaceSet> places = loadGroup(active);

@@ -62,10 +62,11 @@ public:
     void followPolicy(OrganisationPolicy& policy);
     // The policy as it was read last (none when the service follows none).
     const Policy& policy() const;
-    // Reads the policy again after it changed: the list is read again and,
-    // where the group to show is another now (or its places are), the new
-    // one is applied, or what was written is removed when there is none.
-    void policyChanged();
+    // Reads the policy and the list again after a change made outside the
+    // program (the organisation's policy, another process's import): where
+    // the group to show is another now (or its places are), it is applied,
+    // or what was written is removed when there is none.
+    void readAgain();
 
     // Where the active group's places go.
     PlaceTargets& targets() { return *targets_; }

@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "shell/close_channel.h"
+#include "shell/group_transfer.h"
 #include "shell/tray_icon.h"
 #include "shell/program.h"
 #include "shell/status_report.h"
@@ -28,7 +29,7 @@ enum Status { Done = 0, NotRunning = 1, Unknown = 2, Busy = 3, StillRunning = 4,
 
 const char kUsage[] =
     "Usage: Varnel_Zize [OPTION]\n"
-    "Without an option, starts Varnel Zize. The options speak to the copy that\n"
+    "Without an option, starts Varnel Zize. These options speak to the copy that\n"
     "already runs:\n"
     "  --group NAME   make the group NAME the active group\n"
     "  --list         list the groups; the active one is marked with *, the\n"
@@ -36,14 +37,18 @@ const char kUsage[] =
     "  --status       show the active group and, for each place it goes to,\n"
     "                 whether that place holds it\n"
     "  --quit         end the running copy; it removes what it wrote\n"
+    "These work whether or not a copy runs:\n"
+    "  --export FILE  write your own groups to FILE as a [Groups] file\n"
+    "  --import FILE  add the groups of such a file to your own; a running copy\n"
+    "                 offers them at once\n"
     "  --help         show this text\n"
     "The words loggaren (trace log) and deletereg (remove the settings and the\n"
     "Places Bar entries) work as before.\n"
     "Exit status: 0 done, 1 Varnel Zize is not running (or is ending), 2 unknown\n"
-    "option or group, 3 Varnel Zize waits for an answer in one of its windows,\n"
-    "4 Varnel Zize was asked to end but still runs, 5 (--status) the group could\n"
-    "not be put into one of its places, 6 (--group) the organisation sets the\n"
-    "active group.\n";
+    "option or group, a group --export left out, or a file --import did not\n"
+    "take, 3 Varnel Zize waits for an answer in one of its windows, 4 Varnel Zize\n"
+    "was asked to end but still runs, 5 (--status) the group could not be put\n"
+    "into one of its places, 6 (--group) the organisation sets the active group.\n";
 
 void print(FILE* stream, const QString& text) {
     std::fputs(text.toUtf8().constData(), stream);
@@ -136,7 +141,9 @@ QStringList withoutToolkitOptions(const QStringList& arguments) {
             i += skip;
             continue;
         }
-        const bool takesName = arguments.at(i) == QLatin1String("--group");
+        const bool takesName = arguments.at(i) == QLatin1String("--group") ||
+                               arguments.at(i) == QLatin1String("--export") ||
+                               arguments.at(i) == QLatin1String("--import");
         rest << arguments.at(i++);
         if (takesName && i < arguments.size()) rest << arguments.at(i++);
     }
@@ -208,6 +215,15 @@ int runCommandForRunningCopy(const QStringList& commandLine) {
         if (arguments.size() > 1) return usageError(QStringLiteral("--help takes no argument."));
         print(stdout, QString::fromLatin1(kUsage));
         return Done;
+    }
+    if (option == QLatin1String("--export") || option == QLatin1String("--import")) {
+        if (arguments.size() != 2) return usageError(QStringLiteral("%1 takes one file name.").arg(option));
+        if (option == QLatin1String("--export")) return exportGroups(arguments.at(1));
+        return importGroups(arguments.at(1), [] {
+            // A copy that runs reads its list again; none that runs reads it at its start.
+            QLocalSocket socket;
+            if (connectTo(socket, 3000)) ask(socket, {{QStringLiteral("command"), QStringLiteral("reload")}});
+        });
     }
     if (option == QLatin1String("--group")) {
         if (arguments.size() < 2) return usageError(QStringLiteral("--group needs a group name."));
@@ -289,6 +305,10 @@ QString answerCommand(const QString& request, Program& program) {
         if (program.isShuttingDown()) answer = reply(QStringLiteral("ending"));
         else if (messageBoxWaiting()) answer = reply(QStringLiteral("busy"));
         else answer = statusAnswer(program);
+    } else if (what == QLatin1String("reload")) {
+        // Another process changed the user's groups.
+        program.followOutsideChange();
+        answer = reply(QStringLiteral("ok"));
     } else if (what == QLatin1String("quit")) {
         answer = reply(QStringLiteral("ok"));
         // The answer goes out before the program ends.

@@ -1,6 +1,7 @@
 #pragma once
 // The main program's command line for the copy that already runs:
-// --group NAME, --list, --status, --quit and --help. The request travels over the
+// --group NAME, --list, --status, --quit; and, with or without a running
+// copy, --export FILE, --import FILE and --help. The request travels over the
 // running copy's local channel as one line of JSON; the channel's older
 // one-word requests ("close", "tooltip") stay as they are.
 //
@@ -8,9 +9,10 @@
 // between them; they are Qt's, here as when the program starts.
 //
 // Exit status: 0 done, 1 no running copy (or it did not answer), 2 unknown
-// option or group, 3 the running copy waits for an answer in a question or
-// alert box, 4 the running copy was asked to end but still runs, 5 a place
-// the group goes to failed (--status).
+// option or group (or a group --export left out, a file --import refused), 3
+// the running copy waits for an answer in a question or alert box, 4 the
+// running copy was asked to end but still runs, 5 a place the group goes to
+// failed (--status), 6 the organisation sets the active group (--group).
 
 #include <QString>
 #include <QStringList>

@@ -40,22 +40,22 @@ Program::Program() {
 void Program::watchPolicy() {
     if (policyWatch_) return;
     policyWatch_ = std::make_unique<PolicyWatch>();
-    connect(policyWatch_.get(), &PolicyWatch::changed, this, &Program::followPolicyChange);
+    connect(policyWatch_.get(), &PolicyWatch::changed, this, &Program::followOutsideChange);
 }
 
-void Program::followPolicyChange() {
+void Program::followOutsideChange() {
     if (shutDown_) return;
     // A box that waits for an answer is about what the editor shows now:
     // the change waits until it is answered.
     if (messageBoxWaiting()) {
-        if (!policyChangeWaits_) QTimer::singleShot(250, this, [this] {
-            policyChangeWaits_ = false;
-            followPolicyChange();
+        if (!outsideChangeWaits_) QTimer::singleShot(250, this, [this] {
+            outsideChangeWaits_ = false;
+            followOutsideChange();
         });
-        policyChangeWaits_ = true;
+        outsideChangeWaits_ = true;
         return;
     }
-    groups_.policyChanged();
+    groups_.readAgain();
 }
 
 void Program::addTargetsOfThisPlatform() { varnel::addTargetsOfThisPlatform(targets_); }

@@ -42,6 +42,9 @@ public:
     // Follows the organisation's policy as it changes while the program runs
     // (the program start does; tests that drive the windows leave it out).
     void watchPolicy();
+    // Follows a change made outside the program (the organisation's policy,
+    // groups another process imported), once no box waits for an answer.
+    void followOutsideChange();
     // Where the active group goes: the Places Bar and Office's places, and
     // what addTargetsOfThisPlatform() adds.
     PlaceTargets& targets() { return targets_; }
@@ -76,8 +79,6 @@ public:
 
 private:
     void loadEditor();
-    // Follows a change of the policy, once no box waits for an answer.
-    void followPolicyChange();
     void handOverToUpdater(const QString& updater, const QStringList& arguments);
 
     // The organisation's policy, where the group goes, and the groups: made
@@ -91,7 +92,7 @@ private:
     QPointer<UpdateWindow> updateWindow_;
     QPointer<SplashWindow> splash_;
     bool shutDown_ = false;
-    bool policyChangeWaits_ = false;
+    bool outsideChangeWaits_ = false;
 };
 
 }  // namespace varnel
