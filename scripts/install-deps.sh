@@ -27,6 +27,8 @@ packages=(
   # The accessibility bus and the system Python's client of it, through
   # which the accessibility test reads the editor as a screen reader does.
   at-spi2-core python3-pyatspi
+  # The administrators' Ansible recipe, run by the admin kit test.
+  ansible-core
 )
 packages+=("$@")
 

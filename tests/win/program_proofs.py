@@ -419,6 +419,19 @@ def proofs(program_dir, probe, desktop_probe, probe32, desktop_probe32, shots):
         check("without a policy the user's active group is back",
               wait_for(lambda: (reg_values(PLACES_BAR) or {}).get("place0") == work_group[0], 60))
 
+        # The README's .reg file for machines without a domain, imported by
+        # Wine's own regedit as an administrator would: the program follows it.
+        example = ROOT / "docs" / "admin" / "varnel-policy.reg"
+        check("the README shows the .reg example as it is",
+              example.read_text().replace("\r\n", "\n") in (ROOT / "README.md").read_text())
+        (drive / "Finance" / "Reports").mkdir(parents=True, exist_ok=True)
+        run(WINE64, "regedit", "/s", winpath(str(example)))
+        check("the .reg example's group reaches the Places Bar",
+              wait_for(lambda: (reg_values(PLACES_BAR) or {}).get("place0") == r"C:\Finance", 60))
+        run(WINE64, "reg", "delete", "HKLM" + policy, "/f")
+        check("and goes again with the policy",
+              wait_for(lambda: (reg_values(PLACES_BAR) or {}).get("place0") == work_group[0], 60))
+
         # The menu's "Start at login" (its ninth item) names the program in
         # the user's Run key, and takes it out again.
         def toggle_start_at_login(on):
