@@ -72,8 +72,14 @@ Outcome command(ProgramFolderCopy& folder, const QProcessEnvironment& env, const
 // How long a start may take on a busy machine (a bound, not a measure).
 constexpr int kStarted = 120000;
 
+// The copy answers on its channel once it is up. (A command started while it
+// starts would count as a second copy and refuse it.)
+bool up() {
+    return ProgramFolderCopy::waitFor([] { return !queryProgram("Varnel_Zize", "tooltip", 200).isEmpty(); }, kStarted);
+}
+
 bool listed(ProgramFolderCopy& folder, const QProcessEnvironment& env, const std::string& list) {
-    return ProgramFolderCopy::waitFor([&] { return command(folder, env, {"--list"}).out == list; }, kStarted);
+    return ProgramFolderCopy::waitFor([&] { return command(folder, env, {"--list"}).out == list; }, 30000);
 }
 
 }  // namespace
@@ -151,6 +157,7 @@ TEST(AdminKit, TheReadmesAnsiblePlayGivesTheProgramItsManagedGroups) {
     ASSERT_TRUE(display.up());
     folder.addGroup("Home", {"/home/a", "/home/b", "/home/c", "/home/d", "/home/e"}, true);
     auto program = folder.start("Varnel_Zize", {}, env);
+    ASSERT_TRUE(up());
     EXPECT_TRUE(listed(folder, env, "* Home\n  Finance (managed)\n  Projects (managed)\n"))
         << command(folder, env, {"--list"}).out;
     ASSERT_TRUE(requestClose("Varnel_Zize"));
@@ -173,6 +180,7 @@ TEST(AdminKit, ExportedGroupsImportIntoAFreshUserAsTheyWere) {
         folder.addGroup("Project; 2026 draft", {"/p/1", "/p/2 two", "/p/3", "/p/4", "/p/5"}, true);
         folder.addGroup("a|b", {"/1", "/2", "/3", "/4", "/5"}, false);
         auto program = folder.start("Varnel_Zize", {}, env);
+        ASSERT_TRUE(up());
         ASSERT_TRUE(listed(folder, env, "  Åsa\n* Project; 2026 draft\n  a|b\n"));
         const Outcome written = command(folder, env, {"--export", exported});
         EXPECT_EQ(written.status, 2);
@@ -190,6 +198,7 @@ TEST(AdminKit, ExportedGroupsImportIntoAFreshUserAsTheyWere) {
     TrayDisplay display(env);
     ASSERT_TRUE(display.up());
     auto program = fresh.start("Varnel_Zize", {}, env);
+    ASSERT_TRUE(up());
     EXPECT_TRUE(listed(fresh, env, before)) << command(fresh, env, {"--list"}).out;
     // The same folders, byte for byte: a second export is the first.
     const QString again = files.filePath("again.conf");
