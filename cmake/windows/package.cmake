@@ -79,6 +79,7 @@ set(VARNEL_SIGN ${PROJECT_SOURCE_DIR}/scripts/windows-sign.sh)
 add_custom_target(windows_release_folder
   COMMAND ${CMAKE_COMMAND} -DSTAGE=${VARNEL_RELEASE_DIR} -DPROGRAM_DIR=${VARNEL_PROGRAM_DIR}
           -DEMPTY=${VARNEL_EMPTY_DATABASE} -DTOOL=${VARNEL_RELEASE_DATABASE_TOOL} -DSQLITE3=${SQLITE3_EXECUTABLE}
+          -DPOLICY_DEFINITIONS=${PROJECT_SOURCE_DIR}/packaging/windows/policy
           -P ${PROJECT_SOURCE_DIR}/cmake/release_folder.cmake
   COMMAND ${VARNEL_SIGN} ${VARNEL_RELEASE_DIR}/Varnel_Zize.exe
   COMMAND ${VARNEL_SIGN} ${VARNEL_RELEASE_DIR}/Varnel_Zize_Update.exe

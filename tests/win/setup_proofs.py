@@ -119,6 +119,9 @@ def setup_proofs(setup, release, shots):
                    if not (folder / f).is_file() or (folder / f).read_bytes() != (release / f).read_bytes()]
         check("every file of the release is installed as built", not missing, missing[:5])
         check("the uninstaller is installed", (folder / "Uninstall.exe").is_file())
+        templates = [folder / "PolicyDefinitions" / "VarnelZize.admx"] + [
+            folder / "PolicyDefinitions" / language / "VarnelZize.adml" for language in ("en-US", "sv-SE", "de-DE")]
+        check("the Group Policy templates are installed in PolicyDefinitions", all(t.is_file() for t in templates))
         check("the Start menu entry is there", bool(start_menu_entries(prefix)))
         check("no Run value unless asked for", "Varnel Zize" not in (reg_values(proofs.RUN) or {}))
         database = folder / "Db" / "Varnel.db"
