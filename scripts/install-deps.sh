@@ -9,6 +9,8 @@ packages=(
   libsodium-dev libssl-dev
   libgtest-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # Which program is in front, on X11: a connection of the program's own.
+  libxcb1-dev
   xvfb xauth x11-utils x11-xserver-utils xdotool trayer tigervnc-standalone-server
   imagemagick python3 curl strace
   dbus-daemon haskell-gtk-sni-tray-utils
@@ -29,6 +31,9 @@ packages=(
   at-spi2-core python3-pyatspi
   # The administrators' Ansible recipe, run by the admin kit test.
   ansible-core
+  # A window manager that keeps _NET_ACTIVE_WINDOW, and the two programs
+  # brought to the front in the test of the programs' groups.
+  openbox xterm x11-apps
 )
 packages+=("$@")
 

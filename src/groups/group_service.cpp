@@ -56,6 +56,7 @@ void GroupService::readPolicy() {
 }
 
 void GroupService::readAgain() {
+    forgetProgramShown();
     reloadList();
     const std::string active = activeGroup();
     const std::optional<PlaceSet> places = loadGroup(active);
@@ -195,6 +196,7 @@ std::optional<PlaceSet> GroupService::activateGroup(const std::string& name) {
     const std::string enforced = enforcedGroup();
     if (!enforced.empty() && enforced != name) return std::nullopt;
     setActiveGroup(name);
+    forgetProgramShown();
     reloadList();
     const std::optional<PlaceSet> places = loadGroup(name);
     if (places) targets_->apply(*places);
@@ -211,7 +213,10 @@ GroupWrite GroupService::saveNewGroup(const std::string& name, const PlaceSet& p
     notify({GroupEvent::Added, name});
     // Where the organisation sets the active group, the new one is only stored.
     const bool becomesActive = enforcedGroup().empty();
-    if (becomesActive) setActiveGroup(name);
+    if (becomesActive) {
+        setActiveGroup(name);
+        forgetProgramShown();
+    }
     reloadList();
     loadGroup(name);
     if (becomesActive) targets_->apply(loadedPlaces_, Reach::PlacesBarRunOnly);
@@ -226,7 +231,7 @@ GroupWrite GroupService::saveChangedGroup(const std::string& name, const PlaceSe
     if (!stored.ok()) return stored;
     notify({GroupEvent::Changed, name});
     // First as the group was loaded before the change, then as saved.
-    if (activeGroup() == name) targets_->apply(loadedPlaces_, Reach::PlacesBarRunOnly);
+    if (shownProgram_.empty() && activeGroup() == name) targets_->apply(loadedPlaces_, Reach::PlacesBarRunOnly);
     showSaved(name, places);
     return stored;
 }
@@ -235,7 +240,9 @@ void GroupService::showSaved(const std::string& name, const PlaceSet& places) {
     loadedPlaces_ = places;
     reloadList();
     loadGroup(name);
-    if (activeGroup() == name) targets_->apply(loadedPlaces_);
+    // The group shown now gets its new places: the active one, or the
+    // group of the program in front.
+    if (!shownProgram_.empty() ? shownProgramGroup_ == name : activeGroup() == name) targets_->apply(loadedPlaces_);
 }
 
 GroupWrite GroupService::deleteGroup(const std::string& name) {
@@ -244,6 +251,8 @@ GroupWrite GroupService::deleteGroup(const std::string& name) {
     const GroupWrite removed = source->remove(name);
     if (!removed.ok()) return removed;
     notify({GroupEvent::Deleted, name});
+    varnel::forgetProgramsOfGroup(name);
+    if (shownProgramGroup_ == name) programInFront(inFront_);
     reloadList();
     loadGroup(activeGroup());
     return removed;

@@ -12,6 +12,7 @@
 
 #include "groups/group_source.h"
 #include "policy/organisation_policy.h"
+#include "programs/program_bindings.h"
 #include "targets/place_targets.h"
 
 namespace varnel {
@@ -33,6 +34,7 @@ enum class GroupEvent {
     Changed,
     Deleted,
     Activated,    // another group is the active one
+    ProgramShown, // the group of the program in front is shown, or no longer
 };
 
 struct GroupNotice {
@@ -105,6 +107,20 @@ public:
     // nor while the organisation sets another group.
     std::optional<PlaceSet> activateGroup(const std::string& name);
 
+    // ---- the program in front ------------------------------------------------
+    // Shows the group of the program that came to the front, or the active
+    // group for a program without one; nothing for one to leave alone, nor
+    // where the organisation sets the active group. Nothing is written when
+    // the places to show are those shown.
+    void programInFront(const ProgramInFront& program);
+    // The program whose group is shown, as its binding names it, and that
+    // group; both "" while the active group is shown.
+    const std::string& shownProgram() const { return shownProgram_; }
+    const std::string& shownProgramGroup() const { return shownProgramGroup_; }
+    // Binds exactly `programs` to the group `name`; false for a group no
+    // source offers. The program in front gets its group at once.
+    bool setProgramsOfGroup(const std::string& name, const std::vector<std::string>& programs);
+
     // ---- the user's changes ---------------------------------------------------
     // Stores a new group and makes it the active one (unless the organisation
     // sets the active group). The Places Bar
@@ -125,6 +141,10 @@ private:
     // The sources in the order a name is looked up: the managed ones first;
     // the user's own left out where the policy does not offer them.
     std::vector<GroupSource*> lookupOrder() const;
+    // The places of an offered group, without telling anyone; none when no source offers it.
+    std::optional<PlaceSet> offeredPlaces(const std::string& name);
+    // The active group is shown again from now on (after a change of it).
+    void forgetProgramShown();
     // The refusal of a change no source can take.
     GroupWrite noSource() const;
     // Reads the policy again, when the service follows one.
@@ -140,6 +160,8 @@ private:
     std::vector<std::pair<int, Listener>> listeners_;
     int nextListener_ = 1;
     GroupListing listing_;
+    ProgramInFront inFront_;
+    std::string shownProgram_, shownProgramGroup_;
     PlaceSet loadedPlaces_;
 };
 

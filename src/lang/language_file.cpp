@@ -79,6 +79,9 @@ const Key kKeys[] = {
     {"ManagedGroup", &TextTable::ManagedGroup},
     {"SetByOrganisation", &TextTable::SetByOrganisation},
     {"UpdateTurnedOff", &TextTable::UpdateTurnedOff},
+    {"ForProgram", &TextTable::ForProgram},
+    {"Programs", &TextTable::Programs},
+    {"ProgramsNotSeen", &TextTable::ProgramsNotSeen},
 };
 const size_t kUpdaterKeyCount = 35;
 // The keys after "Folders" are newer than the oldest language files.

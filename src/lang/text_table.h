@@ -34,6 +34,12 @@ struct TextTable {
     std::string ManagedGroup = "Your organisation manages this group; it cannot be changed here.";
     std::string SetByOrganisation = "set by your organisation";
     std::string UpdateTurnedOff = "Your organisation has turned the online update off.";
+    // Groups of the programs in front: the tooltip's "Finance for WINWORD.EXE",
+    // the tray's submenu, and the notice where the desktop does not tell.
+    std::string ForProgram = "for";
+    std::string Programs = "Programs";
+    std::string ProgramsNotSeen =
+        "This desktop does not tell which program is in front: the groups of programs are not shown.";
 };
 
 // The table of the running program, empty until the language file is read,

@@ -3,6 +3,7 @@
 #include "core/log.h"
 #include "core/registry.h"
 #include "core/setting_text.h"
+#include "programs/program_bindings.h"
 
 namespace varnel {
 
@@ -20,6 +21,8 @@ void initSettings() {
 void deleteSettings(const std::string& label) {
     guarded(label, [] { deleteValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup"); });
     guarded(label, [] { deleteValue(HKEY_CURRENT_USER, kSettingsKey, "Language"); });
+    // The programs' groups are a key of their own below the settings.
+    guarded(label, [] { deleteRegistryTree(HKEY_CURRENT_USER, kProgramsKey); });
     guarded(label, [] { deleteKey(HKEY_CURRENT_USER, kSettingsParent, "VarnelZize"); });
 }
 

@@ -46,6 +46,9 @@ void notifyShellNamespaceChanged();
 // running program included ("Varnel_Zize" on Linux, "Varnel_Zize.exe" on Windows).
 std::vector<std::string> runningProcessNames();
 
+// Whether program file names compare without regard to case (Windows).
+bool programNamesIgnoreCase();
+
 // What follows a program's base name in its file name ("" or ".exe").
 const char* executableSuffix();
 

@@ -33,9 +33,12 @@ const char kUsage[] =
     "already runs:\n"
     "  --group NAME   make the group NAME the active group\n"
     "  --list         list the groups; the active one is marked with *, the\n"
-    "                 organisation's with (managed)\n"
+    "                 organisation's with (managed), their programs in [ ]\n"
     "  --status       show the active group and, for each place it goes to,\n"
     "                 whether that place holds it\n"
+    "  --programs GROUP [PROGRAM...]\n"
+    "                 the programs that use GROUP (none: no program); while\n"
+    "                 one of them is in front, its group is shown\n"
     "  --quit         end the running copy; it removes what it wrote\n"
     "These work whether or not a copy runs:\n"
     "  --export FILE  write your own groups to FILE as a [Groups] file\n"
@@ -141,6 +144,11 @@ QStringList withoutToolkitOptions(const QStringList& arguments) {
             i += skip;
             continue;
         }
+        // After --programs every word is a group or a program name.
+        if (arguments.at(i) == QLatin1String("--programs")) {
+            rest << arguments.mid(i);
+            break;
+        }
         const bool takesName = arguments.at(i) == QLatin1String("--group") ||
                                arguments.at(i) == QLatin1String("--export") ||
                                arguments.at(i) == QLatin1String("--import");
@@ -196,7 +204,24 @@ QJsonObject listGroups(Program& program) {
     answer.insert(QStringLiteral("groups"), QJsonArray::fromStringList(names));
     if (!managed.isEmpty()) answer.insert(QStringLiteral("managed"), QJsonArray::fromStringList(managed));
     answer.insert(QStringLiteral("active"), names.contains(current) ? current : QString());
+    QJsonObject programs;
+    for (const QString& name : names) {
+        const QStringList used = toStrings(programsOfGroup(name.toStdString()));
+        if (!used.isEmpty()) programs.insert(name, QJsonArray::fromStringList(used));
+    }
+    if (!programs.isEmpty()) answer.insert(QStringLiteral("programs"), programs);
     return answer;
+}
+
+// Binds the programs to a group the list offers.
+QJsonObject setPrograms(const QJsonObject& command, Program& program) {
+    if (program.isShuttingDown()) return reply(QStringLiteral("ending"));
+    QStringList programs;
+    for (const QJsonValue& name : command.value(QStringLiteral("programs")).toArray()) programs << name.toString();
+    std::vector<std::string> names;
+    for (const QString& name : programs) names.push_back(name.toStdString());
+    const bool known = program.groups().setProgramsOfGroup(command.value(QStringLiteral("name")).toString().toStdString(), names);
+    return reply(known ? QStringLiteral("ok") : QStringLiteral("unknown-group"));
 }
 
 }  // namespace
@@ -231,6 +256,12 @@ int runCommandForRunningCopy(const QStringList& commandLine) {
             return usageError(QStringLiteral("--group takes one group name; quote a name with blanks."));
         name = arguments.at(1);
         request = {{QStringLiteral("command"), QStringLiteral("group")}, {QStringLiteral("name"), name}};
+    } else if (option == QLatin1String("--programs")) {
+        if (arguments.size() < 2) return usageError(QStringLiteral("--programs needs a group name."));
+        name = arguments.at(1);
+        request = {{QStringLiteral("command"), QStringLiteral("programs")},
+                   {QStringLiteral("name"), name},
+                   {QStringLiteral("programs"), QJsonArray::fromStringList(arguments.mid(2))}};
     } else if (option == QLatin1String("--list") || option == QLatin1String("--quit") ||
                option == QLatin1String("--status")) {
         if (arguments.size() > 1) return usageError(QStringLiteral("%1 takes no argument.").arg(option));
@@ -269,10 +300,16 @@ int runCommandForRunningCopy(const QStringList& commandLine) {
     if (request.value(QStringLiteral("command")) == QLatin1String("list")) {
         const QString active = answer.value(QStringLiteral("active")).toString();
         const QJsonArray managed = answer.value(QStringLiteral("managed")).toArray();
+        const QJsonObject programs = answer.value(QStringLiteral("programs")).toObject();
         QString lines;
-        for (const QJsonValue& group : answer.value(QStringLiteral("groups")).toArray())
+        for (const QJsonValue& group : answer.value(QStringLiteral("groups")).toArray()) {
+            QStringList used;
+            for (const QJsonValue& program : programs.value(group.toString()).toArray()) used << program.toString();
             lines += (group.toString() == active ? QStringLiteral("* ") : QStringLiteral("  ")) + group.toString() +
-                     (managed.contains(group) ? QStringLiteral(" (managed)") : QString()) + QLatin1Char('\n');
+                     (managed.contains(group) ? QStringLiteral(" (managed)") : QString()) +
+                     (used.isEmpty() ? QString() : QStringLiteral(" [") + used.join(QStringLiteral(", ")) + ']') +
+                     QLatin1Char('\n');
+        }
         print(stdout, lines);
     }
     if (request.value(QStringLiteral("command")) == QLatin1String("status")) {
@@ -305,6 +342,8 @@ QString answerCommand(const QString& request, Program& program) {
         if (program.isShuttingDown()) answer = reply(QStringLiteral("ending"));
         else if (messageBoxWaiting()) answer = reply(QStringLiteral("busy"));
         else answer = statusAnswer(program);
+    } else if (what == QLatin1String("programs")) {
+        answer = setPrograms(command, program);
     } else if (what == QLatin1String("reload")) {
         // Another process changed the user's groups.
         program.followOutsideChange();

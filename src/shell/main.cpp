@@ -105,6 +105,7 @@ int main(int argc, char** argv) {
     tellTargetFailures(program);
     program.start(commandLine(QApplication::arguments()));
     program.watchPolicy();
+    program.followProgramsInFront();
 
     // Only a copy that goes on running gets here. Whatever ends it from
     // outside (a close request, a termination signal, the end of the desktop

@@ -16,6 +16,7 @@
 #include "places/settings_defaults.h"
 #include "places/single_instance.h"
 #include "policy/policy_watch.h"
+#include "programs/foreground_watch.h"
 #include "shell/splash_window.h"
 #include "shell/tray_icon.h"
 #include "skin/message_boxes.h"
@@ -41,6 +42,23 @@ void Program::watchPolicy() {
     if (policyWatch_) return;
     policyWatch_ = std::make_unique<PolicyWatch>();
     connect(policyWatch_.get(), &PolicyWatch::changed, this, &Program::followOutsideChange);
+}
+
+void Program::followProgramsInFront() {
+    if (foreground_) return;
+    foreground_ = std::make_unique<ForegroundWatch>();
+    if (!foreground_->available()) {
+        // Said once the editor is there to say it over, in the user's language.
+        programsNotSeen_ = !programBindings().empty();
+        return;
+    }
+    connect(foreground_.get(), &ForegroundWatch::programInFront, this, [this](const ProgramInFront& program) {
+        // Before the start-up has applied the active group, the program in
+        // front waits for it.
+        inFront_ = program;
+        if (startedUp_ && !shutDown_) groups_.programInFront(program);
+    });
+    if (tray_) tray_->setOpenPrograms([this] { return foreground_->programsWithWindows(); });
 }
 
 void Program::followOutsideChange() {
@@ -104,6 +122,8 @@ TrayIcon& Program::tray() {
         connect(tray, &TrayIcon::aboutRequested, this, [this] { showAbout(); });
         connect(tray, &TrayIcon::updateRequested, this, [this] { showUpdateWindow(); });
         connect(tray, &TrayIcon::quitRequested, this, [this] { quit(); });
+        if (foreground_ && foreground_->available())
+            tray->setOpenPrograms([this] { return foreground_->programsWithWindows(); });
     }
     return *tray_;
 }
@@ -138,6 +158,9 @@ void Program::loadEditor() {
     guarded(label, [&] { editor.updateForShownGroup(); });
     guarded(label, [&] { editor.loadSkin(); });
     guarded(label, [&] { tray().updateToolTip(); });
+    startedUp_ = true;
+    if (inFront_) guarded(label, [&] { groups_.programInFront(*inFront_); });
+    if (programsNotSeen_) showNotice(Texts.ProgramsNotSeen);
 }
 
 void Program::showEditorNormal() {

@@ -7,12 +7,14 @@
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <optional>
 
 #include "groups/group_service.h"
 
 namespace varnel {
 
 class GroupEditor;
+class ForegroundWatch;
 class PolicyWatch;
 class SplashWindow;
 class TrayIcon;
@@ -42,6 +44,11 @@ public:
     // Follows the organisation's policy as it changes while the program runs
     // (the program start does; tests that drive the windows leave it out).
     void watchPolicy();
+    // Shows each program's group while it is in front (the program start
+    // does; tests that drive the windows leave it out). Where the desktop
+    // cannot tell which program is in front, says so once if any program has
+    // a group.
+    void followProgramsInFront();
     // Follows a change made outside the program (the organisation's policy,
     // groups another process imported), once no box waits for an answer.
     void followOutsideChange();
@@ -87,12 +94,17 @@ private:
     PlaceTargets targets_;
     GroupService groups_{targets_};
     std::unique_ptr<PolicyWatch> policyWatch_;
+    std::unique_ptr<ForegroundWatch> foreground_;
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<GroupEditor> editor_;
     QPointer<UpdateWindow> updateWindow_;
     QPointer<SplashWindow> splash_;
     bool shutDown_ = false;
     bool outsideChangeWaits_ = false;
+    // The start-up has applied the active group: programs in front count.
+    bool startedUp_ = false;
+    std::optional<ProgramInFront> inFront_;
+    bool programsNotSeen_ = false;
 };
 
 }  // namespace varnel

@@ -34,6 +34,10 @@ QString trayToolTip(const GroupService& groups) {
                   q(groups.activeGroup()) + QStringLiteral(" ");
     // Where the organisation keeps the group, the tip says so.
     if (!groups.enforcedGroup().empty()) tip += QStringLiteral("(") + q(Texts.SetByOrganisation) + QStringLiteral(")");
+    // While a program's own group is shown: which, and for whom.
+    if (!groups.shownProgram().empty())
+        tip += QStringLiteral("\u2014 ") + q(groups.shownProgramGroup()) + QLatin1Char(' ') + q(Texts.ForProgram) +
+               QLatin1Char(' ') + q(groups.shownProgram());
     return tip;
 }
 
@@ -120,6 +124,10 @@ TrayIcon::TrayIcon(GroupService& groups) : groups_(groups), menu_(std::make_uniq
     languageMenu_ = m->addMenu(QStringLiteral("Language"));
     languageMenuAction = languageMenu_->menuAction();
     languageItems_ = std::make_unique<TrayMenuItems>(languageMenu_, [this](int i, QAction*) { chooseLanguage(i); });
+    // Which open programs use the group shown: checked, and a click binds or frees one.
+    programsMenu_ = m->addMenu(QStringLiteral("Programs"));
+    programsMenu_->menuAction()->setVisible(false);
+    QObject::connect(programsMenu_, &QMenu::aboutToShow, this, [this] { fillProgramsMenu(); });
     startAtLoginAction = m->addAction(QStringLiteral("Start at login"));
     startAtLoginAction->setCheckable(true);
     QObject::connect(startAtLoginAction, &QAction::triggered, this, [this](bool checked) { setStartAtLogin(checked); });
@@ -181,7 +189,8 @@ void TrayIcon::follow(const GroupNotice& notice) {
         folderItems_->setPlaceholderVisible(false);
         return;
     }
-    case GroupEvent::Activated: updateToolTip(); return;
+    case GroupEvent::Activated:
+    case GroupEvent::ProgramShown: updateToolTip(); return;
     case GroupEvent::Added:
     case GroupEvent::Changed:
     case GroupEvent::Deleted: return;
@@ -206,6 +215,7 @@ void TrayIcon::setUp() {
         helpAction->setText(q(Texts.Help));
         foldersMenuAction->setText(q(Texts.Folders));
         startAtLoginAction->setText(q(Texts.StartAtLogin));
+        programsMenu_->menuAction()->setText(q(Texts.Programs));
     });
     guarded(label, [&] { tip_ = trayToolTip(groups_); });
     // A second add of the same icon is refused by the shell; the tooltip of
@@ -286,5 +296,34 @@ void TrayIcon::setStartAtLogin(bool checked) {
 }
 
 void TrayIcon::exitProgram() { emit quitRequested(); }
+
+void TrayIcon::setOpenPrograms(std::function<std::vector<std::string>()> openPrograms) {
+    openPrograms_ = std::move(openPrograms);
+    programsMenu_->menuAction()->setVisible(static_cast<bool>(openPrograms_));
+}
+
+void TrayIcon::fillProgramsMenu() {
+    programsMenu_->clear();
+    if (!openPrograms_) return;
+    // The group shown now: the program's in front, or the active one.
+    const std::string group =
+        groups_.shownProgramGroup().empty() ? groups_.activeGroup() : groups_.shownProgramGroup();
+    const std::vector<std::string> bound = programsOfGroup(group);
+    for (const std::string& program : openPrograms_()) {
+        QAction* item = programsMenu_->addAction(q(program).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        item->setCheckable(true);
+        item->setEnabled(!group.empty() && groups_.enforcedGroup().empty());
+        item->setChecked(std::any_of(bound.begin(), bound.end(), [&](const std::string& b) { return sameProgram(b, program); }));
+        QObject::connect(item, &QAction::triggered, this, [this, group, program](bool checked) {
+            std::vector<std::string> programs = programsOfGroup(group);
+            programs.erase(std::remove_if(programs.begin(), programs.end(),
+                                          [&](const std::string& b) { return sameProgram(b, program); }),
+                           programs.end());
+            if (checked) programs.push_back(program);
+            groups_.setProgramsOfGroup(group, programs);
+        });
+    }
+    if (programsMenu_->isEmpty()) programsMenu_->addAction(QStringLiteral("-"))->setEnabled(false);
+}
 
 }  // namespace varnel

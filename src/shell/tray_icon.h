@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QObject>
 #include <QSystemTrayIcon>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -74,6 +75,9 @@ public:
     void iconActivated(int code);
 
     QMenu* menu() { return menu_.get(); }
+    // Where the Programs submenu finds the programs that have windows open;
+    // without it (or where the desktop cannot tell) the submenu is hidden.
+    void setOpenPrograms(std::function<std::vector<std::string>()> openPrograms);
     QSystemTrayIcon* icon() { return icon_; }
     // The tooltip the icon carries now.
     QString toolTip() const { return tip_; }
@@ -111,12 +115,15 @@ signals:
 private:
     // The group and folder submenus and the tooltip follow what the service did.
     void follow(const GroupNotice& notice);
+    void fillProgramsMenu();
 
     GroupService& groups_;
     std::unique_ptr<QMenu> menu_;
     QMenu* groupsMenu_;
     QMenu* foldersMenu_;
     QMenu* languageMenu_;
+    QMenu* programsMenu_;
+    std::function<std::vector<std::string>()> openPrograms_;
     std::unique_ptr<TrayMenuItems> groupItems_, folderItems_, languageItems_;
     QSystemTrayIcon* icon_;
     QString tip_;

@@ -35,6 +35,8 @@ char placeSeparator() { return '/'; }
 
 bool rewritesForwardSlashes() { return false; }
 
+bool programNamesIgnoreCase() { return false; }
+
 const char* executableSuffix() { return ""; }
 
 const char* releasePlatform() { return "Linux"; }

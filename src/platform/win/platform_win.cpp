@@ -42,6 +42,8 @@ std::vector<std::string> runningProcessNames() {
     return names;
 }
 
+bool programNamesIgnoreCase() { return true; }
+
 const char* executableSuffix() { return ".exe"; }
 
 const char* releasePlatform() { return "Windows"; }
