@@ -581,3 +581,80 @@ TEST(DesktopPlaces, AnOrganisationsPolicyKeepsItsGroupAndIsFollowedWhileTheProgr
     ASSERT_TRUE(requestClose("Varnel_Zize"));
     ASSERT_TRUE(program->waitForFinished(30000));
 }
+
+// Under a window manager that keeps _NET_ACTIVE_WINDOW, each program that
+// comes to the front gets its own group, in the store and in the real GTK
+// chooser of the program whose dialog it is; a program without one gets the
+// active group back, which stays the user's choice throughout.
+TEST(DesktopPlaces, EachProgramInFrontGetsItsOwnGroup) {
+    if (withWine()) GTEST_SKIP();
+    ProgramFolderCopy folder;
+    setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
+    Desktop desktop(folder);
+    const std::string home = desktop.home().toStdString();
+    const std::array<std::string, 5> own{home + "/own/1", home + "/own/2", home + "/own/3", home + "/own/4", home + "/own/5"};
+    const std::array<std::string, 5> terminal{home + "/Terminal Åsa", home + "/t/2", home + "/t/3", home + "/t/4",
+                                              home + "/t/5"};
+    for (const std::string& f : own) std::filesystem::create_directories(f);
+    for (const std::string& f : terminal) std::filesystem::create_directories(f);
+    folder.addGroup("Terminal", terminal, false);
+    folder.addGroup("Home", own, true);
+    // The chooser's probe is a program of its own, bound by its window's class.
+    writeRegistryText(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize\\Programs", "xterm", "Terminal");
+    writeRegistryText(HKEY_CURRENT_USER, "Software\\Varnel\\VarnelZize\\Programs", "gtk_places_probe.py", "Terminal");
+    auto place0 = [] {
+        return regText(queryValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\comdlg32\\PlacesBar",
+                                  "place0"));
+    };
+    auto currentGroup = [] { return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); };
+    auto command = [&](const QStringList& arguments, int* status = nullptr) {
+        QProcess p;
+        p.setProcessEnvironment(desktop.env());
+        p.start(QString::fromStdString(folder.env().path("Varnel_Zize").string()), arguments);
+        p.waitForFinished(120000);
+        if (status) *status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        return p.readAllStandardOutput().toStdString();
+    };
+
+    TrayDisplay display(desktop.env());
+    ASSERT_TRUE(display.up());
+    HelperProcess windowManager("openbox", {}, desktop.env());
+    auto program = folder.start("Varnel_Zize", {}, desktop.env());
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return place0() == own[0]; }, kStarted));
+    ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return !queryProgram("Varnel_Zize", "tooltip", 200).isEmpty(); }));
+    HelperProcess xterm("xterm", {}, desktop.env()), xlogo("xlogo", {}, desktop.env());
+    auto windowOf = [&](const QString& cls) {
+        return runTool("xdotool", {"search", "--sync", "--classname", cls}, desktop.env()).section('\n', 0, 0);
+    };
+    const QString xtermWindow = windowOf("xterm"), xlogoWindow = windowOf("xlogo");
+    ASSERT_FALSE(xtermWindow.isEmpty() || xlogoWindow.isEmpty());
+    auto activate = [&](const QString& window) { runTool("xdotool", {"windowactivate", "--sync", window}, desktop.env()); };
+
+    for (int round = 0; round < 2; ++round) {
+        activate(xtermWindow);
+        EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return place0() == terminal[0]; })) << place0();
+        EXPECT_EQ(queryProgram("Varnel_Zize", "tooltip"), "Varnel - Current group : Home \u2014 Terminal for xterm");
+        activate(xlogoWindow);
+        EXPECT_TRUE(ProgramFolderCopy::waitFor([&] { return place0() == own[0]; })) << place0();
+    }
+    // The chooser's own program is bound: its sidebar shows that group.
+    const QStringList chooser = run(VARNEL_PYTHON, {VARNEL_GTK_PROBE}, desktop.env()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(shown(chooser, QString::fromStdString(terminal[0])), 1) << chooser.join('|').toStdString();
+    EXPECT_EQ(shown(chooser, QString::fromStdString(own[0])), 0) << chooser.join('|').toStdString();
+    EXPECT_EQ(command({"--list"}), "  Terminal [xterm, gtk_places_probe.py]\n* Home\n");
+
+    // Without its binding the chooser shows the active group; an unknown group is refused.
+    int status = -1;
+    command({"--programs", "Terminal", "xterm"}, &status);
+    EXPECT_EQ(status, 0);
+    command({"--programs", "Nowhere", "xlogo"}, &status);
+    EXPECT_EQ(status, 2);
+    const QStringList unbound = run(VARNEL_PYTHON, {VARNEL_GTK_PROBE}, desktop.env()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(shown(unbound, QString::fromStdString(own[0])), 1) << unbound.join('|').toStdString();
+    EXPECT_EQ(shown(unbound, QString::fromStdString(terminal[0])), 0) << unbound.join('|').toStdString();
+    EXPECT_EQ(command({"--list"}), "  Terminal [xterm]\n* Home\n");
+    EXPECT_EQ(currentGroup(), "Home");
+
+    ASSERT_TRUE(requestClose("Varnel_Zize"));
+    ASSERT_TRUE(program->waitForFinished(30000));
+}
