@@ -7,6 +7,9 @@ for b in "$build"/bench/*_bench; do
   echo "# $(basename "$b")"
   "$b"
 done
+# The group of the program in front, on a display of its own.
+echo "# foreground_bench"
+"$(dirname "$0")/../bench/foreground_bench.sh" "$build"
 # The same engine on the Windows registry under Wine, beside the Linux store.
 echo "# wine_bench"
 "$(dirname "$0")/../bench/wine_bench.sh" "$build"
