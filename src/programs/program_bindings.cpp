@@ -54,12 +54,12 @@ std::pair<std::string, std::string> bindingOf(const ProgramInFront& program) {
 
 void setProgramsOfGroup(const std::string& group, const std::vector<std::string>& programs) {
     RegistryChangeBatch batch;
-    for (const auto& [program, bound] : programBindings()) {
+    for (const auto& binding : programBindings()) {
+        const std::string& program = binding.first;
         const bool stays = std::any_of(programs.begin(), programs.end(),
                                        [&](const std::string& p) { return sameProgram(p, program); });
-        if (bound == group && !stays) deleteRegistryValue(HKEY_CURRENT_USER, kProgramsKey, program);
-        // One name for a program: the one given now.
-        if (stays) deleteRegistryValue(HKEY_CURRENT_USER, kProgramsKey, program);
+        // A program given now is written again under the name given now.
+        if (stays || binding.second == group) deleteRegistryValue(HKEY_CURRENT_USER, kProgramsKey, program);
     }
     for (const std::string& program : programs) writeRegistryText(HKEY_CURRENT_USER, kProgramsKey, program, group);
 }
