@@ -71,6 +71,29 @@ bool keyExists(HKey root, const std::string& keyPath) {
     return result;
 }
 
+std::vector<NamedValue> listValues(HKey root, const std::string& keyPath) {
+    std::vector<NamedValue> values;
+    guarded("RegKeyEnum", [&] {
+        KeyHandle key;
+        registryBackend().openKey(root, keyPath, key.out());
+        if (!key) return;
+        for (std::uint32_t index = 0;; ++index) {
+            NamedValue value;
+            std::uint32_t type = 0;
+            std::vector<std::uint8_t> data;
+            if (registryBackend().enumValue(key.get(), index, &value.name, &type, &data) != regerr::Success) break;
+            if (type == regtype::Sz || type == regtype::ExpandSz) {
+                value.value = upToNul(reinterpret_cast<const char*>(data.data()), data.size());
+            } else if (type == regtype::Dword && data.size() == 4) {
+                const std::uint32_t n = data[0] | (data[1] << 8) | (data[2] << 16) | (static_cast<std::uint32_t>(data[3]) << 24);
+                value.value = static_cast<std::int32_t>(n);
+            }
+            values.push_back(std::move(value));
+        }
+    });
+    return values;
+}
+
 RegValue queryValue(HKey root, const std::string& keyPath, const std::string& valueName) {
     RegValue result = std::string();
     guarded("RegKeyQuery", [&] {

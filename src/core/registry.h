@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "platform/registry_backend.h"
 
@@ -28,6 +30,14 @@ using RegValue = std::variant<std::string, std::int32_t>;
 std::string regText(const RegValue& value);
 
 bool keyExists(HKey root, const std::string& keyPath);
+// Every value of a key in the store's order: a text (REG_SZ, REG_EXPAND_SZ)
+// up to its first NUL, or a REG_DWORD as a number; a value of another type
+// has none. Nothing when the key is not there.
+struct NamedValue {
+    std::string name;
+    std::optional<RegValue> value;
+};
+std::vector<NamedValue> listValues(HKey root, const std::string& keyPath);
 // The value's text or number; an empty text when the key or value is missing
 // or the value is of another type.
 RegValue queryValue(HKey root, const std::string& keyPath, const std::string& valueName);

@@ -64,8 +64,8 @@ public:
     // RegCloseKey.
     virtual long closeKey(HKey key) = 0;
 
-    // RegEnumValueA: name, type and data of the value at index. The system
-    // itself never lists values; snapshots of a store (tests, benchmarks) do.
+    // RegEnumValueA: name, type and data of the value at index (the
+    // organisation's policy, the programs' groups, snapshots of a store).
     virtual long enumValue(HKey key, std::uint32_t index, std::string* name, std::uint32_t* type,
                            std::vector<std::uint8_t>* data) = 0;
 

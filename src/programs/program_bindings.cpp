@@ -8,32 +8,16 @@
 
 namespace varnel {
 
-namespace {
-
-namespace regtype = platform::regtype;
-
-}  // namespace
-
 bool sameProgram(const std::string& a, const std::string& b) {
     return platform::programNamesIgnoreCase() ? toLowerAscii(a) == toLowerAscii(b) : a == b;
 }
 
 std::vector<std::pair<std::string, std::string>> programBindings() {
     std::vector<std::pair<std::string, std::string>> bindings;
-    platform::RegistryBackend& registry = registryBackend();
-    HKey key = 0;
-    if (registry.openKey(HKEY_CURRENT_USER, kProgramsKey, &key) != platform::regerr::Success) return bindings;
-    for (std::uint32_t index = 0;; ++index) {
-        std::string program;
-        std::uint32_t type = 0;
-        std::vector<std::uint8_t> data;
-        if (registry.enumValue(key, index, &program, &type, &data) != platform::regerr::Success) break;
-        if (type != regtype::Sz || program.empty()) continue;
-        std::string group(data.begin(), data.end());
-        group.erase(std::find(group.begin(), group.end(), '\0'), group.end());
-        bindings.emplace_back(program, group);
+    for (const NamedValue& value : listValues(HKEY_CURRENT_USER, kProgramsKey)) {
+        const std::string* group = value.value ? std::get_if<std::string>(&*value.value) : nullptr;
+        if (group && !value.name.empty()) bindings.emplace_back(value.name, *group);
     }
-    registry.closeKey(key);
     return bindings;
 }
 
