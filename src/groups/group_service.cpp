@@ -25,10 +25,6 @@ GroupWrite GroupService::noSource() const {
     return {kNoStore};
 }
 
-namespace {
-
-}  // namespace
-
 GroupService::GroupService(PlaceTargets& targets) : targets_(&targets) {
     addSource(std::make_unique<DatabaseGroups>());
 }
@@ -63,12 +59,28 @@ void GroupService::readAgain() {
     // The tooltip says whether the organisation sets the group: tell it even
     // where the name stays.
     notify({GroupEvent::Activated, active});
-    // Nothing is written when the places shown stay as they are.
+    showPlaces(places);
+}
+
+void GroupService::showPlaces(const std::optional<PlaceSet>& places) {
     if (!places) {
         if (targets_->applied() != PlaceSet{}) targets_->remove();
     } else if (*places != targets_->applied()) {
         targets_->apply(*places);
     }
+}
+
+std::optional<PlaceSet> GroupService::offeredPlaces(const std::string& name) {
+    if (name.empty()) return std::nullopt;
+    for (GroupSource* source : lookupOrder())
+        if (std::optional<PlaceSet> places = source->places(name)) return places;
+    return std::nullopt;
+}
+
+bool GroupService::offers(const std::string& name) const {
+    for (GroupSource* source : lookupOrder())
+        if (source->holds(name)) return true;
+    return false;
 }
 
 int GroupService::follow(Listener listener) {
@@ -148,9 +160,7 @@ bool GroupService::isManaged(const std::string& name) {
 
 std::optional<PlaceSet> GroupService::loadGroup(const std::string& name) {
     readPolicy();
-    std::optional<PlaceSet> places;
-    for (GroupSource* source : lookupOrder())
-        if ((places = source->places(name))) break;
+    const std::optional<PlaceSet> places = offeredPlaces(name);
     if (places) loadedPlaces_ = *places;
     notify({GroupEvent::GroupLoaded, name, places.has_value()});
     return places;
@@ -171,9 +181,7 @@ std::string GroupService::enforcedGroup() const {
     const std::string enforced = policy().activeGroup();
     if (enforced.empty()) return enforced;
     // Only a group that is offered can be kept active.
-    for (GroupSource* source : lookupOrder())
-        if (source->holds(enforced)) return enforced;
-    return {};
+    return offers(enforced) ? enforced : std::string();
 }
 
 std::string GroupService::activeGroup() const {
@@ -182,9 +190,7 @@ std::string GroupService::activeGroup() const {
     const std::string chosen = readSettingText("CurrentGroup");
     if (policy().allowsOwnGroups()) return chosen;
     // Only the managed groups are offered: a choice among the user's own is none.
-    for (GroupSource* source : lookupOrder())
-        if (source->holds(chosen)) return chosen;
-    return {};
+    return offers(chosen) ? chosen : std::string();
 }
 
 void GroupService::setActiveGroup(const std::string& name) {

@@ -141,6 +141,11 @@ private:
     // The sources in the order a name is looked up: the managed ones first;
     // the user's own left out where the policy does not offer them.
     std::vector<GroupSource*> lookupOrder() const;
+    // Whether a source that is offered now holds the group `name`.
+    bool offers(const std::string& name) const;
+    // Applies the places to show, or removes what was written when there are
+    // none; writes nothing when they are shown already.
+    void showPlaces(const std::optional<PlaceSet>& places);
     // The places of an offered group, without telling anyone; none when no source offers it.
     std::optional<PlaceSet> offeredPlaces(const std::string& name);
     // The active group is shown again from now on (after a change of it).

@@ -4,13 +4,6 @@
 
 namespace varnel {
 
-std::optional<PlaceSet> GroupService::offeredPlaces(const std::string& name) {
-    if (name.empty()) return std::nullopt;
-    for (GroupSource* source : lookupOrder())
-        if (std::optional<PlaceSet> places = source->places(name)) return places;
-    return std::nullopt;
-}
-
 void GroupService::forgetProgramShown() {
     if (shownProgram_.empty()) return;
     shownProgram_.clear();
@@ -33,11 +26,7 @@ void GroupService::programInFront(const ProgramInFront& program) {
         group.clear();
         places = offeredPlaces(activeGroup());
     }
-    if (!places) {
-        if (targets_->applied() != PlaceSet{}) targets_->remove();
-    } else if (*places != targets_->applied()) {
-        targets_->apply(*places);
-    }
+    showPlaces(places);
     if (name == shownProgram_ && group == shownProgramGroup_) return;
     shownProgram_ = name;
     shownProgramGroup_ = group;
@@ -45,8 +34,8 @@ void GroupService::programInFront(const ProgramInFront& program) {
 }
 
 bool GroupService::setProgramsOfGroup(const std::string& name, const std::vector<std::string>& programs) {
-    const std::vector<std::string> names = currentNames();
-    if (std::find(names.begin(), names.end(), name) == names.end()) return false;
+    readPolicy();
+    if (!offers(name)) return false;
     varnel::setProgramsOfGroup(name, programs);
     programInFront(inFront_);
     return true;

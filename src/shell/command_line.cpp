@@ -204,10 +204,14 @@ QJsonObject listGroups(Program& program) {
     answer.insert(QStringLiteral("groups"), QJsonArray::fromStringList(names));
     if (!managed.isEmpty()) answer.insert(QStringLiteral("managed"), QJsonArray::fromStringList(managed));
     answer.insert(QStringLiteral("active"), names.contains(current) ? current : QString());
+    // Each listed group's programs, in the order they were bound.
     QJsonObject programs;
-    for (const QString& name : names) {
-        const QStringList used = toStrings(programsOfGroup(name.toStdString()));
-        if (!used.isEmpty()) programs.insert(name, QJsonArray::fromStringList(used));
+    for (const auto& [program, group] : programBindings()) {
+        const QString name = QString::fromStdString(group);
+        if (!names.contains(name)) continue;
+        QJsonArray used = programs.value(name).toArray();
+        used.append(QString::fromStdString(program));
+        programs.insert(name, used);
     }
     if (!programs.isEmpty()) answer.insert(QStringLiteral("programs"), programs);
     return answer;
