@@ -54,21 +54,6 @@ std::vector<Element> elementsOf(const QString& path) {
     return out;
 }
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-Outcome command(ProgramFolderCopy& folder, const QProcessEnvironment& env, const QStringList& arguments) {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    p.start(QString::fromStdString(folder.env().path("Varnel_Zize").string()), arguments);
-    if (!p.waitForFinished(120000)) p.kill();
-    p.waitForFinished();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput().toStdString(),
-            p.readAllStandardError().toStdString()};
-}
-
 // How long a start may take on a busy machine (a bound, not a measure).
 constexpr int kStarted = 120000;
 
@@ -79,7 +64,7 @@ bool up() {
 }
 
 bool listed(ProgramFolderCopy& folder, const QProcessEnvironment& env, const std::string& list) {
-    return ProgramFolderCopy::waitFor([&] { return command(folder, env, {"--list"}).out == list; }, 30000);
+    return ProgramFolderCopy::waitFor([&] { return folder.command({"--list"}, env).out == list; }, 30000);
 }
 
 }  // namespace
@@ -159,7 +144,7 @@ TEST(AdminKit, TheReadmesAnsiblePlayGivesTheProgramItsManagedGroups) {
     auto program = folder.start("Varnel_Zize", {}, env);
     ASSERT_TRUE(up());
     EXPECT_TRUE(listed(folder, env, "* Home\n  Finance (managed)\n  Projects (managed)\n"))
-        << command(folder, env, {"--list"}).out;
+        << folder.command({"--list"}, env).out;
     ASSERT_TRUE(requestClose("Varnel_Zize"));
     ASSERT_TRUE(program->waitForFinished(30000));
 }
@@ -182,7 +167,7 @@ TEST(AdminKit, ExportedGroupsImportIntoAFreshUserAsTheyWere) {
         auto program = folder.start("Varnel_Zize", {}, env);
         ASSERT_TRUE(up());
         ASSERT_TRUE(listed(folder, env, "  Åsa\n* Project; 2026 draft\n  a|b\n"));
-        const Outcome written = command(folder, env, {"--export", exported});
+        const CommandOutcome written = folder.command({"--export", exported}, env);
         EXPECT_EQ(written.status, 2);
         EXPECT_NE(written.err.find("a|b"), std::string::npos) << written.err;
         before = "  Åsa\n  Project; 2026 draft\n";
@@ -192,17 +177,17 @@ TEST(AdminKit, ExportedGroupsImportIntoAFreshUserAsTheyWere) {
     ProgramFolderCopy fresh;
     setValue(HKEY_CURRENT_USER, kSettingsKey, "Language", std::string("English"));
     QProcessEnvironment env = fresh.processEnvironment();
-    const Outcome read = command(fresh, env, {"--import", exported});
+    const CommandOutcome read = fresh.command({"--import", exported}, env);
     EXPECT_EQ(read.status, 0) << read.err;
     EXPECT_EQ(read.out, "added: Åsa\nadded: Project; 2026 draft\n");
     TrayDisplay display(env);
     ASSERT_TRUE(display.up());
     auto program = fresh.start("Varnel_Zize", {}, env);
     ASSERT_TRUE(up());
-    EXPECT_TRUE(listed(fresh, env, before)) << command(fresh, env, {"--list"}).out;
+    EXPECT_TRUE(listed(fresh, env, before)) << fresh.command({"--list"}, env).out;
     // The same folders, byte for byte: a second export is the first.
     const QString again = files.filePath("again.conf");
-    EXPECT_EQ(command(fresh, env, {"--export", again}).status, 0);
+    EXPECT_EQ(fresh.command({"--export", again}, env).status, 0);
     EXPECT_EQ(readAll(again), readAll(exported));
 
     // A file with a broken line imports nothing; a good one is offered by the
@@ -211,12 +196,12 @@ TEST(AdminKit, ExportedGroupsImportIntoAFreshUserAsTheyWere) {
         std::ofstream(files.filePath("broken.conf").toStdString()) << "[Groups]\nNew=/n\nno equals sign\n";
         std::ofstream(files.filePath("more.conf").toStdString()) << "[Groups]\nNew=/n|/m\nÅsa=/elsewhere\n";
     }
-    const Outcome broken = command(fresh, env, {"--import", files.filePath("broken.conf")});
+    const CommandOutcome broken = fresh.command({"--import", files.filePath("broken.conf")}, env);
     EXPECT_EQ(broken.status, 2);
     EXPECT_NE(broken.err.find("broken.conf line 3"), std::string::npos) << broken.err;
-    const Outcome more = command(fresh, env, {"--import", files.filePath("more.conf")});
+    const CommandOutcome more = fresh.command({"--import", files.filePath("more.conf")}, env);
     EXPECT_EQ(more.out, "added: New\nkept: Åsa (already there)\n");
-    EXPECT_TRUE(listed(fresh, env, before + "  New\n")) << command(fresh, env, {"--list"}).out;
+    EXPECT_TRUE(listed(fresh, env, before + "  New\n")) << fresh.command({"--list"}, env).out;
     ASSERT_TRUE(requestClose("Varnel_Zize"));
     ASSERT_TRUE(program->waitForFinished(30000));
 }

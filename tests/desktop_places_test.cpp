@@ -524,19 +524,7 @@ TEST(DesktopPlaces, AnOrganisationsPolicyKeepsItsGroupAndIsFollowedWhileTheProgr
     };
     putPolicy("[Policy]\nActiveGroup = Finance\n[Groups]\nFinance=" + finance + "|" + finance + "/reports\nnot a line\n");
 
-    struct Outcome {
-        int status = -1;
-        std::string out, err;
-    };
-    auto command = [&](const QStringList& arguments) {
-        QProcess p;
-        p.setProcessEnvironment(desktop.env());
-        p.start(QString::fromStdString(folder.env().path("Varnel_Zize").string()), arguments);
-        if (!p.waitForFinished(120000)) p.kill();
-        p.waitForFinished();
-        return Outcome{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                       p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
-    };
+    auto command = [&](const QStringList& arguments) { return folder.command(arguments, desktop.env()); };
     const QString gtkFile = desktop.config() + "/gtk-3.0/bookmarks";
     auto place0 = [] {
         return regText(queryValue(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\comdlg32\\PlacesBar",
@@ -558,7 +546,7 @@ TEST(DesktopPlaces, AnOrganisationsPolicyKeepsItsGroupAndIsFollowedWhileTheProgr
         << folder.env().readFile("Error.log");
 
     EXPECT_EQ(command({"--list"}).out, "  Work\n  Music\n* Finance (managed)\n");
-    const Outcome refused = command({"--group", "Music"});
+    const CommandOutcome refused = command({"--group", "Music"});
     EXPECT_EQ(refused.status, 6);
     EXPECT_NE(refused.err.find("organisation sets the active group"), std::string::npos) << refused.err;
     EXPECT_EQ(place0(), finance);
@@ -608,12 +596,9 @@ TEST(DesktopPlaces, EachProgramInFrontGetsItsOwnGroup) {
     };
     auto currentGroup = [] { return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); };
     auto command = [&](const QStringList& arguments, int* status = nullptr) {
-        QProcess p;
-        p.setProcessEnvironment(desktop.env());
-        p.start(QString::fromStdString(folder.env().path("Varnel_Zize").string()), arguments);
-        p.waitForFinished(120000);
-        if (status) *status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        return p.readAllStandardOutput().toStdString();
+        const CommandOutcome outcome = folder.command(arguments, desktop.env());
+        if (status) *status = outcome.status;
+        return outcome.out;
     };
 
     TrayDisplay display(desktop.env());
@@ -624,7 +609,7 @@ TEST(DesktopPlaces, EachProgramInFrontGetsItsOwnGroup) {
     ASSERT_TRUE(ProgramFolderCopy::waitFor([] { return !queryProgram("Varnel_Zize", "tooltip", 200).isEmpty(); }));
     HelperProcess xterm("xterm", {}, desktop.env()), xlogo("xlogo", {}, desktop.env());
     auto windowOf = [&](const QString& cls) {
-        return runTool("xdotool", {"search", "--sync", "--classname", cls}, desktop.env()).section('\n', 0, 0);
+        return runTool("xdotool", {"search", "--sync", "--onlyvisible", "--classname", cls}, desktop.env()).section('\n', 0, 0);
     };
     const QString xtermWindow = windowOf("xterm"), xlogoWindow = windowOf("xlogo");
     ASSERT_FALSE(xtermWindow.isEmpty() || xlogoWindow.isEmpty());

@@ -253,19 +253,7 @@ TEST(TrayEndToEnd, TheCommandLineAndStartAtLoginTellTheTruthAboutTheRunningCopy)
     auto program = folder.start("Varnel_Zize", {}, env);
     ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env) == QStringList{kEditor}; }));
 
-    struct Outcome {
-        int status = -1;
-        std::string out, err;
-    };
-    auto command = [&](const QStringList& arguments) {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(QString::fromStdString(folder.env().path("Varnel_Zize").string()), arguments);
-        if (!p.waitForFinished(120000)) p.kill();
-        p.waitForFinished();
-        return Outcome{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                       p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
-    };
+    auto command = [&](const QStringList& arguments) { return folder.command(arguments, env); };
     auto currentGroup = [] { return regText(queryValue(HKEY_CURRENT_USER, kSettingsKey, "CurrentGroup")); };
 
     // Another program adds groups to the database while the copy runs.
@@ -277,7 +265,7 @@ TEST(TrayEndToEnd, TheCommandLineAndStartAtLoginTellTheTruthAboutTheRunningCopy)
     EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, kW, "place0")), "/music/rock");
 
     // Qt's own options are Qt's, before the command as before a start.
-    const Outcome withQtOptions = command({"-platform", "xcb", "-style", "Fusion", "--list"});
+    const CommandOutcome withQtOptions = command({"-platform", "xcb", "-style", "Fusion", "--list"});
     EXPECT_EQ(withQtOptions.status, 0) << withQtOptions.err;
     EXPECT_EQ(withQtOptions.out, "* Music\n  Work\n");
 
@@ -316,7 +304,7 @@ TEST(TrayEndToEnd, TheCommandLineAndStartAtLoginTellTheTruthAboutTheRunningCopy)
     const QPoint save(layout::editor::mainButtonsLeft + 40, layout::editor::mainButtonsTop[2] + 12);
     click(env, shownWindow(env, kEditor).topLeft() + save, 1);
     ASSERT_TRUE(ProgramFolderCopy::waitFor([&] { return shownWindows(env).contains(kAlert); }));
-    const Outcome busy = command({"--group", "Work"});
+    const CommandOutcome busy = command({"--group", "Work"});
     EXPECT_EQ(busy.status, 3) << busy.err;
     EXPECT_EQ(currentGroup(), "Music");
     click(env, shownWindow(env, kAlert).topLeft() + QPoint(124, 79), 1);  // its OK button
@@ -328,7 +316,7 @@ TEST(TrayEndToEnd, TheCommandLineAndStartAtLoginTellTheTruthAboutTheRunningCopy)
                                  O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     ASSERT_GE(storeLock, 0);
     ASSERT_EQ(::flock(storeLock, LOCK_EX), 0);
-    const Outcome stillRunning = command({"--quit"});
+    const CommandOutcome stillRunning = command({"--quit"});
     ::close(storeLock);
     EXPECT_EQ(stillRunning.status, 4);
     EXPECT_EQ(stillRunning.err, "Varnel_Zize was asked to end but still runs.\n");

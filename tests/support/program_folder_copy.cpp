@@ -67,6 +67,16 @@ bool ProgramFolderCopy::run(const QString& program, const QStringList& arguments
     return false;
 }
 
+CommandOutcome ProgramFolderCopy::command(const QStringList& arguments, const QProcessEnvironment& environment) const {
+    QProcess p;
+    p.setProcessEnvironment(environment);
+    p.start(QString::fromStdString(env_.path("Varnel_Zize").string()), arguments);
+    if (!p.waitForFinished(120000)) p.kill();
+    p.waitForFinished();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput().toStdString(),
+            p.readAllStandardError().toStdString()};
+}
+
 QStringList ProgramFolderCopy::messages() const {
     std::ifstream in(env_.path("messages.log"));
     std::stringstream s;

@@ -17,6 +17,13 @@
 
 namespace varnel::test {
 
+// What a command-line run of a program printed, and its exit status (-1 when
+// it crashed or did not end).
+struct CommandOutcome {
+    int status = -1;
+    std::string out, err;
+};
+
 class ProgramFolderCopy {
 public:
     ProgramFolderCopy();
@@ -31,6 +38,10 @@ public:
                                     std::optional<QProcessEnvironment> environment = std::nullopt) const;
     // Runs it to its end; false when it did not end within the time.
     bool run(const QString& program, const QStringList& arguments, int timeoutMs = 15000) const;
+
+    // Runs the main program with these arguments in `environment` to its end
+    // (a bound of two minutes, for a busy machine).
+    CommandOutcome command(const QStringList& arguments, const QProcessEnvironment& environment) const;
 
     // The lines the programs' message boxes would have shown ("title|text").
     QStringList messages() const;
