@@ -52,14 +52,13 @@ void GroupService::readPolicy() {
 }
 
 void GroupService::readAgain() {
-    forgetProgramShown();
     reloadList();
     const std::string active = activeGroup();
-    const std::optional<PlaceSet> places = loadGroup(active);
+    loadGroup(active);
     // The tooltip says whether the organisation sets the group: tell it even
     // where the name stays.
     notify({GroupEvent::Activated, active});
-    showPlaces(places);
+    showForProgramInFront(true);
 }
 
 void GroupService::showPlaces(const std::optional<PlaceSet>& places) {

@@ -67,7 +67,8 @@ public:
     // Reads the policy and the list again after a change made outside the
     // program (the organisation's policy, another process's import): where
     // the group to show is another now (or its places are), it is applied,
-    // or what was written is removed when there is none.
+    // or what was written is removed when there is none. The program in
+    // front keeps its group while it still has one.
     void readAgain();
 
     // Where the active group's places go.
@@ -150,6 +151,11 @@ private:
     std::optional<PlaceSet> offeredPlaces(const std::string& name);
     // The active group is shown again from now on (after a change of it).
     void forgetProgramShown();
+    // Shows the group of the program in front where it has one that is
+    // offered and the organisation sets none, the active group otherwise;
+    // the active group only where `evenForNoProgram` or a program's group is
+    // shown now.
+    void showForProgramInFront(bool evenForNoProgram);
     // The refusal of a change no source can take.
     GroupWrite noSource() const;
     // Reads the policy again, when the service follows one.

@@ -14,14 +14,19 @@ void GroupService::forgetProgramShown() {
 void GroupService::programInFront(const ProgramInFront& program) {
     if (program.leaveAlone) return;
     inFront_ = program;
+    if (targets_->endedForGood()) return;
+    // Without a program's group shown there is nothing to put back for a
+    // program that has none.
+    showForProgramInFront(false);
+}
+
+void GroupService::showForProgramInFront(bool evenForNoProgram) {
     // The organisation's group stays whatever is in front.
-    if (targets_->endedForGood() || !enforcedGroup().empty()) return;
-    auto [name, group] = bindingOf(program);
+    auto [name, group] = enforcedGroup().empty() ? bindingOf(inFront_) : std::pair<std::string, std::string>{};
     // A binding to a group that is no longer offered counts as none.
     std::optional<PlaceSet> places = offeredPlaces(group);
     if (!places) {
-        // Without a program's group shown there is nothing to put back.
-        if (shownProgram_.empty()) return;
+        if (!evenForNoProgram && shownProgram_.empty()) return;
         name.clear();
         group.clear();
         places = offeredPlaces(activeGroup());

@@ -41,7 +41,13 @@ Program::Program() {
 void Program::watchPolicy() {
     if (policyWatch_) return;
     policyWatch_ = std::make_unique<PolicyWatch>();
-    connect(policyWatch_.get(), &PolicyWatch::changed, this, &Program::followOutsideChange);
+    connect(policyWatch_.get(), &PolicyWatch::changed, this, [this] {
+        // Where the policy keys are missing, the watch covers much more than
+        // the policy (on Windows all of Software, our own writes too): only a
+        // policy that reads otherwise now is a change to follow.
+        const Policy before = policy_.last();
+        if (policy_.read() != before) followOutsideChange();
+    });
 }
 
 void Program::followProgramsInFront() {
