@@ -41,20 +41,45 @@ bool desktopOrPanel(HWND window) {
     return cls == L"Shell_TrayWnd" || cls == L"Shell_SecondaryTrayWnd" || cls == L"Progman" || cls == L"WorkerW";
 }
 
+DWORD processOf(HWND window) {
+    DWORD pid = 0;
+    if (window) GetWindowThreadProcessId(window, &pid);
+    return pid;
+}
+
 }  // namespace
 
 struct ForegroundWatch::Watch {
     ForegroundWatch* owner = nullptr;
     std::vector<HWINEVENTHOOK> hooks;
     DWORD lastPid = 0;
+    // Wine tells of the focus moving to another program before it moves the
+    // foreground there: while the window an event named belongs to another
+    // process than the one in front, look again a few times, a moment apart.
+    QTimer settle;
+    DWORD awaitedPid = 0;
+    int looksLeft = 0;
+
+    void onEvent(HWND window) {
+        check(false);
+        awaitedPid = processOf(window);
+        looksLeft = 10;
+        lookAgainIfUnsettled();
+    }
+
+    void lookAgainIfUnsettled() {
+        if (awaitedPid && awaitedPid != processOf(GetForegroundWindow()) && looksLeft-- > 0)
+            settle.start();
+        else
+            settle.stop();
+    }
 
     // Either event may come alone (Wine sends focus events only): act when
     // the process in front is another.
     void check(bool evenIfSame) {
         HWND window = GetForegroundWindow();
         if (!window) return;
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
+        const DWORD pid = processOf(window);
         if (pid == lastPid && !evenIfSame) return;
         lastPid = pid;
         ProgramInFront program;
@@ -70,8 +95,8 @@ struct ForegroundWatch::Watch {
 
 namespace {
 
-void CALLBACK onWindowEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD) {
-    if (current) current->check(false);
+void CALLBACK onWindowEvent(HWINEVENTHOOK, DWORD, HWND window, LONG, LONG, DWORD, DWORD) {
+    if (current) current->onEvent(window);
 }
 
 }  // namespace
@@ -79,6 +104,12 @@ void CALLBACK onWindowEvent(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD, DWORD
 ForegroundWatch::ForegroundWatch() : watch_(std::make_unique<Watch>()) {
     watch_->owner = this;
     current = watch_.get();
+    watch_->settle.setSingleShot(true);
+    watch_->settle.setInterval(100);
+    connect(&watch_->settle, &QTimer::timeout, this, [this] {
+        watch_->check(false);
+        watch_->lookAgainIfUnsettled();
+    });
     for (DWORD event : {EVENT_SYSTEM_FOREGROUND, EVENT_OBJECT_FOCUS}) {
         if (HWINEVENTHOOK hook = SetWinEventHook(event, event, nullptr, onWindowEvent, 0, 0, WINEVENT_OUTOFCONTEXT))
             watch_->hooks.push_back(hook);
@@ -97,8 +128,7 @@ std::vector<std::string> ForegroundWatch::programsWithWindows() const {
     EnumWindows(
         [](HWND window, LPARAM into) -> BOOL {
             if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) || desktopOrPanel(window)) return TRUE;
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
+            const DWORD pid = processOf(window);
             if (pid == GetCurrentProcessId()) return TRUE;
             auto& list = *reinterpret_cast<std::vector<std::string>*>(into);
             const std::string name = executableOf(pid);

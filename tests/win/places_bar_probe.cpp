@@ -1,7 +1,10 @@
 // Opens the common Open dialog as any Windows program would and prints the
 // captions of its places bar, one per line in UTF-8, then cancels it. With
 // a number of seconds as argument the dialog stays open that long first
-// (for a screenshot). The program proofs under Wine read the dialog with it.
+// (for a screenshot). With --in-front it first shows a window of its own with
+// a text box, as an editor would, and opens the dialog from it when Return is
+// pressed there: a program that comes to the front before its user asks for
+// a dialog. The program proofs under Wine read the dialog with it.
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
@@ -46,13 +49,47 @@ UINT_PTR CALLBACK hook(HWND child, UINT message, WPARAM w, LPARAM l) {
     return 0;
 }
 
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_SETFOCUS) SetFocus(GetWindow(window, GW_CHILD));
+    if (message == WM_DESTROY) PostQuitMessage(1);
+    return DefWindowProcW(window, message, w, l);
+}
+
+// Shows a window with a text box and waits for Return in it; none when the
+// window is closed first.
+HWND showWindowAndWaitForReturn() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"PlacesBarProbe";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowW(L"PlacesBarProbe", L"Places bar probe", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                100, 100, 400, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND text = CreateWindowW(L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 360, 24, window, nullptr,
+                              windowClass.hInstance, nullptr);
+    SetFocus(text);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) return window;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1) holdMilliseconds = static_cast<UINT>(std::atoi(argv[1]) * 1000);
+    HWND owner = nullptr;
+    if (argc > 1 && std::string(argv[1]) == "--in-front") {
+        if (!(owner = showWindowAndWaitForReturn())) return 1;
+    } else if (argc > 1) {
+        holdMilliseconds = static_cast<UINT>(std::atoi(argv[1]) * 1000);
+    }
     wchar_t file[MAX_PATH] = {};
     OPENFILENAMEW open{};
     open.lStructSize = sizeof open;
+    open.hwndOwner = owner;
     open.lpstrFile = file;
     open.nMaxFile = MAX_PATH;
     open.lpstrTitle = L"Open";

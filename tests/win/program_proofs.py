@@ -432,14 +432,50 @@ def proofs(program_dir, probe, desktop_probe, probe32, desktop_probe32, shots):
         check("and goes again with the policy",
               wait_for(lambda: (reg_values(PLACES_BAR) or {}).get("place0") == work_group[0], 60))
 
-        # Programs bound to a group: --programs and --list under Windows. (Wine
-        # 8 delivers no window events of other processes to an out-of-context
-        # hook, so a program brought to the front cannot be followed here.)
+        # Programs bound to a group: --programs and --list under Windows.
         bound = run("wine", exe, "--programs", "Musik", "notepad.exe", "WINWORD.EXE", timeout=60)
         listed = run("wine", exe, "--list", timeout=60).stdout.decode("utf-8", errors="replace").replace("\r", "")
         check("--programs binds programs to a group and --list names them",
               bound.returncode == 0 and listed == "* Arbete\n  Musik [notepad.exe, WINWORD.EXE]\n", (bound.returncode, listed))
-        run("wine", exe, "--programs", "Musik", timeout=60)
+
+        # Each program in front gets its group: the probe (a program with a
+        # window and a text box, as an editor has) uses Musik, Wine's notepad
+        # none. A window manager activates them as a person's click would.
+        run("wine", exe, "--programs", "Musik", Path(probe).name, timeout=60)
+        manager = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        notepad = subprocess.Popen(["wine", "notepad"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        in_front = subprocess.Popen(["wine", probe, "--in-front"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        try:
+            pad = wait_for(lambda: windows("Notepad"), 60)
+            own = wait_for(lambda: windows("Places bar probe"), 60)
+            places_bar = lambda: (reg_values(PLACES_BAR) or {}).get("place0")
+            music_first = music_group[0].rsplit("\\", 1)[1]
+
+            def bring_to_front(window, place, slot):
+                xdo("windowactivate", window[0])
+                return wait_for(lambda: places_bar() == place, 60) and wait_for(lambda: first_slot() == slot, 60)
+
+            if check("notepad and the probe show their windows", bool(pad and own)):
+                check("the probe in front puts its group in the Places Bar and the navigation pane",
+                      bring_to_front(own, music_group[0], music_first), (places_bar(), first_slot()))
+                check("notepad in front, which has no group, brings the active group back",
+                      bring_to_front(pad, work_group[0], "Möten"), (places_bar(), first_slot()))
+                check("the probe in front again gets its group again",
+                      bring_to_front(own, music_group[0], music_first), (places_bar(), first_slot()))
+                # Its user asks for the Open dialog now: it shows the group.
+                xdo("key", "Return")
+                try:
+                    shown = in_front.communicate(timeout=120)[0].decode("utf-8", "replace").replace("\r", "").split("\n")
+                except subprocess.TimeoutExpired:
+                    shown = None
+                check("the Open dialog the probe opens shows its group",
+                      shown and shown[:5] == [p.rsplit("\\", 1)[1] for p in music_group], shown)
+                check("the user's active group stays as it was", (reg_values(SETTINGS) or {}).get("CurrentGroup") == "Arbete")
+        finally:
+            for process in (in_front, notepad, manager):
+                process.kill()
+            run("wine", exe, "--programs", "Musik", timeout=60)
+        check("with the programs gone the active group is shown", wait_for(lambda: places_bar() == work_group[0], 60))
 
         # The menu's "Start at login" (its last item but one) names the
         # program in the user's Run key, and takes it out again.
