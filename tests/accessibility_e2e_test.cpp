@@ -70,7 +70,7 @@ TEST(EditorAccessibility, AScreenReaderAndTheKeyboardAloneAddAndDeleteGroups) {
         "text|Place 3|1|1",            "push button|Browse for place 3|1|1", "text|Place 4|1|1",
         "push button|Browse for place 4|1|1", "text|Place 5|1|1",      "push button|Browse for place 5|1|1",
         "push button|Add new|1|1",     "push button|Change|1|1",       "push button|Save|1|1",
-        "push button|Delete the group|1|0",   "push button|Minimize|1|1", "push button|Close|1|1"};
+        "push button|Programs|1|0",    "push button|Delete the group|1|0",   "push button|Minimize|1|1", "push button|Close|1|1"};
     EXPECT_EQ(names.output.split('\n', Qt::SkipEmptyParts), expected);
 
     // Accessible actions only: Add new, the texts, Save, OK in the question.
@@ -82,16 +82,23 @@ TEST(EditorAccessibility, AScreenReaderAndTheKeyboardAloneAddAndDeleteGroups) {
     EXPECT_EQ(activeGroup(), "Reader");
 
     // Keys only: a round of Tab in layout order, a new group saved with Enter,
-    // Reader made active again from the menu key's menu, the new group deleted.
+    // Reader made active again from the menu key's menu, the new group
+    // deleted, xlogo (a program with a window open) bound to Reader.
+    // (A window manager keeps the list of windows the menu offers.)
+    HelperProcess windowManager("openbox", {}, env);
+    HelperProcess xlogo("xlogo", {}, env);
     const ProbeRun keyboard =
-        probe(env, {"keyboard", "Keys", "/k/1", "/k/2", "/k/3", "/k/4", "/k/5", "Reader"});
+        probe(env, {"keyboard", "Keys", "/k/1", "/k/2", "/k/3", "/k/4", "/k/5", "Reader", "xlogo"});
     ASSERT_EQ(keyboard.exitCode, 0) << keyboard.output.toStdString();
     EXPECT_TRUE(keyboard.output.contains(
         "focus order: Groups, Place 1, Browse for place 1, Place 2, Browse for place 2, Place 3, Browse for place 3, "
-        "Place 4, Browse for place 4, Place 5, Browse for place 5, Minimize, Close, Add new, Change, Save\n"))
+        "Place 4, Browse for place 4, Place 5, Browse for place 5, Minimize, Close, Add new, Change, Save, Programs\n"))
         << keyboard.output.toStdString();
     EXPECT_TRUE(keyboard.output.contains("box: Save the changes?\nbox: Delete the selected group?"))
         << keyboard.output.toStdString();
+    EXPECT_TRUE(keyboard.output.contains("menu: xlogo [ ]") && keyboard.output.contains("menu: xlogo [x]"))
+        << keyboard.output.toStdString();
+    EXPECT_EQ(regText(queryValue(HKEY_CURRENT_USER, std::string(kSettingsKey) + "\\Programs", "xlogo")), "Reader");
     EXPECT_EQ(groups(folder), (std::vector<std::vector<std::string>>{{"Reader", "/r/1", "/r/2", "/r/3", "/r/4", "/r/5"}}));
     EXPECT_EQ(activeGroup(), "Reader");
 

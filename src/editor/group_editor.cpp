@@ -1,6 +1,7 @@
 #include "editor/group_editor.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QCursor>
@@ -9,6 +10,7 @@
 #include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/log.h"
@@ -79,6 +81,11 @@ GroupEditor::GroupEditor(GroupService& groups)
             }
         });
     }
+    programsButton = new CaptionButton(this);
+    programsButton->move(ed::mainButtonsLeft, ed::programsButtonTop);
+    programsButton->hide();
+    connect(programsButton, &SkinButton::clicked, this, [this] { showProgramsMenu(); });
+    programsMenu_ = new QMenu(this);
     deleteButton = new DeleteButton(this);
     deleteButton->move(ed::deleteButton);
     connect(deleteButton, &SkinButton::clicked, this, [this] { deleteGroup(); });
@@ -133,6 +140,7 @@ void GroupEditor::writeCaptions() {
     mainButtons[0]->setCaption(q(Texts.AddNew));
     mainButtons[1]->setCaption(q(Texts.Change));
     mainButtons[2]->setCaption(q(Texts.Save));
+    programsButton->setCaption(q(Texts.Programs));
     newNameEdit->setText(q(Texts.NewGroupName));
 }
 
@@ -241,6 +249,20 @@ void GroupEditor::browseForPlace(int index) {
     if (!dialog_->InitDir.isEmpty()) placeEdits[index]->setText(dialog_->InitDir);
 }
 
+void GroupEditor::showProgramsMenu() {
+    if (!openPrograms_ || !programsButton->isEnabled()) return;
+    fillProgramsMenu(*programsMenu_, groups_, s(groupCombo->currentText()), openPrograms_());
+    // The keyboard starts on the first program.
+    if (!programsMenu_->actions().isEmpty()) programsMenu_->setActiveAction(programsMenu_->actions().first());
+    programsMenu_->popup(programsButton->mapToGlobal(QPoint(0, programsButton->height())));
+}
+
+void GroupEditor::setOpenPrograms(OpenPrograms openPrograms) {
+    openPrograms_ = std::move(openPrograms);
+    programsButton->setVisible(static_cast<bool>(openPrograms_));
+    updateForShownGroup();
+}
+
 void GroupEditor::showChosenGroup() {
     groups_.loadGroup(s(groupCombo->currentText()));
     updateForShownGroup();
@@ -268,6 +290,11 @@ void GroupEditor::updateForShownGroup() {
     for (auto* box : placeEdits) box->setReadOnly(managedShown_);
     setBrowseButtonsEnabled(!managedShown_);
     mainButtons[0]->setEnabled(groups_.policy().allowsOwnGroups());
+    // Programs are bound to a group the list offers, and not while the
+    // organisation sets the group.
+    const auto& offered = groups_.listing().names;
+    programsButton->setEnabled(!inAddMode() && groups_.enforcedGroup().empty() &&
+                               std::find(offered.begin(), offered.end(), shown) != offered.end());
     nameControlsForAssistiveTech();
 }
 
@@ -331,7 +358,7 @@ void GroupEditor::setUpKeyboard() {
     // strip's buttons to the left column and back to the name.
     setTabOrderChain({groupCombo, newNameEdit, deleteButton, placeEdits[0], browseButtons[0], placeEdits[1], browseButtons[1],
                       placeEdits[2], browseButtons[2], placeEdits[3], browseButtons[3], placeEdits[4], browseButtons[4], minimizeButton,
-                      closeButton, mainButtons[0], mainButtons[1], mainButtons[2]});
+                      closeButton, mainButtons[0], mainButtons[1], mainButtons[2], programsButton});
     // The menu key asks the focused control for its menu: a text field has
     // its own, everywhere else the menu a right click on the skin opens
     // (eventFilter). Shift+F10 asks the same.
@@ -357,6 +384,9 @@ void GroupEditor::nameControlsForAssistiveTech() {
         browseButtons[i]->setAccessibleName(q(Texts.BrowsePlace).arg(i + 1));
     }
     deleteButton->setAccessibleName(q(Texts.DeleteGroup));
+    programsButton->setAccessibleName(q(Texts.Programs));
+    programsButton->setAccessibleDescription(q(Texts.ProgramsOfGroup));
+    programsMenu_->setTitle(q(Texts.Programs));
     minimizeButton->setAccessibleName(q(Texts.Minimize));
     closeButton->setAccessibleName(q(Texts.Close));
 }

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "dialogs/common_dialog.h"
+#include "editor/programs_menu.h"
 #include "groups/group_service.h"
 #include "targets/place_target.h"
 #include "skin/skin_button.h"
@@ -34,6 +35,9 @@ public:
     std::array<QLineEdit*, 5> placeEdits{};
     std::array<BrowseButton*, 5> browseButtons{};
     std::array<CaptionButton*, 3> mainButtons{};
+    // Binds programs to the group shown; there only where the program can
+    // tell which program is in front.
+    CaptionButton* programsButton;
     DeleteButton* deleteButton;
     QLabel* modeMarker;
     MinimizeButton* minimizeButton;
@@ -49,6 +53,10 @@ public:
     // Deletes the group the list shows (never the active one), after the user confirms.
     void deleteGroup();
     void browseForPlace(int index);
+    // The menu of programs for the group the list shows, under its button.
+    void showProgramsMenu();
+    // Where the programs with windows open come from; shows the Programs button.
+    void setOpenPrograms(OpenPrograms openPrograms);
     void showChosenGroup();
     void placeEdited(int index);
 
@@ -99,6 +107,8 @@ private:
     GroupService& groups_;
     std::array<std::string, 5> draftPlaces_;
     std::unique_ptr<CommonDialog> dialog_;
+    OpenPrograms openPrograms_;
+    QMenu* programsMenu_;
     // Slides the marker to the row of the pressed button.
     QPropertyAnimation* markerSlide_;
 

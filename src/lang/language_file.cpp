@@ -82,6 +82,7 @@ const Key kKeys[] = {
     {"ForProgram", &TextTable::ForProgram},
     {"Programs", &TextTable::Programs},
     {"ProgramsNotSeen", &TextTable::ProgramsNotSeen},
+    {"ProgramsOfGroup", &TextTable::ProgramsOfGroup},
 };
 const size_t kUpdaterKeyCount = 35;
 // The keys after "Folders" are newer than the oldest language files.

@@ -38,6 +38,8 @@ struct TextTable {
     // the tray's submenu, and the notice where the desktop does not tell.
     std::string ForProgram = "for";
     std::string Programs = "Programs";
+    // The editor's Programs button, for screen readers.
+    std::string ProgramsOfGroup = "The programs whose file dialogs get this group";
     std::string ProgramsNotSeen =
         "This desktop does not tell which program is in front: the groups of programs are not shown.";
 };

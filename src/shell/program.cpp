@@ -64,7 +64,14 @@ void Program::followProgramsInFront() {
         inFront_ = program;
         if (startedUp_ && !shutDown_) groups_.programInFront(program);
     });
-    if (tray_) tray_->setOpenPrograms([this] { return foreground_->programsWithWindows(); });
+    offerOpenPrograms();
+}
+
+void Program::offerOpenPrograms() {
+    if (!foreground_ || !foreground_->available()) return;
+    OpenPrograms open = [this] { return foreground_->programsWithWindows(); };
+    if (tray_) tray_->setOpenPrograms(open);
+    if (editor_) editor_->setOpenPrograms(open);
 }
 
 void Program::followOutsideChange() {
@@ -128,8 +135,7 @@ TrayIcon& Program::tray() {
         connect(tray, &TrayIcon::aboutRequested, this, [this] { showAbout(); });
         connect(tray, &TrayIcon::updateRequested, this, [this] { showUpdateWindow(); });
         connect(tray, &TrayIcon::quitRequested, this, [this] { quit(); });
-        if (foreground_ && foreground_->available())
-            tray->setOpenPrograms([this] { return foreground_->programsWithWindows(); });
+        offerOpenPrograms();
     }
     return *tray_;
 }
@@ -141,6 +147,7 @@ GroupEditor& Program::editor() {
         connect(editor, &GroupEditor::menuRequested, this, [this](const QPoint& at) { tray().menu()->popup(at); });
         connect(editor, &GroupEditor::quitRequested, this, [this] { quit(); });
         loadEditor();
+        offerOpenPrograms();
     }
     return *editor_;
 }

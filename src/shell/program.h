@@ -49,6 +49,9 @@ public:
     // cannot tell which program is in front, says so once if any program has
     // a group.
     void followProgramsInFront();
+    // The tray's and the editor's Programs menus list the programs with
+    // windows open, where the platform tells which those are.
+    void offerOpenPrograms();
     // Follows a change made outside the program (the organisation's policy,
     // groups another process imported), once no box waits for an answer.
     void followOutsideChange();

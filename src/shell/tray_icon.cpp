@@ -297,33 +297,17 @@ void TrayIcon::setStartAtLogin(bool checked) {
 
 void TrayIcon::exitProgram() { emit quitRequested(); }
 
-void TrayIcon::setOpenPrograms(std::function<std::vector<std::string>()> openPrograms) {
+void TrayIcon::setOpenPrograms(OpenPrograms openPrograms) {
     openPrograms_ = std::move(openPrograms);
     programsMenu_->menuAction()->setVisible(static_cast<bool>(openPrograms_));
 }
 
 void TrayIcon::fillProgramsMenu() {
-    programsMenu_->clear();
-    if (!openPrograms_) return;
+    if (!openPrograms_) return programsMenu_->clear();
     // The group shown now: the program's in front, or the active one.
     const std::string group =
         groups_.shownProgramGroup().empty() ? groups_.activeGroup() : groups_.shownProgramGroup();
-    const std::vector<std::string> bound = programsOfGroup(group);
-    for (const std::string& program : openPrograms_()) {
-        QAction* item = programsMenu_->addAction(q(program).replace(QLatin1Char('&'), QStringLiteral("&&")));
-        item->setCheckable(true);
-        item->setEnabled(!group.empty() && groups_.enforcedGroup().empty());
-        item->setChecked(std::any_of(bound.begin(), bound.end(), [&](const std::string& b) { return sameProgram(b, program); }));
-        QObject::connect(item, &QAction::triggered, this, [this, group, program](bool checked) {
-            std::vector<std::string> programs = programsOfGroup(group);
-            programs.erase(std::remove_if(programs.begin(), programs.end(),
-                                          [&](const std::string& b) { return sameProgram(b, program); }),
-                           programs.end());
-            if (checked) programs.push_back(program);
-            groups_.setProgramsOfGroup(group, programs);
-        });
-    }
-    if (programsMenu_->isEmpty()) programsMenu_->addAction(QStringLiteral("-"))->setEnabled(false);
+    varnel::fillProgramsMenu(*programsMenu_, groups_, group, openPrograms_());
 }
 
 }  // namespace varnel

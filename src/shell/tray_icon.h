@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/programs_menu.h"
 #include "groups/group_service.h"
 
 namespace varnel {
@@ -77,7 +78,7 @@ public:
     QMenu* menu() { return menu_.get(); }
     // Where the Programs submenu finds the programs that have windows open;
     // without it (or where the desktop cannot tell) the submenu is hidden.
-    void setOpenPrograms(std::function<std::vector<std::string>()> openPrograms);
+    void setOpenPrograms(OpenPrograms openPrograms);
     QSystemTrayIcon* icon() { return icon_; }
     // The tooltip the icon carries now.
     QString toolTip() const { return tip_; }
@@ -123,7 +124,7 @@ private:
     QMenu* foldersMenu_;
     QMenu* languageMenu_;
     QMenu* programsMenu_;
-    std::function<std::vector<std::string>()> openPrograms_;
+    OpenPrograms openPrograms_;
     std::unique_ptr<TrayMenuItems> groupItems_, folderItems_, languageItems_;
     QSystemTrayIcon* icon_;
     QString tip_;

@@ -16,6 +16,8 @@ inline constexpr QPoint minimizeButton{352, 6};
 // beside the first two.
 inline constexpr int mainButtonsLeft = 22;
 inline constexpr int mainButtonsTop[3] = {36, 68, 100};
+// The programs of the group shown, under the main buttons.
+inline constexpr int programsButtonTop = 132;
 inline constexpr int markerLeft = 8;
 inline constexpr int markerTop[2] = {41, 73};
 // The white panel on the right: group name on top, five places below.

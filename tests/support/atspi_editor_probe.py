@@ -5,8 +5,8 @@
 #             only: Press on the skin buttons, EditableText on the fields,
 #             OK in the question box
 #   keyboard  adds group NAME with places P1..P5, makes OTHER (the only
-#             other group) active through the menu key's tray menu and
-#             deletes NAME, with key presses
+#             other group) active through the menu key's tray menu,
+#             deletes NAME and binds PROGRAM to OTHER, with key presses
 #             (xdotool) only; the accessibility bus is only read, to know
 #             where the focus is
 # Prints "focus order: ..." and the box messages it answered; exits 1 with the
@@ -197,7 +197,7 @@ def tab_to(name):
     fail("Tab never reached %r" % name)
 
 
-def keyboard(name, places, other):
+def keyboard(name, places, other, program):
     w = wait(editor, "the editor")
     # The keyboard goes to the editor, as a click on its title would send it
     # (the test's display has no window manager).
@@ -257,6 +257,44 @@ def keyboard(name, places, other):
     keys("Return")
     wait(lambda: box() is None, "the question box to close")
 
+    # The Programs button under Save binds a program with windows open to
+    # the group the list shows; the menu opened again shows it bound.
+    tab_to("Groups")
+    for _ in range(10):
+        if list_text(w) == other:
+            break
+        keys("Down")
+    tab_to("Programs")
+    items = menu_opened_by("space")
+    print("menu: " + ", ".join(items))
+    # The keyboard starts on the first item.
+    keys(*(["Down"] * [i.rsplit(" [", 1)[0] for i in items].index(program)), "Return")
+    print("menu: " + ", ".join(menu_opened_by("space")))
+    keys("Escape")
+
+
+def menu_opened_by(*opening):
+    """Presses the keys that open a menu and lists its items as a screen
+    reader learns them, from the focus moving to one: name [x] or [ ]."""
+    focused = []
+
+    def on_focus(event):
+        if event.detail1 and event.source is not None and \
+                event.source.getRole() in (pyatspi.ROLE_CHECK_MENU_ITEM, pyatspi.ROLE_MENU_ITEM):
+            focused.append(event.source)
+
+    pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")
+    try:
+        keys(*opening)
+        context = GLib.MainContext.default()
+        wait(lambda: context.iteration(False) and False or focused, "a menu item to get the focus")
+    finally:
+        pyatspi.Registry.deregisterEventListener(on_focus, "object:state-changed:focused")
+    menu = focused[-1].parent
+    items = [menu.getChildAtIndex(k) for k in range(menu.childCount)]
+    return ["%s [%s]" % (c.name, "x" if states(c).contains(pyatspi.STATE_CHECKED) else " ")
+            for c in items if c is not None and c.getRole() in (pyatspi.ROLE_CHECK_MENU_ITEM, pyatspi.ROLE_MENU_ITEM)]
+
 
 def list_text(w):
     combo = find(w, pyatspi.ROLE_COMBO_BOX, "Groups")
@@ -277,7 +315,7 @@ def main():
     elif mode == "reader":
         reader(sys.argv[2], sys.argv[3:8])
     elif mode == "keyboard":
-        keyboard(sys.argv[2], sys.argv[3:8], sys.argv[8])
+        keyboard(sys.argv[2], sys.argv[3:8], sys.argv[8], sys.argv[9])
     else:
         fail("unknown mode " + mode)
 
