@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <optional>
 
 namespace varnel {
@@ -37,6 +38,8 @@ struct ForegroundWatch::Watch {
     xcb_atom_t activeWindow = 0, clientList = 0, wmPid = 0, windowType = 0, typeDesktop = 0, typeDock = 0;
     std::unique_ptr<QSocketNotifier> notifier;
     std::optional<ProgramInFront> last;
+    // Reads the events that came, and tells of a change of the window in front.
+    std::function<void()> readEvents;
 
     xcb_atom_t atom(const char* name) {
         xcb_intern_atom_reply_t* reply =
@@ -141,20 +144,30 @@ ForegroundWatch::ForegroundWatch() : watch_(std::make_unique<Watch>()) {
         watch_->last = now;
         emit programInFront(now);
     };
-    w.notifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(w.connection), QSocketNotifier::Read);
-    connect(w.notifier.get(), &QSocketNotifier::activated, this, [this, tell] {
-        // A quick run of changes: only the last window counts.
-        bool changed = false;
-        while (xcb_generic_event_t* event = xcb_poll_for_event(watch_->connection)) {
-            if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
-                reinterpret_cast<xcb_property_notify_event_t*>(event)->atom == watch_->activeWindow)
-                changed = true;
-            free(event);
+    // XCB queues the events that arrive while it waits for a reply (the
+    // properties read in tell, the window list): the socket then has nothing
+    // left for the notifier, so whatever reads replies reads the queue after.
+    w.readEvents = [this, tell] {
+        for (;;) {
+            // A quick run of changes: only the last window counts.
+            bool changed = false;
+            while (xcb_generic_event_t* event = xcb_poll_for_event(watch_->connection)) {
+                if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY &&
+                    reinterpret_cast<xcb_property_notify_event_t*>(event)->atom == watch_->activeWindow)
+                    changed = true;
+                free(event);
+            }
+            if (!changed) return;
+            tell();
         }
-        if (changed) tell();
-    });
+    };
+    w.notifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(w.connection), QSocketNotifier::Read);
+    connect(w.notifier.get(), &QSocketNotifier::activated, this, [this] { watch_->readEvents(); });
     // What is in front when the watch starts.
-    QTimer::singleShot(0, this, tell);
+    QTimer::singleShot(0, this, [this, tell] {
+        tell();
+        watch_->readEvents();
+    });
 }
 
 ForegroundWatch::~ForegroundWatch() {
@@ -172,6 +185,8 @@ std::vector<std::string> ForegroundWatch::programsWithWindows() const {
             programs.push_back(program.names[0]);
     }
     std::sort(programs.begin(), programs.end());
+    // A change that came while the list was read waits in XCB's queue.
+    QTimer::singleShot(0, w.notifier.get(), w.readEvents);
     return programs;
 }
 
