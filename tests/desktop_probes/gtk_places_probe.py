@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
 # Opens a real GTK 3 file chooser and prints the places of its sidebar, one
-# "label<TAB>uri" line each. With --keep SECONDS it stays on screen that long.
+# "label<TAB>uri" line each. With --keep SECONDS it stays on screen that long;
+# with --until URI it prints once the sidebar shows that place (it follows
+# the bookmarks file while open), or after 20 seconds without it.
 import sys
+import time
+from urllib.parse import unquote
 
 import gi
 
@@ -33,6 +37,8 @@ def rows(sidebar):
 
 def main():
     keep = float(sys.argv[sys.argv.index("--keep") + 1]) if "--keep" in sys.argv else 0
+    until = unquote(sys.argv[sys.argv.index("--until") + 1]) if "--until" in sys.argv else None
+    give_up = time.monotonic() + 20
     dialog = Gtk.FileChooserDialog(title="Open", action=Gtk.FileChooserAction.OPEN)
     dialog.add_button("_Cancel", Gtk.ResponseType.CANCEL)
     dialog.add_button("_Open", Gtk.ResponseType.OK)
@@ -40,14 +46,17 @@ def main():
     dialog.show_all()
 
     def report():
-        for label, uri in rows(find(dialog, Gtk.PlacesSidebar)):
+        shown = rows(find(dialog, Gtk.PlacesSidebar))
+        if until is not None and until not in (unquote(uri) for _, uri in shown) and time.monotonic() < give_up:
+            return True
+        for label, uri in shown:
             print(f"{label}\t{uri}")
         sys.stdout.flush()
         GLib.timeout_add(int(keep * 1000), Gtk.main_quit)
         return False
 
     # The sidebar fills itself from the bookmarks file once the loop runs.
-    GLib.timeout_add(800, report)
+    GLib.timeout_add(800 if until is None else 100, report)
     Gtk.main()
 
 
