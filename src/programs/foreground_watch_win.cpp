@@ -55,7 +55,7 @@ struct ForegroundWatch::Watch {
     DWORD lastPid = 0;
     // Wine tells of the focus moving to another program before it moves the
     // foreground there: while the window an event named belongs to another
-    // process than the one in front, look again a few times, a moment apart.
+    // process than the one in front, look again, 100 ms apart, for 2 s.
     QTimer settle;
     DWORD awaitedPid = 0;
     int looksLeft = 0;
@@ -63,7 +63,7 @@ struct ForegroundWatch::Watch {
     void onEvent(HWND window) {
         check(false);
         awaitedPid = processOf(window);
-        looksLeft = 10;
+        looksLeft = 20;
         lookAgainIfUnsettled();
     }
 
