@@ -75,4 +75,20 @@ xdotool key Escape; sleep 0.6
 click 232 123
 xdotool key Tab; sleep 0.4
 import -window root -crop "401x250+$EX+$EY" +repage "$out/editor-keyboard-focus.png"
+# The editor's Programs menu, with two programs open (the window manager
+# keeps the list of windows it offers) and xterm using Music, the group shown.
+openbox >/dev/null 2>&1 &
+manager=$!
+xterm -geometry 60x12+20+330 >/dev/null 2>&1 &
+terminal=$!
+xlogo -geometry 120x120+640+40 >/dev/null 2>&1 &
+logo=$!
+trap 'kill "$manager" "$terminal" "$logo" 2>/dev/null || true; cleanup' EXIT
+sleep 1.5
+"$work/Varnel/Varnel_Zize" --programs Music xterm >/dev/null
+xdotool search --onlyvisible --name 'Varnel Zize' windowactivate 2>/dev/null || true
+sleep 0.5
+click 62 144
+shot editor-programs-menu
+xdotool key Escape
 echo "Screenshots written to $out"
