@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "win/text_box_window.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -43,24 +45,6 @@ struct Expected {
         return textValue(kPlacesBar, L"place0") == first && textValue(kLastSlot, nullptr) == lastCaption;
     }
 };
-
-LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_SETFOCUS) SetFocus(GetWindow(window, GW_CHILD));
-    return DefWindowProcW(window, message, w, l);
-}
-
-HWND showOwnWindow() {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"ForegroundBench";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowW(L"ForegroundBench", L"Foreground bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500, 100,
-                                300, 150, nullptr, nullptr, windowClass.hInstance, nullptr);
-    CreateWindowW(L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 260, 24, window, nullptr,
-                  windowClass.hInstance, nullptr);
-    return window;
-}
 
 void pumpMessages() {
     MSG msg;
@@ -100,7 +84,7 @@ int main(int argc, char** argv) {
     }
     const int rounds = std::atoi(argv[1]);
     const Expected bound{wide(argv[2]), wide(argv[3])}, free{wide(argv[4]), wide(argv[5])};
-    HWND own = showOwnWindow();
+    HWND own = showTextBoxWindow(L"ForegroundBench", L"Foreground bench", 500, 100);
     HWND notepad = FindWindowW(L"Notepad", nullptr);
     if (!notepad) {
         std::fprintf(stderr, "foreground_wine_bench: no notepad window\n");

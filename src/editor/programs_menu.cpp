@@ -6,14 +6,6 @@
 
 namespace varnel {
 
-namespace {
-
-bool holds(const std::vector<std::string>& programs, const std::string& program) {
-    return std::any_of(programs.begin(), programs.end(), [&](const std::string& p) { return sameProgram(p, program); });
-}
-
-}  // namespace
-
 void fillProgramsMenu(QMenu& menu, GroupService& groups, const std::string& group,
                       const std::vector<std::string>& openPrograms) {
     menu.clear();
@@ -21,14 +13,14 @@ void fillProgramsMenu(QMenu& menu, GroupService& groups, const std::string& grou
     // A program of the group that is not running now can still be freed.
     std::vector<std::string> listed = openPrograms;
     for (const std::string& program : bound)
-        if (!holds(listed, program)) listed.push_back(program);
+        if (!namesProgram(listed, program)) listed.push_back(program);
     std::sort(listed.begin(), listed.end());
     const bool bindable = !group.empty() && groups.enforcedGroup().empty();
     for (const std::string& program : listed) {
         QAction* item = menu.addAction(QString::fromStdString(program).replace(QLatin1Char('&'), QStringLiteral("&&")));
         item->setCheckable(true);
         item->setEnabled(bindable);
-        item->setChecked(holds(bound, program));
+        item->setChecked(namesProgram(bound, program));
         QObject::connect(item, &QAction::triggered, &menu, [&groups, group, program](bool checked) {
             std::vector<std::string> programs = programsOfGroup(group);
             programs.erase(std::remove_if(programs.begin(), programs.end(),

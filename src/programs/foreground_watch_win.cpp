@@ -4,7 +4,6 @@
 
 #include <QTimer>
 #include <algorithm>
-#include <optional>
 
 #include "platform/win/wide_text.h"
 

@@ -12,6 +12,10 @@ bool sameProgram(const std::string& a, const std::string& b) {
     return platform::programNamesIgnoreCase() ? toLowerAscii(a) == toLowerAscii(b) : a == b;
 }
 
+bool namesProgram(const std::vector<std::string>& programs, const std::string& program) {
+    return std::any_of(programs.begin(), programs.end(), [&](const std::string& p) { return sameProgram(p, program); });
+}
+
 std::vector<std::pair<std::string, std::string>> programBindings() {
     std::vector<std::pair<std::string, std::string>> bindings;
     for (const NamedValue& value : listValues(HKEY_CURRENT_USER, kProgramsKey)) {
@@ -40,10 +44,9 @@ void setProgramsOfGroup(const std::string& group, const std::vector<std::string>
     RegistryChangeBatch batch;
     for (const auto& binding : programBindings()) {
         const std::string& program = binding.first;
-        const bool stays = std::any_of(programs.begin(), programs.end(),
-                                       [&](const std::string& p) { return sameProgram(p, program); });
         // A program given now is written again under the name given now.
-        if (stays || binding.second == group) deleteRegistryValue(HKEY_CURRENT_USER, kProgramsKey, program);
+        if (namesProgram(programs, program) || binding.second == group)
+            deleteRegistryValue(HKEY_CURRENT_USER, kProgramsKey, program);
     }
     for (const std::string& program : programs) writeRegistryText(HKEY_CURRENT_USER, kProgramsKey, program, group);
 }

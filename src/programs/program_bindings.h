@@ -38,5 +38,7 @@ void setProgramsOfGroup(const std::string& group, const std::vector<std::string>
 void forgetProgramsOfGroup(const std::string& group);
 // Whether two program names are the same program.
 bool sameProgram(const std::string& a, const std::string& b);
+// Whether `programs` names `program`.
+bool namesProgram(const std::vector<std::string>& programs, const std::string& program);
 
 }  // namespace varnel

@@ -220,10 +220,8 @@ QJsonObject listGroups(Program& program) {
 // Binds the programs to a group the list offers.
 QJsonObject setPrograms(const QJsonObject& command, Program& program) {
     if (program.isShuttingDown()) return reply(QStringLiteral("ending"));
-    QStringList programs;
-    for (const QJsonValue& name : command.value(QStringLiteral("programs")).toArray()) programs << name.toString();
     std::vector<std::string> names;
-    for (const QString& name : programs) names.push_back(name.toStdString());
+    for (const QJsonValue& name : command.value(QStringLiteral("programs")).toArray()) names.push_back(name.toString().toStdString());
     const bool known = program.groups().setProgramsOfGroup(command.value(QStringLiteral("name")).toString().toStdString(), names);
     return reply(known ? QStringLiteral("ok") : QStringLiteral("unknown-group"));
 }

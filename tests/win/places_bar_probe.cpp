@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "text_box_window.h"
+
 namespace {
 
 constexpr UINT_PTR kCloseTimer = 1;
@@ -49,25 +51,10 @@ UINT_PTR CALLBACK hook(HWND child, UINT message, WPARAM w, LPARAM l) {
     return 0;
 }
 
-LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_SETFOCUS) SetFocus(GetWindow(window, GW_CHILD));
-    if (message == WM_DESTROY) PostQuitMessage(1);
-    return DefWindowProcW(window, message, w, l);
-}
-
 // Shows a window with a text box and waits for Return in it; none when the
 // window is closed first.
 HWND showWindowAndWaitForReturn() {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = windowProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"PlacesBarProbe";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowW(L"PlacesBarProbe", L"Places bar probe", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                100, 100, 400, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
-    HWND text = CreateWindowW(L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 360, 24, window, nullptr,
-                              windowClass.hInstance, nullptr);
-    SetFocus(text);
+    HWND window = showTextBoxWindow(L"PlacesBarProbe", L"Places bar probe", 100, 100);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) return window;
